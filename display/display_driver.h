@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "display/serial_channel.h"
+
+namespace korv {
+
+struct DisplayGeometry {
+    int port = 0;
+    int baud = 0;
+    int rows = 0;
+    int columns = 0;
+    bool backlight_on = false;
+};
+
+// The 4x20 character display behind its COM port. Operations on a closed display
+// send nothing; sending never reports a failure.
+class DisplayDriver {
+public:
+    DisplayDriver() = default;
+    DisplayDriver(const DisplayDriver&) = delete;
+    DisplayDriver& operator=(const DisplayDriver&) = delete;
+
+    bool Open(DisplayGeometry geometry);
+    // 9600 baud, 4 rows of 20 columns, backlight untouched.
+    bool OpenPort(int port);
+    void Close();
+    void Clear();
+    // column and row are 1-based; text may be null. Text past the last column is cut.
+    void WriteText(const char* text, int column, int row);
+    void SetBacklight(bool on);
+    void ToggleBacklight();
+    int Columns() const { return columns_; }
+
+    bool IsOpen() const { return open_; }
+    bool BacklightOn() const { return backlight_on_; }
+
+    // The port asked for by the last open, whether or not it opened.
+    int WantedPort() const { return wanted_.port; }
+    // The display was asked for but cannot be reached: its open failed, or its
+    // device disappeared. Reconnect() tries again.
+    bool Unreachable() const;
+    // Opens the last asked-for port again and brings the display up with the
+    // recorded backlight. True when the display is reachable afterwards.
+    bool Reconnect();
+
+private:
+    void SendByte(std::uint8_t value);
+    void SendCommand(std::uint8_t command);
+    std::uint8_t CursorAddress(int column, int row) const;
+
+    bool open_ = false;
+    bool backlight_on_ = false;
+    std::recursive_mutex lock_;
+    int columns_ = 0;
+    int rows_ = 0;
+    DisplayGeometry wanted_;
+    SerialChannel channel_;
+};
+
+}  // namespace korv

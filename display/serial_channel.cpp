@@ -1,0 +1,45 @@
+#include "display/serial_channel.h"
+
+#include "platform/clock.h"
+
+namespace korv {
+
+namespace {
+constexpr int kPauseAfterByteMs = 1;
+}
+
+SerialChannel::~SerialChannel() { Close(); }
+
+bool SerialChannel::Open(int port, int baud) {
+    if (open_) return true;
+    if (!device_.Open(port, baud)) return false;
+    open_ = true;
+    lost_ = false;
+    return true;
+}
+
+bool SerialChannel::Close() {
+    if (!open_) return true;
+    device_.Close();
+    open_ = false;
+    lost_ = false;
+    return true;
+}
+
+bool SerialChannel::WriteByte(std::uint8_t value) {
+    // A device that is gone costs no more waiting: its bytes are dropped at once.
+    if (lost_) return true;
+    if (device_.WriteByte(value) == platform::ByteWrite::kDeviceGone) lost_ = true;
+    return true;
+}
+
+int SerialChannel::Send(const std::uint8_t* data, int length) {
+    if (!open_ || !device_.IsOpen() || length <= 0) return 0;
+    for (int i = 0; i < length; ++i) {
+        WriteByte(data[i]);
+        if (!lost_) platform::SleepMilliseconds(kPauseAfterByteMs);
+    }
+    return length;
+}
+
+}  // namespace korv

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/serial_device.h"
+
+namespace korv {
+
+// The one connection to the display's COM port. Sends strictly one byte per write,
+// each followed by a 1 ms pause; never reads.
+class SerialChannel {
+public:
+    SerialChannel() = default;
+    ~SerialChannel();
+    SerialChannel(const SerialChannel&) = delete;
+    SerialChannel& operator=(const SerialChannel&) = delete;
+
+    // True if the port is open afterwards. On an open channel nothing changes.
+    bool Open(int port, int baud);
+    bool Close();
+    bool WriteByte(std::uint8_t value);
+    // The length when the bytes were handed over; 0 when refused (closed, length <= 0).
+    int Send(const std::uint8_t* data, int length);
+
+    bool IsOpen() const { return open_; }
+    // The device disappeared while open; nothing is written to it any more.
+    bool IsLost() const { return lost_; }
+
+private:
+    platform::SerialDevice device_;
+    bool open_ = false;
+    bool lost_ = false;
+};
+
+}  // namespace korv

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+namespace korv::platform {
+
+void SleepMilliseconds(int milliseconds);
+
+// Monotonic time for measuring intervals; the origin is arbitrary.
+std::int64_t NowMilliseconds();
+
+// Holds the finest sleep granularity the platform offers for as long as it lives,
+// so that a 1 ms pause lasts about 1 ms.
+class FineTimerScope {
+public:
+    FineTimerScope();
+    ~FineTimerScope();
+    FineTimerScope(const FineTimerScope&) = delete;
+    FineTimerScope& operator=(const FineTimerScope&) = delete;
+};
+
+}  // namespace korv::platform

@@ -1,0 +1,32 @@
+#pragma once
+
+namespace korv::platform {
+
+// Single key presses from the console, without echo and without waiting for Enter.
+// The console is in key mode only between BeginKeyMode and EndKeyMode; outside it,
+// line input (the setup dialogue's answers) echoes and can be edited as usual.
+// Whatever mode the console had before is restored on every way out of the program.
+class ConsoleKeys {
+public:
+    ConsoleKeys();
+    ~ConsoleKeys();
+    ConsoleKeys(const ConsoleKeys&) = delete;
+    ConsoleKeys& operator=(const ConsoleKeys&) = delete;
+
+    void BeginKeyMode();
+    void EndKeyMode();
+
+    // Is a key code waiting to be read? Waits up to timeout_ms for one; never longer.
+    bool KeyWaiting(int timeout_ms = 0);
+
+    // The next key code (0 to 255). Blocks; call it after KeyWaiting said yes.
+    int ReadKey();
+
+    // True once the console's input has ended for good: no key will ever come.
+    bool InputEnded() const;
+
+private:
+    bool input_ended_ = false;
+};
+
+}  // namespace korv::platform

@@ -1,0 +1,154 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/console_keys.h"
+
+namespace korv::platform {
+
+namespace {
+
+// The terminal's settings before key mode, for the signal handlers too: they restore
+// them and then let the signal end the process as it would have.
+termios g_saved_terminal;
+volatile std::sig_atomic_t g_terminal_saved = 0;
+volatile std::sig_atomic_t g_terminal_changed = 0;
+
+constexpr int kRestoredSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void RestoreTerminal() {
+    if (g_terminal_changed) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_saved_terminal);
+        g_terminal_changed = 0;
+    }
+}
+
+extern "C" void RestoreTerminalAndDie(int signal_number) {
+    RestoreTerminal();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+void InstallSignalHandlers() {
+    for (int signal_number : kRestoredSignals) {
+        struct sigaction action {};
+        action.sa_handler = RestoreTerminalAndDie;
+        sigemptyset(&action.sa_mask);
+        struct sigaction previous {};
+        sigaction(signal_number, nullptr, &previous);
+        if (previous.sa_handler == SIG_IGN) continue;  // e.g. under nohup
+        sigaction(signal_number, &action, nullptr);
+    }
+}
+
+bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+bool WaitReadable(int timeout_ms) {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    int ready;
+    do {
+        ready = poll(&input, 1, timeout_ms);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+// Input that is no terminal is shared with the setup dialogue's answers, so keys are
+// taken through the same stdio buffer: a peek that must not block.
+enum class Peek { kKey, kNothing, kEnded };
+
+Peek PeekBufferedInput() {
+    const int flags = fcntl(STDIN_FILENO, F_GETFL);
+    if (flags < 0) return Peek::kEnded;
+    fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK);
+    const int code = std::getc(stdin);
+    const bool would_block = code == EOF && std::ferror(stdin) && errno == EAGAIN;
+    fcntl(STDIN_FILENO, F_SETFL, flags);
+    if (code != EOF) {
+        std::ungetc(code, stdin);
+        return Peek::kKey;
+    }
+    if (would_block) {
+        std::clearerr(stdin);
+        return Peek::kNothing;
+    }
+    return Peek::kEnded;
+}
+
+}  // namespace
+
+ConsoleKeys::ConsoleKeys() {
+    if (StdinIsTerminal() && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0) {
+        g_terminal_saved = 1;
+        InstallSignalHandlers();
+    }
+}
+
+ConsoleKeys::~ConsoleKeys() { EndKeyMode(); }
+
+void ConsoleKeys::BeginKeyMode() {
+    if (!g_terminal_saved) return;
+    termios keys = g_saved_terminal;
+    keys.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    keys.c_cc[VMIN] = 1;
+    keys.c_cc[VTIME] = 0;
+    g_terminal_changed = 1;
+    tcsetattr(STDIN_FILENO, TCSANOW, &keys);
+}
+
+void ConsoleKeys::EndKeyMode() {
+    RestoreTerminal();
+}
+
+bool ConsoleKeys::KeyWaiting(int timeout_ms) {
+    if (input_ended_) {
+        SleepMilliseconds(timeout_ms);
+        return false;
+    }
+    if (g_terminal_saved) {
+        if (!WaitReadable(timeout_ms)) return false;
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        poll(&input, 1, 0);
+        if ((input.revents & POLLIN) == 0) {
+            input_ended_ = true;  // hung up
+            return false;
+        }
+        return true;
+    }
+    Peek peek = PeekBufferedInput();
+    if (peek == Peek::kNothing && timeout_ms > 0 && WaitReadable(timeout_ms)) {
+        peek = PeekBufferedInput();
+    }
+    if (peek == Peek::kEnded) input_ended_ = true;
+    return peek == Peek::kKey;
+}
+
+int ConsoleKeys::ReadKey() {
+    if (g_terminal_saved) {
+        unsigned char code = 0;
+        ssize_t count;
+        do {
+            count = read(STDIN_FILENO, &code, 1);
+        } while (count < 0 && errno == EINTR);
+        if (count != 1) {
+            input_ended_ = true;
+            return 0;
+        }
+        return code;
+    }
+    const int code = std::getc(stdin);
+    if (code == EOF) {
+        input_ended_ = true;
+        return 0;
+    }
+    return code;
+}
+
+bool ConsoleKeys::InputEnded() const { return input_ended_; }
+
+}  // namespace korv::platform

@@ -1,0 +1,124 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/serial_device.h"
+
+namespace korv::platform {
+
+namespace {
+
+constexpr int kWriteWaitMs = 1000;
+
+// COM<n> in the working directory when it exists (a link to the adapter or to a
+// pseudo-terminal), else the n-th built-in serial port.
+std::string DevicePathOf(int port) {
+    const std::string link = "COM" + std::to_string(port);
+    struct stat info;
+    if (lstat(link.c_str(), &info) == 0) return link;
+    return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+speed_t SpeedOf(int baud) {
+    switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        default: return B9600;
+    }
+}
+
+// 8N1 and raw bytes both ways; flow control stays as the port had it. A device that
+// is no terminal keeps what it has, as a line setting that fails goes unnoticed.
+void ConfigureLine(int fd, int baud) {
+    termios line;
+    if (tcgetattr(fd, &line) != 0) return;
+    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                           ICRNL | IUCLC | INPCK);
+    line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
+    line.c_cflag |= CS8 | CREAD | CLOCAL;
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+    cfsetispeed(&line, SpeedOf(baud));
+    cfsetospeed(&line, SpeedOf(baud));
+    tcsetattr(fd, TCSANOW, &line);
+}
+
+bool IsDeviceGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE ||
+           error == EBADF || error == ENOTCONN;
+}
+
+}  // namespace
+
+struct SerialDevice::Impl {
+    int fd = -1;
+};
+
+SerialDevice::SerialDevice() : impl_(new Impl) {}
+
+SerialDevice::~SerialDevice() { Close(); }
+
+bool SerialDevice::Open(int port, int baud) {
+    Close();
+    if (port < 1) return false;
+    const std::string path = DevicePathOf(port);
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    // Exclusive, as on the counter's own platform: a port another program holds fails.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    if (isatty(fd) && ioctl(fd, TIOCEXCL) != 0) {
+        close(fd);
+        return false;
+    }
+    ConfigureLine(fd, baud);
+    impl_->fd = fd;
+    return true;
+}
+
+void SerialDevice::Close() {
+    if (impl_->fd < 0) return;
+    if (isatty(impl_->fd)) ioctl(impl_->fd, TIOCNXCL);
+    close(impl_->fd);
+    impl_->fd = -1;
+}
+
+bool SerialDevice::IsOpen() const { return impl_->fd >= 0; }
+
+ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
+    if (impl_->fd < 0) return ByteWrite::kDeviceGone;
+    bool waited = false;
+    while (true) {
+        const ssize_t written = write(impl_->fd, &value, 1);
+        if (written == 1) return ByteWrite::kWritten;
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && IsDeviceGone(errno)) return ByteWrite::kDeviceGone;
+        if (waited || (written < 0 && errno != EAGAIN)) return ByteWrite::kDropped;
+
+        pollfd writable{impl_->fd, POLLOUT, 0};
+        int ready;
+        do {
+            ready = poll(&writable, 1, kWriteWaitMs);
+        } while (ready < 0 && errno == EINTR);
+        if (ready <= 0) return ByteWrite::kDropped;
+        waited = true;
+    }
+}
+
+}  // namespace korv::platform

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace korv {
+
+namespace platform {
+class RecordReader;
+}
+class DisplayDriver;
+
+inline constexpr const char* kPoleRecordFileName = "POLE.DAT";
+
+// Where the fields of the pole record lie; all numbers little-endian.
+namespace record {
+inline constexpr int kLine1Offset = 0;
+inline constexpr int kLine2Offset = 20;
+inline constexpr int kLineSize = 20;
+inline constexpr int kCounterOffset = 58;
+inline constexpr int kScaleOffset = 60;
+inline constexpr int kTaxOffset = 66;
+inline constexpr int kTotalOffset = 70;
+inline constexpr int kUsedSize = 74;
+}  // namespace record
+
+inline constexpr const char* kTaxCaption = "TOTAL TAX";
+inline constexpr const char* kTotalCaption = "    TOTAL ";
+
+std::uint16_t DecodeLe16(const std::uint8_t* bytes);
+std::int32_t DecodeLe32(const std::uint8_t* bytes);
+
+// The amount's own text: "%.0f" for scale 100, "%.2f" otherwise, of raw / 100 * scale.
+// Returns the length the text needs, like snprintf.
+int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size);
+
+// The longest amount text a customer is shown; longer ones get the overflow marker.
+inline constexpr int kMaxAmountChars = 9;
+inline constexpr char kOverflowMark = '*';
+
+// Fills `width` characters: the amount right-aligned behind blanks, or, when it is
+// longer than kMaxAmountChars or the field, the overflow marker across the field.
+void FillAmountField(const char* amount, int amount_length, int width, char* out);
+
+// What one poll cycle remembers for the next; lives for the whole run.
+struct CycleState {
+    std::int32_t last_seen_counter = 0;
+    bool lines_drawn = false;    // rows 1 and 2 have been drawn from the record once
+    bool repaint_lines = false;  // redraw rows 1 and 2 even without a counter change
+    std::uint8_t line1[record::kLineSize + 1] = {};
+    std::uint8_t line2[record::kLineSize + 1] = {};
+    std::uint8_t counter[2] = {};
+    std::uint8_t scale[2] = {};
+    std::uint8_t tax[4] = {};
+    std::uint8_t total[4] = {};
+};
+
+enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
+
+inline constexpr int kCyclePauseMs = 250;
+
+// Reads the record once and draws it; pauses kCyclePauseMs when it completes.
+CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,
+                          DisplayDriver& display);
+
+}  // namespace korv

@@ -1,0 +1,81 @@
+#include "pole/startup.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "display/display_driver.h"
+
+namespace korv {
+
+namespace {
+
+void Print(const char* text) {
+    std::printf("%s", text);
+    std::fflush(stdout);
+}
+
+void Ask(const char* question) {
+    std::cout << question << std::flush;
+}
+
+}  // namespace
+
+int Settings::Port() const { return std::atoi(port_text); }
+
+Settings ReadSettings(std::FILE* file) {
+    Settings settings;
+    std::fread(settings.port_text, 1, sizeof settings.port_text, file);
+    settings.port_text[2] = '\0';
+    std::fread(settings.backlight_choice, 1, sizeof settings.backlight_choice, file);
+    return settings;
+}
+
+void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
+    display.Close();
+    display.OpenPort(settings.Port());
+    display.SetBacklight(settings.BacklightOn());
+    display.Clear();
+}
+
+void RunStartup(DisplayDriver& display) {
+    Print("Korvane pole app release v 1.0.1\n");
+    Print("Copyright (c) 2026 Korvane. All rights reserved.\n");
+    Print("Support: see README.md, or ask the integrator of your point-of-sale system.\n");
+
+    std::FILE* file = std::fopen(kConfigFileName, "r");
+    if (file == nullptr) {
+        Print("No korvpole.cfg was detected, you MUST run setup.\n");
+        Print("Setup will start now.\n");
+        RunSetupDialogue(display);
+        return;
+    }
+    const Settings settings = ReadSettings(file);
+    std::fclose(file);
+
+    BringUpDisplay(display, settings);
+    std::printf("Reading config...\n");
+    std::printf("COM=%s\n", settings.port_text);
+    Print(settings.BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
+}
+
+void RunSetupDialogue(DisplayDriver& display) {
+    Print("Entering config mode\n\n");
+    Settings answers;
+
+    Ask("Please enter the number of the COM Port (i.e. for COM5 enter 5): ");
+    if (std::scanf("%2s", answers.port_text) != 1) answers.port_text[0] = '\0';
+    Ask("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ");
+    if (std::scanf("%1s", answers.backlight_choice) != 1) answers.backlight_choice[0] = '\0';
+
+    std::FILE* file = std::fopen(kConfigFileName, "w+");
+    if (file != nullptr) {
+        std::fwrite(answers.port_text, 1, sizeof answers.port_text, file);
+        std::fwrite(answers.backlight_choice, 1, sizeof answers.backlight_choice, file);
+        std::fclose(file);
+        BringUpDisplay(display, answers);
+    }
+    Print("Exiting config mode\n\n");
+}
+
+}  // namespace korv

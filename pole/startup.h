@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdio>
+
+namespace korv {
+
+class DisplayDriver;
+
+// The two settings as the configuration file holds them: port text (at most two
+// characters) and the backlight choice, of which only the first byte counts.
+struct Settings {
+    char port_text[3] = {};
+    char backlight_choice[2] = {};
+
+    int Port() const;
+    bool BacklightOn() const { return backlight_choice[0] == '1'; }
+};
+
+inline constexpr const char* kConfigFileName = "KORVPOLE.CFG";
+
+// Reads the 5-byte layout; bytes the file does not have read as zero.
+Settings ReadSettings(std::FILE* file);
+
+// Close, open the configured port, backlight as configured, clear.
+void BringUpDisplay(DisplayDriver& display, const Settings& settings);
+
+// Banner, then the configuration file, or the setup dialogue when there is none.
+void RunStartup(DisplayDriver& display);
+
+// Two questions on the console; the answers are saved and applied at once.
+void RunSetupDialogue(DisplayDriver& display);
+
+}  // namespace korv
