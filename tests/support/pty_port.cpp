@@ -1,0 +1,116 @@
+#include "tests/support/pty_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <stdexcept>
+
+namespace korv::test {
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+void MakeRaw(int fd) {
+    termios settings;
+    if (tcgetattr(fd, &settings) != 0) return;
+    cfmakeraw(&settings);
+    tcsetattr(fd, TCSANOW, &settings);
+}
+}  // namespace
+
+PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
+    char name[256] = {};
+    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
+    slave_path_ = name;
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    MakeRaw(slave_);
+    unlink(link_.c_str());
+    if (symlink(slave_path_.c_str(), link_.c_str()) != 0)
+        throw std::runtime_error("symlink " + link_ + " failed");
+}
+
+PtyPort::~PtyPort() {
+    unlink(link_.c_str());
+    if (master_ >= 0) close(master_);
+    if (slave_ >= 0) close(slave_);
+}
+
+std::string PtyPort::ReadFor(std::chrono::milliseconds window) {
+    std::string bytes;
+    const auto deadline = Clock::now() + window;
+    while (master_ >= 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) break;
+        pollfd readable{master_, POLLIN, 0};
+        if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;
+        char buffer[4096];
+        const ssize_t count = read(master_, buffer, sizeof buffer);
+        if (count > 0) bytes.append(buffer, static_cast<std::size_t>(count));
+        else if (count < 0 && errno != EAGAIN && errno != EINTR) usleep(1000);
+    }
+    return bytes;
+}
+
+std::string PtyPort::ReadUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+    std::string bytes;
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+        const std::string more = ReadFor(quiet);
+        if (more.empty()) break;
+        bytes += more;
+    }
+    return bytes;
+}
+
+void PtyPort::Unplug() {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+    if (slave_ >= 0) close(slave_);
+    slave_ = -1;
+    unlink(link_.c_str());
+}
+
+std::string DisplayTap::Pump(std::chrono::milliseconds window) {
+    const std::string bytes = port_.ReadFor(window);
+    model_.Feed(bytes);
+    received_ += bytes;
+    return bytes;
+}
+
+bool DisplayTap::PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
+                           std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (!done(model_)) {
+        if (Clock::now() >= deadline) return false;
+        Pump(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+std::string DisplayTap::PumpUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+    const std::string bytes = port_.ReadUntilQuiet(quiet, limit);
+    model_.Feed(bytes);
+    received_ += bytes;
+    return bytes;
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string text;
+    char pair[4];
+    for (unsigned char byte : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X ", byte);
+        text += pair;
+    }
+    if (!text.empty()) text.pop_back();
+    return text;
+}
+
+}  // namespace korv::test

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "sim/hd44780_model.h"
+
+namespace korv::test {
+
+// A pseudo-terminal standing in for a COM port: `link` (e.g. "COM5" in the working
+// directory) points at its slave side, and the test reads what arrives on the master.
+class PtyPort {
+public:
+    explicit PtyPort(std::string link);
+    ~PtyPort();
+    PtyPort(const PtyPort&) = delete;
+    PtyPort& operator=(const PtyPort&) = delete;
+
+    const std::string& SlavePath() const { return slave_path_; }
+    const std::string& Link() const { return link_; }
+
+    // Everything that arrives within `window`.
+    std::string ReadFor(std::chrono::milliseconds window);
+    // Reads until `quiet` passes with nothing new, or `limit` in all.
+    std::string ReadUntilQuiet(std::chrono::milliseconds quiet,
+                               std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+    // The far side goes away, as an unplugged adapter.
+    void Unplug();
+    // Stop reading: the test's own slave side stays open so nothing hangs up.
+    int MasterFd() const { return master_; }
+
+private:
+    std::string link_;
+    std::string slave_path_;
+    int master_ = -1;
+    int slave_ = -1;
+};
+
+// A pseudo-terminal port whose bytes are decoded by the display model.
+class DisplayTap {
+public:
+    explicit DisplayTap(std::string link) : port_(std::move(link)) {}
+
+    // Feeds what arrives within `window`; returns those bytes.
+    std::string Pump(std::chrono::milliseconds window);
+    // Pumps until `done` holds or `limit` passes; true when it held.
+    bool PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
+                   std::chrono::milliseconds limit = std::chrono::seconds(5));
+    // Pumps until the line has been quiet for `quiet`.
+    std::string PumpUntilQuiet(std::chrono::milliseconds quiet = std::chrono::milliseconds(400),
+                               std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+    const sim::Hd44780Model& Model() const { return model_; }
+    sim::Hd44780Model& Model() { return model_; }
+    PtyPort& Port() { return port_; }
+    const std::string& Received() const { return received_; }
+
+private:
+    PtyPort port_;
+    sim::Hd44780Model model_;
+    std::string received_;
+};
+
+// Bytes written as hexadecimal pairs, "FE 01 41", for failure messages.
+std::string Hex(const std::string& bytes);
+
+}  // namespace korv::test
