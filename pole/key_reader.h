@@ -22,6 +22,9 @@ public:
     // kNone when no key waits or the key is no command.
     KeyCommand Next();
 
+    // A code read from the source that the next call takes first.
+    bool HasPendingCode() const { return pushed_back_ >= 0; }
+
 private:
     bool Waiting(int timeout_ms);
     int Take();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+// A broken invariant is a finding: report it and stop, as a crash would.
+#define FUZZ_CHECK(condition)                                                        \
+    do {                                                                             \
+        if (!(condition)) {                                                          \
+            std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition,       \
+                         __FILE__, __LINE__);                                        \
+            std::abort();                                                            \
+        }                                                                            \
+    } while (0)

@@ -1,0 +1,114 @@
+#include "platform/fake/fake_platform.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/console_keys.h"
+#include "platform/record_file.h"
+#include "platform/serial_device.h"
+
+namespace korv::platform {
+
+namespace fake {
+
+namespace {
+State g_state;
+}
+
+State& Platform() { return g_state; }
+void Reset() { g_state = State(); }
+
+}  // namespace fake
+
+using fake::Platform;
+
+struct SerialDevice::Impl {
+    bool open = false;
+};
+
+SerialDevice::SerialDevice() : impl_(new Impl) {}
+SerialDevice::~SerialDevice() { Close(); }
+
+bool SerialDevice::Open(int port, int) {
+    Close();
+    if (port < 1 || !Platform().ports_exist) return false;
+    impl_->open = true;
+    Platform().open_port = port;
+    return true;
+}
+
+void SerialDevice::Close() {
+    if (!impl_->open) return;
+    impl_->open = false;
+    Platform().open_port = 0;
+}
+
+bool SerialDevice::IsOpen() const { return impl_->open; }
+
+ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
+    if (!impl_->open || Platform().device_gone) return ByteWrite::kDeviceGone;
+    Platform().serial_output.push_back(static_cast<char>(value));
+    return ByteWrite::kWritten;
+}
+
+void SleepMilliseconds(int milliseconds) {
+    if (milliseconds <= 0) return;
+    Platform().clock_ms += milliseconds;
+    Platform().slept_ms += milliseconds;
+}
+
+std::int64_t NowMilliseconds() { return Platform().clock_ms; }
+
+FineTimerScope::FineTimerScope() = default;
+FineTimerScope::~FineTimerScope() = default;
+
+ConsoleKeys::ConsoleKeys() = default;
+ConsoleKeys::~ConsoleKeys() = default;
+void ConsoleKeys::BeginKeyMode() {}
+void ConsoleKeys::EndKeyMode() {}
+
+bool ConsoleKeys::KeyWaiting(int timeout_ms) {
+    if (!Platform().keys.empty()) return true;
+    if (Platform().input_ended) input_ended_ = true;
+    SleepMilliseconds(timeout_ms);
+    return false;
+}
+
+int ConsoleKeys::ReadKey() {
+    if (Platform().keys.empty()) return 0;
+    const int code = Platform().keys.front();
+    Platform().keys.pop_front();
+    return code;
+}
+
+bool ConsoleKeys::InputEnded() const { return input_ended_; }
+
+// The descriptor doubles as the read position; -1 is closed.
+RecordFile::~RecordFile() { Close(); }
+
+bool RecordFile::Open(const char*) {
+    if (!Platform().record_opens) return false;
+    descriptor_ = 0;
+    return true;
+}
+
+void RecordFile::Close() { descriptor_ = -1; }
+
+std::int64_t RecordFile::Seek(std::int64_t offset) {
+    if (descriptor_ < 0 || Platform().seek_fails || offset < 0 || offset > 0x7FFFFFFF) return -1;
+    descriptor_ = static_cast<int>(offset);
+    return offset;
+}
+
+int RecordFile::Read(void* buffer, int size) {
+    if (descriptor_ < 0) return -1;
+    const std::int64_t length = static_cast<std::int64_t>(Platform().record.size());
+    if (descriptor_ >= length || size <= 0) return 0;
+    const int count = static_cast<int>(std::min<std::int64_t>(size, length - descriptor_));
+    std::memcpy(buffer, Platform().record.data() + descriptor_, static_cast<std::size_t>(count));
+    descriptor_ += count;
+    return count;
+}
+
+}  // namespace korv::platform
