@@ -1,0 +1,108 @@
+#include "tools/display_panel.h"
+
+namespace korv::tools {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kLit = "\x1b[30;102m";    // dark characters on a lit green panel
+constexpr const char* kDark = "\x1b[90;40m";    // dim characters on an unlit panel
+constexpr const char* kReset = "\x1b[0m";
+constexpr const char* kHome = "\x1b[H";
+constexpr const char* kClearScreen = "\x1b[2J";
+constexpr const char* kClearToLineEnd = "\x1b[K";
+constexpr const char* kClearBelow = "\x1b[J";
+constexpr const char* kHideCursor = "\x1b[?25l";
+constexpr const char* kShowCursor = "\x1b[?25h";
+
+// A terminal is redrawn at most this often; a log file or pipe gets fewer frames.
+constexpr std::chrono::milliseconds kTerminalGap(40);
+constexpr std::chrono::milliseconds kPlainGap(250);
+
+char Shown(unsigned char byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '?'; }
+
+std::string ShownRow(const sim::Hd44780Model& model, int row) {
+    std::string text = model.VisibleRow(row);
+    for (char& c : text) c = Shown(static_cast<unsigned char>(c));
+    return text;
+}
+
+std::string Header(const sim::Hd44780Model& model, const std::string& link) {
+    std::string header = " " + link + "  backlight " + (model.BacklightOn() ? "ON " : "off");
+    if (!model.DisplayOn()) header += "  display off";
+    return header + "\n";
+}
+
+std::string Status(const sim::Hd44780Model& model) {
+    return " bytes " + std::to_string(model.BytesReceived()) + "  commands " +
+           std::to_string(model.CommandsSeen()) + "  unknown " +
+           std::to_string(model.UnknownCommands()) + "\n";
+}
+
+}  // namespace
+
+std::string RenderPanel(const sim::Hd44780Model& model, const std::string& link, PanelStyle style) {
+    const std::string edge = "+" + std::string(sim::Hd44780Model::kColumns, '-') + "+\n";
+    const bool colour = style == PanelStyle::kColour;
+    std::string frame = Header(model, link) + edge;
+    for (int row = 1; row <= sim::Hd44780Model::kRows; ++row) {
+        frame += "|";
+        if (colour) frame += model.BacklightOn() ? kLit : kDark;
+        frame += ShownRow(model, row);
+        if (colour) frame += kReset;
+        frame += "|\n";
+    }
+    return frame + edge + Status(model);
+}
+
+std::string DumpScreen(const sim::Hd44780Model& model) {
+    std::string text;
+    for (int row = 1; row <= sim::Hd44780Model::kRows; ++row) text += ShownRow(model, row) + "\n";
+    return text;
+}
+
+LivePanel::LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::string link)
+    : out_(out), style_(style), in_place_(in_place), link_(std::move(link)),
+      min_gap_(in_place ? kTerminalGap : kPlainGap) {}
+
+int LivePanel::Update(const sim::Hd44780Model& model) {
+    const std::string frame = RenderPanel(model, link_, style_);
+    if (started_ && frame == drawn_) return -1;
+    const auto since = Clock::now() - last_draw_;
+    if (started_ && since < min_gap_)
+        return static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(min_gap_ - since).count() + 1);
+    Draw(frame);
+    return -1;
+}
+
+void LivePanel::Finish(const sim::Hd44780Model& model) {
+    const std::string frame = RenderPanel(model, link_, style_);
+    if (!started_ || frame != drawn_) Draw(frame);
+    if (in_place_) std::fputs(kShowCursor, out_);
+    std::fflush(out_);
+}
+
+void LivePanel::Draw(const std::string& frame) {
+    std::string text;
+    if (in_place_) {
+        if (!started_) text += std::string(kClearScreen) + kHideCursor;
+        text += kHome;
+        for (std::size_t begin = 0; begin < frame.size();) {
+            const std::size_t end = frame.find('\n', begin);
+            text += frame.substr(begin, end - begin) + kClearToLineEnd + "\n";
+            begin = end + 1;
+        }
+        text += kClearBelow;
+    } else {
+        text = (started_ ? "\n" : "") + frame;
+    }
+    std::fputs(text.c_str(), out_);
+    std::fflush(out_);
+    drawn_ = frame;
+    started_ = true;
+    last_draw_ = Clock::now();
+}
+
+}  // namespace korv::tools

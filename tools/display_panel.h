@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "sim/hd44780_model.h"
+
+namespace korv::tools {
+
+enum class PanelStyle {
+    kColour,  // rows lit or dark with ANSI colours, redrawn in place
+    kPlain,   // no escape codes at all: each new frame below the last
+};
+
+// The panel as text: a header with the port and the backlight, the framed 4x20 rows
+// as the customer sees them, and a status line with the counts.
+std::string RenderPanel(const sim::Hd44780Model& model, const std::string& link, PanelStyle style);
+
+// The four rows as plain text lines; bytes without a printable ASCII form show as '?'.
+std::string DumpScreen(const sim::Hd44780Model& model);
+
+// Draws the panel to `out` whenever it changed, but not more often than `min_gap`,
+// so a burst of bytes costs one redraw.
+class LivePanel {
+public:
+    LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::string link);
+
+    // Draws when the panel changed and the last drawing is old enough; returns how long
+    // to wait before a change still pending may be drawn (or -1 when none is pending).
+    int Update(const sim::Hd44780Model& model);
+    // Draws what is pending and leaves the terminal as it was found.
+    void Finish(const sim::Hd44780Model& model);
+
+private:
+    void Draw(const std::string& frame);
+
+    std::FILE* out_;
+    PanelStyle style_;
+    bool in_place_;
+    std::string link_;
+    std::string drawn_;
+    bool started_ = false;
+    std::chrono::milliseconds min_gap_;
+    std::chrono::steady_clock::time_point last_draw_{};
+};
+
+}  // namespace korv::tools

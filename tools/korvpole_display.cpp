@@ -1,0 +1,106 @@
+// korvpole-display: a 4x20 pole display in a terminal. It offers a pseudo-terminal as
+// COM<n> in the working directory and shows what korvpole (or anything else) sends.
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "sim/hd44780_model.h"
+#include "tools/display_args.h"
+#include "tools/display_link.h"
+#include "tools/display_log.h"
+#include "tools/display_panel.h"
+#include "tools/display_signals.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using korv::tools::DisplayOptions;
+
+constexpr int kUsageError = 2;
+// Pause after a read error, so a master that keeps failing does not spin.
+constexpr int kReadErrorPauseMs = 50;
+
+struct Session {
+    korv::tools::PtyLink& link;
+    korv::sim::Hd44780Model& model;
+    std::FILE* log;
+    Clock::time_point start;
+};
+
+// Feeds whatever the master holds into the model; false when nothing could be read.
+bool DrainMaster(Session& session) {
+    unsigned char buffer[4096];
+    const ssize_t count = read(session.link.MasterFd(), buffer, sizeof buffer);
+    if (count <= 0) return count < 0 && (errno == EAGAIN || errno == EINTR);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - session.start).count();
+    for (ssize_t i = 0; i < count; ++i) {
+        const korv::sim::DecodedByte decoded = session.model.Feed(buffer[i]);
+        if (session.log) std::fputs(korv::tools::FormatLogLine(elapsed, decoded).c_str(), session.log);
+    }
+    if (session.log) std::fflush(session.log);
+    return true;
+}
+
+korv::tools::PanelStyle StyleFor(bool terminal) {
+    const char* no_colour = std::getenv("NO_COLOR");
+    const bool colour = terminal && (no_colour == nullptr || *no_colour == '\0');
+    return colour ? korv::tools::PanelStyle::kColour : korv::tools::PanelStyle::kPlain;
+}
+
+int Run(const DisplayOptions& options) {
+    korv::tools::PtyLink link;
+    std::string error;
+    if (!link.Create(options.port, error)) {
+        std::fprintf(stderr, "korvpole-display: %s\n", error.c_str());
+        return 1;
+    }
+    std::FILE* log = nullptr;
+    if (!options.log_path.empty() && (log = std::fopen(options.log_path.c_str(), "w")) == nullptr) {
+        std::perror(("korvpole-display: " + options.log_path).c_str());
+        return 1;
+    }
+    const korv::tools::StopSignals signals;
+    korv::sim::Hd44780Model model;
+    Session session{link, model, log, Clock::now()};
+
+    const bool terminal = isatty(STDOUT_FILENO) == 1;
+    // A script that asked for the dump on a pipe wants the four lines and nothing else.
+    const bool live = terminal || !options.dump;
+    korv::tools::LivePanel panel(stdout, StyleFor(terminal), terminal, link.Name());
+
+    int wait_ms = -1;
+    if (live) wait_ms = panel.Update(model);
+    while (signals.StopSignal() == 0) {
+        if (signals.WaitReadable(link.MasterFd(), wait_ms) && !DrainMaster(session))
+            usleep(kReadErrorPauseMs * 1000);
+        if (live) wait_ms = panel.Update(model);
+    }
+    link.Remove();
+    if (live) panel.Finish(model);
+    if (options.dump) std::fputs(korv::tools::DumpScreen(model).c_str(), stdout);
+    std::fflush(stdout);
+    if (log) std::fclose(log);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    DisplayOptions options;
+    std::string error;
+    if (!korv::tools::ParseDisplayArgs(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "korvpole-display: %s\n%s", error.c_str(), korv::tools::kDisplayUsage);
+        return kUsageError;
+    }
+    if (options.help) {
+        std::printf("%s", korv::tools::kDisplayUsage);
+        return 0;
+    }
+    return Run(options);
+}

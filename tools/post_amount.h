@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korv::tools {
+
+// "13.50", "-5", "+0.7", "1.250" -> hundredths, read digit by digit so that no
+// binary fraction ever rounds a cent away. More than two decimals are accepted only
+// when the extra ones are zeros. False for anything else or outside 32 bits.
+bool ParseAmount(const std::string& text, std::int32_t& hundredths);
+
+// Plain decimal digits only, 0 to `max`.
+bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value);
+
+// Hundredths as "13.50" or "-5.00", for the demo's own lines.
+std::string FormatHundredths(std::int64_t hundredths);
+
+}  // namespace korv::tools

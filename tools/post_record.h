@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace korv::tools {
+
+// The fields a writer sets; those left empty keep what the file holds.
+struct RecordUpdate {
+    std::optional<std::string> line1;
+    std::optional<std::string> line2;
+    std::optional<std::int32_t> tax;
+    std::optional<std::int32_t> total;
+    std::optional<std::uint16_t> scale;
+};
+
+// The scale a record gets when the file does not hold one yet.
+inline constexpr std::uint16_t kDefaultScale = 1;
+
+// The counter that follows `found`: never 0, which the reader takes as "nothing yet".
+std::uint16_t NextCounter(std::uint16_t found);
+
+// Writes the update into the record at `path` in place, creating the file when it is
+// missing: lines, scale and amounts first, the change counter last, so that a reader
+// that sees the new counter also finds the new lines. Returns the counter written, or
+// nothing with `error` set when the file cannot be read or written.
+std::optional<std::uint16_t> WriteRecord(const std::string& path, const RecordUpdate& update,
+                                         std::string& error);
+
+}  // namespace korv::tools
