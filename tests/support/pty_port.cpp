@@ -75,7 +75,7 @@ void PtyPort::Unplug() {
     master_ = -1;
     if (slave_ >= 0) close(slave_);
     slave_ = -1;
-    unlink(link_.c_str());
+    // The link stays, dangling, as a by-id link does when its adapter is pulled.
 }
 
 std::string DisplayTap::Pump(std::chrono::milliseconds window) {

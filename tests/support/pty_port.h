@@ -26,7 +26,7 @@ public:
     std::string ReadUntilQuiet(std::chrono::milliseconds quiet,
                                std::chrono::milliseconds limit = std::chrono::seconds(10));
 
-    // The far side goes away, as an unplugged adapter.
+    // The far side goes away, as an unplugged adapter; the link is left dangling.
     void Unplug();
     // Stop reading: the test's own slave side stays open so nothing hangs up.
     int MasterFd() const { return master_; }
