@@ -1,0 +1,205 @@
+#include "pole/pole_record.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display/display_driver.h"
+#include "platform/record_file.h"
+
+namespace korv {
+namespace {
+
+std::uint16_t Le16(std::initializer_list<std::uint8_t> bytes) {
+    return DecodeLe16(std::vector<std::uint8_t>(bytes).data());
+}
+
+std::int32_t Le32(std::initializer_list<std::uint8_t> bytes) {
+    return DecodeLe32(std::vector<std::uint8_t>(bytes).data());
+}
+
+TEST(DecodeLe, ReadsLittleEndianUnsigned16AndSigned32) {
+    EXPECT_EQ(Le16({0x34, 0x12}), 4660);
+    EXPECT_EQ(Le16({0xFF, 0xFF}), 65535);
+    EXPECT_EQ(Le16({0x00, 0x80}), 32768);
+
+    EXPECT_EQ(Le32({0x0C, 0xFE, 0xFF, 0xFF}), -500);
+    EXPECT_EQ(Le32({0x7D, 0x00, 0x00, 0x00}), 125);
+    EXPECT_EQ(Le32({0xFF, 0xFF, 0xFF, 0x7F}), INT32_MAX);
+    EXPECT_EQ(Le32({0x00, 0x00, 0x00, 0x80}), INT32_MIN);
+    EXPECT_EQ(Le32({0x01, 0x02, 0x03, 0x04}), 0x04030201);
+}
+
+std::string Formatted(std::int32_t raw, std::uint16_t scale) {
+    char text[64];
+    const int length = FormatAmount(raw, scale, text, sizeof text);
+    EXPECT_EQ(length, static_cast<int>(std::strlen(text)));
+    return text;
+}
+
+TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimals) {
+    EXPECT_EQ(Formatted(125, 1), "1.25");
+    EXPECT_EQ(Formatted(1350, 1), "13.50");
+    EXPECT_EQ(Formatted(-500, 1), "-5.00");
+    EXPECT_EQ(Formatted(125, 10), "12.50");
+    EXPECT_EQ(Formatted(1250, 100), "1250");
+    EXPECT_EQ(Formatted(777, 0), "0.00");
+    EXPECT_EQ(Formatted(99999999, 1), "999999.99");
+    EXPECT_EQ(Formatted(-9999999, 1), "-99999.99");
+    EXPECT_EQ(Formatted(999999999, 100), "999999999");
+    EXPECT_EQ(Formatted(1, 101), "1.01");
+}
+
+TEST(FormatAmount, ReportsTheFullLengthOfATextTheBufferCannotHold) {
+    char text[10];
+    std::memset(text, 'z', sizeof text);
+    EXPECT_EQ(FormatAmount(100000000, 1, text, sizeof text), 10);  // 1000000.00
+    EXPECT_EQ(text[9], '\0');
+    EXPECT_GT(FormatAmount(INT32_MIN, 65535, text, sizeof text), kMaxAmountChars);
+}
+
+std::string Field(const std::string& amount, int width) {
+    std::vector<char> out(static_cast<std::size_t>(width) + 8, '#');
+    FillAmountField(amount.c_str(), static_cast<int>(amount.size()), width, out.data());
+    EXPECT_EQ(out[static_cast<std::size_t>(width)], '\0');
+    for (std::size_t i = static_cast<std::size_t>(width) + 1; i < out.size(); ++i)
+        EXPECT_EQ(out[i], '#') << "written past the field at " << i;
+    return out.data();
+}
+
+TEST(FillAmountField, RightAlignsWhatFitsAndMarksWhatDoesNot) {
+    EXPECT_EQ(Field("1.25", 11), "       1.25");
+    EXPECT_EQ(Field("-5.00", 10), "     -5.00");
+    EXPECT_EQ(Field("999999.99", 10), " 999999.99");
+    EXPECT_EQ(Field("999999.99", 9), "999999.99");
+    EXPECT_EQ(Field("1000000.00", 11), std::string(11, '*'));
+    EXPECT_EQ(Field("-100000.00", 10), std::string(10, '*'));
+    EXPECT_EQ(Field("12.50", 4), "****");
+    EXPECT_EQ(Field("", 10), std::string(10, ' '));
+}
+
+TEST(FillAmountField, MarksAFailedFormatting) {
+    char out[8];
+    FillAmountField("", -1, 5, out);
+    EXPECT_STREQ(out, "*****");
+}
+
+// A record in memory that counts the moves the cycle makes.
+class ScriptedRecord final : public platform::RecordReader {
+public:
+    explicit ScriptedRecord(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    std::int64_t Seek(std::int64_t offset) override {
+        ++seeks;
+        if (fail_seeks) return -1;
+        position_ = static_cast<std::size_t>(offset);
+        return offset;
+    }
+    int Read(void* buffer, int size) override {
+        if (fail_reads_at == static_cast<int>(position_)) return -1;
+        if (empty_at == static_cast<int>(position_)) return 0;
+        if (position_ >= bytes_.size()) return 0;
+        const std::size_t count = std::min(bytes_.size() - position_, static_cast<std::size_t>(size));
+        std::memcpy(buffer, bytes_.data() + position_, count);
+        position_ += count;
+        return static_cast<int>(count);
+    }
+
+    std::string bytes_;
+    int seeks = 0;
+    bool fail_seeks = false;
+    int fail_reads_at = -1;
+    int empty_at = -1;
+
+private:
+    std::size_t position_ = 0;
+};
+
+std::string Record(std::uint16_t counter, std::int32_t tax, std::int32_t total) {
+    std::string bytes(record::kUsedSize, '\0');
+    bytes.replace(0, 5, "LINE1");
+    bytes.replace(20, 5, "LINE2");
+    bytes[58] = static_cast<char>(counter & 0xFF);
+    bytes[59] = static_cast<char>(counter >> 8);
+    bytes[60] = 1;
+    for (int i = 0; i < 4; ++i) {
+        bytes[66 + i] = static_cast<char>((static_cast<std::uint32_t>(tax) >> (8 * i)) & 0xFF);
+        bytes[70 + i] = static_cast<char>((static_cast<std::uint32_t>(total) >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
+
+// The display stays closed: the cycle's reading is under test, not the drawing.
+class PollCycle : public ::testing::Test {
+protected:
+    DisplayDriver display_;
+    CycleState state_;
+};
+
+TEST_F(PollCycle, EmptyRecordEndsEarlyAfterOneSeek) {
+    ScriptedRecord file("");
+    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kEndedEarly);
+    EXPECT_EQ(file.seeks, 1);
+    EXPECT_EQ(state_.last_seen_counter, 0);
+}
+
+TEST_F(PollCycle, SeeksFourTimesWithTheSameCounterAndSixAfterAChange) {
+    ScriptedRecord file(Record(0, 125, -500));
+    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    EXPECT_EQ(file.seeks, 4);
+
+    file.bytes_ = Record(9, 125, -500);
+    file.seeks = 0;
+    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    EXPECT_EQ(file.seeks, 6);
+    EXPECT_EQ(state_.last_seen_counter, 9);
+    EXPECT_STREQ(reinterpret_cast<const char*>(state_.line1), "LINE1");
+    EXPECT_STREQ(reinterpret_cast<const char*>(state_.line2), "LINE2");
+}
+
+TEST_F(PollCycle, ACounterIsTakenAsSeenBeforeItsLinesAreRead) {
+    // The writer cut the file between the reads of the counter and of line 1.
+    ScriptedRecord file(Record(5, 125, 250));
+    file.empty_at = record::kLine1Offset;
+    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kEndedEarly);
+    EXPECT_EQ(state_.last_seen_counter, 5);
+    EXPECT_EQ(file.seeks, 2);
+
+    // Whole again, same counter: the lines wait for the next change.
+    file.empty_at = -1;
+    file.seeks = 0;
+    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    EXPECT_EQ(file.seeks, 4);
+    EXPECT_EQ(state_.line1[0], 0);
+}
+
+TEST_F(PollCycle, AFailedSeekStopsTheCycleAtOnce) {
+    ScriptedRecord file(Record(3, 125, 250));
+    file.fail_seeks = true;
+    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kSeekFailed);
+    EXPECT_EQ(file.seeks, 1);
+    EXPECT_EQ(state_.last_seen_counter, 0);
+}
+
+TEST_F(PollCycle, ShortOrFailedReadsKeepWhatTheBufferHeld) {
+    ScriptedRecord file(Record(0, 0x11223344, 0x55667788));
+    ASSERT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+
+    // The total cut after two bytes: its upper bytes stay from the last read.
+    file.bytes_ = Record(0, 4444, 0x0000FE0C).substr(0, 72);
+    ASSERT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    EXPECT_EQ(DecodeLe32(state_.total), 0x5566FE0C);
+
+    // A read error is no end: the cycle goes on and the buffer keeps its bytes.
+    file.bytes_ = Record(0, 777, 888);
+    file.fail_reads_at = record::kTaxOffset;
+    ASSERT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    EXPECT_EQ(DecodeLe32(state_.tax), 4444);
+    EXPECT_EQ(DecodeLe32(state_.total), 888);
+}
+
+}  // namespace
+}  // namespace korv
