@@ -30,6 +30,9 @@ public:
     void Unplug();
     // Stop reading: the test's own slave side stays open so nothing hangs up.
     int MasterFd() const { return master_; }
+    // The test's own hold on the slave side: what it writes there queues up with the
+    // program's bytes, so a test can fill the line as a display that stopped reading.
+    int SlaveFd() const { return slave_; }
 
 private:
     std::string link_;
