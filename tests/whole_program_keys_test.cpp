@@ -78,6 +78,8 @@ TEST_F(WholeProgram, BacklightKeyTogglesWhileKeysWithoutACharacterDoNothing) {
     runner_.Type("x");
     const ExitResult result = runner_.WaitExit();
     EXPECT_TRUE(result.exited && result.status == 0) << result.Describe();
+    display_->Pump(200ms);
+    EXPECT_TRUE(EndsWith(display_->Received(), kCloseBytes)) << Hex(display_->Received());
 }
 
 TEST_F(WholeProgram, SetupFromTheLoopMovesTheDisplayToAnotherPort) {
@@ -128,6 +130,19 @@ TEST_F(WholeProgram, SetupFromTheLoopMovesTheDisplayToAnotherPort) {
     EXPECT_TRUE(result.exited && result.status == 0) << result.Describe();
     com6.Pump(200ms);
     EXPECT_TRUE(EndsWith(com6.Received(), kCloseBytes)) << Hex(com6.Received());
+}
+
+TEST_F(WholeProgram, AnswersTypedAheadOfTheDialogueAreTaken) {
+    DisplayTap com7(runner_.PathOf("COM7"));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "FAST TYPIST")));
+    ASSERT_TRUE(ShowsRow(1, TextRow("FAST TYPIST")));
+
+    // Typed while the terminal is still in key mode.
+    runner_.Type("s7\n1\n");
+    ASSERT_TRUE(runner_.WaitForOutput("Exiting config mode\n\n")) << runner_.Output();
+    EXPECT_TRUE(ShowsRowOn(com7, 3, TaxRow("1.25")));
+    EXPECT_TRUE(com7.Model().BacklightOn());
+    EXPECT_EQ(ReadWhole(runner_.PathOf("KORVPOLE.CFG")), ConfigBytes(7, true));
 }
 
 TEST_F(WholeProgram, ExitKeyBlanksTheDisplayRestoresTheTerminalAndIgnoresLaterKeys) {

@@ -46,6 +46,13 @@ std::string WithoutCarriageReturns(const std::string& text) {
     if (login_tty(slave) != 0) _exit(126);
     if (input_read >= 0) dup2(input_read, STDIN_FILENO);
     dup2(errors_write, STDERR_FILENO);
+    // As at a fresh console: whatever the test runner ignores or blocks is not
+    // handed down.
+    for (int signal_number : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE})
+        signal(signal_number, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     if (chdir(dir.c_str()) != 0) _exit(126);
     umask(mask);
     execl(KORVPOLE_BINARY, KORVPOLE_BINARY, static_cast<char*>(nullptr));
