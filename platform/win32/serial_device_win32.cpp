@@ -1,0 +1,143 @@
+#include <windows.h>
+
+#include "platform/serial_device.h"
+
+namespace korv::platform {
+
+namespace {
+
+constexpr DWORD kWriteWaitMs = 1000;
+constexpr DWORD kQueueBytes = 10000;
+
+// Errors after which the port will never take a byte again, e.g. an unplugged USB
+// adapter; anything else costs the one byte only.
+bool IsDeviceGone(DWORD error) {
+    switch (error) {
+        case ERROR_BAD_COMMAND:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_OPERATION_ABORTED:
+        case ERROR_GEN_FAILURE:
+        case ERROR_INVALID_HANDLE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+ByteWrite FailureOf(DWORD error) {
+    return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped;
+}
+
+HANDLE OpenComDevice(int port) {
+    char name[32];
+    wsprintfA(name, "\\\\.\\COM%d", port);
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void ApplyTimeouts(HANDLE port) {
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = 45;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 0;
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = 5000;
+    SetCommTimeouts(port, &timeouts);
+}
+
+// Baud rate and 8N1 on top of what the port has; flow control and the rest stay.
+void ApplyLineSettings(HANDLE port, int baud) {
+    DCB line{};
+    line.DCBlength = sizeof line;
+    if (!GetCommState(port, &line)) return;  // a zeroed record would switch the line off
+    line.BaudRate = static_cast<DWORD>(baud);
+    line.ByteSize = 8;
+    line.Parity = NOPARITY;
+    line.StopBits = ONESTOPBIT;
+    SetCommState(port, &line);
+}
+
+HANDLE NewManualResetEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+
+void CloseIfSet(HANDLE& handle) {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    handle = nullptr;
+}
+
+}  // namespace
+
+// The byte and the write record belong to the device, not to a call, as the system
+// may use both for as long as a write is in flight.
+struct SerialDevice::Impl {
+    HANDLE port = nullptr;
+    OVERLAPPED read_record{};
+    OVERLAPPED write_record{};
+    std::uint8_t byte_in_flight = 0;
+};
+
+SerialDevice::SerialDevice() : impl_(new Impl) {}
+
+SerialDevice::~SerialDevice() { Close(); }
+
+bool SerialDevice::Open(int port, int baud) {
+    Close();
+    if (port < 1) return false;
+    const HANDLE handle = OpenComDevice(port);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    impl_->port = handle;
+    impl_->read_record = OVERLAPPED{};
+    impl_->write_record = OVERLAPPED{};
+
+    ApplyTimeouts(handle);
+    impl_->read_record.hEvent = NewManualResetEvent();
+    impl_->write_record.hEvent = NewManualResetEvent();
+    ApplyLineSettings(handle, baud);
+    const bool queues_set = SetupComm(handle, kQueueBytes, kQueueBytes) != 0;
+
+    if (queues_set && impl_->read_record.hEvent != nullptr &&
+        impl_->write_record.hEvent != nullptr) {
+        return true;
+    }
+    Close();
+    return false;
+}
+
+void SerialDevice::Close() {
+    CloseIfSet(impl_->read_record.hEvent);
+    CloseIfSet(impl_->write_record.hEvent);
+    CloseIfSet(impl_->port);
+}
+
+bool SerialDevice::IsOpen() const { return impl_->port != nullptr; }
+
+ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
+    if (impl_->port == nullptr) return ByteWrite::kDeviceGone;
+    HANDLE port = impl_->port;
+    OVERLAPPED& record = impl_->write_record;
+    record.Offset = 0;
+    record.OffsetHigh = 0;
+    impl_->byte_in_flight = value;
+
+    DWORD written = 0;
+    if (WriteFile(port, &impl_->byte_in_flight, 1, &written, &record)) {
+        return written == 1 ? ByteWrite::kWritten : ByteWrite::kDropped;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) return FailureOf(error);
+
+    if (WaitForSingleObject(record.hEvent, kWriteWaitMs) == WAIT_OBJECT_0) {
+        if (!GetOverlappedResult(port, &record, &written, FALSE)) {
+            return FailureOf(GetLastError());
+        }
+        return written == 1 ? ByteWrite::kWritten : ByteWrite::kDropped;
+    }
+    // Still pending: the next byte must not reuse the buffer or the record while the
+    // driver may write from them, so the write is cancelled and its end waited for.
+    // The aborted result is our own doing and says nothing about the device.
+    CancelIoEx(port, &record);
+    GetOverlappedResult(port, &record, &written, TRUE);
+    return ByteWrite::kDropped;
+}
+
+}  // namespace korv::platform
