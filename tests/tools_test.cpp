@@ -309,6 +309,7 @@ TEST_F(PostTest, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
         {"--scale", "65536"},      {"--scale", "-1"},          {"--scale", "1.5"},
         {"--scale", ""},           {"--frobnicate"},           {"--tax"},
         {"--line1", "fine", "--total", "bad"},                 {"--loop"},
+        {"--step-ms", "10"},       {"--demo", "--total", "1"}, {"--demo", "--step-ms", "soon"},
     };
     ASSERT_EQ(Post({"--line1", "before", "--total", "1"}).status, 0);
     const Bytes before = Record();

@@ -47,6 +47,7 @@ bool ParseValue(const std::string& option, const std::string& value, PostOptions
             error = "--step-ms: '" + value + "' is not a whole number of milliseconds";
         else
             options.step_ms = static_cast<int>(number);
+        options.step_ms_given = true;
     } else {
         error = "unknown option '" + option + "'";
     }
@@ -87,8 +88,8 @@ bool ParsePostArgs(const std::vector<std::string>& args, PostOptions& options, s
         error = "--demo writes its own lines and amounts; give only --file, --loop and --step-ms";
         return false;
     }
-    if (options.loop && !options.demo) {
-        error = "--loop belongs to --demo";
+    if ((options.loop || options.step_ms_given) && !options.demo) {
+        error = std::string(options.loop ? "--loop" : "--step-ms") + " belongs to --demo";
         return false;
     }
     return true;

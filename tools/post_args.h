@@ -13,6 +13,7 @@ struct PostOptions {
     bool demo = false;
     bool loop = false;
     int step_ms = 1500;
+    bool step_ms_given = false;
     bool help = false;
 };
 
