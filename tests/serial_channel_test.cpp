@@ -1,0 +1,297 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/serial_channel.h"
+#include "tests/support/pty_port.h"
+#include "tests/support/startup_workdir.h"
+
+// Every write() of this program passes through here, so the test can see how the
+// channel hands bytes to the device: one call per byte, and when.
+namespace {
+
+struct WriteRecord {
+    std::int64_t at_ns;
+    std::size_t size;
+    std::uint8_t first_byte;
+};
+
+constexpr int kMaxRecords = 4096;
+
+struct WriteLog {
+    std::atomic<bool> on{false};
+    dev_t device = 0;
+    std::atomic<int> count{0};
+    WriteRecord records[kMaxRecords];
+};
+
+WriteLog g_writes;
+
+std::int64_t NowNs() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+void Record(int fd, const void* data, std::size_t size) {
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || info.st_rdev != g_writes.device) return;
+    const int slot = g_writes.count.fetch_add(1);
+    if (slot >= kMaxRecords) return;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    g_writes.records[slot] = {NowNs(), size, size > 0 ? bytes[0] : std::uint8_t{0}};
+}
+
+}  // namespace
+
+extern "C" ssize_t write(int fd, const void* data, size_t size) {
+    if (g_writes.on.load()) Record(fd, data, size);
+    return syscall(SYS_write, fd, data, size);
+}
+
+namespace korv {
+namespace {
+
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+// Writes to the device behind `path` are logged while this lives.
+class WriteWatch {
+public:
+    explicit WriteWatch(const std::string& path) {
+        struct stat info;
+        if (stat(path.c_str(), &info) == 0) g_writes.device = info.st_rdev;
+        g_writes.count = 0;
+        g_writes.on = true;
+    }
+    ~WriteWatch() { g_writes.on = false; }
+    std::vector<WriteRecord> Records() const {
+        const int count = std::min(g_writes.count.load(), kMaxRecords);
+        return std::vector<WriteRecord>(g_writes.records, g_writes.records + count);
+    }
+};
+
+const std::uint8_t kFive[] = {'H', 'E', 'L', 'L', 'O'};
+
+class SerialChannelTest : public ::testing::Test {
+protected:
+    std::string Arrived(test::PtyPort& port) { return port.ReadUntilQuiet(milliseconds(50)); }
+    std::string Arrived() { return Arrived(com5_); }
+
+    test::ScratchWorkdir workdir_;
+    test::PtyPort com5_{"COM5"};
+    SerialChannel channel_;
+};
+
+// --- Refusals -------------------------------------------------------------------
+
+TEST_F(SerialChannelTest, ClosedChannelRefusesAndWritesNothing) {
+    EXPECT_EQ(channel_.Send(kFive, 5), 0);
+    EXPECT_TRUE(channel_.Close());
+    EXPECT_TRUE(channel_.Close());
+    EXPECT_EQ(Arrived(), "");
+}
+
+TEST_F(SerialChannelTest, OpenChannelRefusesEmptyAndNegativeLengths) {
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    EXPECT_EQ(channel_.Send(kFive, 0), 0);
+    EXPECT_EQ(channel_.Send(kFive, -1), 0);
+    EXPECT_EQ(channel_.Send(kFive, -1000), 0);
+    EXPECT_EQ(Arrived(), "");
+    EXPECT_EQ(channel_.Send(kFive, 2), 2);  // the line itself works
+    EXPECT_EQ(Arrived(), "HE");
+}
+
+TEST_F(SerialChannelTest, SendAfterCloseRefuses) {
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    EXPECT_TRUE(channel_.Close());
+    EXPECT_FALSE(channel_.IsOpen());
+    EXPECT_EQ(channel_.Send(kFive, 5), 0);
+    EXPECT_TRUE(channel_.Close());
+    EXPECT_EQ(Arrived(), "");
+}
+
+// --- Opening ---------------------------------------------------------------------
+
+TEST_F(SerialChannelTest, OpenOnAnOpenChannelKeepsTheFirstPort) {
+    test::PtyPort com6("COM6");
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    EXPECT_TRUE(channel_.Open(6, 9600));
+    EXPECT_EQ(channel_.Send(kFive, 5), 5);
+    EXPECT_EQ(Arrived(), "HELLO");
+    EXPECT_EQ(Arrived(com6), "");
+}
+
+TEST_F(SerialChannelTest, MissingPortFailsAndLeavesTheChannelClosed) {
+    ASSERT_EQ(symlink("/nonexistent/korv-port", "COM8"), 0);
+    struct stat info;
+    ASSERT_NE(stat("/dev/ttyS6", &info), 0) << "port 7 must name no device here";
+    for (int port : {7, 8}) {
+        EXPECT_FALSE(channel_.Open(port, 9600)) << port;
+        EXPECT_FALSE(channel_.IsOpen()) << port;
+        EXPECT_EQ(channel_.Send(kFive, 5), 0) << port;
+        EXPECT_TRUE(channel_.Close()) << port;
+    }
+    EXPECT_TRUE(channel_.Open(5, 9600));  // nothing of the failure lingers
+}
+
+TEST_F(SerialChannelTest, PortZeroAndNegativeFailEvenWhenSoNamedLinksExist) {
+    test::PtyPort com0("COM0");
+    test::PtyPort com_minus_1("COM-1");
+    EXPECT_FALSE(channel_.Open(0, 9600));
+    EXPECT_FALSE(channel_.Open(-1, 9600));
+    EXPECT_FALSE(channel_.IsOpen());
+    EXPECT_EQ(channel_.Send(kFive, 5), 0);
+}
+
+TEST_F(SerialChannelTest, PortLockedByAnotherOpenerFails) {
+    const int holder = open(com5_.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_FALSE(channel_.Open(5, 9600));
+    EXPECT_FALSE(channel_.IsOpen());
+    EXPECT_EQ(channel_.Send(kFive, 5), 0);
+    close(holder);
+    EXPECT_TRUE(channel_.Open(5, 9600));
+}
+
+TEST_F(SerialChannelTest, PortHeldByAnotherChannelFailsUntilReleased) {
+    SerialChannel first;
+    ASSERT_TRUE(first.Open(5, 9600));
+    EXPECT_FALSE(channel_.Open(5, 9600));
+    EXPECT_EQ(channel_.Send(kFive, 5), 0);
+    EXPECT_TRUE(first.Close());
+    EXPECT_TRUE(channel_.Open(5, 9600));
+}
+
+TEST_F(SerialChannelTest, DestructionReleasesThePort) {
+    {
+        SerialChannel leaving;
+        ASSERT_TRUE(leaving.Open(5, 9600));
+    }
+    EXPECT_TRUE(channel_.Open(5, 9600));
+}
+
+TEST_F(SerialChannelTest, LineBecomes9600RawEightNoneOneWithFlowControlKept) {
+    termios before;
+    ASSERT_EQ(tcgetattr(com5_.MasterFd(), &before), 0);
+    before.c_oflag |= OPOST | ONLCR;
+    before.c_cflag = (before.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS7 | PARENB | CSTOPB | CRTSCTS;
+    before.c_iflag |= IXON;
+    cfsetospeed(&before, B1200);
+    cfsetispeed(&before, B1200);
+    ASSERT_EQ(tcsetattr(com5_.MasterFd(), TCSANOW, &before), 0);
+
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    termios after;
+    ASSERT_EQ(tcgetattr(com5_.MasterFd(), &after), 0);
+    EXPECT_EQ(cfgetospeed(&after), static_cast<speed_t>(B9600));
+    EXPECT_EQ(after.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(after.c_cflag & PARENB, 0u);
+    EXPECT_EQ(after.c_cflag & CSTOPB, 0u);
+    EXPECT_EQ(after.c_oflag & OPOST, 0u);
+    EXPECT_NE(after.c_cflag & CRTSCTS, 0u) << "flow control stays as the port had it";
+    EXPECT_NE(after.c_iflag & IXON, 0u) << "flow control stays as the port had it";
+
+    const std::uint8_t awkward[] = {'\n', '\r', 0x00, 0x11, 0x13, 0x7F, 0x80, 0xFF, 0x04};
+    ASSERT_EQ(channel_.Send(awkward, sizeof awkward), static_cast<int>(sizeof awkward));
+    EXPECT_EQ(test::Hex(Arrived()), "0A 0D 00 11 13 7F 80 FF 04");
+}
+
+// --- Pacing ----------------------------------------------------------------------
+
+TEST_F(SerialChannelTest, EachByteIsItsOwnWriteFollowedByAtLeastOneMillisecond) {
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    std::vector<WriteRecord> writes;
+    std::int64_t returned_ns = 0;
+    std::int64_t started_ns = 0;
+    {
+        WriteWatch watch(com5_.SlavePath());
+        started_ns = NowNs();
+        EXPECT_EQ(channel_.Send(kFive, 5), 5);
+        returned_ns = NowNs();
+        writes = watch.Records();
+    }
+    ASSERT_EQ(writes.size(), 5u);
+    const std::int64_t one_ms = 1000000;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        EXPECT_EQ(writes[i].size, 1u) << "write " << i;
+        EXPECT_EQ(writes[i].first_byte, kFive[i]) << "write " << i;
+        if (i > 0) {
+            EXPECT_GE(writes[i].at_ns - writes[i - 1].at_ns, one_ms) << "pause before " << i;
+        }
+    }
+    EXPECT_GE(returned_ns - writes.back().at_ns, one_ms) << "the last byte is followed by a pause too";
+    EXPECT_GE(returned_ns - started_ns, 5 * one_ms);
+    EXPECT_EQ(Arrived(), "HELLO");
+}
+
+// Fills the port's far side until it takes nothing more, as a display that never reads.
+// The pseudo-terminal moves bytes on behind the writer's back, so it counts as full
+// only once a round after a pause takes nothing.
+void FillUntilWritesWouldBlock(const std::string& slave_path) {
+    const int fd = open(slave_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    const std::string chunk(4096, 'f');
+    bool full = false;
+    for (int round = 0; round < 100 && !full; ++round) {
+        std::size_t taken = 0;
+        ssize_t written = 0;
+        while ((written = ::write(fd, chunk.data(), chunk.size())) > 0)
+            taken += static_cast<std::size_t>(written);
+        ASSERT_EQ(errno, EAGAIN);
+        full = round > 0 && taken == 0;
+        usleep(50000);
+    }
+    close(fd);
+    ASSERT_TRUE(full);
+}
+
+TEST_F(SerialChannelTest, FarSideThatNeverReadsCostsAtMostAboutASecondPerByte) {
+    ASSERT_NO_FATAL_FAILURE(FillUntilWritesWouldBlock(com5_.SlavePath()));
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    const auto start = Clock::now();
+    EXPECT_EQ(channel_.Send(kFive, 5), 5);
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, milliseconds(1000)) << "a full port is waited for";
+    EXPECT_LT(took, milliseconds(8000)) << "each byte is given up after about a second";
+    EXPECT_FALSE(channel_.IsLost());
+}
+
+TEST_F(SerialChannelTest, VanishedFarSideIsLostAndCostsNoMoreTime) {
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    const std::string slave = com5_.SlavePath();
+    WriteWatch watch(slave);
+    com5_.Unplug();
+    EXPECT_EQ(channel_.Send(kFive, 5), 5);
+    EXPECT_TRUE(channel_.IsLost());
+    const int writes_until_lost = static_cast<int>(watch.Records().size());
+    EXPECT_GE(writes_until_lost, 1);
+
+    std::vector<std::uint8_t> bytes(1000, 'x');
+    const auto start = Clock::now();
+    EXPECT_EQ(channel_.Send(bytes.data(), 1000), 1000);
+    // With its pauses, 1000 bytes would take a second at least.
+    EXPECT_LT(Clock::now() - start, milliseconds(500));
+    EXPECT_EQ(static_cast<int>(watch.Records().size()), writes_until_lost)
+        << "nothing more is written to a device that is gone";
+    EXPECT_TRUE(channel_.Close());
+    EXPECT_FALSE(channel_.IsLost());
+}
+
+}  // namespace
+}  // namespace korv
