@@ -71,14 +71,14 @@ std::string PtyPort::ReadUntilQuiet(std::chrono::milliseconds quiet, std::chrono
 }
 
 void PtyPort::Unplug() {
+    // The link stays, dangling, as a by-id link does when its adapter is pulled. It is
+    // repointed before the terminal goes, since the next pseudo-terminal may reuse its name.
+    unlink(link_.c_str());
+    if (symlink((link_ + ".unplugged").c_str(), link_.c_str()) != 0) unlink(link_.c_str());
     if (master_ >= 0) close(master_);
     master_ = -1;
     if (slave_ >= 0) close(slave_);
     slave_ = -1;
-    // The link stays, dangling, as a by-id link does when its adapter is pulled. It must
-    // not point at the old slave's name: the next pseudo-terminal may reuse that.
-    unlink(link_.c_str());
-    if (symlink((link_ + ".unplugged").c_str(), link_.c_str()) != 0) unlink(link_.c_str());
 }
 
 std::string DisplayTap::Pump(std::chrono::milliseconds window) {
