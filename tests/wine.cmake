@@ -5,7 +5,7 @@ add_executable(program_cases_test
   wine/program_run.cpp
   wine/terminal_session.cpp
   wine/wine_prefix.cpp)
-target_link_libraries(program_cases_test PRIVATE korv_test_support GTest::gtest util)
+target_link_libraries(program_cases_test PRIVATE korv_program_runner GTest::gtest util)
 
 add_test(NAME program_cases_linux COMMAND program_cases_test $<TARGET_FILE:korvpole>)
 set_tests_properties(program_cases_linux PROPERTIES TIMEOUT 300)

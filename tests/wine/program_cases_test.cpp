@@ -17,6 +17,7 @@
 #include <string>
 
 #include "sim/hd44780_model.h"
+#include "tests/support/pole_record_writer.h"
 #include "tests/support/pty_port.h"
 #include "tests/wine/program_run.h"
 #include "tests/wine/wine_prefix.h"
@@ -53,30 +54,6 @@ constexpr const char* kBringUpBacklightOn =
 constexpr const char* kMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
 const std::string kBlankRow(20, ' ');
-
-struct Record {
-    std::uint16_t counter = 0;
-    std::string line1;
-    std::string line2;
-    std::uint16_t scale = 1;
-    std::int32_t tax = 0;
-    std::int32_t total = 0;
-};
-
-void PutLe(std::string& bytes, std::size_t offset, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::string RecordBytes(const Record& record) {
-    std::string bytes(74, '\0');
-    bytes.replace(0, record.line1.size(), record.line1);
-    bytes.replace(20, record.line2.size(), record.line2);
-    PutLe(bytes, 58, record.counter, 2);
-    PutLe(bytes, 60, record.scale, 2);
-    PutLe(bytes, 66, static_cast<std::uint32_t>(record.tax), 4);
-    PutLe(bytes, 70, static_cast<std::uint32_t>(record.total), 4);
-    return bytes;
-}
 
 std::string Padded(const std::string& text) { return text + std::string(20 - text.size(), ' '); }
 
@@ -142,12 +119,8 @@ protected:
         std::ofstream(WorkPath(name), std::ios::binary) << bytes;
     }
     // In place, as the point-of-sale writer does, so the program's handle sees it.
-    static void WriteRecord(const Record& record) {
-        const std::string bytes = RecordBytes(record);
-        const int fd = open(WorkPath("POLE.DAT").c_str(), O_WRONLY | O_CREAT, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-        close(fd);
+    static void WriteRecord(const PoleRecord& record) {
+        PoleRecordWriter(WorkPath("POLE.DAT")).Write(record);
     }
     static std::string ReadFile(const std::string& name) {
         std::ifstream in(WorkPath(name), std::ios::binary);
@@ -236,7 +209,7 @@ TEST_F(ProgramCase, ConfiguredStartBringsUpTheDisplayAndReportsTheFile) {
 
 TEST_F(ProgramCase, RecordIsDrawnWithItsAmountsRightAligned) {
     WriteFile("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
-    WriteRecord({1, "ABC", "TWENTY CHARACTERS 20", 1, 125, -500});
+    WriteRecord({"ABC", "TWENTY CHARACTERS 20", 1, 1, 125, -500});
     Start();
     ASSERT_TRUE(RowBecomes(4, "    TOTAL      -5.00"));
     EXPECT_EQ(Com5().Model().Row(1), Padded("ABC"));
@@ -248,19 +221,19 @@ TEST_F(ProgramCase, RecordIsDrawnWithItsAmountsRightAligned) {
 
 TEST_F(ProgramCase, LinesAreRedrawnOnlyWhenTheCounterChanges) {
     WriteFile("KORVPOLE.CFG", std::string("5\0\0002\0", 5));
-    WriteRecord({1, "FIRST SALE", "ITEM ONE", 1, 125, 1000});
+    WriteRecord({"FIRST SALE", "ITEM ONE", 1, 1, 125, 1000});
     Start();
     ASSERT_TRUE(RowBecomes(1, Padded("FIRST SALE")));
     ASSERT_TRUE(RowBecomes(4, "    TOTAL      10.00"));
 
     // Same counter: the new amount shows, the new lines do not.
-    WriteRecord({1, "UNSEEN", "UNSEEN", 1, 250, 1000});
+    WriteRecord({"UNSEEN", "UNSEEN", 1, 1, 250, 1000});
     ASSERT_TRUE(RowBecomes(3, "TOTAL TAX       2.50"));
     EXPECT_EQ(Com5().Model().Row(1), Padded("FIRST SALE"));
     EXPECT_EQ(Com5().Model().Row(2), Padded("ITEM ONE"));
 
     // A new counter clears first, so the shorter line leaves nothing behind.
-    WriteRecord({2, "NEXT", "", 100, 1250, 99999999});
+    WriteRecord({"NEXT", "", 2, 100, 1250, 99999999});
     ASSERT_TRUE(RowBecomes(1, Padded("NEXT")));
     ASSERT_TRUE(RowBecomes(4, "    TOTAL   99999999"));
     EXPECT_EQ(Com5().Model().Row(2), kBlankRow);
@@ -270,7 +243,7 @@ TEST_F(ProgramCase, LinesAreRedrawnOnlyWhenTheCounterChanges) {
 
 TEST_F(ProgramCase, BacklightKeyTogglesInEitherCase) {
     WriteFile("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
-    WriteRecord({1, "LIGHT", "", 1, 0, 100});
+    WriteRecord({"LIGHT", "", 1, 1, 0, 100});
     Start();
     ASSERT_TRUE(Shows(kMenu));
     ASSERT_TRUE(RowBecomes(1, Padded("LIGHT")));
@@ -302,7 +275,7 @@ TEST_F(ProgramCase, PoleFileThatIsADirectoryEndsAfterAnyKey) {
 
 TEST_F(ProgramCase, PortThatDoesNotExistLeavesTheProgramRunning) {
     WriteFile("KORVPOLE.CFG", std::string("42\0001\0", 5));
-    WriteRecord({1, "NOBODY SEES THIS", "", 1, 125, 125});
+    WriteRecord({"NOBODY SEES THIS", "", 1, 1, 125, 125});
     Start();
     ASSERT_TRUE(Shows(std::string("Reading config...\nCOM=42\nBacklight=ON\n") + kMenu));
     run_->Type("B");
