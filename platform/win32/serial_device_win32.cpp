@@ -18,6 +18,8 @@ bool IsDeviceGone(DWORD error) {
         case ERROR_ACCESS_DENIED:
         case ERROR_OPERATION_ABORTED:
         case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY:  // what a pulled adapter's port reports under Wine
+        case ERROR_IO_DEVICE:
         case ERROR_INVALID_HANDLE:
             return true;
         default:

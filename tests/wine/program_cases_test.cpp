@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "sim/hd44780_model.h"
 #include "tests/support/pole_record_writer.h"
@@ -37,6 +38,7 @@ struct Rig {
     std::string work;
     std::unique_ptr<WinePrefix> wine;
     std::unique_ptr<DisplayTap> com5;
+    std::string com5_link;
 
     void Stop() {
         if (wine) wine->Stop();
@@ -310,6 +312,33 @@ TEST_F(ProgramCase, DisplayThatNeverReadsStillLetsXEndTheProgram) {
     EXPECT_LT(late.size(), sent.size()) << "the line never stalled: " << Hex(late);
 }
 
+// Last of the cases: it replaces the rig's display.
+TEST_F(ProgramCase, UnpluggedDisplayIsBroughtBackAndRepaintedByItself) {
+    WriteFile("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
+    WriteRecord({"PLUG ME BACK", "SAME RECORD", 1, 1, 125, 250});
+    Start();
+    ASSERT_TRUE(Shows(kMenu));
+    ASSERT_TRUE(RowBecomes(1, Padded("PLUG ME BACK")));
+
+    for (int replug = 1; replug <= 3; ++replug) {
+        SCOPED_TRACE("replug " + std::to_string(replug));
+        Com5().Port().Unplug();
+        std::this_thread::sleep_for(seconds(2));
+        g_rig->com5.reset();  // its link goes with it, so the new one must come after
+        g_rig->com5 = std::make_unique<DisplayTap>(g_rig->com5_link);
+        mark_ = 0;
+
+        // The record has not changed: rows 1 and 2 come back only with a whole repaint.
+        ASSERT_TRUE(RowBecomes(1, Padded("PLUG ME BACK"))) << run_->Output();
+        EXPECT_TRUE(RowBecomes(2, Padded("SAME RECORD")));
+        EXPECT_TRUE(RowBecomes(4, "    TOTAL       2.50"));
+        EXPECT_TRUE(Com5().Model().BacklightOn());
+        EXPECT_EQ(Hex(Com5().Received().substr(0, 16)),
+                  "FE 30 FE 30 FE 30 FE 38 FE 06 FE 10 FE 0C FE 01");
+    }
+    ExitWithX();
+}
+
 TEST(PlainTextTest, DropsControlSequencesAndReadsCursorStepsAsBlanks) {
     EXPECT_EQ(PlainText("\x1b]0;C:\\cmd.exe\x07\x1b[?25lPress\x1b[K\x1b[1CS\x1b[?25h\r\n"),
               "Press S\n");
@@ -348,6 +377,7 @@ int main(int argc, char** argv) {
             rig.wine = std::make_unique<WinePrefix>(rig.root + "/prefix");
             link = rig.wine->DosDevice("com5");
         }
+        rig.com5_link = link;
         rig.com5 = std::make_unique<DisplayTap>(link);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "cannot set up the test: %s\n", error.what());
