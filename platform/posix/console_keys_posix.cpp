@@ -15,8 +15,9 @@ namespace korv::platform {
 namespace {
 
 // The terminal's settings before key mode, for the signal handlers too: they restore
-// them and then let the signal end the process as it would have.
+// them and then let the signal end or stop the process as it would have.
 termios g_saved_terminal;
+termios g_key_terminal;
 volatile std::sig_atomic_t g_terminal_saved = 0;
 volatile std::sig_atomic_t g_terminal_changed = 0;
 
@@ -35,16 +36,41 @@ extern "C" void RestoreTerminalAndDie(int signal_number) {
     std::raise(signal_number);
 }
 
+void ApplyKeyMode() {
+    g_terminal_changed = 1;
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_key_terminal);
+}
+
+void Handle(int signal_number, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous {};
+    sigaction(signal_number, nullptr, &previous);
+    if (previous.sa_handler == SIG_IGN) return;  // e.g. under nohup
+    sigaction(signal_number, &action, nullptr);
+}
+
+// Ctrl+Z: the shell gets its terminal back as it was, and key mode returns with fg.
+extern "C" void RestoreTerminalAndStop(int signal_number) {
+    const int saved_errno = errno;
+    const bool in_key_mode = g_terminal_changed != 0;
+    RestoreTerminal();
+    std::signal(signal_number, SIG_DFL);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, signal_number);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+    std::raise(signal_number);
+    // Continued.
+    Handle(signal_number, RestoreTerminalAndStop);
+    if (in_key_mode) ApplyKeyMode();
+    errno = saved_errno;
+}
+
 void InstallSignalHandlers() {
-    for (int signal_number : kRestoredSignals) {
-        struct sigaction action {};
-        action.sa_handler = RestoreTerminalAndDie;
-        sigemptyset(&action.sa_mask);
-        struct sigaction previous {};
-        sigaction(signal_number, nullptr, &previous);
-        if (previous.sa_handler == SIG_IGN) continue;  // e.g. under nohup
-        sigaction(signal_number, &action, nullptr);
-    }
+    for (int signal_number : kRestoredSignals) Handle(signal_number, RestoreTerminalAndDie);
+    Handle(SIGTSTP, RestoreTerminalAndStop);
 }
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
@@ -93,12 +119,11 @@ ConsoleKeys::~ConsoleKeys() { EndKeyMode(); }
 
 void ConsoleKeys::BeginKeyMode() {
     if (!g_terminal_saved) return;
-    termios keys = g_saved_terminal;
-    keys.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    keys.c_cc[VMIN] = 1;
-    keys.c_cc[VTIME] = 0;
-    g_terminal_changed = 1;
-    tcsetattr(STDIN_FILENO, TCSANOW, &keys);
+    g_key_terminal = g_saved_terminal;
+    g_key_terminal.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    g_key_terminal.c_cc[VMIN] = 1;
+    g_key_terminal.c_cc[VTIME] = 0;
+    ApplyKeyMode();
 }
 
 void ConsoleKeys::EndKeyMode() {
