@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace korv::platform {
 
@@ -9,6 +10,18 @@ enum class ByteWrite {
     kWritten,     // the device took the byte
     kDropped,     // not taken within the wait; the byte is lost, the device is fine
     kDeviceGone,  // the device has disappeared (unplugged adapter); nothing more will arrive
+};
+
+// Why the last open failed, in terms a technician can act on. The program itself never
+// tells them apart; the health check does.
+enum class OpenFailure {
+    kNone,          // the last open succeeded, or none was tried
+    kNoPortNumber,  // port 0 or below names no COM port
+    kNoDevice,      // nothing by that name: a wrong number, or an adapter not plugged in
+    kBusy,          // another program holds the port
+    kPermission,    // this user may not open the device
+    kNotSerial,     // the name leads to something that is no serial device
+    kOther,         // anything else; LastOpenError() has the system's code
 };
 
 // One COM port, opened for exclusive use and written one byte at a time.
@@ -25,6 +38,13 @@ public:
     bool Open(int port, int baud);
     void Close();
     bool IsOpen() const;
+
+    OpenFailure LastOpenFailure() const;
+    // errno, or GetLastError() on Windows, of the step that failed; 0 when none did.
+    int LastOpenError() const;
+
+    // The device that port n names on this platform, e.g. "\\.\COM5" or "COM5".
+    static std::string DeviceName(int port);
 
     // Waits at most 1000 ms for the device to take the byte.
     ByteWrite WriteByte(std::uint8_t value);

@@ -25,6 +25,7 @@ using fake::Platform;
 
 struct SerialDevice::Impl {
     bool open = false;
+    OpenFailure failure = OpenFailure::kNone;
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
@@ -32,7 +33,9 @@ SerialDevice::~SerialDevice() { Close(); }
 
 bool SerialDevice::Open(int port, int) {
     Close();
-    if (port < 1 || !Platform().ports_exist) return false;
+    impl_->failure = port < 1 ? OpenFailure::kNoPortNumber
+                              : (Platform().ports_exist ? OpenFailure::kNone : OpenFailure::kNoDevice);
+    if (impl_->failure != OpenFailure::kNone) return false;
     impl_->open = true;
     Platform().open_port = port;
     return true;
@@ -45,6 +48,9 @@ void SerialDevice::Close() {
 }
 
 bool SerialDevice::IsOpen() const { return impl_->open; }
+OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
+int SerialDevice::LastOpenError() const { return 0; }
+std::string SerialDevice::DeviceName(int port) { return "COM" + std::to_string(port); }
 
 ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
     if (!impl_->open || Platform().device_gone) return ByteWrite::kDeviceGone;

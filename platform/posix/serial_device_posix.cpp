@@ -57,6 +57,28 @@ void ConfigureLine(int fd, int baud) {
     tcsetattr(fd, TCSANOW, &line);
 }
 
+OpenFailure FailureOfOpen(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+        case ENXIO:
+        case ENODEV:
+            return OpenFailure::kNoDevice;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return OpenFailure::kPermission;
+        case EBUSY:
+        case EWOULDBLOCK:
+            return OpenFailure::kBusy;
+        case EISDIR:
+        case ELOOP:
+            return OpenFailure::kNotSerial;
+        default:
+            return OpenFailure::kOther;
+    }
+}
+
 bool IsDeviceGone(int error) {
     return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE ||
            error == EBADF || error == ENOTCONN;
@@ -66,6 +88,14 @@ bool IsDeviceGone(int error) {
 
 struct SerialDevice::Impl {
     int fd = -1;
+    OpenFailure failure = OpenFailure::kNone;
+    int error = 0;
+
+    bool Fail(OpenFailure why, int code) {
+        failure = why;
+        error = code;
+        return false;
+    }
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
@@ -74,23 +104,32 @@ SerialDevice::~SerialDevice() { Close(); }
 
 bool SerialDevice::Open(int port, int baud) {
     Close();
-    if (port < 1) return false;
+    impl_->Fail(OpenFailure::kNone, 0);
+    if (port < 1) return impl_->Fail(OpenFailure::kNoPortNumber, 0);
     const std::string path = DevicePathOf(port);
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return impl_->Fail(FailureOfOpen(errno), errno);
     // Exclusive, as on the counter's own platform: a port another program holds fails.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         close(fd);
-        return false;
+        return impl_->Fail(OpenFailure::kBusy, error);
     }
     if (isatty(fd) && ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
         close(fd);
-        return false;
+        return impl_->Fail(OpenFailure::kBusy, error);
     }
     ConfigureLine(fd, baud);
     impl_->fd = fd;
     return true;
 }
+
+OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
+
+int SerialDevice::LastOpenError() const { return impl_->error; }
+
+std::string SerialDevice::DeviceName(int port) { return DevicePathOf(port); }
 
 void SerialDevice::Close() {
     if (impl_->fd < 0) return;

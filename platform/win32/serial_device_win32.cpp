@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "platform/serial_device.h"
 
 namespace korv::platform {
@@ -29,6 +31,23 @@ bool IsDeviceGone(DWORD error) {
 
 ByteWrite FailureOf(DWORD error) {
     return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped;
+}
+
+OpenFailure FailureOfOpen(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_UNIT:
+        case ERROR_DEV_NOT_EXIST:
+            return OpenFailure::kNoDevice;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_BUSY:
+            // A COM port that another program holds answers "access denied".
+            return OpenFailure::kBusy;
+        default:
+            return OpenFailure::kOther;
+    }
 }
 
 HANDLE OpenComDevice(int port) {
@@ -73,6 +92,8 @@ void CloseIfSet(HANDLE& handle) {
 // may use both for as long as a write is in flight.
 struct SerialDevice::Impl {
     HANDLE port = nullptr;
+    OpenFailure failure = OpenFailure::kNone;
+    DWORD error = 0;
     OVERLAPPED read_record{};
     OVERLAPPED write_record{};
     std::uint8_t byte_in_flight = 0;
@@ -84,9 +105,18 @@ SerialDevice::~SerialDevice() { Close(); }
 
 bool SerialDevice::Open(int port, int baud) {
     Close();
-    if (port < 1) return false;
+    impl_->failure = OpenFailure::kNone;
+    impl_->error = 0;
+    if (port < 1) {
+        impl_->failure = OpenFailure::kNoPortNumber;
+        return false;
+    }
     const HANDLE handle = OpenComDevice(port);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    if (handle == INVALID_HANDLE_VALUE) {
+        impl_->error = GetLastError();
+        impl_->failure = FailureOfOpen(impl_->error);
+        return false;
+    }
     impl_->port = handle;
     impl_->read_record = OVERLAPPED{};
     impl_->write_record = OVERLAPPED{};
@@ -101,9 +131,17 @@ bool SerialDevice::Open(int port, int baud) {
         impl_->write_record.hEvent != nullptr) {
         return true;
     }
+    impl_->error = GetLastError();
+    impl_->failure = OpenFailure::kOther;
     Close();
     return false;
 }
+
+OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
+
+int SerialDevice::LastOpenError() const { return static_cast<int>(impl_->error); }
+
+std::string SerialDevice::DeviceName(int port) { return "\\\\.\\COM" + std::to_string(port); }
 
 void SerialDevice::Close() {
     CloseIfSet(impl_->read_record.hEvent);

@@ -105,15 +105,4 @@ std::string DisplayTap::PumpUntilQuiet(std::chrono::milliseconds quiet, std::chr
     return bytes;
 }
 
-std::string Hex(const std::string& bytes) {
-    std::string text;
-    char pair[4];
-    for (unsigned char byte : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X ", byte);
-        text += pair;
-    }
-    if (!text.empty()) text.pop_back();
-    return text;
-}
-
 }  // namespace korv::test

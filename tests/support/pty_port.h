@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/hd44780_model.h"
+#include "tests/support/wire_bytes.h"
 
 namespace korv::test {
 
@@ -65,8 +66,5 @@ private:
     sim::Hd44780Model model_;
     std::string received_;
 };
-
-// Bytes written as hexadecimal pairs, "FE 01 41", for failure messages.
-std::string Hex(const std::string& bytes);
 
 }  // namespace korv::test

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace korv::test {
+
+// A fresh folder under the system's temporary folder, removed with all it holds when
+// the object goes. The one temporary-folder helper of the tests.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+    // Files in the folder, byte for byte; both throw when the file cannot be used.
+    void Write(const std::string& name, const std::string& bytes) const;
+    std::string Read(const std::string& name) const;
+    // Anything by that name, a dangling link included.
+    bool Has(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+// The process works in `path` for the object's lifetime, as in-process tests of code
+// that opens files by relative names need.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path);
+    ~WorkingDirectory();
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::string previous_;
+};
+
+}  // namespace korv::test

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+// The display's byte protocol written out by hand, apart from display/protocol.h, so
+// that a wrong constant there still fails a test.
+namespace korv::test::wire {
+
+inline const std::string kInitialisation(
+    "\xFE\x30\xFE\x30\xFE\x30\xFE\x38\xFE\x06\xFE\x10\xFE\x0C\xFE\x01", 16);
+inline const std::string kClear("\xFE\x01", 2);
+inline const std::string kBacklightOn("\xFE\x03", 2);
+inline const std::string kBacklightOff("\xFE\x02", 2);
+
+// DisplayDriver::OpenPort: the initialisation, then a clear.
+inline const std::string kOpen = kInitialisation + kClear;
+// An open that asks for the backlight.
+inline const std::string kOpenLit = kInitialisation + kBacklightOn + kClear;
+// Start-up and setup: open, the configured backlight, clear.
+inline const std::string kBringUpLit = kOpen + kBacklightOn + kClear;
+inline const std::string kBringUpDark = kOpen + kBacklightOff + kClear;
+// DisplayDriver::Close on an open display: clear, backlight off.
+inline const std::string kClose = kClear + kBacklightOff;
+
+}  // namespace korv::test::wire
+
+namespace korv::test {
+
+// Bytes as hexadecimal pairs, "FE 01 41", for comparisons and failure messages.
+std::string Hex(const std::string& bytes);
+
+}  // namespace korv::test
