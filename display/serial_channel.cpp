@@ -27,8 +27,8 @@ bool SerialChannel::Close() {
 }
 
 bool SerialChannel::WriteByte(std::uint8_t value) {
-    // A device that is gone costs no more waiting: its bytes are dropped at once.
-    if (lost_) return true;
+    // Nothing reaches a closed channel; a device that is gone costs no more waiting.
+    if (!open_ || lost_) return true;
     if (device_.WriteByte(value) == platform::ByteWrite::kDeviceGone) lost_ = true;
     return true;
 }

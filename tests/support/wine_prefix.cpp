@@ -1,0 +1,101 @@
+#include "tests/support/wine_prefix.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace korv::test {
+
+namespace {
+
+constexpr std::chrono::seconds kBootLimit{180};
+
+// Runs a command with its output appended to `log`; its exit status, or -1 when it
+// ran past `limit` (it is killed then).
+int RunLogged(const std::vector<std::string>& argv, const std::string& log,
+              std::chrono::seconds limit) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out >= 0) {
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
+        }
+        if (in >= 0) dup2(in, STDIN_FILENO);
+        std::vector<char*> args;
+        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (true) {
+        const pid_t reaped = waitpid(pid, &status, WNOHANG);
+        if (reaped == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (reaped < 0 && errno != EINTR) return -1;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+}  // namespace
+
+WinePrefix::WinePrefix(std::string directory) : directory_(std::move(directory)) {
+    if (mkdir(directory_.c_str(), 0755) != 0)
+        throw std::runtime_error("cannot create the Wine prefix " + directory_);
+    setenv("WINEPREFIX", directory_.c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    // No Mono or Gecko download prompts on a machine without them.
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+
+    const std::string log = directory_ + ".log";
+    // A persistent server started first, its output in the log: its background
+    // processes would otherwise hold the test's pipes open.
+    if (RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)) != 0)
+        throw std::runtime_error("wineserver -p failed; see " + log);
+    running_ = true;
+    if (RunLogged({"wineboot", "-i"}, log, kBootLimit) != 0) {
+        Stop();
+        throw std::runtime_error("wineboot -i failed; see " + log);
+    }
+}
+
+WinePrefix::~WinePrefix() { Stop(); }
+
+void WinePrefix::Stop() {
+    if (!running_) return;
+    running_ = false;
+    RunLogged({"wineserver", "-k"}, directory_ + ".log", std::chrono::seconds(30));
+    RunLogged({"wineserver", "-w"}, directory_ + ".log", std::chrono::seconds(30));
+}
+
+std::string WinePrefix::DosDevice(const std::string& name) const {
+    return directory_ + "/dosdevices/" + name;
+}
+
+std::string WinePrefix::WindowsPath(const std::string& path) {
+    std::string windows = "Z:" + path;
+    for (char& c : windows)
+        if (c == '/') c = '\\';
+    return windows;
+}
+
+}  // namespace korv::test
