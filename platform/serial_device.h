@@ -42,7 +42,8 @@ public:
 
     OpenFailure LastOpenFailure() const;
     // errno, or GetLastError() on Windows, of the step that failed; 0 when none did or
-    // for port 0 and below. A name refused as no terminal gives ENOTTY on POSIX.
+    // for port 0 and below. A name refused as no terminal gives ENOTTY on POSIX and
+    // ERROR_BAD_DEVICE on Windows.
     int LastOpenError() const;
 
     // The device that port n names on this platform, e.g. "\\.\COM5" or "COM5";
