@@ -7,6 +7,7 @@
 #include "platform/console_keys.h"
 #include "platform/record_file.h"
 #include "platform/serial_device.h"
+#include "platform/settings_file.h"
 
 namespace korv::platform {
 
@@ -50,7 +51,9 @@ void SerialDevice::Close() {
 bool SerialDevice::IsOpen() const { return impl_->open; }
 OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
 int SerialDevice::LastOpenError() const { return 0; }
-std::string SerialDevice::DeviceName(int port) { return "COM" + std::to_string(port); }
+std::string SerialDevice::DeviceName(int port) {
+    return port < 1 ? std::string() : "COM" + std::to_string(port);
+}
 
 ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
     if (!impl_->open || Platform().device_gone) return ByteWrite::kDeviceGone;
@@ -115,6 +118,12 @@ int RecordFile::Read(void* buffer, int size) {
     std::memcpy(buffer, Platform().record.data() + descriptor_, static_cast<std::size_t>(count));
     descriptor_ += count;
     return count;
+}
+
+bool ReplaceFileContents(const char* name, const void* bytes, std::size_t size) {
+    if (Platform().saves_fail) return false;
+    Platform().saved_files[name].assign(static_cast<const char*>(bytes), size);
+    return true;
 }
 
 }  // namespace korv::platform

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 
 // An in-memory platform for fuzzing and fast tests: the serial port records its bytes,
@@ -20,6 +21,8 @@ struct State {
     std::string record;              // the contents of any record file opened
     bool record_opens = true;
     bool seek_fails = false;
+    std::map<std::string, std::string> saved_files;  // by name, what the last save left
+    bool saves_fail = false;                          // true: every save is refused
 };
 
 State& Platform();
