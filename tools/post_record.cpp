@@ -1,6 +1,7 @@
 #include "tools/post_record.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,6 +70,38 @@ void Apply(const RecordUpdate& update, std::size_t held, Record& record) {
     if (update.total) PutLe32(record.data() + record::kTotalOffset, *update.total);
 }
 
+// Non-blocking for the open only, so that a device or FIFO in the file's place cannot
+// hang it before it is refused.
+constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK;
+
+// A link to an existing file is written like the file. A missing file is created under
+// its own name only, never through a link that leads nowhere; anything but an ordinary
+// file (a device, a FIFO) is refused.
+int OpenRecordFile(const std::string& path, std::string& error) {
+    int fd = open(path.c_str(), kOpenFlags);
+    bool dangling = false;
+    if (fd < 0 && errno == ENOENT) {
+        fd = open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+        if (fd < 0 && errno == EEXIST) {
+            fd = open(path.c_str(), kOpenFlags);
+            dangling = fd < 0 && errno == ENOENT;
+        }
+    }
+    if (fd < 0) {
+        error = path + ": " + (dangling ? "a link to a file that does not exist; not created through a link"
+                                        : std::strerror(errno));
+        return -1;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = path + ": not an ordinary file";
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 }  // namespace
 
 std::uint16_t NextCounter(std::uint16_t found) {
@@ -77,11 +110,8 @@ std::uint16_t NextCounter(std::uint16_t found) {
 
 std::optional<std::uint16_t> WriteRecord(const std::string& path, const RecordUpdate& update,
                                          std::string& error) {
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
+    const int fd = OpenRecordFile(path, error);
+    if (fd < 0) return std::nullopt;
     Record record;
     std::size_t held = 0;
     bool ok = ReadCurrent(fd, record, held);
