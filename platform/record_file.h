@@ -15,7 +15,9 @@ public:
 };
 
 // The pole record file: read only, binary, created empty when missing, and shared
-// with its writer, which may rewrite it at any moment.
+// with its writer, which may rewrite it at any moment. A link to an existing file is
+// read like the file; a missing file is created under its own name only, never through
+// a link, so a link leading nowhere is a file that cannot be opened.
 class RecordFile final : public RecordReader {
 public:
     RecordFile() = default;

@@ -18,9 +18,10 @@ enum class OpenFailure {
     kNone,          // the last open succeeded, or none was tried
     kNoPortNumber,  // port 0 or below names no COM port
     kNoDevice,      // nothing by that name: a wrong number, or an adapter not plugged in
-    kBusy,          // another program holds the port
+    kBusy,          // another program holds the port (a lock, or exclusive use)
     kPermission,    // this user may not open the device
-    kNotSerial,     // the name leads to something that is no serial device
+    kNotSerial,     // the name leads to something that is no terminal (a file, a FIFO,
+                    // a folder, another kind of device); nothing is written to it
     kOther,         // anything else; LastOpenError() has the system's code
 };
 
@@ -40,10 +41,13 @@ public:
     bool IsOpen() const;
 
     OpenFailure LastOpenFailure() const;
-    // errno, or GetLastError() on Windows, of the step that failed; 0 when none did.
+    // errno, or GetLastError() on Windows, of the step that failed; 0 when none did or
+    // for port 0 and below. A name refused as no terminal gives ENOTTY on POSIX and
+    // ERROR_BAD_DEVICE on Windows.
     int LastOpenError() const;
 
-    // The device that port n names on this platform, e.g. "\\.\COM5" or "COM5".
+    // The device that port n names on this platform, e.g. "\\.\COM5" or "COM5";
+    // empty for port 0 and below, which name none.
     static std::string DeviceName(int port);
 
     // Waits at most 1000 ms for the device to take the byte.

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "display/display_driver.h"
+#include "platform/settings_file.h"
 
 namespace korv {
 
@@ -17,6 +18,15 @@ void Print(const char* text) {
 
 void Ask(const char* question) {
     std::cout << question << std::flush;
+}
+
+// All five bytes or none: a save that fails leaves the old file as it was.
+bool SaveSettings(const Settings& settings) {
+    char bytes[sizeof settings.port_text + sizeof settings.backlight_choice];
+    std::memcpy(bytes, settings.port_text, sizeof settings.port_text);
+    std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice,
+                sizeof settings.backlight_choice);
+    return platform::ReplaceFileContents(kConfigFileName, bytes, sizeof bytes);
 }
 
 }  // namespace
@@ -68,13 +78,7 @@ void RunSetupDialogue(DisplayDriver& display) {
     Ask("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ");
     if (std::scanf("%1s", answers.backlight_choice) != 1) answers.backlight_choice[0] = '\0';
 
-    std::FILE* file = std::fopen(kConfigFileName, "w+");
-    if (file != nullptr) {
-        std::fwrite(answers.port_text, 1, sizeof answers.port_text, file);
-        std::fwrite(answers.backlight_choice, 1, sizeof answers.backlight_choice, file);
-        std::fclose(file);
-        BringUpDisplay(display, answers);
-    }
+    if (SaveSettings(answers)) BringUpDisplay(display, answers);
     Print("Exiting config mode\n\n");
 }
 

@@ -1,4 +1,3 @@
-#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,15 +64,17 @@ bool StillRunningAfter(Runner& run, milliseconds window) {
 
 bool Finished(Runner& run) { return run.WaitExit().Succeeded(); }
 
-void StartUp() {
+int StartUp() {
     DisplayDriver display;
     RunStartup(display);
+    return 0;
 }
 
-void TwoDialogues() {
+int TwoDialogues() {
     DisplayDriver display;
     RunSetupDialogue(display);
     RunSetupDialogue(display);
+    return 0;
 }
 
 std::string SentTo(test::DisplayTap& tap) { return Hex(tap.PumpUntilQuiet(milliseconds(100))); }
@@ -255,17 +256,6 @@ TEST_F(StartupTest, StandardInputEndingAfterThePortLeavesTheBacklightOff) {
 
 // --- A configuration file that cannot be written ----------------------------------------------
 
-constexpr int kCannotDropPrivileges = 77;
-
-// The superuser writes read-only files all the same, so the child gives that up first.
-void BecomeAnOrdinaryUser() {
-    if (geteuid() != 0) return;
-    const uid_t nobody = 65534;
-    if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
-        setresuid(nobody, nobody, nobody) != 0)
-        _exit(kCannotDropPrivileges);
-}
-
 TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     const std::string file = Bytes("5\0\0" "1\0", 5);
     run_.Dir().Write(kConfigFileName, file);
@@ -275,12 +265,13 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     run_.StartFunction([] {
         DisplayDriver display;
         RunStartup(display);
-        BecomeAnOrdinaryUser();
+        test::BecomeAnOrdinaryUser();
         RunSetupDialogue(display);
+        return 0;
     });
     run_.Type("7\n2\n");
     const test::ExitResult result = run_.WaitExit();
-    if (result.status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    if (result.status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     ASSERT_TRUE(result.Succeeded()) << run_.Output();
 
     EXPECT_EQ(AfterBanner(run_.Output()),

@@ -1,6 +1,7 @@
 #include "tools/record_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,12 +26,36 @@ void PutLine(std::string& bytes, std::size_t offset, const std::string& text) {
 
 std::string Failure(const std::string& path) { return path + ": " + std::strerror(errno); }
 
-// An existing file, or a link to one, is written in place; a missing one is created
-// under its own name only, so a dangling link never makes a file somewhere else.
-int OpenForWriting(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0 || errno != ENOENT) return fd;
-    return open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+// Non-blocking for the open only, so that a device or FIFO in the file's place cannot
+// hang it before it is refused.
+constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK;
+
+// An existing file, or a link to one, is written in place. A missing one is created
+// under its own name only, never through a link that leads nowhere; anything but an
+// ordinary file (a device, a FIFO) is refused.
+int OpenForWriting(const std::string& path, std::string& error) {
+    int fd = open(path.c_str(), kOpenFlags);
+    bool dangling = false;
+    if (fd < 0 && errno == ENOENT) {
+        fd = open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+        if (fd < 0 && errno == EEXIST) {
+            fd = open(path.c_str(), kOpenFlags);
+            dangling = fd < 0 && errno == ENOENT;
+        }
+    }
+    if (fd < 0) {
+        error = path + ": " + (dangling ? "a link to a file that does not exist; not created through a link"
+                                        : std::strerror(errno));
+        return -1;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = path + ": not an ordinary file";
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
 bool WriteAt(int fd, const char* bytes, std::size_t size, std::size_t offset) {
@@ -85,14 +110,14 @@ bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& e
 bool WriteRecordInPlace(const std::string& path, const std::string& record, std::string& error) {
     const std::size_t counter = record::kCounterOffset;
     const std::size_t after_counter = counter + 2;
-    const int fd = OpenForWriting(path);
-    bool ok = fd >= 0 && record.size() >= after_counter &&
-              WriteAt(fd, record.data(), counter, 0) &&
+    const int fd = OpenForWriting(path, error);
+    if (fd < 0) return false;
+    bool ok = record.size() >= after_counter && WriteAt(fd, record.data(), counter, 0) &&
               WriteAt(fd, record.data() + after_counter, record.size() - after_counter,
                       after_counter) &&
               WriteAt(fd, record.data() + counter, 2, counter);
     if (!ok) error = Failure(path);
-    if (fd >= 0 && close(fd) != 0 && ok) {
+    if (close(fd) != 0 && ok) {
         error = Failure(path);
         ok = false;
     }
@@ -101,10 +126,11 @@ bool WriteRecordInPlace(const std::string& path, const std::string& record, std:
 
 bool WriteBytesAt(const std::string& path, std::size_t offset, const std::string& bytes,
                   std::string& error) {
-    const int fd = OpenForWriting(path);
-    bool ok = fd >= 0 && WriteAt(fd, bytes.data(), bytes.size(), offset);
+    const int fd = OpenForWriting(path, error);
+    if (fd < 0) return false;
+    bool ok = WriteAt(fd, bytes.data(), bytes.size(), offset);
     if (!ok) error = Failure(path);
-    if (fd >= 0 && close(fd) != 0 && ok) {
+    if (close(fd) != 0 && ok) {
         error = Failure(path);
         ok = false;
     }

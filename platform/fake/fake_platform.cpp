@@ -7,6 +7,7 @@
 #include "platform/console_keys.h"
 #include "platform/record_file.h"
 #include "platform/serial_device.h"
+#include "platform/settings_file.h"
 
 namespace korv::platform {
 
@@ -46,7 +47,9 @@ void SerialDevice::Close() {
 bool SerialDevice::IsOpen() const { return impl_->open; }
 OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
 int SerialDevice::LastOpenError() const { return 0; }
-std::string SerialDevice::DeviceName(int port) { return "COM" + std::to_string(port); }
+std::string SerialDevice::DeviceName(int port) {
+    return port < 1 ? std::string() : "COM" + std::to_string(port);
+}
 
 ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
     if (!impl_->open) return ByteWrite::kDeviceGone;
@@ -105,5 +108,8 @@ int RecordFile::Read(void* buffer, int size) {
     descriptor_ += count;
     return count;
 }
+
+// Nothing on this platform reads settings back.
+bool ReplaceFileContents(const char*, const void*, std::size_t) { return true; }
 
 }  // namespace korv::platform

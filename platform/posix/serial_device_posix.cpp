@@ -39,8 +39,8 @@ speed_t SpeedOf(int baud) {
     }
 }
 
-// 8N1 and raw bytes both ways; flow control stays as the port had it. A device that
-// is no terminal keeps what it has, as a line setting that fails goes unnoticed.
+// 8N1 and raw bytes both ways; flow control stays as the port had it. A line setting
+// that fails goes unnoticed.
 void ConfigureLine(int fd, int baud) {
     termios line;
     if (tcgetattr(fd, &line) != 0) return;
@@ -57,26 +57,32 @@ void ConfigureLine(int fd, int baud) {
     tcsetattr(fd, TCSANOW, &line);
 }
 
+// errno of a look at the port's name or of its open, as a technician can act on it.
 OpenFailure FailureOfOpen(int error) {
     switch (error) {
-        case ENOENT:
+        case ENOENT:   // no such name, or a link whose adapter is unplugged
         case ENOTDIR:
+        case ELOOP:    // links leading round in a circle lead to no device
         case ENXIO:
         case ENODEV:
+        case EIO:      // a built-in port name with no port behind it
             return OpenFailure::kNoDevice;
         case EACCES:
         case EPERM:
         case EROFS:
             return OpenFailure::kPermission;
-        case EBUSY:
-        case EWOULDBLOCK:
+        case EBUSY:    // another opener has made the terminal exclusive
             return OpenFailure::kBusy;
-        case EISDIR:
-        case ELOOP:
-            return OpenFailure::kNotSerial;
         default:
             return OpenFailure::kOther;
     }
+}
+
+// The descriptor, not the name, is what gets written: the name may have been swapped
+// since it was looked at.
+bool IsTerminal(int fd) {
+    struct stat info;
+    return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && isatty(fd) == 1;
 }
 
 bool IsDeviceGone(int error) {
@@ -107,18 +113,28 @@ bool SerialDevice::Open(int port, int baud) {
     impl_->Fail(OpenFailure::kNone, 0);
     if (port < 1) return impl_->Fail(OpenFailure::kNoPortNumber, 0);
     const std::string path = DevicePathOf(port);
+    // Only a character device can be a terminal: a file, a FIFO or a folder in the
+    // port's place is refused without being opened, let alone written.
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return impl_->Fail(FailureOfOpen(errno), errno);
+    if (!S_ISCHR(info.st_mode)) return impl_->Fail(OpenFailure::kNotSerial, ENOTTY);
+
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return impl_->Fail(FailureOfOpen(errno), errno);
+    if (!IsTerminal(fd)) {
+        close(fd);
+        return impl_->Fail(OpenFailure::kNotSerial, ENOTTY);
+    }
     // Exclusive, as on the counter's own platform: a port another program holds fails.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         close(fd);
-        return impl_->Fail(OpenFailure::kBusy, error);
+        return impl_->Fail(error == EWOULDBLOCK ? OpenFailure::kBusy : OpenFailure::kOther, error);
     }
-    if (isatty(fd) && ioctl(fd, TIOCEXCL) != 0) {
+    if (ioctl(fd, TIOCEXCL) != 0) {
         const int error = errno;
         close(fd);
-        return impl_->Fail(OpenFailure::kBusy, error);
+        return impl_->Fail(OpenFailure::kOther, error);
     }
     ConfigureLine(fd, baud);
     impl_->fd = fd;
@@ -129,11 +145,13 @@ OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
 
 int SerialDevice::LastOpenError() const { return impl_->error; }
 
-std::string SerialDevice::DeviceName(int port) { return DevicePathOf(port); }
+std::string SerialDevice::DeviceName(int port) {
+    return port < 1 ? std::string() : DevicePathOf(port);
+}
 
 void SerialDevice::Close() {
     if (impl_->fd < 0) return;
-    if (isatty(impl_->fd)) ioctl(impl_->fd, TIOCNXCL);
+    ioctl(impl_->fd, TIOCNXCL);
     close(impl_->fd);
     impl_->fd = -1;
 }

@@ -39,6 +39,8 @@ OpenFailure FailureOfOpen(DWORD error) {
         case ERROR_PATH_NOT_FOUND:
         case ERROR_BAD_UNIT:
         case ERROR_DEV_NOT_EXIST:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_NOT_READY:  // an adapter's port whose adapter was pulled
             return OpenFailure::kNoDevice;
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
@@ -117,6 +119,13 @@ bool SerialDevice::Open(int port, int baud) {
         impl_->failure = FailureOfOpen(impl_->error);
         return false;
     }
+    // A COM name is a device on Windows; under Wine it may be mapped to a file or a FIFO.
+    if (GetFileType(handle) != FILE_TYPE_CHAR) {
+        CloseHandle(handle);
+        impl_->error = ERROR_BAD_DEVICE;
+        impl_->failure = OpenFailure::kNotSerial;
+        return false;
+    }
     impl_->port = handle;
     impl_->read_record = OVERLAPPED{};
     impl_->write_record = OVERLAPPED{};
@@ -141,7 +150,9 @@ OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
 
 int SerialDevice::LastOpenError() const { return static_cast<int>(impl_->error); }
 
-std::string SerialDevice::DeviceName(int port) { return "\\\\.\\COM" + std::to_string(port); }
+std::string SerialDevice::DeviceName(int port) {
+    return port < 1 ? std::string() : "\\\\.\\COM" + std::to_string(port);
+}
 
 void SerialDevice::Close() {
     CloseIfSet(impl_->read_record.hEvent);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -268,7 +269,7 @@ void Runner::Start(const Program& program, const Console& console) {
         if (fd >= 0) close(fd);
 }
 
-void Runner::StartFunction(const std::function<void()>& body, const Console& console) {
+void Runner::StartFunction(const std::function<int()>& body, const Console& console) {
     const ChildEnds ends = OpenConsole(console);
     // Whatever the test's own streams hold must not be written twice.
     std::fflush(nullptr);
@@ -282,13 +283,18 @@ void Runner::StartFunction(const std::function<void()>& body, const Console& con
         // test closes it.
         for (int fd : {input_, master_, slave_, output_fd_, errors_fd_})
             if (fd >= 0) close(fd);
-        body();
+        const int status = body();
         std::cout.flush();
         std::fflush(nullptr);
-        _exit(0);
+        _exit(status);
     }
     for (int fd : {ends.input, ends.output, ends.errors})
         if (fd >= 0) close(fd);
+}
+
+ExitResult Runner::RunFunction(const std::function<int()>& body) {
+    StartFunction(body, {Input::kNothing, false});
+    return WaitExit();
 }
 
 // Typed at the prompt of `wine cmd` on a raw terminal: the one way its console gets
@@ -471,6 +477,14 @@ double Runner::CpuShareOver(std::chrono::milliseconds window) {
     const double cpu_after = CpuSeconds();
     const std::chrono::duration<double> wall = Clock::now() - start;
     return (cpu_after - cpu_before) / wall.count();
+}
+
+void BecomeAnOrdinaryUser() {
+    if (geteuid() != 0) return;
+    const uid_t nobody = 65534;
+    if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
+        setresuid(nobody, nobody, nobody) != 0)
+        _exit(kCannotDropPrivileges);
 }
 
 std::string ConfigBytes(int port, bool backlight_on) {

@@ -93,8 +93,10 @@ public:
 
     // --- Starting; once a program has ended, the next may start.
     void Start(const Program& program = Program::Korvpole(), const Console& console = {});
-    // `body` in a forked child working in the folder, with the same console.
-    void StartFunction(const std::function<void()>& body, const Console& console = {Input::kPipe});
+    // `body` in a forked child working in the folder, with the same console; its result
+    // is the exit status. RunFunction also waits for the end.
+    void StartFunction(const std::function<int()>& body, const Console& console = {Input::kPipe});
+    ExitResult RunFunction(const std::function<int()>& body);
     pid_t Pid() const { return pid_; }
 
     // --- The console
@@ -157,6 +159,13 @@ private:
     std::string prompt_;            // cmd's prompt, under Wine
     std::string windows_program_;   // the program's file name, under Wine
 };
+
+// What a forked function ends with when BecomeAnOrdinaryUser could not give up root.
+inline constexpr int kCannotDropPrivileges = 77;
+
+// In a forked child only: the superuser writes read-only files all the same, so it
+// becomes uid and gid 65534, or ends with kCannotDropPrivileges. Others stay as they are.
+void BecomeAnOrdinaryUser();
 
 // KORVPOLE.CFG as the setup dialogue writes it: the port text, NULs, then '1' for the
 // backlight on ('0' for off) and a NUL.

@@ -1,0 +1,127 @@
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/serial_device.h"
+#include "tests/support/runner.h"
+#include "tests/support/temp_dir.h"
+
+namespace korv {
+namespace {
+
+using platform::OpenFailure;
+using platform::SerialDevice;
+using test::TempDir;
+
+const std::string kForeign = "SOMEONE ELSE'S DATA";
+
+// Why port n failed to open, or kNone when it opened.
+OpenFailure OpenPort(SerialDevice& device, int port) {
+    if (device.Open(port, 9600)) {
+        EXPECT_EQ(device.LastOpenFailure(), OpenFailure::kNone);
+        EXPECT_EQ(device.LastOpenError(), 0);
+        device.Close();
+        return OpenFailure::kNone;
+    }
+    EXPECT_FALSE(device.IsOpen());
+    return device.LastOpenFailure();
+}
+
+class SerialOpenTest : public ::testing::Test {
+protected:
+    test::Runner run_;
+    const TempDir& dir_ = run_.Dir();
+    TempDir elsewhere_;
+    test::WorkingDirectory cwd_{dir_.Path()};
+    SerialDevice device_;
+};
+
+TEST_F(SerialOpenTest, WhatIsNoTerminalIsRefusedAndKeepsItsBytes) {
+    elsewhere_.Write("file", kForeign);
+    ASSERT_EQ(symlink((elsewhere_ / "file").c_str(), "COM5"), 0);
+    dir_.Write("COM6", kForeign);
+    ASSERT_EQ(mkfifo("COM7", 0666), 0);
+    ASSERT_EQ(mkdir("COM8", 0755), 0);
+    ASSERT_EQ(symlink("/dev/null", "COM9"), 0);  // a device, but no terminal
+
+    for (int port : {5, 6, 7, 8, 9}) {
+        EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNotSerial) << "COM" << port;
+        EXPECT_EQ(device_.LastOpenError(), ENOTTY) << "COM" << port;
+    }
+    EXPECT_EQ(elsewhere_.Read("file"), kForeign);
+    EXPECT_EQ(dir_.Read("COM6"), kForeign);
+    const int reader = open("COM7", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    char byte;
+    EXPECT_EQ(read(reader, &byte, 1), 0) << "nothing was written into the FIFO";
+    close(reader);
+}
+
+TEST_F(SerialOpenTest, NamesThatLeadToNoDeviceAndNumbersThatNameNone) {
+    ASSERT_EQ(symlink("/nonexistent/korv-port", "COM5"), 0);  // an adapter pulled out
+    ASSERT_EQ(symlink("COM6", "COM6"), 0);
+    for (int port : {5, 6}) EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNoDevice) << port;
+    EXPECT_EQ(SerialDevice::DeviceName(5), "COM5");
+
+    for (int port : {0, -1}) {
+        EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNoPortNumber) << port;
+        EXPECT_EQ(device_.LastOpenError(), 0);
+        EXPECT_EQ(SerialDevice::DeviceName(port), "") << port;
+    }
+}
+
+// A pseudo-terminal stands in for a port that exists.
+class TerminalPortTest : public SerialOpenTest {
+protected:
+    void SetUp() override {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+            GTEST_SKIP() << "no pseudo-terminals here";
+        slave_ = ptsname(master_);
+        ASSERT_EQ(symlink(slave_.c_str(), "COM5"), 0);
+    }
+    void TearDown() override {
+        if (master_ >= 0) close(master_);
+    }
+
+    int master_ = -1;
+    std::string slave_;
+};
+
+TEST_F(TerminalPortTest, PortHeldByAnotherOpenerIsBusyUntilReleased) {
+    const int holder = open(slave_.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(OpenPort(device_, 5), OpenFailure::kBusy);
+    EXPECT_EQ(device_.LastOpenError(), EWOULDBLOCK);
+    close(holder);
+
+    SerialDevice first;
+    ASSERT_TRUE(first.Open(5, 9600));
+    EXPECT_EQ(OpenPort(device_, 5), OpenFailure::kBusy) << "held by another device";
+    first.Close();
+    EXPECT_EQ(OpenPort(device_, 5), OpenFailure::kNone);
+}
+
+TEST_F(TerminalPortTest, PortThisUserMayNotOpenIsAPermissionMatter) {
+    ASSERT_EQ(chmod(slave_.c_str(), 0), 0);
+    ASSERT_EQ(chmod(dir_.Path().c_str(), 0755), 0);
+    const int status = run_.RunFunction([] {
+        test::BecomeAnOrdinaryUser();
+        SerialDevice device;
+        if (device.Open(5, 9600)) return 100;
+        return device.LastOpenError() == EACCES ? static_cast<int>(device.LastOpenFailure()) : 101;
+    }).status;
+    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(status, static_cast<int>(OpenFailure::kPermission));
+}
+
+}  // namespace
+}  // namespace korv

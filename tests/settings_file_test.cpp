@@ -1,0 +1,134 @@
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/settings_file.h"
+#include "tests/support/runner.h"
+#include "tests/support/temp_dir.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const char* const kName = "KORVPOLE.CFG";
+const std::string kOld("5\0\0" "1\0", 5);
+const std::string kNew("7\0\0" "2\0", 5);
+const std::string kForeign = "SOMEONE ELSE'S DATA";
+
+bool Save(const std::string& bytes, const char* name = kName) {
+    return platform::ReplaceFileContents(name, bytes.data(), bytes.size());
+}
+
+std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool IsOrdinaryFile(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Entries() const { return EntriesOf(dir_.Path()); }
+
+    test::Runner run_;
+    const TempDir& dir_ = run_.Dir();
+    TempDir elsewhere_;
+    test::WorkingDirectory cwd_{dir_.Path()};
+};
+
+TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothingElse) {
+    const mode_t previous = umask(022);
+    EXPECT_TRUE(Save(kOld));
+    EXPECT_TRUE(Save(kNew));
+    umask(previous);
+
+    EXPECT_EQ(dir_.Read(kName), kNew);
+    struct stat info;
+    ASSERT_EQ(lstat(kName, &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0644u) << "0666 less the umask, as fopen would make it";
+    EXPECT_EQ(Entries(), std::vector<std::string>{kName}) << "no temporary file remains";
+}
+
+TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
+    elsewhere_.Write("target", kForeign);
+    ASSERT_EQ(symlink((elsewhere_ / "target").c_str(), kName), 0);
+    EXPECT_TRUE(Save(kNew));
+    EXPECT_TRUE(IsOrdinaryFile(kName)) << "the link itself is replaced";
+    EXPECT_EQ(dir_.Read(kName), kNew);
+    EXPECT_EQ(elsewhere_.Read("target"), kForeign);
+
+    ASSERT_EQ(unlink(kName), 0);
+    dir_.Write("shared", kForeign);
+    ASSERT_EQ(link("shared", kName), 0);
+    EXPECT_TRUE(Save(kNew));
+    EXPECT_EQ(dir_.Read(kName), kNew);
+    EXPECT_EQ(dir_.Read("shared"), kForeign) << "the hard link's other name keeps its file";
+
+    // A link leading nowhere is replaced too; its target is not created.
+    ASSERT_EQ(unlink(kName), 0);
+    ASSERT_EQ(symlink((elsewhere_ / "missing").c_str(), kName), 0);
+    EXPECT_TRUE(Save(kNew));
+    EXPECT_TRUE(IsOrdinaryFile(kName));
+    EXPECT_EQ(dir_.Read(kName), kNew);
+    EXPECT_EQ(EntriesOf(elsewhere_.Path()), std::vector<std::string>{"target"});
+    EXPECT_EQ((std::vector<std::string>{kName, "shared"}), Entries());
+}
+
+TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
+    // A folder in the way.
+    ASSERT_EQ(mkdir(kName, 0755), 0);
+    dir_.Write(std::string(kName) + "/inside", kForeign);
+    EXPECT_FALSE(Save(kNew));
+    EXPECT_EQ(dir_.Read(std::string(kName) + "/inside"), kForeign);
+    EXPECT_EQ(Entries(), std::vector<std::string>{kName});
+    ASSERT_TRUE(fs::remove_all(kName) > 0);
+
+    // The disk fills after three bytes.
+    dir_.Write(kName, kOld);
+    const int status = run_.RunFunction([] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit three_bytes{3, 3};
+        if (setrlimit(RLIMIT_FSIZE, &three_bytes) != 0) return 2;
+        return Save(kNew) ? 1 : 0;
+    }).status;
+    EXPECT_EQ(status, 0) << "a short write is a failed save";
+    EXPECT_EQ(dir_.Read(kName), kOld);
+    EXPECT_EQ(Entries(), std::vector<std::string>{kName});
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
+    dir_.Write(kName, kOld);
+    ASSERT_EQ(chmod(kName, 0444), 0);
+    // The folder lets anyone create and rename, so only the file's own mode forbids.
+    ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
+    const int status = run_.RunFunction([] {
+        test::BecomeAnOrdinaryUser();
+        const bool refused = !Save(kNew);
+        const bool others_saved = Save(kNew, "OTHER.CFG");
+        return refused && others_saved ? 0 : 1;
+    }).status;
+    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(status, 0) << "refused for the read-only file, saved beside it";
+    EXPECT_EQ(dir_.Read(kName), kOld);
+    EXPECT_EQ((std::vector<std::string>{kName, "OTHER.CFG"}), Entries());
+}
+
+}  // namespace
+}  // namespace korv
