@@ -1,12 +1,8 @@
 #include "tools/record_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
+#include "platform/writable_record_file.h"
 #include "pole/pole_record.h"
 
 namespace korv::tools {
@@ -23,25 +19,20 @@ void PutLine(std::string& bytes, std::size_t offset, const std::string& text) {
     bytes.replace(offset, size, text, 0, size);
 }
 
-std::string Failure(const std::string& path) { return path + ": " + std::strerror(errno); }
-
-// An existing file, or a link to one, is written in place; a missing one is created
-// under its own name only, so a dangling link never makes a file somewhere else.
-int OpenForWriting(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0 || errno != ENOENT) return fd;
-    return open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+bool Failed(const platform::WritableRecordFile& file, const std::string& path, std::string& error) {
+    error = path + ": " + file.LastError();
+    return false;
 }
 
-bool WriteAt(int fd, const char* bytes, std::size_t size, std::size_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t count = pwrite(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        done += static_cast<std::size_t>(count);
+// A close that fails may be the first word of a failed write.
+bool Finish(platform::WritableRecordFile& file, bool ok, const std::string& path,
+            std::string& error) {
+    if (!ok) {
+        Failed(file, path, error);
+        file.Close();
+        return false;
     }
-    return true;
+    return file.Close() || Failed(file, path, error);
 }
 
 }  // namespace
@@ -59,56 +50,39 @@ std::string EncodeRecord(const PoleRecordFields& fields) {
 
 bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) return true;
-        error = Failure(path);
-        return false;
-    }
+    platform::WritableRecordFile file;
+    if (!file.OpenForReading(path)) return file.Missing() || Failed(file, path, error);
     char buffer[record::kUsedSize];
     while (bytes.size() < sizeof buffer) {
-        const ssize_t count = pread(fd, buffer, sizeof buffer - bytes.size(),
-                                    static_cast<off_t>(bytes.size()));
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) {
-            error = Failure(path);
-            close(fd);
-            return false;
-        }
+        const long count = file.ReadAt(buffer, sizeof buffer - bytes.size(), bytes.size());
+        if (count < 0) return Finish(file, false, path, error);
         if (count == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
-    close(fd);
-    return true;
+    return Finish(file, true, path, error);
 }
 
 bool WriteRecordInPlace(const std::string& path, const std::string& record, std::string& error) {
     const std::size_t counter = record::kCounterOffset;
     const std::size_t after_counter = counter + 2;
-    const int fd = OpenForWriting(path);
-    bool ok = fd >= 0 && record.size() >= after_counter &&
-              WriteAt(fd, record.data(), counter, 0) &&
-              WriteAt(fd, record.data() + after_counter, record.size() - after_counter,
-                      after_counter) &&
-              WriteAt(fd, record.data() + counter, 2, counter);
-    if (!ok) error = Failure(path);
-    if (fd >= 0 && close(fd) != 0 && ok) {
-        error = Failure(path);
-        ok = false;
+    if (record.size() < after_counter) {
+        error = path + ": a record ends after its change counter";
+        return false;
     }
-    return ok;
+    platform::WritableRecordFile file;
+    if (!file.OpenForWriting(path)) return Failed(file, path, error);
+    const bool ok = file.WriteAt(record.data(), counter, 0) &&
+                    file.WriteAt(record.data() + after_counter, record.size() - after_counter,
+                                 after_counter) &&
+                    file.WriteAt(record.data() + counter, 2, counter);
+    return Finish(file, ok, path, error);
 }
 
 bool WriteBytesAt(const std::string& path, std::size_t offset, const std::string& bytes,
                   std::string& error) {
-    const int fd = OpenForWriting(path);
-    bool ok = fd >= 0 && WriteAt(fd, bytes.data(), bytes.size(), offset);
-    if (!ok) error = Failure(path);
-    if (fd >= 0 && close(fd) != 0 && ok) {
-        error = Failure(path);
-        ok = false;
-    }
-    return ok;
+    platform::WritableRecordFile file;
+    if (!file.OpenForWriting(path)) return Failed(file, path, error);
+    return Finish(file, file.WriteAt(bytes.data(), bytes.size(), offset), path, error);
 }
 
 }  // namespace korv::tools
