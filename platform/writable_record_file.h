@@ -30,6 +30,9 @@ public:
 
     // The last failure was "no such file".
     bool Missing() const;
+    // The last failure was a create refused because something, such as a link that
+    // leads nowhere, already has the name.
+    bool NameTaken() const;
     // The last failure in the system's words; empty when there was none.
     std::string LastError() const;
 

@@ -24,6 +24,14 @@ bool Failed(const platform::WritableRecordFile& file, const std::string& path, s
     return false;
 }
 
+bool OpenFailed(const platform::WritableRecordFile& file, const std::string& path,
+                std::string& error) {
+    if (!file.NameTaken()) return Failed(file, path, error);
+    error = path + " is a link that leads nowhere; no file is created through it: point it "
+                   "at the record file, or remove it";
+    return false;
+}
+
 // A close that fails may be the first word of a failed write.
 bool Finish(platform::WritableRecordFile& file, bool ok, const std::string& path,
             std::string& error) {
@@ -70,7 +78,7 @@ bool WriteRecordInPlace(const std::string& path, const std::string& record, std:
         return false;
     }
     platform::WritableRecordFile file;
-    if (!file.OpenForWriting(path)) return Failed(file, path, error);
+    if (!file.OpenForWriting(path)) return OpenFailed(file, path, error);
     const bool ok = file.WriteAt(record.data(), counter, 0) &&
                     file.WriteAt(record.data() + after_counter, record.size() - after_counter,
                                  after_counter) &&
@@ -81,7 +89,7 @@ bool WriteRecordInPlace(const std::string& path, const std::string& record, std:
 bool WriteBytesAt(const std::string& path, std::size_t offset, const std::string& bytes,
                   std::string& error) {
     platform::WritableRecordFile file;
-    if (!file.OpenForWriting(path)) return Failed(file, path, error);
+    if (!file.OpenForWriting(path)) return OpenFailed(file, path, error);
     return Finish(file, file.WriteAt(bytes.data(), bytes.size(), offset), path, error);
 }
 

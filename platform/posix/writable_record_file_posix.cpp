@@ -72,6 +72,8 @@ bool WritableRecordFile::Close() {
 
 bool WritableRecordFile::Missing() const { return error_ == ENOENT; }
 
+bool WritableRecordFile::NameTaken() const { return error_ == EEXIST || error_ == ELOOP; }
+
 std::string WritableRecordFile::LastError() const {
     return error_ == 0 ? std::string() : SystemErrorText(error_);
 }

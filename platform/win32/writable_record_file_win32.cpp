@@ -96,6 +96,10 @@ bool WritableRecordFile::Close() {
 
 bool WritableRecordFile::Missing() const { return IsMissing(error_); }
 
+bool WritableRecordFile::NameTaken() const {
+    return error_ == ERROR_FILE_EXISTS || error_ == ERROR_ALREADY_EXISTS;
+}
+
 std::string WritableRecordFile::LastError() const {
     return error_ == 0 ? std::string() : SystemErrorText(error_);
 }
