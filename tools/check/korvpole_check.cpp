@@ -52,7 +52,8 @@ bool LoadSettings(const CheckOptions& options, Settings& settings, std::string& 
     return true;
 }
 
-int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bool backlight) {
+int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bool backlight,
+            bool keep) {
     if (display.Unreachable())
         return Fail(port_name + " went away while the pattern was sent: check that the display's "
                                 "adapter and cable are plugged in, then run the check again");
@@ -64,7 +65,8 @@ int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bo
     std::cout << "korvpole-check: OK: the test pattern went out on " << port_name
               << " and every byte was taken. Look at the display: it should have shown the port, "
                  "a ruler 1234567890 twice and the characters ! to ~, and its backlight went "
-                 "off and on once; now it is cleared, backlight "
+                 "off and on once; now "
+              << (keep ? "the pattern stays up" : "it is cleared") << ", backlight "
               << (backlight ? "on" : "off") << ".\n";
     return 0;
 }
@@ -95,7 +97,7 @@ int Run(const CheckOptions& options) {
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
     korv::tools::ShowPattern(display, {port, settings.BacklightOn(), options.keep, options.step_ms});
     // The port closes with the driver, without the clear and darkening of Close().
-    return Verdict(display, port_name, settings.BacklightOn());
+    return Verdict(display, port_name, settings.BacklightOn(), options.keep);
 }
 
 }  // namespace
