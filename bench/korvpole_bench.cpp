@@ -14,17 +14,15 @@
 #include <vector>
 
 #include "display/serial_channel.h"
-#include "tests/support/pole_record_writer.h"
-#include "tests/support/program_runner.h"
-#include "tests/support/pty_port.h"
+#include "tests/support/runner.h"
+#include "tests/support/screen.h"
 
 namespace {
 
 using namespace std::chrono;
 using korv::test::DisplayTap;
-using korv::test::PoleRecord;
-using korv::test::PoleRecordWriter;
-using korv::test::ProgramRunner;
+using korv::test::Runner;
+using PoleRecord = korv::tools::PoleRecordFields;
 
 constexpr int kChanges = 60;
 constexpr auto kCpuWindow = seconds(10);
@@ -60,14 +58,11 @@ double Percentile(std::vector<double> values, double share) {
 }
 
 void MeasureLatency() {
-    ProgramRunner program;
-    program.WriteFile("KORVPOLE.CFG", korv::test::ConfigBytes(5, true));
-    PoleRecordWriter writer(program.PathOf("POLE.DAT"));
+    Runner program;
+    program.WriteConfig(5, true);
     PoleRecord record{"WELCOME", "", 1, 1, 0, 0};
-    writer.Write(record);
-    const std::string cwd = program.Dir();
-    if (chdir(cwd.c_str()) != 0) return;
-    DisplayTap display("COM5");
+    program.WriteRecord(record);
+    DisplayTap& display = program.Port(5);
     program.Start();
     display.PumpUntil([&](const auto& model) { return ShowsRecord(model, record); }, seconds(10));
 
@@ -79,7 +74,7 @@ void MeasureLatency() {
         // Let the rewrite land at a random point of the program's cycle.
         display.Pump(milliseconds(37 * (i % 9)));
         const auto start = steady_clock::now();
-        writer.Write(record);
+        program.WriteRecord(record);
         if (!display.PumpUntil([&](const auto& model) { return ShowsRecord(model, record); }, seconds(5))) {
             std::printf("change %d never reached the display\n", i);
             continue;
@@ -98,15 +93,12 @@ void MeasureLatency() {
 enum class SteadyState { kFullRecord, kEmptyRecord, kFileOpenWait };
 
 double MeasureCpuShare(SteadyState state) {
-    ProgramRunner program;
-    program.WriteFile("KORVPOLE.CFG", korv::test::ConfigBytes(5, true));
-    if (state == SteadyState::kFullRecord)
-        PoleRecordWriter(program.PathOf("POLE.DAT")).Write({"COFFEE", "2 x 1.80", 7, 1, 29, 360});
-    if (state == SteadyState::kEmptyRecord) program.WriteFile("POLE.DAT", "");
+    Runner program;
+    program.WriteConfig(5, true);
+    if (state == SteadyState::kFullRecord) program.WriteRecord({"COFFEE", "2 x 1.80", 7, 1, 29, 360});
+    if (state == SteadyState::kEmptyRecord) program.Dir().Write("POLE.DAT", "");
     if (state == SteadyState::kFileOpenWait) mkdir(program.PathOf("POLE.DAT").c_str(), 0755);
-    const std::string cwd = program.Dir();
-    if (chdir(cwd.c_str()) != 0) return -1;
-    DisplayTap display("COM5");
+    DisplayTap& display = program.Port(5);
     program.Start();
     display.Pump(seconds(2));  // past start-up
     // Drain the display line meanwhile so the program never waits on it.
@@ -121,10 +113,9 @@ double MeasureCpuShare(SteadyState state) {
 }
 
 void MeasureByteCost() {
-    char pattern[] = "/tmp/korvbenchXXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (dir == nullptr || chdir(dir) != 0) return;
-    DisplayTap display("COM5");
+    Runner folder;
+    korv::test::WorkingDirectory here(folder.Dir().Path());
+    DisplayTap& display = folder.Port(5);
     korv::SerialChannel channel;
     if (!channel.Open(5, 9600)) return;
     constexpr int kBytes = 400;
@@ -136,8 +127,6 @@ void MeasureByteCost() {
     display.Pump(milliseconds(200));
     std::printf("one byte on the line, including its 1 ms pause: %.3f ms (mean over %d bytes)\n",
                 elapsed_ms / kBytes, kBytes);
-    unlink("COM5");
-    rmdir(dir);
 }
 
 }  // namespace

@@ -16,17 +16,15 @@
 #include <random>
 #include <string>
 
-#include "tests/support/pole_record_writer.h"
-#include "tests/support/program_runner.h"
-#include "tests/support/pty_port.h"
+#include "tests/support/runner.h"
+#include "tests/support/screen.h"
 
 namespace {
 
 using namespace std::chrono;
 using korv::test::DisplayTap;
-using korv::test::PoleRecord;
-using korv::test::PoleRecordWriter;
-using korv::test::ProgramRunner;
+using korv::test::Runner;
+using PoleRecord = korv::tools::PoleRecordFields;
 
 constexpr auto kChangeInterval = milliseconds(20);
 constexpr int kChangesBetweenPauses = 150;
@@ -60,41 +58,41 @@ std::string Amount(std::int32_t hundredths) {
 
 class Writer {
 public:
-    explicit Writer(const std::string& path) : file_(path), random_(20261208) {}
+    explicit Writer(const Runner& run) : file_(run), random_(20261208) {}
 
     void ChangeAtRandom() {
         ++changes_;
         switch (random_() % 5) {
             case 0: {  // a valid record
-                file_.Write(Record(static_cast<std::uint16_t>(random_() & 0x7FFF)));
+                file_.WriteRecord(Record(static_cast<std::uint16_t>(random_() & 0x7FFF)));
                 break;
             }
             case 1:  // cut short, to every length in turn
-                file_.Truncate(truncate_to_++ % 75);
+                file_.TruncateRecord(truncate_to_++ % 75);
                 break;
             case 2: {  // random bytes, the counter kept out of the pause range
                 std::string bytes(74, '\0');
                 for (char& byte : bytes) byte = static_cast<char>(random_());
                 bytes[59] = static_cast<char>(bytes[59] & 0x7F);
-                file_.Truncate(0);
-                file_.WriteBytes(0, bytes);
+                file_.TruncateRecord(0);
+                file_.WriteRecordBytes(0, bytes);
                 break;
             }
             case 3: {  // the counter wraps around
-                file_.Write(Record(0xFFFF));
-                file_.Write(Record(0));
+                file_.WriteRecord(Record(0xFFFF));
+                file_.WriteRecord(Record(0));
                 break;
             }
             default:  // grows back to a whole record
-                file_.Write(Record(static_cast<std::uint16_t>(random_() & 0x7FFF)));
+                file_.WriteRecord(Record(static_cast<std::uint16_t>(random_() & 0x7FFF)));
                 break;
         }
     }
 
     PoleRecord WritePause() {
         PoleRecord record = Record(static_cast<std::uint16_t>(kPauseCounterBase + pauses_++));
-        file_.Truncate(0);
-        file_.Write(record);
+        file_.TruncateRecord(0);
+        file_.WriteRecord(record);
         return record;
     }
 
@@ -112,7 +110,7 @@ private:
         return record;
     }
 
-    PoleRecordWriter file_;
+    const Runner& file_;
     std::mt19937 random_;
     long changes_ = 0;
     unsigned truncate_to_ = 0;
@@ -142,13 +140,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--seconds") == 0) seconds_to_run = std::atol(argv[i + 1]);
 
-    ProgramRunner program;
-    program.WriteFile("KORVPOLE.CFG", korv::test::ConfigBytes(5, true));
-    Writer writer(program.PathOf("POLE.DAT"));
+    Runner program;
+    program.WriteConfig(5, true);
+    Writer writer(program);
     writer.WritePause();
-    const std::string dir = program.Dir();
-    if (chdir(dir.c_str()) != 0) return 2;
-    DisplayTap display("COM5");
+    DisplayTap& display = program.Port(5);
     program.Start();
     display.Pump(seconds(2));
     const long rss_start = ResidentKb(program.Pid());

@@ -15,10 +15,11 @@ bool DisplayDriver::Open(DisplayGeometry geometry) {
     wanted_ = geometry;
     channel_.Close();
     channel_.Open(geometry.port, geometry.baud);
-    if (!channel_.IsOpen()) return false;
+    // A display whose channel did not open is closed, whatever it was before.
+    open_ = channel_.IsOpen();
+    if (!open_) return false;
     rows_ = geometry.rows;
     columns_ = geometry.columns;
-    open_ = true;
     for (std::uint8_t command : protocol::kInitialisation) SendCommand(command);
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
@@ -91,7 +92,7 @@ void DisplayDriver::SendCommand(std::uint8_t command) {
 
 bool DisplayDriver::Unreachable() const {
     if (wanted_.port < 1) return false;
-    return !open_ || !channel_.IsOpen() || channel_.IsLost();
+    return !open_ || channel_.IsLost();
 }
 
 bool DisplayDriver::Reconnect() {

@@ -28,7 +28,8 @@ bool SerialChannel::Close() {
 }
 
 bool SerialChannel::WriteByte(std::uint8_t value) {
-    // A device that is gone costs no more waiting: its bytes are dropped at once.
+    // Nothing reaches a closed channel; a device that is gone costs no more waiting.
+    if (!open_) return true;
     if (lost_) {
         ++not_taken_;
         return true;

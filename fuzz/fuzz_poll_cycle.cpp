@@ -21,23 +21,6 @@ namespace {
 namespace fake = korv::platform::fake;
 namespace rec = korv::record;
 
-class MemoryRecord final : public korv::platform::RecordReader {
-public:
-    std::string bytes;
-    std::int64_t Seek(std::int64_t offset) override { return position_ = offset; }
-    int Read(void* buffer, int size) override {
-        const std::int64_t length = static_cast<std::int64_t>(bytes.size());
-        if (position_ >= length) return 0;
-        const int count = static_cast<int>(std::min<std::int64_t>(size, length - position_));
-        std::memcpy(buffer, bytes.data() + position_, static_cast<std::size_t>(count));
-        position_ += count;
-        return count;
-    }
-
-private:
-    std::int64_t position_ = 0;
-};
-
 std::uint16_t Le16(const std::string& r, int at) {
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(r[at]) |
                                       (static_cast<std::uint8_t>(r[at + 1]) << 8));
@@ -82,9 +65,10 @@ void CheckAmountField(const std::string& field, std::int32_t raw, std::uint16_t 
     FUZZ_CHECK(std::fabs(parsed - value) <= (scale == 100 ? 0.5 : 0.005) + 1e-9 * std::fabs(value));
 }
 
-void RunAndCheck(MemoryRecord& file, korv::CycleState& state, korv::DisplayDriver& display,
-                 korv::sim::Hd44780Model& model) {
-    const std::string& r = file.bytes;
+// The record in memory is read through the platform's record file, as the program does.
+void RunAndCheck(korv::platform::RecordFile& file, korv::CycleState& state,
+                 korv::DisplayDriver& display, korv::sim::Hd44780Model& model) {
+    const std::string& r = fake::Platform().record;
     const int length = static_cast<int>(r.size());
     const std::string row1_before = model.Row(1), row2_before = model.Row(2);
     const std::int32_t last_seen = state.last_seen_counter;
@@ -126,11 +110,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The first byte splits the rest into the record before and after a rewrite.
     const std::size_t split = 1 + data[0] % size;
-    MemoryRecord file;
+    korv::platform::RecordFile file;
+    file.Open(korv::kPoleRecordFileName);
     korv::CycleState state;
-    file.bytes.assign(reinterpret_cast<const char*>(data) + 1, split - 1);
+    fake::Platform().record.assign(reinterpret_cast<const char*>(data) + 1, split - 1);
     RunAndCheck(file, state, display, model);
-    file.bytes.assign(reinterpret_cast<const char*>(data) + split, size - split);
+    fake::Platform().record.assign(reinterpret_cast<const char*>(data) + split, size - split);
     RunAndCheck(file, state, display, model);
     return 0;
 }

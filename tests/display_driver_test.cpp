@@ -4,8 +4,7 @@
 #include <string>
 
 #include "display/display_driver.h"
-#include "tests/support/pty_port.h"
-#include "tests/support/startup_workdir.h"
+#include "tests/support/runner.h"
 
 namespace korv {
 namespace {
@@ -13,8 +12,8 @@ namespace {
 using std::chrono::milliseconds;
 using test::Hex;
 
-const std::string kBringUp = "FE 30 FE 30 FE 30 FE 38 FE 06 FE 10 FE 0C FE 01 FE 01";
-const std::string kBringUpLit = "FE 30 FE 30 FE 30 FE 38 FE 06 FE 10 FE 0C FE 01 FE 03 FE 01";
+const std::string kOpen = Hex(test::wire::kOpen);
+const std::string kOpenLit = Hex(test::wire::kOpenLit);
 const std::string kBlankRow(20, ' ');
 
 // Expected line bytes: a cursor address, then the text's own bytes.
@@ -39,8 +38,9 @@ protected:
         Sent();
     }
 
-    test::ScratchWorkdir workdir_;
-    test::DisplayTap tap_{"COM5"};
+    test::Runner run_;
+    test::WorkingDirectory here_{run_.Dir().Path()};
+    test::DisplayTap& tap_ = run_.Port(5);
     DisplayDriver display_;
 };
 
@@ -49,7 +49,7 @@ protected:
 TEST_F(DisplayDriverTest, OpenPortSendsTheEighteenByteBringUp) {
     EXPECT_EQ(display_.Columns(), 0);
     EXPECT_TRUE(display_.OpenPort(5));
-    EXPECT_EQ(Sent(), kBringUp);
+    EXPECT_EQ(Sent(), kOpen);
     EXPECT_EQ(display_.Columns(), 20);
     EXPECT_TRUE(display_.IsOpen());
     EXPECT_FALSE(display_.BacklightOn());
@@ -61,7 +61,7 @@ TEST_F(DisplayDriverTest, OpenPortSendsTheEighteenByteBringUp) {
 
 TEST_F(DisplayDriverTest, OpenWithBacklightSendsTwentyBytesAndRecordsOn) {
     EXPECT_TRUE(display_.Open({5, 9600, 4, 20, true}));
-    EXPECT_EQ(Sent(), kBringUpLit);
+    EXPECT_EQ(Sent(), kOpenLit);
     EXPECT_TRUE(display_.BacklightOn());
     EXPECT_TRUE(tap_.Model().BacklightOn());
 }
@@ -75,10 +75,24 @@ TEST_F(DisplayDriverTest, OpenOnAMissingPortFailsAndSendsNothing) {
     EXPECT_EQ(Sent(), "");
 }
 
+TEST_F(DisplayDriverTest, FailedOpenOfAnOpenDisplayLeavesItClosed) {
+    ASSERT_TRUE(display_.OpenPort(5));
+    Sent();
+    EXPECT_FALSE(display_.OpenPort(7));
+    EXPECT_FALSE(display_.IsOpen());
+    EXPECT_TRUE(display_.Unreachable()) << "port 7 is watched for";
+    display_.WriteText("X", 1, 1);
+    display_.Close();
+    EXPECT_EQ(Sent(), "") << "COM5 was let go";
+
+    DisplayDriver other;
+    EXPECT_TRUE(other.OpenPort(5)) << "and released";
+}
+
 TEST_F(DisplayDriverTest, OpenOnAnOpenDisplayBringsItUpAgain) {
     ASSERT_TRUE(display_.OpenPort(5));
     ASSERT_TRUE(display_.OpenPort(5));
-    EXPECT_EQ(Sent(), kBringUp + " " + kBringUp);
+    EXPECT_EQ(Sent(), kOpen + " " + kOpen);
 }
 
 // --- Cursor addresses ----------------------------------------------------------------
@@ -220,7 +234,7 @@ TEST_F(DisplayDriverTest, CloseClearsDarkensAndReleasesThePort) {
 
     DisplayDriver other;
     EXPECT_TRUE(other.OpenPort(5)) << "the port was released";
-    EXPECT_EQ(Sent(), kBringUp);
+    EXPECT_EQ(Sent(), kOpen);
 }
 
 TEST_F(DisplayDriverTest, CloseOfANeverOpenedDisplaySendsNothingAndLeavesBacklightOff) {
@@ -238,7 +252,7 @@ TEST_F(DisplayDriverTest, ToggleWhileClosedIsRecordedAndActsAfterOpen) {
     EXPECT_TRUE(display_.BacklightOn());
 
     ASSERT_TRUE(display_.OpenPort(5));
-    EXPECT_EQ(Sent(), kBringUp) << "an open without backlight sends nothing about it";
+    EXPECT_EQ(Sent(), kOpen) << "an open without backlight sends nothing about it";
     EXPECT_TRUE(display_.BacklightOn());
 
     display_.ToggleBacklight();

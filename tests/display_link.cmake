@@ -1,10 +1,7 @@
-# Display link and start-up: serial channel, display driver, display model, start-up.
-add_library(korv_startup_support STATIC support/startup_workdir.cpp)
-target_include_directories(korv_startup_support PUBLIC ${PROJECT_SOURCE_DIR})
-
+# Display link and start-up, in process: serial channel, display driver, display model,
+# start-up and setup dialogue.
 foreach(name serial_channel_test display_driver_test hd44780_model_test startup_test)
   add_executable(${name} ${name}.cpp)
-  target_link_libraries(${name} PRIVATE
-    korv_core korv_platform korv_test_support korv_startup_support GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE korv_core korv_platform korv_test_support GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 60)
 endforeach()

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/display_driver.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 
 namespace korv {
@@ -87,37 +88,6 @@ TEST(FillAmountField, MarksAFailedFormatting) {
     EXPECT_STREQ(out, "*****");
 }
 
-// A record in memory that counts the moves the cycle makes.
-class ScriptedRecord final : public platform::RecordReader {
-public:
-    explicit ScriptedRecord(std::string bytes) : bytes_(std::move(bytes)) {}
-
-    std::int64_t Seek(std::int64_t offset) override {
-        ++seeks;
-        if (fail_seeks) return -1;
-        position_ = static_cast<std::size_t>(offset);
-        return offset;
-    }
-    int Read(void* buffer, int size) override {
-        if (fail_reads_at == static_cast<int>(position_)) return -1;
-        if (empty_at == static_cast<int>(position_)) return 0;
-        if (position_ >= bytes_.size()) return 0;
-        const std::size_t count = std::min(bytes_.size() - position_, static_cast<std::size_t>(size));
-        std::memcpy(buffer, bytes_.data() + position_, count);
-        position_ += count;
-        return static_cast<int>(count);
-    }
-
-    std::string bytes_;
-    int seeks = 0;
-    bool fail_seeks = false;
-    int fail_reads_at = -1;
-    int empty_at = -1;
-
-private:
-    std::size_t position_ = 0;
-};
-
 std::string Record(std::uint16_t counter, std::int32_t tax, std::int32_t total) {
     std::string bytes(record::kUsedSize, '\0');
     bytes.replace(0, 5, "LINE1");
@@ -132,29 +102,41 @@ std::string Record(std::uint16_t counter, std::int32_t tax, std::int32_t total) 
     return bytes;
 }
 
-// The display stays closed: the cycle's reading is under test, not the drawing.
+namespace fake = platform::fake;
+
+// The record lives in memory and counts the cycle's seeks. The display stays closed: the
+// cycle's reading is under test, not the drawing.
 class PollCycle : public ::testing::Test {
 protected:
+    PollCycle() {
+        fake::Reset();
+        file_.Open(kPoleRecordFileName);
+    }
+
+    CycleOutcome Cycle(const std::string& bytes) {
+        fake::Platform().record = bytes;
+        fake::Platform().seeks = 0;
+        return RunPollCycle(file_, state_, display_);
+    }
+    int Seeks() const { return fake::Platform().seeks; }
+
+    platform::RecordFile file_;
     DisplayDriver display_;
     CycleState state_;
 };
 
 TEST_F(PollCycle, EmptyRecordEndsEarlyAfterOneSeek) {
-    ScriptedRecord file("");
-    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kEndedEarly);
-    EXPECT_EQ(file.seeks, 1);
+    EXPECT_EQ(Cycle(""), CycleOutcome::kEndedEarly);
+    EXPECT_EQ(Seeks(), 1);
     EXPECT_EQ(state_.last_seen_counter, 0);
 }
 
 TEST_F(PollCycle, SeeksFourTimesWithTheSameCounterAndSixAfterAChange) {
-    ScriptedRecord file(Record(0, 125, -500));
-    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
-    EXPECT_EQ(file.seeks, 4);
+    EXPECT_EQ(Cycle(Record(0, 125, -500)), CycleOutcome::kCompleted);
+    EXPECT_EQ(Seeks(), 4);
 
-    file.bytes_ = Record(9, 125, -500);
-    file.seeks = 0;
-    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
-    EXPECT_EQ(file.seeks, 6);
+    EXPECT_EQ(Cycle(Record(9, 125, -500)), CycleOutcome::kCompleted);
+    EXPECT_EQ(Seeks(), 6);
     EXPECT_EQ(state_.last_seen_counter, 9);
     EXPECT_STREQ(reinterpret_cast<const char*>(state_.line1), "LINE1");
     EXPECT_STREQ(reinterpret_cast<const char*>(state_.line2), "LINE2");
@@ -162,41 +144,35 @@ TEST_F(PollCycle, SeeksFourTimesWithTheSameCounterAndSixAfterAChange) {
 
 TEST_F(PollCycle, ACounterIsTakenAsSeenBeforeItsLinesAreRead) {
     // The writer cut the file between the reads of the counter and of line 1.
-    ScriptedRecord file(Record(5, 125, 250));
-    file.empty_at = record::kLine1Offset;
-    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kEndedEarly);
+    fake::Platform().read_ends_at = record::kLine1Offset;
+    EXPECT_EQ(Cycle(Record(5, 125, 250)), CycleOutcome::kEndedEarly);
     EXPECT_EQ(state_.last_seen_counter, 5);
-    EXPECT_EQ(file.seeks, 2);
+    EXPECT_EQ(Seeks(), 2);
 
     // Whole again, same counter: the lines wait for the next change.
-    file.empty_at = -1;
-    file.seeks = 0;
-    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
-    EXPECT_EQ(file.seeks, 4);
+    fake::Platform().read_ends_at = -1;
+    EXPECT_EQ(Cycle(Record(5, 125, 250)), CycleOutcome::kCompleted);
+    EXPECT_EQ(Seeks(), 4);
     EXPECT_EQ(state_.line1[0], 0);
 }
 
 TEST_F(PollCycle, AFailedSeekStopsTheCycleAtOnce) {
-    ScriptedRecord file(Record(3, 125, 250));
-    file.fail_seeks = true;
-    EXPECT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kSeekFailed);
-    EXPECT_EQ(file.seeks, 1);
+    fake::Platform().seeks_fail = true;
+    EXPECT_EQ(Cycle(Record(3, 125, 250)), CycleOutcome::kSeekFailed);
+    EXPECT_EQ(Seeks(), 1);
     EXPECT_EQ(state_.last_seen_counter, 0);
 }
 
 TEST_F(PollCycle, ShortOrFailedReadsKeepWhatTheBufferHeld) {
-    ScriptedRecord file(Record(0, 0x11223344, 0x55667788));
-    ASSERT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    ASSERT_EQ(Cycle(Record(0, 0x11223344, 0x55667788)), CycleOutcome::kCompleted);
 
     // The total cut after two bytes: its upper bytes stay from the last read.
-    file.bytes_ = Record(0, 4444, 0x0000FE0C).substr(0, 72);
-    ASSERT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    ASSERT_EQ(Cycle(Record(0, 4444, 0x0000FE0C).substr(0, 72)), CycleOutcome::kCompleted);
     EXPECT_EQ(DecodeLe32(state_.total), 0x5566FE0C);
 
     // A read error is no end: the cycle goes on and the buffer keeps its bytes.
-    file.bytes_ = Record(0, 777, 888);
-    file.fail_reads_at = record::kTaxOffset;
-    ASSERT_EQ(RunPollCycle(file, state_, display_), CycleOutcome::kCompleted);
+    fake::Platform().read_fails_at = record::kTaxOffset;
+    ASSERT_EQ(Cycle(Record(0, 777, 888)), CycleOutcome::kCompleted);
     EXPECT_EQ(DecodeLe32(state_.tax), 4444);
     EXPECT_EQ(DecodeLe32(state_.total), 888);
 }

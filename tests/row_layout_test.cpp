@@ -195,29 +195,6 @@ TEST(RowPicture, AmountsFollowTheScale) {
     }
 }
 
-TEST(BytesNotTaken, CountsWhatAGoneDeviceDidNotTakeUntilTheNextOpen) {
-    fake::Reset();
-    DisplayDriver display;
-    ASSERT_TRUE(display.OpenPort(1));
-    display.WriteText("ABC", 1, 1);
-    EXPECT_EQ(display.BytesNotTaken(), 0u);
-
-    fake::Platform().device_gone = true;
-    display.WriteText("ABC", 1, 1);  // cursor address and three characters
-    display.Clear();
-    EXPECT_EQ(display.BytesNotTaken(), 7u);
-    EXPECT_TRUE(display.Unreachable());
-
-    fake::Platform().device_gone = false;
-    ASSERT_TRUE(display.OpenPort(1));
-    EXPECT_EQ(display.BytesNotTaken(), 0u) << "counted from the last open";
-    display.Close();
-    EXPECT_EQ(display.BytesNotTaken(), 0u) << "a closed display sends nothing, so misses nothing";
-
-    EXPECT_FALSE(display.OpenPort(0));
-    EXPECT_EQ(display.LastOpenFailure(), platform::OpenFailure::kNoPortNumber);
-}
-
 TEST(RecordBytes, ReadsLikeTheRecordFile) {
     RecordBytes file("abcdef");
     char buffer[8] = {};

@@ -17,8 +17,7 @@
 #include <vector>
 
 #include "display/serial_channel.h"
-#include "tests/support/pty_port.h"
-#include "tests/support/startup_workdir.h"
+#include "tests/support/runner.h"
 
 // Every write() of this program passes through here, so the test can see how the
 // channel hands bytes to the device: one call per byte, and when.
@@ -92,8 +91,9 @@ protected:
     std::string Arrived(test::PtyPort& port) { return port.ReadUntilQuiet(milliseconds(50)); }
     std::string Arrived() { return Arrived(com5_); }
 
-    test::ScratchWorkdir workdir_;
-    test::PtyPort com5_{"COM5"};
+    test::Runner run_;
+    test::WorkingDirectory here_{run_.Dir().Path()};
+    test::PtyPort& com5_ = run_.Port(5).Port();
     SerialChannel channel_;
 };
 
@@ -103,6 +103,10 @@ TEST_F(SerialChannelTest, ClosedChannelRefusesAndWritesNothing) {
     EXPECT_EQ(channel_.Send(kFive, 5), 0);
     EXPECT_TRUE(channel_.Close());
     EXPECT_TRUE(channel_.Close());
+    // A single byte is no way around the refusal, and changes no state.
+    EXPECT_TRUE(channel_.WriteByte('A'));
+    EXPECT_FALSE(channel_.IsOpen());
+    EXPECT_FALSE(channel_.IsLost());
     EXPECT_EQ(Arrived(), "");
 }
 
@@ -121,6 +125,8 @@ TEST_F(SerialChannelTest, SendAfterCloseRefuses) {
     EXPECT_TRUE(channel_.Close());
     EXPECT_FALSE(channel_.IsOpen());
     EXPECT_EQ(channel_.Send(kFive, 5), 0);
+    EXPECT_TRUE(channel_.WriteByte('A'));
+    EXPECT_FALSE(channel_.IsLost());
     EXPECT_TRUE(channel_.Close());
     EXPECT_EQ(Arrived(), "");
 }
@@ -128,7 +134,7 @@ TEST_F(SerialChannelTest, SendAfterCloseRefuses) {
 // --- Opening ---------------------------------------------------------------------
 
 TEST_F(SerialChannelTest, OpenOnAnOpenChannelKeepsTheFirstPort) {
-    test::PtyPort com6("COM6");
+    test::PtyPort& com6 = run_.Port(6).Port();
     ASSERT_TRUE(channel_.Open(5, 9600));
     EXPECT_TRUE(channel_.Open(6, 9600));
     EXPECT_EQ(channel_.Send(kFive, 5), 5);
@@ -150,8 +156,8 @@ TEST_F(SerialChannelTest, MissingPortFailsAndLeavesTheChannelClosed) {
 }
 
 TEST_F(SerialChannelTest, PortZeroAndNegativeFailEvenWhenSoNamedLinksExist) {
-    test::PtyPort com0("COM0");
-    test::PtyPort com_minus_1("COM-1");
+    run_.Port(0);
+    run_.Port(-1);
     EXPECT_FALSE(channel_.Open(0, 9600));
     EXPECT_FALSE(channel_.Open(-1, 9600));
     EXPECT_FALSE(channel_.IsOpen());

@@ -7,19 +7,18 @@
 #include <chrono>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "display/display_driver.h"
 #include "pole/startup.h"
-#include "tests/support/pty_port.h"
-#include "tests/support/startup_workdir.h"
+#include "tests/support/runner.h"
 
 namespace korv {
 namespace {
 
 using std::chrono::milliseconds;
 using test::Hex;
-using test::ScratchWorkdir;
-using test::ScriptedChild;
+using test::Runner;
 
 const std::string kBannerFirstLine = "Korvane pole app release v 1.0.1\n";
 const std::string kNoConfig =
@@ -32,9 +31,9 @@ const std::string kBacklightQuestion =
 const std::string kExiting = "Exiting config mode\n\n";
 const std::string kDialogue = kEntering + kPortQuestion + kBacklightQuestion + kExiting;
 
-const std::string kBringUp = "FE 30 FE 30 FE 30 FE 38 FE 06 FE 10 FE 0C FE 01 FE 01";
-const std::string kBringUpLit = kBringUp + " FE 03 FE 01";
-const std::string kBringUpDark = kBringUp + " FE 02 FE 01";
+const std::string kBringUpLit = Hex(test::wire::kBringUpLit);
+const std::string kBringUpDark = Hex(test::wire::kBringUpDark);
+const std::string kClose = Hex(test::wire::kClose);
 
 std::string Bytes(const char* data, std::size_t size) { return std::string(data, size); }
 
@@ -54,11 +53,17 @@ std::string AfterBanner(const std::string& output) {
     return output.substr(at);
 }
 
-std::string ConfigFile() {
-    std::string bytes;
-    if (!ScratchWorkdir::ReadFile(kConfigFileName, bytes)) return "(missing)";
-    return Hex(bytes);
+std::string ConfigFile(const Runner& run) {
+    if (!run.Dir().Has(kConfigFileName)) return "(missing)";
+    return Hex(run.Dir().Read(kConfigFileName));
 }
+
+bool StillRunningAfter(Runner& run, milliseconds window) {
+    std::this_thread::sleep_for(window);
+    return run.Running();
+}
+
+bool Finished(Runner& run) { return run.WaitExit().Succeeded(); }
 
 void StartUp() {
     DisplayDriver display;
@@ -71,15 +76,17 @@ void TwoDialogues() {
     RunSetupDialogue(display);
 }
 
-// Each case runs the real start-up code in a child process inside a scratch working
-// directory, whose COM5 is a pseudo-terminal read by the test.
+std::string SentTo(test::DisplayTap& tap) { return Hex(tap.PumpUntilQuiet(milliseconds(100))); }
+
+// Each case runs the real start-up code in a forked child working in the run's folder,
+// whose COM5 is a pseudo-terminal read by the test.
 class StartupTest : public ::testing::Test {
 protected:
-    std::string SentTo(test::DisplayTap& tap) { return Hex(tap.PumpUntilQuiet(milliseconds(100))); }
     std::string SentToCom5() { return SentTo(com5_); }
+    std::string ConfigFile() const { return korv::ConfigFile(run_); }
 
-    ScratchWorkdir workdir_;
-    test::DisplayTap com5_{"COM5"};
+    Runner run_;
+    test::DisplayTap& com5_ = run_.Port(5);
 };
 
 // --- Reading the configuration file ----------------------------------------------------
@@ -87,9 +94,9 @@ protected:
 struct ConfigCase {
     const char* name;
     std::string file;
-    const char* link;
+    int port;
     std::string printed;  // after the banner
-    std::string sent;     // to the port behind `link`
+    std::string sent;     // to that port
 };
 
 void PrintTo(const ConfigCase& param, std::ostream* out) { *out << param.name; }
@@ -98,33 +105,33 @@ class ConfigFileTest : public ::testing::TestWithParam<ConfigCase> {};
 
 TEST_P(ConfigFileTest, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
     const ConfigCase& param = GetParam();
-    ScratchWorkdir workdir;
-    test::DisplayTap tap(param.link);
-    ScratchWorkdir::WriteFile(kConfigFileName, param.file);
+    Runner run;
+    test::DisplayTap& tap = run.Port(param.port);
+    run.Dir().Write(kConfigFileName, param.file);
 
-    ScriptedChild child(StartUp);  // standard input stays open: nothing is read from it
-    ASSERT_TRUE(child.Finish()) << child.Output();
-    EXPECT_EQ(AfterBanner(child.Output()), param.printed);
-    EXPECT_EQ(Hex(tap.PumpUntilQuiet(milliseconds(100))), param.sent);
-    EXPECT_EQ(ConfigFile(), Hex(param.file)) << "the file is only read";
+    run.StartFunction(StartUp);  // standard input stays open: nothing is read from it
+    ASSERT_TRUE(Finished(run)) << run.Output();
+    EXPECT_EQ(AfterBanner(run.Output()), param.printed);
+    EXPECT_EQ(SentTo(tap), param.sent);
+    EXPECT_EQ(ConfigFile(run), Hex(param.file)) << "the file is only read";
 }
 
 const ConfigCase kConfigCases[] = {
-    {"Port5On", Bytes("5\0\0" "1\0", 5), "COM5",
+    {"Port5On", Bytes("5\0\0" "1\0", 5), 5,
      "Reading config...\nCOM=5\nBacklight=ON\n", kBringUpLit},
-    {"TextWithTrailingLetter", Bytes("5x\0" "2\0", 5), "COM5",
+    {"TextWithTrailingLetter", Bytes("5x\0" "2\0", 5), 5,
      "Reading config...\nCOM=5x\nBacklight=OFF\n", kBringUpDark},
-    {"ThreeDigitsWithoutNul", Bytes("123" "1\0", 5), "COM12",
+    {"ThreeDigitsWithoutNul", Bytes("123" "1\0", 5), 12,
      "Reading config...\nCOM=12\nBacklight=ON\n", kBringUpLit},
-    {"ThreeBytes", Bytes("5\0\0", 3), "COM5",
+    {"ThreeBytes", Bytes("5\0\0", 3), 5,
      "Reading config...\nCOM=5\nBacklight=OFF\n", kBringUpDark},
-    {"FourBytes", Bytes("5\0\0" "1", 4), "COM5",
+    {"FourBytes", Bytes("5\0\0" "1", 4), 5,
      "Reading config...\nCOM=5\nBacklight=ON\n", kBringUpLit},
-    {"EmptyFile", std::string(), "COM5",
+    {"EmptyFile", std::string(), 5,
      "Reading config...\nCOM=\nBacklight=OFF\n", ""},
-    {"BytesAfterTheFifthIgnored", Bytes("5\0\0" "1\0" "99", 7), "COM5",
+    {"BytesAfterTheFifthIgnored", Bytes("5\0\0" "1\0" "99", 7), 5,
      "Reading config...\nCOM=5\nBacklight=ON\n", kBringUpLit},
-    {"LeadingZero", Bytes("05\0" "1\0", 5), "COM5",
+    {"LeadingZero", Bytes("05\0" "1\0", 5), 5,
      "Reading config...\nCOM=05\nBacklight=ON\n", kBringUpLit},
 };
 
@@ -136,27 +143,27 @@ INSTANTIATE_TEST_SUITE_P(Startup, ConfigFileTest, ::testing::ValuesIn(kConfigCas
 // --- The dialogue at first start ---------------------------------------------------------
 
 TEST_F(StartupTest, FirstStartAsksSavesAndBringsTheDisplayUp) {
-    ScriptedChild child(StartUp);
-    ASSERT_TRUE(child.WaitForOutput(kPortQuestion)) << "the question is shown before the wait";
-    EXPECT_EQ(child.Output().find(kBacklightQuestion), std::string::npos);
-    child.Type("5\n");
-    ASSERT_TRUE(child.WaitForOutput(kBacklightQuestion));
-    child.Type("1\n");
-    ASSERT_TRUE(child.Finish()) << child.Output();
+    run_.StartFunction(StartUp);
+    ASSERT_TRUE(run_.WaitForOutput(kPortQuestion)) << "the question is shown before the wait";
+    EXPECT_EQ(run_.Output().find(kBacklightQuestion), std::string::npos);
+    run_.Type("5\n");
+    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion));
+    run_.Type("1\n");
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
 
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kDialogue);
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
     EXPECT_EQ(ConfigFile(), "35 00 00 31 00");
     EXPECT_EQ(SentToCom5(), kBringUpLit);
     EXPECT_TRUE(com5_.Model().BacklightOn());
 }
 
 TEST_F(StartupTest, ThreeDigitAnswerGivesPortTwelveAndTheThreeAnswersTheSecondQuestion) {
-    test::DisplayTap com12("COM12");
-    ScriptedChild child(StartUp);
-    child.Type("123\n");  // nothing more is typed: the second answer must not be waited for
-    ASSERT_TRUE(child.Finish()) << child.Output();
+    test::DisplayTap& com12 = run_.Port(12);
+    run_.StartFunction(StartUp);
+    run_.Type("123\n");  // nothing more is typed: the second answer must not be waited for
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
 
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kDialogue);
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
     EXPECT_EQ(ConfigFile(), "31 32 00 33 00");
     EXPECT_EQ(SentTo(com12), kBringUpDark);
     EXPECT_FALSE(com12.Model().BacklightOn());
@@ -164,34 +171,35 @@ TEST_F(StartupTest, ThreeDigitAnswerGivesPortTwelveAndTheThreeAnswersTheSecondQu
 }
 
 TEST_F(StartupTest, RestOfAWordStaysBufferedForTheNextDialogue) {
-    ScriptedChild child(TwoDialogues);
-    child.Type("COM5\n");
-    ASSERT_TRUE(child.WaitForOutput(kBacklightQuestion, 2, std::chrono::seconds(5)))
-        << "the second dialogue takes 5 without waiting:\n" << child.Output();
+    run_.StartFunction(TwoDialogues);
+    run_.Type("COM5\n");
+    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion) &&
+                run_.WaitForOutput(kBacklightQuestion, std::chrono::seconds(5)))
+        << "the second dialogue takes 5 without waiting:\n" << run_.Output();
     EXPECT_EQ(ConfigFile(), "43 4F 00 4D 00");
-    EXPECT_TRUE(child.StillRunningAfter(milliseconds(200))) << "it waits for the backlight answer";
-    child.Type("1\n");
-    ASSERT_TRUE(child.Finish()) << child.Output();
+    EXPECT_TRUE(StillRunningAfter(run_, milliseconds(200))) << "it waits for the backlight answer";
+    run_.Type("1\n");
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
 
-    EXPECT_EQ(child.Output(), kDialogue + kDialogue);
+    EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
     EXPECT_EQ(ConfigFile(), "35 00 00 31 00");
     EXPECT_EQ(SentToCom5(), kBringUpLit) << "port CO is 0 and opens nothing; then port 5";
 }
 
 TEST_F(StartupTest, EmptyLinesAreSkippedWithoutAskingAgain) {
-    ScriptedChild child(StartUp);
-    child.Type("\n\n");
-    EXPECT_TRUE(child.StillRunningAfter(milliseconds(300)));
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kEntering + kPortQuestion);
-    child.Type("\n5\n");
-    ASSERT_TRUE(child.WaitForOutput(kBacklightQuestion));
-    child.Type("\n\n");
-    EXPECT_TRUE(child.StillRunningAfter(milliseconds(300)));
-    EXPECT_EQ(child.Output().find(kExiting), std::string::npos);
-    child.Type("   1\n");
-    ASSERT_TRUE(child.Finish()) << child.Output();
+    run_.StartFunction(StartUp);
+    run_.Type("\n\n");
+    EXPECT_TRUE(StillRunningAfter(run_, milliseconds(300)));
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kEntering + kPortQuestion);
+    run_.Type("\n5\n");
+    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion));
+    run_.Type("\n\n");
+    EXPECT_TRUE(StillRunningAfter(run_, milliseconds(300)));
+    EXPECT_EQ(run_.Output().find(kExiting), std::string::npos);
+    run_.Type("   1\n");
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
 
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kDialogue);
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
     EXPECT_EQ(ConfigFile(), "35 00 00 31 00");
     EXPECT_EQ(SentToCom5(), kBringUpLit);
 }
@@ -199,10 +207,10 @@ TEST_F(StartupTest, EmptyLinesAreSkippedWithoutAskingAgain) {
 class BacklightAnswerTest : public StartupTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BacklightAnswerTest, AnythingButOneMeansOff) {
-    ScriptedChild child(StartUp);
-    child.Type(std::string("5\n") + GetParam() + "\n");
-    ASSERT_TRUE(child.Finish()) << child.Output();
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kDialogue);
+    run_.StartFunction(StartUp);
+    run_.Type(std::string("5\n") + GetParam() + "\n");
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
     EXPECT_EQ(ConfigFile(), "35 00 00 " + Hex(GetParam()) + " 00");
     EXPECT_EQ(SentToCom5(), kBringUpDark);
     EXPECT_FALSE(com5_.Model().BacklightOn());
@@ -211,35 +219,36 @@ TEST_P(BacklightAnswerTest, AnythingButOneMeansOff) {
 INSTANTIATE_TEST_SUITE_P(Startup, BacklightAnswerTest, ::testing::Values("2", "0", "y"));
 
 TEST_F(StartupTest, BacklightAnswerOnIsOffAndLeavesItsNForTheNextDialogue) {
-    ScriptedChild child(TwoDialogues);
-    child.Type("5\non");
-    ASSERT_TRUE(child.WaitForOutput(kPortQuestion, 2)) << child.Output();
+    run_.StartFunction(TwoDialogues);
+    run_.Type("5\non");
+    ASSERT_TRUE(run_.WaitForOutput(kPortQuestion) && run_.WaitForOutput(kPortQuestion))
+        << run_.Output();
     EXPECT_EQ(ConfigFile(), "35 00 00 6F 00");
     EXPECT_EQ(SentToCom5(), kBringUpDark);
     EXPECT_FALSE(com5_.Model().BacklightOn());
 
-    child.Type("\n1\n");
-    ASSERT_TRUE(child.Finish()) << child.Output();
-    EXPECT_EQ(child.Output(), kDialogue + kDialogue);
+    run_.Type("\n1\n");
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
+    EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
     EXPECT_EQ(ConfigFile(), "6E 00 00 31 00") << "the n was the second port answer";
-    EXPECT_EQ(SentToCom5(), "FE 01 FE 02") << "closed for port n, which opens nothing";
+    EXPECT_EQ(SentToCom5(), kClose) << "closed for port n, which opens nothing";
 }
 
 TEST_F(StartupTest, StandardInputAtItsEndSavesZeros) {
-    ScriptedChild child(StartUp);
-    child.EndInput();
-    ASSERT_TRUE(child.Finish()) << "no hang at the end of input:\n" << child.Output();
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kDialogue);
+    run_.StartFunction(StartUp);
+    run_.CloseInput();
+    ASSERT_TRUE(Finished(run_)) << "no hang at the end of input:\n" << run_.Output();
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
     EXPECT_EQ(ConfigFile(), "00 00 00 00 00");
     EXPECT_EQ(SentToCom5(), "");
 }
 
 TEST_F(StartupTest, StandardInputEndingAfterThePortLeavesTheBacklightOff) {
-    ScriptedChild child(StartUp);
-    child.Type("5\n");
-    child.EndInput();
-    ASSERT_TRUE(child.Finish()) << child.Output();
-    EXPECT_EQ(AfterBanner(child.Output()), kNoConfig + kDialogue);
+    run_.StartFunction(StartUp);
+    run_.Type("5\n");
+    run_.CloseInput();
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
     EXPECT_EQ(ConfigFile(), "35 00 00 00 00");
     EXPECT_EQ(SentToCom5(), kBringUpDark);
 }
@@ -259,22 +268,22 @@ void BecomeAnOrdinaryUser() {
 
 TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     const std::string file = Bytes("5\0\0" "1\0", 5);
-    ScratchWorkdir::WriteFile(kConfigFileName, file);
-    ASSERT_EQ(chmod(kConfigFileName, 0444), 0);
-    ASSERT_EQ(chmod(workdir_.Path().c_str(), 0755), 0);  // the file, not the directory, forbids
+    run_.Dir().Write(kConfigFileName, file);
+    ASSERT_EQ(chmod(run_.PathOf(kConfigFileName).c_str(), 0444), 0);
+    ASSERT_EQ(chmod(run_.Dir().Path().c_str(), 0755), 0);  // the file, not the directory, forbids
 
-    ScriptedChild child([] {
+    run_.StartFunction([] {
         DisplayDriver display;
         RunStartup(display);
         BecomeAnOrdinaryUser();
         RunSetupDialogue(display);
     });
-    child.Type("7\n2\n");
-    const bool finished = child.Finish();
-    if (child.ExitStatus() == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
-    ASSERT_TRUE(finished) << child.Output();
+    run_.Type("7\n2\n");
+    const test::ExitResult result = run_.WaitExit();
+    if (result.status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    ASSERT_TRUE(result.Succeeded()) << run_.Output();
 
-    EXPECT_EQ(AfterBanner(child.Output()),
+    EXPECT_EQ(AfterBanner(run_.Output()),
               "Reading config...\nCOM=5\nBacklight=ON\n" + kDialogue);
     EXPECT_EQ(ConfigFile(), Hex(file));
     EXPECT_EQ(SentToCom5(), kBringUpLit) << "the dialogue sent nothing";
@@ -282,9 +291,9 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
 }
 
 TEST_F(StartupTest, PortAnswersNamingNoPortAreSavedAsTyped) {
-    ScriptedChild child(StartUp);
-    child.Type("ab 1\n");
-    ASSERT_TRUE(child.Finish()) << child.Output();
+    run_.StartFunction(StartUp);
+    run_.Type("ab 1\n");
+    ASSERT_TRUE(Finished(run_)) << run_.Output();
     EXPECT_EQ(ConfigFile(), "61 62 00 31 00");
     EXPECT_EQ(SentToCom5(), "");
 }

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "display/display_driver.h"
 #include "platform/port_facts.h"
+#include "tests/support/pty_port.h"
 #include "tests/support/temp_dir.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_messages.h"
@@ -306,6 +308,35 @@ TEST(RecordWriter, WritesInPlaceAndNeverCreatesThroughALink) {
     error.clear();
     EXPECT_FALSE(WriteRecordInPlace(dir / "folder.dat", Record74(1, 1, 2, 3), error));
     EXPECT_EQ(error.rfind(dir / "folder.dat", 0), 0u) << error;
+}
+
+// What korvpole-check reads from the driver: why an open failed, and how many bytes
+// an open port did not take.
+TEST(DisplayLink, TellsWhyItDidNotOpenAndCountsBytesNotTaken) {
+    test::TempDir dir;
+    test::WorkingDirectory here(dir.Path());
+    DisplayDriver display;
+    EXPECT_FALSE(display.OpenPort(0));
+    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNoPortNumber);
+    ASSERT_EQ(symlink("/nonexistent/ttyUSB9", "COM9"), 0);
+    EXPECT_FALSE(display.OpenPort(9));
+    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNoDevice);
+    EXPECT_EQ(platform::DescribePort(9).leads_to, "/nonexistent/ttyUSB9");
+
+    test::PtyPort port("COM5");
+    ASSERT_TRUE(display.OpenPort(5));
+    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNone);
+    DisplayDriver other;
+    EXPECT_FALSE(other.OpenPort(5)) << "the port is held";
+    EXPECT_EQ(other.LastOpenFailure(), OpenFailure::kBusy);
+
+    display.WriteText("ABC", 1, 1);
+    EXPECT_EQ(display.BytesNotTaken(), 0u);
+    port.Unplug();
+    display.WriteText("ABC", 1, 1);  // cursor address and three characters
+    display.Clear();
+    EXPECT_EQ(display.BytesNotTaken(), 7u);
+    EXPECT_TRUE(display.Unreachable());
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,16 +13,16 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "display/protocol.h"
+#include "tests/support/runner.h"
 
+namespace korv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,22 +34,8 @@ constexpr std::chrono::seconds kDeadline(10);
 
 // ---------------------------------------------------------------- test plumbing
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-Bytes ReadBytes(const fs::path& path) {
-    const std::string text = ReadText(path);
-    return Bytes(text.begin(), text.end());
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+std::string FromBytes(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = kDeadline) {
     const auto deadline = Clock::now() + limit;
@@ -62,105 +46,26 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
     return true;
 }
 
-bool Exists(const fs::path& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0;
+// A tool in a script: standard input ended, standard output a pipe.
+constexpr Console kScripted{Input::kNothing, false};
+
+// The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
+int StatusOf(const ExitResult& result) {
+    if (result.timed_out) return -1;
+    return result.exited ? result.status : 128 + result.signal;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "korv-tools-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& Path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
-
-// One of the built programs, run in `dir` with its output in files there. A program
-// still running when the test ends is killed, so a hang fails the test, not ctest.
-class Program {
-public:
-    Program(const fs::path& dir, const std::string& name, std::vector<std::string> args,
-            bool input_pipe = false)
-        : out_(dir / (fs::path(name).filename().string() + ".out")),
-          err_(dir / (fs::path(name).filename().string() + ".err")) {
-        int input[2] = {-1, -1};
-        if (input_pipe && pipe(input) != 0) throw std::runtime_error("pipe failed");
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (chdir(dir.c_str()) != 0) _exit(126);
-            const int null = open("/dev/null", O_RDONLY);
-            dup2(input_pipe ? input[0] : null, STDIN_FILENO);
-            dup2(open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
-            dup2(open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-            if (input_pipe) close(input[1]);
-            std::vector<char*> argv{const_cast<char*>(name.c_str())};
-            for (std::string& arg : args) argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            execv(name.c_str(), argv.data());
-            _exit(127);
-        }
-        if (input_pipe) {
-            close(input[0]);
-            input_ = input[1];
-        }
-    }
-    ~Program() {
-        if (input_ >= 0) close(input_);
-        if (!reaped_) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    void Signal(int signal_number) const { kill(pid_, signal_number); }
-    void Type(const std::string& keys) const {
-        ASSERT_EQ(write(input_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-    }
-    std::string Out() const { return ReadText(out_); }
-    std::string Err() const { return ReadText(err_); }
-
-    // The exit status, 128 + the signal that ended it, or -1 when it still runs at
-    // the deadline.
-    int Wait() {
-        int status = 0;
-        const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
-        if (!ended) return -1;
-        reaped_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-private:
-    fs::path out_;
-    fs::path err_;
-    pid_t pid_ = -1;
-    int input_ = -1;
-    bool reaped_ = false;
-};
-
-// Runs a program to its end.
 struct Outcome {
     int status;
     std::string out;
     std::string err;
 };
 
-Outcome RunToEnd(const fs::path& dir, const std::string& name, const std::vector<std::string>& args) {
-    Program program(dir, name, args);
-    const int status = program.Wait();
-    return {status, program.Out(), program.Err()};
+// Runs a tool in the run's folder to its end.
+Outcome RunToEnd(Runner& run, const std::string& tool, std::vector<std::string> args) {
+    run.Start(Program::Tool(tool, std::move(args)), kScripted);
+    const ExitResult result = run.WaitExit();
+    return {StatusOf(result), run.Output(), run.Errors()};
 }
 
 // ---------------------------------------------------------------- korvpole-post
@@ -189,13 +94,13 @@ Bytes Field(const std::string& text, std::size_t size) {
 class PostTest : public ::testing::Test {
 protected:
     Outcome Post(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--file", record_.string()});
-        return RunToEnd(dir_.Path(), KORV_POST_PROGRAM, args);
+        args.insert(args.begin(), {"--file", run_.PathOf("POLE.DAT")});
+        return RunToEnd(run_, "korvpole-post", args);
     }
-    Bytes Record() const { return ReadBytes(record_); }
+    Bytes Record() const { return ToBytes(run_.Dir().Read("POLE.DAT")); }
+    void WriteRecord(const Bytes& bytes) const { run_.Dir().Write("POLE.DAT", FromBytes(bytes)); }
 
-    TempDir dir_;
-    fs::path record_ = dir_ / "POLE.DAT";
+    Runner run_;
 };
 
 TEST_F(PostTest, WritesEveryFieldAtItsOffsetLittleEndianAndZeroFilled) {
@@ -234,7 +139,7 @@ TEST_F(PostTest, NewOrEmptyFileGetsScaleOneAndCounterOne) {
     EXPECT_EQ(Le16(record, 60), 1);
     EXPECT_EQ(Slice(record, 70, 4), Le32(1350));
 
-    WriteBytes(record_, {});  // as korvpole creates it
+    WriteRecord({});  // as korvpole creates it
     ASSERT_EQ(Post({"--tax", "0.5"}).status, 0);
     record = Record();
     ASSERT_EQ(record.size(), kRecordSize);
@@ -247,7 +152,7 @@ TEST_F(PostTest, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
     Bytes before(80, 0xAA);
     before[58] = 0x34;
     before[59] = 0x12;
-    WriteBytes(record_, before);
+    WriteRecord(before);
     ASSERT_EQ(Post({"--total", "2"}).status, 0);
     const Bytes after = Record();
     ASSERT_EQ(after.size(), before.size());
@@ -267,7 +172,7 @@ TEST_F(PostTest, CounterCountsUpAndWrapsPastZeroToOne) {
     Bytes record = Record();
     record[58] = 0xFE;
     record[59] = 0xFF;
-    WriteBytes(record_, record);
+    WriteRecord(record);
     ASSERT_EQ(Post({}).status, 0);
     EXPECT_EQ(Le16(Record(), 58), 0xFFFF);
     ASSERT_EQ(Post({}).status, 0);
@@ -324,7 +229,7 @@ TEST_F(PostTest, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
 
 TEST_F(PostTest, BadArgumentsDoNotCreateAMissingFile) {
     EXPECT_EQ(Post({"--total", "twelve"}).status, 2);
-    EXPECT_FALSE(Exists(record_));
+    EXPECT_FALSE(run_.Dir().Has("POLE.DAT"));
 }
 
 TEST_F(PostTest, DemoPlaysTheSaleOnceWithRunningTotals) {
@@ -352,42 +257,45 @@ TEST_F(PostTest, DemoPlaysTheSaleOnceWithRunningTotals) {
 
 class DisplayTest : public ::testing::Test {
 protected:
-    std::unique_ptr<Program> StartDisplay(std::vector<std::string> args, const std::string& link = "COM1") {
-        auto display = std::make_unique<Program>(dir_.Path(), KORV_DISPLAY_PROGRAM, std::move(args));
-        EXPECT_TRUE(WaitFor([&] { return Exists(dir_ / link); })) << display->Err();
-        return display;
+    void StartDisplay(std::vector<std::string> args, const std::string& link = "COM1") {
+        run_.Start(Program::Tool("korvpole-display", std::move(args)), kScripted);
+        EXPECT_TRUE(WaitFor([&] { return run_.Dir().Has(link); })) << run_.Errors();
+    }
+    int StopDisplay(int signal_number = SIGTERM) {
+        run_.Signal(signal_number);
+        return StatusOf(run_.WaitExit());
     }
     // Opens the port as a client would, writes, and closes it again.
     void SendToPort(const std::string& bytes, const std::string& link = "COM1") {
-        const int fd = open((dir_ / link).c_str(), O_WRONLY | O_NOCTTY);
+        const int fd = open(run_.PathOf(link).c_str(), O_WRONLY | O_NOCTTY);
         ASSERT_GE(fd, 0) << std::strerror(errno);
         ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
         close(fd);
     }
     std::size_t LogLines() const {
-        const std::string log = ReadText(dir_ / "bytes.log");
+        const std::string log = run_.Dir().Has("bytes.log") ? run_.Dir().Read("bytes.log") : "";
         return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
     }
 
-    TempDir dir_;
+    Runner run_;
 };
 
 std::string Command(std::uint8_t command) {
-    return {static_cast<char>(korv::protocol::kCommandPrefix), static_cast<char>(command)};
+    return {static_cast<char>(protocol::kCommandPrefix), static_cast<char>(command)};
 }
 
 std::string At(int row, int column) {
-    return Command(static_cast<std::uint8_t>(korv::protocol::kRowBase20x4[row - 1] + column - 1));
+    return Command(static_cast<std::uint8_t>(protocol::kRowBase20x4[row - 1] + column - 1));
 }
 
 std::string BringUp() {
     std::string bytes;
-    for (std::uint8_t command : korv::protocol::kInitialisation) bytes += Command(command);
-    return bytes + Command(korv::protocol::kBacklightOn);
+    for (std::uint8_t command : protocol::kInitialisation) bytes += Command(command);
+    return bytes + Command(protocol::kBacklightOn);
 }
 
 TEST_F(DisplayTest, DumpShowsTheScreenAfterAKnownStreamAcrossTwoClients) {
-    auto display = StartDisplay({"--dump", "--log", "bytes.log"});
+    StartDisplay({"--dump", "--log", "bytes.log"});
     const std::string first = BringUp() + At(1, 1) + "HELLO" + At(3, 1) + "TOTAL TAX" + At(3, 17) + "1.25";
     SendToPort(first);
     // The first client has closed the port: no hang-up may end or deafen the simulator.
@@ -395,9 +303,8 @@ TEST_F(DisplayTest, DumpShowsTheScreenAfterAKnownStreamAcrossTwoClients) {
     SendToPort(second);
     ASSERT_TRUE(WaitFor([&] { return LogLines() == first.size() + second.size(); }))
         << LogLines() << " log lines";
-    display->Signal(SIGTERM);
-    ASSERT_EQ(display->Wait(), 0) << display->Err();
-    EXPECT_EQ(display->Out(),
+    ASSERT_EQ(StopDisplay(), 0) << run_.Errors();
+    EXPECT_EQ(run_.Output(),
               "HEyLO               \n"
               "                   Z\n"
               "TOTAL TAX       1.25\n"
@@ -405,14 +312,13 @@ TEST_F(DisplayTest, DumpShowsTheScreenAfterAKnownStreamAcrossTwoClients) {
 }
 
 TEST_F(DisplayTest, LogHasOneDecodedLinePerByteInOrder) {
-    auto display = StartDisplay({"--dump", "--log", "bytes.log"});
-    const std::string bytes = Command(korv::protocol::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
+    StartDisplay({"--dump", "--log", "bytes.log"});
+    const std::string bytes = Command(protocol::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
     SendToPort(bytes);
     ASSERT_TRUE(WaitFor([&] { return LogLines() == bytes.size(); }));
-    display->Signal(SIGINT);
-    ASSERT_EQ(display->Wait(), 0);
+    ASSERT_EQ(StopDisplay(SIGINT), 0);
 
-    std::istringstream log(ReadText(dir_ / "bytes.log"));
+    std::istringstream log(run_.Dir().Read("bytes.log"));
     std::vector<std::string> lines;
     for (std::string line; std::getline(log, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 8u);
@@ -442,31 +348,30 @@ TEST_F(DisplayTest, LogHasOneDecodedLinePerByteInOrder) {
 }
 
 TEST_F(DisplayTest, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCounts) {
-    auto display = StartDisplay({"--log", "bytes.log"});
+    StartDisplay({"--log", "bytes.log"});
     const std::string bytes = BringUp() + At(2, 1) + "PANEL" + Command(0x00);
     SendToPort(bytes);
-    ASSERT_TRUE(WaitFor([&] { return display->Out().find("unknown 1") != std::string::npos; }))
-        << display->Out();
-    const std::string lit = display->Out();
+    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
+        << run_.Output();
+    const std::string lit = run_.Output();
     EXPECT_NE(lit.find("backlight ON"), std::string::npos) << lit;
     EXPECT_NE(lit.find("|PANEL               |"), std::string::npos) << lit;
     EXPECT_NE(lit.find("bytes " + std::to_string(bytes.size())), std::string::npos) << lit;
     EXPECT_NE(lit.find("commands 11"), std::string::npos) << lit;
     EXPECT_EQ(lit.find('\x1b'), std::string::npos) << "no escape codes off a terminal";
 
-    SendToPort(Command(korv::protocol::kBacklightOff));
-    EXPECT_TRUE(WaitFor([&] { return display->Out().find("backlight off") != std::string::npos; }))
-        << display->Out();
-    display->Signal(SIGTERM);
-    EXPECT_EQ(display->Wait(), 0);
+    SendToPort(Command(protocol::kBacklightOff));
+    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; }))
+        << run_.Output();
+    EXPECT_EQ(StopDisplay(), 0);
 }
 
 TEST_F(DisplayTest, RefusesAnEntryThatIsNotItsOwnLink) {
-    WriteBytes(dir_ / "COM1", {'k', 'e', 'e', 'p'});
-    Outcome run = RunToEnd(dir_.Path(), KORV_DISPLAY_PROGRAM, {"--port", "1"});
+    run_.Dir().Write("COM1", "keep");
+    Outcome run = RunToEnd(run_, "korvpole-display", {"--port", "1"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("COM1"), std::string::npos) << run.err;
-    EXPECT_EQ(ReadText(dir_ / "COM1"), "keep");
+    EXPECT_EQ(run_.Dir().Read("COM1"), "keep");
 
     // A link to a pseudo-terminal that some other program made is no less foreign.
     const int other = posix_openpt(O_RDWR | O_NOCTTY);
@@ -474,40 +379,38 @@ TEST_F(DisplayTest, RefusesAnEntryThatIsNotItsOwnLink) {
     ASSERT_EQ(grantpt(other), 0);
     ASSERT_EQ(unlockpt(other), 0);
     const std::string other_slave = ptsname(other);
-    ASSERT_EQ(symlink(other_slave.c_str(), (dir_ / "COM7").c_str()), 0);
-    run = RunToEnd(dir_.Path(), KORV_DISPLAY_PROGRAM, {"--port", "7"});
+    ASSERT_EQ(symlink(other_slave.c_str(), run_.PathOf("COM7").c_str()), 0);
+    run = RunToEnd(run_, "korvpole-display", {"--port", "7"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(fs::read_symlink(dir_ / "COM7").string(), other_slave);
+    EXPECT_EQ(fs::read_symlink(run_.PathOf("COM7")).string(), other_slave);
     close(other);
 }
 
 TEST_F(DisplayTest, RemovesItsLinkWhenEndedBySignal) {
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
-        auto display = StartDisplay({"--port", "3"}, "COM3");
-        display->Signal(signal_number);
-        EXPECT_EQ(display->Wait(), 0) << strsignal(signal_number);
-        EXPECT_FALSE(Exists(dir_ / "COM3")) << strsignal(signal_number);
+        StartDisplay({"--port", "3"}, "COM3");
+        EXPECT_EQ(StopDisplay(signal_number), 0) << strsignal(signal_number);
+        EXPECT_FALSE(run_.Dir().Has("COM3")) << strsignal(signal_number);
     }
 }
 
 TEST_F(DisplayTest, LeavesAnEntryThatReplacedItsLink) {
-    auto display = StartDisplay({});
-    ASSERT_EQ(unlink((dir_ / "COM1").c_str()), 0);
-    WriteBytes(dir_ / "COM1", {'n', 'e', 'w'});
-    display->Signal(SIGTERM);
-    EXPECT_EQ(display->Wait(), 0);
-    EXPECT_EQ(ReadText(dir_ / "COM1"), "new");
+    StartDisplay({});
+    ASSERT_EQ(unlink(run_.PathOf("COM1").c_str()), 0);
+    run_.Dir().Write("COM1", "new");
+    EXPECT_EQ(StopDisplay(), 0);
+    EXPECT_EQ(run_.Dir().Read("COM1"), "new");
 }
 
 TEST_F(DisplayTest, BadArgumentsExitTwoAndLinkNothing) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
           {"--log"}, {"--colour"}}) {
-        const Outcome run = RunToEnd(dir_.Path(), KORV_DISPLAY_PROGRAM, args);
+        const Outcome run = RunToEnd(run_, "korvpole-display", args);
         EXPECT_EQ(run.status, 2) << args.front();
         EXPECT_NE(run.err.find("korvpole-display: "), std::string::npos) << run.err;
     }
-    for (const auto& entry : fs::directory_iterator(dir_.Path()))
+    for (const auto& entry : fs::directory_iterator(run_.Dir().Path()))
         EXPECT_NE(entry.path().filename().string().rfind("COM", 0), 0u) << entry.path();
 }
 
@@ -520,35 +423,39 @@ bool ShowsSaleText(const std::string& panel) {
 }
 
 TEST(DemoPieces, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
-    TempDir dir;
-    WriteBytes(dir / "KORVPOLE.CFG", {0x31, 0x00, 0x00, 0x31, 0x00});  // COM1, backlight on
-    Program display(dir.Path(), KORV_DISPLAY_PROGRAM, {"--port", "1"});
-    ASSERT_TRUE(WaitFor([&] { return Exists(dir / "COM1"); })) << display.Err();
-    Program pole(dir.Path(), KORV_POLE_PROGRAM, {}, /*input_pipe=*/true);
-    Program writer(dir.Path(), KORV_POST_PROGRAM, {"--demo", "--loop", "--step-ms", "300"});
+    Runner display;
+    Runner pole(display.SharedDir());
+    Runner writer(display.SharedDir());
+    display.Dir().Write("KORVPOLE.CFG", std::string("1\0\0" "1\0", 5));  // COM1, backlight on
+    display.Start(Program::Tool("korvpole-display", {"--port", "1"}), kScripted);
+    ASSERT_TRUE(WaitFor([&] { return display.Dir().Has("COM1"); })) << display.Errors();
+    pole.Start(Program::Korvpole(), {Input::kPipe, false});
+    writer.Start(Program::Tool("korvpole-post", {"--demo", "--loop", "--step-ms", "300"}), kScripted);
 
     ASSERT_TRUE(WaitFor([&] {
-        const std::string panel = display.Out();
+        const std::string panel = display.Output();
         return ShowsSaleText(panel) && panel.find("|    TOTAL ") != std::string::npos;
-    }, std::chrono::seconds(20))) << display.Out() << pole.Out() << pole.Err();
-    EXPECT_NE(display.Out().find("backlight ON"), std::string::npos);
+    }, std::chrono::seconds(20))) << display.Output() << pole.Output() << pole.Errors();
+    EXPECT_NE(display.Output().find("backlight ON"), std::string::npos);
 
     pole.Type("X");
-    EXPECT_EQ(pole.Wait(), 0) << pole.Err();
+    EXPECT_EQ(StatusOf(pole.WaitExit()), 0) << pole.Errors();
     writer.Signal(SIGTERM);
-    EXPECT_EQ(writer.Wait(), 128 + SIGTERM) << "the looping writer runs until it is stopped";
+    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM)
+        << "the looping writer runs until it is stopped";
     // korvpole's own goodbye: screen cleared, backlight off.
     EXPECT_TRUE(WaitFor([&] {
-        const std::string panel = display.Out();
+        const std::string panel = display.Output();
         return panel.rfind("backlight off") != std::string::npos &&
                panel.rfind("backlight off") > panel.rfind("backlight ON");
-    })) << display.Out();
+    })) << display.Output();
     display.Signal(SIGTERM);
-    EXPECT_EQ(display.Wait(), 0);
+    EXPECT_EQ(StatusOf(display.WaitExit()), 0);
 
-    EXPECT_FALSE(Exists(dir / "COM1"));
+    EXPECT_FALSE(display.Dir().Has("COM1"));
     for (pid_t pid : {display.Pid(), pole.Pid(), writer.Pid()})
         EXPECT_EQ(kill(pid, 0), -1) << "process " << pid << " is still there";
 }
 
 }  // namespace
+}  // namespace korv::test

@@ -1,11 +1,7 @@
 # The whole program on pseudo-terminals: the Linux build always; korvpole.exe under
 # Wine when KORV_WINDOWS_EXE names it (scripts/test-stages/20-windows does).
-add_executable(program_cases_test
-  wine/program_cases_test.cpp
-  wine/program_run.cpp
-  wine/terminal_session.cpp
-  wine/wine_prefix.cpp)
-target_link_libraries(program_cases_test PRIVATE korv_program_runner GTest::gtest util)
+add_executable(program_cases_test wine/program_cases_test.cpp)
+target_link_libraries(program_cases_test PRIVATE korv_test_support)
 
 add_test(NAME program_cases_linux COMMAND program_cases_test $<TARGET_FILE:korvpole>)
 set_tests_properties(program_cases_linux PROPERTIES TIMEOUT 300)
@@ -13,5 +9,5 @@ set_tests_properties(program_cases_linux PROPERTIES TIMEOUT 300)
 set(KORV_WINDOWS_EXE "" CACHE FILEPATH "korvpole.exe to run the program cases on under Wine")
 if(KORV_WINDOWS_EXE)
   add_test(NAME program_cases_wine COMMAND program_cases_test ${KORV_WINDOWS_EXE})
-  set_tests_properties(program_cases_wine PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  set_tests_properties(program_cases_wine PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
 endif()

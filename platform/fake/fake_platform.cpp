@@ -33,18 +33,14 @@ SerialDevice::~SerialDevice() { Close(); }
 
 bool SerialDevice::Open(int port, int) {
     Close();
-    impl_->failure = port < 1 ? OpenFailure::kNoPortNumber
-                              : (Platform().ports_exist ? OpenFailure::kNone : OpenFailure::kNoDevice);
+    impl_->failure = port < 1 ? OpenFailure::kNoPortNumber : OpenFailure::kNone;
     if (impl_->failure != OpenFailure::kNone) return false;
     impl_->open = true;
-    Platform().open_port = port;
     return true;
 }
 
 void SerialDevice::Close() {
-    if (!impl_->open) return;
     impl_->open = false;
-    Platform().open_port = 0;
 }
 
 bool SerialDevice::IsOpen() const { return impl_->open; }
@@ -53,7 +49,7 @@ int SerialDevice::LastOpenError() const { return 0; }
 std::string SerialDevice::DeviceName(int port) { return "COM" + std::to_string(port); }
 
 ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
-    if (!impl_->open || Platform().device_gone) return ByteWrite::kDeviceGone;
+    if (!impl_->open) return ByteWrite::kDeviceGone;
     Platform().serial_output.push_back(static_cast<char>(value));
     return ByteWrite::kWritten;
 }
@@ -61,7 +57,6 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
 void SleepMilliseconds(int milliseconds) {
     if (milliseconds <= 0) return;
     Platform().clock_ms += milliseconds;
-    Platform().slept_ms += milliseconds;
 }
 
 std::int64_t NowMilliseconds() { return Platform().clock_ms; }
@@ -75,18 +70,12 @@ void ConsoleKeys::BeginKeyMode() {}
 void ConsoleKeys::EndKeyMode() {}
 
 bool ConsoleKeys::KeyWaiting(int timeout_ms) {
-    if (!Platform().keys.empty()) return true;
-    if (Platform().input_ended) input_ended_ = true;
+    input_ended_ = true;
     SleepMilliseconds(timeout_ms);
     return false;
 }
 
-int ConsoleKeys::ReadKey() {
-    if (Platform().keys.empty()) return 0;
-    const int code = Platform().keys.front();
-    Platform().keys.pop_front();
-    return code;
-}
+int ConsoleKeys::ReadKey() { return 0; }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
 
@@ -94,7 +83,6 @@ bool ConsoleKeys::InputEnded() const { return input_ended_; }
 RecordFile::~RecordFile() { Close(); }
 
 bool RecordFile::Open(const char*) {
-    if (!Platform().record_opens) return false;
     descriptor_ = 0;
     return true;
 }
@@ -102,15 +90,16 @@ bool RecordFile::Open(const char*) {
 void RecordFile::Close() { descriptor_ = -1; }
 
 std::int64_t RecordFile::Seek(std::int64_t offset) {
-    if (descriptor_ < 0 || Platform().seek_fails || offset < 0 || offset > 0x7FFFFFFF) return -1;
+    ++Platform().seeks;
+    if (descriptor_ < 0 || Platform().seeks_fail || offset < 0 || offset > 0x7FFFFFFF) return -1;
     descriptor_ = static_cast<int>(offset);
     return offset;
 }
 
 int RecordFile::Read(void* buffer, int size) {
-    if (descriptor_ < 0) return -1;
+    if (descriptor_ < 0 || descriptor_ == Platform().read_fails_at) return -1;
     const std::int64_t length = static_cast<std::int64_t>(Platform().record.size());
-    if (descriptor_ >= length || size <= 0) return 0;
+    if (descriptor_ >= length || descriptor_ == Platform().read_ends_at || size <= 0) return 0;
     const int count = static_cast<int>(std::min<std::int64_t>(size, length - descriptor_));
     std::memcpy(buffer, Platform().record.data() + descriptor_, static_cast<std::size_t>(count));
     descriptor_ += count;

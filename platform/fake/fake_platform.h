@@ -1,25 +1,21 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
 // An in-memory platform for fuzzing and fast tests: the serial port records its bytes,
-// sleeps advance a virtual clock, keys and the record file come from memory.
+// sleeps advance a virtual clock, no key ever comes, and every record file opened reads
+// the same bytes in memory.
 namespace korv::platform::fake {
 
 struct State {
-    std::string serial_output;       // every byte written to an open port
-    int open_port = 0;               // 0 while no port is open
-    bool ports_exist = true;         // false: every open fails
-    bool device_gone = false;        // true: writes report the device gone
+    std::string serial_output;  // every byte written to an open port
     std::int64_t clock_ms = 0;
-    std::int64_t slept_ms = 0;
-    std::deque<int> keys;
-    bool input_ended = false;
-    std::string record;              // the contents of any record file opened
-    bool record_opens = true;
-    bool seek_fails = false;
+    std::string record;         // the contents of any record file opened
+    int seeks = 0;              // seeks made in record files so far
+    bool seeks_fail = false;
+    int read_fails_at = -1;     // a read from this offset reports an error
+    int read_ends_at = -1;      // a read from this offset delivers nothing
 };
 
 State& Platform();

@@ -1,4 +1,4 @@
-#include "tests/wine/wine_prefix.h"
+#include "tests/support/wine_prefix.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace korv::test {
+
+// Console output as a reader sees it: carriage returns and terminal control sequences
+// dropped, a cursor step to the right read as that many blanks (how a console on a
+// terminal draws blanks).
+std::string PlainText(const std::string& raw);
+
+}  // namespace korv::test

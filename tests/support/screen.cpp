@@ -1,0 +1,92 @@
+#include "tests/support/screen.h"
+
+namespace korv::test {
+
+namespace {
+
+constexpr std::size_t kRowWidth = 20;
+
+std::string RightAligned(const std::string& caption, const std::string& amount) {
+    const std::size_t width = kRowWidth - caption.size();
+    if (amount.size() >= width) return caption + amount.substr(amount.size() - width);
+    return caption + std::string(width - amount.size(), ' ') + amount;
+}
+
+int CaptionsSent(const DisplayTap& tap) {
+    int count = 0;
+    for (std::size_t at = tap.Received().find("TOTAL TAX"); at != std::string::npos;
+         at = tap.Received().find("TOTAL TAX", at + 1))
+        ++count;
+    return count;
+}
+
+}  // namespace
+
+std::string TextRow(const std::string& line) {
+    std::string row = line.substr(0, kRowWidth);
+    row.resize(kRowWidth, ' ');
+    return row;
+}
+
+std::string TaxRow(const std::string& amount_text) { return RightAligned("TOTAL TAX", amount_text); }
+
+std::string TotalRow(const std::string& amount_text) {
+    return RightAligned("    TOTAL ", amount_text);
+}
+
+std::string ScreenOf(const DisplayTap& tap) {
+    std::string text;
+    for (const std::string& row : tap.Model().Screen()) text += "[" + row + "]";
+    text += tap.Model().BacklightOn() ? " backlight on" : " backlight off";
+    return text + "\nreceived: " + Hex(tap.Received());
+}
+
+::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
+                                    std::chrono::milliseconds limit) {
+    if (tap.PumpUntil([&](const sim::Hd44780Model& m) { return m.Row(row) == text; }, limit))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "row " << row << " never showed [" << text
+                                         << "]; screen " << ScreenOf(tap);
+}
+
+::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
+                                     const std::string& row4) {
+    if (auto shown = ShowsRow(tap, 3, row3); !shown) return shown;
+    return ShowsRow(tap, 4, row4);
+}
+
+::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
+                                            std::chrono::milliseconds limit) {
+    if (tap.PumpUntil([&](const sim::Hd44780Model& m) { return m.BacklightOn() == on; }, limit))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "backlight never became " << (on ? "on" : "off")
+                                         << "; screen " << ScreenOf(tap);
+}
+
+::testing::AssertionResult CyclesPass(DisplayTap& tap, int count) {
+    const int target = CaptionsSent(tap) + count;
+    if (tap.PumpUntil([&](const sim::Hd44780Model&) { return CaptionsSent(tap) >= target; },
+                      kDisplayWait))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "fewer than " << count << " more cycles drawn; screen "
+                                         << ScreenOf(tap);
+}
+
+::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail) {
+    const std::string& bytes = tap.Received();
+    if (bytes.size() >= tail.size() &&
+        bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the bytes do not end in " << Hex(tail) << "; screen "
+                                         << ScreenOf(tap);
+}
+
+int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind) {
+    sim::Hd44780Model replay;
+    int count = 0;
+    for (unsigned char byte : tap.Received())
+        if (replay.Feed(byte).kind == kind) ++count;
+    return count;
+}
+
+}  // namespace korv::test

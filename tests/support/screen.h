@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "sim/hd44780_model.h"
+#include "tests/support/pty_port.h"
+
+// What a customer sees on a display tap, as assertions that wait for it and print the
+// screen and the bytes when it does not come.
+namespace korv::test {
+
+inline constexpr std::chrono::milliseconds kDisplayWait{8000};
+inline const std::string kBlankRow(20, ' ');
+
+// The rows a customer should see for given texts, 20 characters each.
+std::string TextRow(const std::string& line);
+std::string TaxRow(const std::string& amount_text);
+std::string TotalRow(const std::string& amount_text);
+
+// "[row 1][row 2][row 3][row 4] backlight on", then what arrived, in hex.
+std::string ScreenOf(const DisplayTap& tap);
+
+::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
+                                    std::chrono::milliseconds limit = kDisplayWait);
+::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
+                                     const std::string& row4);
+::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
+                                            std::chrono::milliseconds limit = kDisplayWait);
+// Waits until `count` more poll cycles have drawn row 3, so that everything the program
+// had been given before is known to have been acted on.
+::testing::AssertionResult CyclesPass(DisplayTap& tap, int count);
+// The bytes that arrived end with `tail`.
+::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail);
+
+// How often `kind` occurs in everything the display received.
+int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind);
+
+}  // namespace korv::test
