@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "sim/hd44780_model.h"
+#include "tools/common/tool_cli.h"
 #include "tools/display/display_args.h"
 #include "tools/display/display_link.h"
 #include "tools/display/display_log.h"
 #include "tools/display/display_panel.h"
 #include "tools/display/display_signals.h"
-#include "tools/common/tool_cli.h"
 
 namespace {
 
