@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "display/protocol.h"
+#include "display/row_text.h"
 
 namespace korv {
 
@@ -68,17 +69,12 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     channel_.Send(position, 2);
     if (text == nullptr) return;
 
-    int length = static_cast<int>(std::strlen(text));
-    const int room = columns_ - column + 1;
-    if (length > room) length = room;
+    int length = FittingLength(static_cast<int>(std::strlen(text)), column, columns_);
     if (length > kMaxTextBytes) length = kMaxTextBytes;
     if (length <= 0) return;
 
     std::uint8_t bytes[kMaxTextBytes];
-    for (int i = 0; i < length; ++i) {
-        const auto byte = static_cast<std::uint8_t>(text[i]);
-        bytes[i] = byte == protocol::kCommandPrefix ? protocol::kPrefixStandIn : byte;
-    }
+    for (int i = 0; i < length; ++i) bytes[i] = ShownByte(static_cast<std::uint8_t>(text[i]));
     channel_.Send(bytes, length);
 }
 

@@ -46,6 +46,12 @@ public:
     // recorded backlight. True when the display is reachable afterwards.
     bool Reconnect();
 
+    // Bytes sent since the last successful open that the display's port did not take.
+    std::uint64_t BytesNotTaken() const { return channel_.BytesNotTaken(); }
+    // Why the last open failed.
+    platform::OpenFailure LastOpenFailure() const { return channel_.LastOpenFailure(); }
+    int LastOpenError() const { return channel_.LastOpenError(); }
+
 private:
     void SendByte(std::uint8_t value);
     void SendCommand(std::uint8_t command);

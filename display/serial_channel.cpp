@@ -15,6 +15,7 @@ bool SerialChannel::Open(int port, int baud) {
     if (!device_.Open(port, baud)) return false;
     open_ = true;
     lost_ = false;
+    not_taken_ = 0;
     return true;
 }
 
@@ -28,8 +29,14 @@ bool SerialChannel::Close() {
 
 bool SerialChannel::WriteByte(std::uint8_t value) {
     // Nothing reaches a closed channel; a device that is gone costs no more waiting.
-    if (!open_ || lost_) return true;
-    if (device_.WriteByte(value) == platform::ByteWrite::kDeviceGone) lost_ = true;
+    if (!open_) return true;
+    if (lost_) {
+        ++not_taken_;
+        return true;
+    }
+    const platform::ByteWrite result = device_.WriteByte(value);
+    if (result != platform::ByteWrite::kWritten) ++not_taken_;
+    if (result == platform::ByteWrite::kDeviceGone) lost_ = true;
     return true;
 }
 

@@ -25,11 +25,18 @@ public:
     bool IsOpen() const { return open_; }
     // The device disappeared while open; nothing is written to it any more.
     bool IsLost() const { return lost_; }
+    // Bytes handed over since the last open that the device did not take: dropped
+    // after the wait, or not written because the device had gone.
+    std::uint64_t BytesNotTaken() const { return not_taken_; }
+    // Why the last open failed, as the platform tells it.
+    platform::OpenFailure LastOpenFailure() const { return device_.LastOpenFailure(); }
+    int LastOpenError() const { return device_.LastOpenError(); }
 
 private:
     platform::SerialDevice device_;
     bool open_ = false;
     bool lost_ = false;
+    std::uint64_t not_taken_ = 0;
 };
 
 }  // namespace korv

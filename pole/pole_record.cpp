@@ -27,7 +27,21 @@ CycleOutcome Stop(FieldRead read) {
 constexpr int kFieldBufferSize = 64;
 constexpr int kAmountBufferSize = 32;
 
-void DrawAmount(DisplayDriver& display, const std::uint8_t* raw_bytes, std::uint16_t scale,
+// The display itself; the driver has no base class of its own.
+class DisplayCanvas final : public RowCanvas {
+public:
+    explicit DisplayCanvas(DisplayDriver& display) : display_(display) {}
+    void Clear() override { display_.Clear(); }
+    void WriteText(const char* text, int column, int row) override {
+        display_.WriteText(text, column, row);
+    }
+    int Columns() const override { return display_.Columns(); }
+
+private:
+    DisplayDriver& display_;
+};
+
+void DrawAmount(RowCanvas& display, const std::uint8_t* raw_bytes, std::uint16_t scale,
                 int caption_length, int row) {
     char amount[kAmountBufferSize];
     const int length = FormatAmount(DecodeLe32(raw_bytes), scale, amount, sizeof amount);
@@ -61,8 +75,12 @@ int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t o
     return std::snprintf(out, out_size, scale == 100 ? "%.0f" : "%.2f", value);
 }
 
+bool AmountOverflows(int amount_length, int width) {
+    return amount_length < 0 || amount_length > kMaxAmountChars || amount_length > width;
+}
+
 void FillAmountField(const char* amount, int amount_length, int width, char* out) {
-    if (amount_length < 0 || amount_length > kMaxAmountChars || amount_length > width) {
+    if (AmountOverflows(amount_length, width)) {
         std::memset(out, kOverflowMark, static_cast<std::size_t>(width));
     } else {
         const int padding = width - amount_length;
@@ -72,8 +90,7 @@ void FillAmountField(const char* amount, int amount_length, int width, char* out
     out[width] = '\0';
 }
 
-CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,
-                          DisplayDriver& display) {
+CycleOutcome DrawRecord(platform::RecordReader& file, CycleState& state, RowCanvas& display) {
     FieldRead read = ReadField(file, record::kCounterOffset, state.counter, 2);
     if (read != FieldRead::kOk) return Stop(read);
 
@@ -110,9 +127,15 @@ CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,
     if (read != FieldRead::kOk) return Stop(read);
     display.WriteText(kTotalCaption, 1, 4);
     DrawAmount(display, state.total, scale, total_caption_length, 4);
-
-    platform::SleepMilliseconds(kCyclePauseMs);
     return CycleOutcome::kCompleted;
+}
+
+CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,
+                          DisplayDriver& display) {
+    DisplayCanvas canvas(display);
+    const CycleOutcome outcome = DrawRecord(file, state, canvas);
+    if (outcome == CycleOutcome::kCompleted) platform::SleepMilliseconds(kCyclePauseMs);
+    return outcome;
 }
 
 }  // namespace korv

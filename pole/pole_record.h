@@ -38,6 +38,9 @@ int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t o
 inline constexpr int kMaxAmountChars = 9;
 inline constexpr char kOverflowMark = '*';
 
+// An amount text of this length gets the overflow marker in a field `width` wide.
+bool AmountOverflows(int amount_length, int width);
+
 // Fills `width` characters: the amount right-aligned behind blanks, or, when it is
 // longer than kMaxAmountChars or the field, the overflow marker across the field.
 void FillAmountField(const char* amount, int amount_length, int width, char* out);
@@ -58,6 +61,19 @@ struct CycleState {
 enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
 
 inline constexpr int kCyclePauseMs = 250;
+
+// Where a cycle draws: the display, or a picture of what the display would show.
+class RowCanvas {
+public:
+    virtual ~RowCanvas() = default;
+    virtual void Clear() = 0;
+    // As DisplayDriver::WriteText.
+    virtual void WriteText(const char* text, int column, int row) = 0;
+    virtual int Columns() const = 0;
+};
+
+// Reads the record once and draws it, without the pause.
+CycleOutcome DrawRecord(platform::RecordReader& file, CycleState& state, RowCanvas& canvas);
 
 // Reads the record once and draws it; pauses kCyclePauseMs when it completes.
 CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,

@@ -9,7 +9,7 @@
 #include "platform/record_file.h"
 #include "tests/support/runner.h"
 #include "tests/support/temp_dir.h"
-#include "tools/post_record.h"
+#include "tools/post/post_record.h"
 
 namespace korv {
 namespace {

@@ -7,7 +7,7 @@ target_link_libraries(settings_file_test PRIVATE korv_platform)
 target_link_libraries(serial_open_test PRIVATE korv_platform)
 # The record writer's library brings the platform, after the pole code that needs it.
 add_executable(record_file_open_test record_file_open_test.cpp)
-target_link_libraries(record_file_open_test PRIVATE korv_tools)
+target_link_libraries(record_file_open_test PRIVATE korv_post_tool)
 foreach(name settings_file_test serial_open_test record_file_open_test)
   target_link_libraries(${name} PRIVATE korv_test_support GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 60)

@@ -1,13 +1,8 @@
 #include "tools/record_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
+#include "platform/writable_record_file.h"
 #include "pole/pole_record.h"
 
 namespace korv::tools {
@@ -24,49 +19,28 @@ void PutLine(std::string& bytes, std::size_t offset, const std::string& text) {
     bytes.replace(offset, size, text, 0, size);
 }
 
-std::string Failure(const std::string& path) { return path + ": " + std::strerror(errno); }
-
-// Non-blocking for the open only, so that a device or FIFO in the file's place cannot
-// hang it before it is refused.
-constexpr int kOpenFlags = O_RDWR | O_CLOEXEC | O_NONBLOCK;
-
-// An existing file, or a link to one, is written in place. A missing one is created
-// under its own name only, never through a link that leads nowhere; anything but an
-// ordinary file (a device, a FIFO) is refused.
-int OpenForWriting(const std::string& path, std::string& error) {
-    int fd = open(path.c_str(), kOpenFlags);
-    bool dangling = false;
-    if (fd < 0 && errno == ENOENT) {
-        fd = open(path.c_str(), kOpenFlags | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
-        if (fd < 0 && errno == EEXIST) {
-            fd = open(path.c_str(), kOpenFlags);
-            dangling = fd < 0 && errno == ENOENT;
-        }
-    }
-    if (fd < 0) {
-        error = path + ": " + (dangling ? "a link to a file that does not exist; not created through a link"
-                                        : std::strerror(errno));
-        return -1;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        error = path + ": not an ordinary file";
-        close(fd);
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+bool Failed(const platform::WritableRecordFile& file, const std::string& path, std::string& error) {
+    error = path + ": " + file.LastError();
+    return false;
 }
 
-bool WriteAt(int fd, const char* bytes, std::size_t size, std::size_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t count = pwrite(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        done += static_cast<std::size_t>(count);
+bool OpenFailed(const platform::WritableRecordFile& file, const std::string& path,
+                std::string& error) {
+    if (!file.NameTaken()) return Failed(file, path, error);
+    error = path + " is a link that leads nowhere; no file is created through it: point it "
+                   "at the record file, or remove it";
+    return false;
+}
+
+// A close that fails may be the first word of a failed write.
+bool Finish(platform::WritableRecordFile& file, bool ok, const std::string& path,
+            std::string& error) {
+    if (!ok) {
+        Failed(file, path, error);
+        file.Close();
+        return false;
     }
-    return true;
+    return file.Close() || Failed(file, path, error);
 }
 
 }  // namespace
@@ -84,57 +58,39 @@ std::string EncodeRecord(const PoleRecordFields& fields) {
 
 bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) return true;
-        error = Failure(path);
-        return false;
-    }
+    platform::WritableRecordFile file;
+    if (!file.OpenForReading(path)) return file.Missing() || Failed(file, path, error);
     char buffer[record::kUsedSize];
     while (bytes.size() < sizeof buffer) {
-        const ssize_t count = pread(fd, buffer, sizeof buffer - bytes.size(),
-                                    static_cast<off_t>(bytes.size()));
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) {
-            error = Failure(path);
-            close(fd);
-            return false;
-        }
+        const long count = file.ReadAt(buffer, sizeof buffer - bytes.size(), bytes.size());
+        if (count < 0) return Finish(file, false, path, error);
         if (count == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
-    close(fd);
-    return true;
+    return Finish(file, true, path, error);
 }
 
 bool WriteRecordInPlace(const std::string& path, const std::string& record, std::string& error) {
     const std::size_t counter = record::kCounterOffset;
     const std::size_t after_counter = counter + 2;
-    const int fd = OpenForWriting(path, error);
-    if (fd < 0) return false;
-    bool ok = record.size() >= after_counter && WriteAt(fd, record.data(), counter, 0) &&
-              WriteAt(fd, record.data() + after_counter, record.size() - after_counter,
-                      after_counter) &&
-              WriteAt(fd, record.data() + counter, 2, counter);
-    if (!ok) error = Failure(path);
-    if (close(fd) != 0 && ok) {
-        error = Failure(path);
-        ok = false;
+    if (record.size() < after_counter) {
+        error = path + ": a record ends after its change counter";
+        return false;
     }
-    return ok;
+    platform::WritableRecordFile file;
+    if (!file.OpenForWriting(path)) return OpenFailed(file, path, error);
+    const bool ok = file.WriteAt(record.data(), counter, 0) &&
+                    file.WriteAt(record.data() + after_counter, record.size() - after_counter,
+                                 after_counter) &&
+                    file.WriteAt(record.data() + counter, 2, counter);
+    return Finish(file, ok, path, error);
 }
 
 bool WriteBytesAt(const std::string& path, std::size_t offset, const std::string& bytes,
                   std::string& error) {
-    const int fd = OpenForWriting(path, error);
-    if (fd < 0) return false;
-    bool ok = WriteAt(fd, bytes.data(), bytes.size(), offset);
-    if (!ok) error = Failure(path);
-    if (close(fd) != 0 && ok) {
-        error = Failure(path);
-        ok = false;
-    }
-    return ok;
+    platform::WritableRecordFile file;
+    if (!file.OpenForWriting(path)) return OpenFailed(file, path, error);
+    return Finish(file, file.WriteAt(bytes.data(), bytes.size(), offset), path, error);
 }
 
 }  // namespace korv::tools

@@ -1,4 +1,4 @@
-#include "tools/display_panel.h"
+#include "tools/display/display_panel.h"
 
 namespace korv::tools {
 

@@ -10,9 +10,6 @@ namespace korv::tools {
 // when the extra ones are zeros. False for anything else or outside 32 bits.
 bool ParseAmount(const std::string& text, std::int32_t& hundredths);
 
-// Plain decimal digits only, 0 to `max`.
-bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value);
-
 // Hundredths as "13.50" or "-5.00", for the demo's own lines.
 std::string FormatHundredths(std::int64_t hundredths);
 

@@ -1,11 +1,11 @@
-#include "tools/post_demo.h"
+#include "tools/post/post_demo.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <thread>
 
-#include "tools/post_amount.h"
+#include "tools/post/post_amount.h"
 
 namespace korv::tools {
 
@@ -72,7 +72,7 @@ std::vector<RecordUpdate> DemoSaleSteps() {
     return steps;
 }
 
-int PlayDemo(const std::string& path, int step_ms, bool loop) {
+int PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
     const std::vector<RecordUpdate> steps = DemoSaleSteps();
     do {
         for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -82,8 +82,11 @@ int PlayDemo(const std::string& path, int step_ms, bool loop) {
                 std::fprintf(stderr, "korvpole-post: %s\n", error.c_str());
                 return 1;
             }
-            std::printf("%5u  %-20s | %s\n", *counter, steps[i].line1->c_str(), steps[i].line2->c_str());
-            std::fflush(stdout);
+            if (!quiet) {
+                std::printf("%5u  %-20s | %s\n", *counter, steps[i].line1->c_str(),
+                            steps[i].line2->c_str());
+                std::fflush(stdout);
+            }
             const bool last = !loop && i + 1 == steps.size();
             if (!last) std::this_thread::sleep_for(std::chrono::milliseconds(step_ms));
         }

@@ -1,4 +1,4 @@
-#include "tools/post_amount.h"
+#include "tools/post/post_amount.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,18 +45,6 @@ bool ParseAmount(const std::string& text, std::int32_t& hundredths) {
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value > std::numeric_limits<std::int32_t>::max()) return false;
     hundredths = static_cast<std::int32_t>(value);
-    return true;
-}
-
-bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value) {
-    if (text.empty() || text.size() > 10) return false;
-    std::uint64_t number = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-        number = number * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (number > max) return false;
-    value = static_cast<std::uint32_t>(number);
     return true;
 }
 

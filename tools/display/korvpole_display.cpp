@@ -6,22 +6,23 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "sim/hd44780_model.h"
-#include "tools/display_args.h"
-#include "tools/display_link.h"
-#include "tools/display_log.h"
-#include "tools/display_panel.h"
-#include "tools/display_signals.h"
+#include "tools/common/tool_cli.h"
+#include "tools/display/display_args.h"
+#include "tools/display/display_link.h"
+#include "tools/display/display_log.h"
+#include "tools/display/display_panel.h"
+#include "tools/display/display_signals.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using korv::tools::DisplayOptions;
 
-constexpr int kUsageError = 2;
 // Pause after a read error, so a master that keeps failing does not spin.
 constexpr int kReadErrorPauseMs = 50;
 
@@ -93,14 +94,8 @@ int Run(const DisplayOptions& options) {
 
 int main(int argc, char** argv) {
     DisplayOptions options;
-    std::string error;
-    if (!korv::tools::ParseDisplayArgs(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "korvpole-display: %s\n%s", error.c_str(), korv::tools::kDisplayUsage);
-        return kUsageError;
-    }
-    if (options.help) {
-        std::printf("%s", korv::tools::kDisplayUsage);
-        return 0;
-    }
+    const auto status = korv::tools::ParseDisplayArgs(korv::tools::ArgumentsOf(argc, argv),
+                                                      options, std::cout, std::cerr);
+    if (status) return *status;
     return Run(options);
 }

@@ -1,4 +1,4 @@
-#include "tools/display_log.h"
+#include "tools/display/display_log.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "tools/post_record.h"
+#include "tools/post/post_record.h"
 
 #include "pole/pole_record.h"
 #include "tools/record_writer.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/post_record.h"
+#include "tools/post/post_record.h"
 
 namespace korv::tools {
 
@@ -12,7 +12,8 @@ namespace korv::tools {
 std::vector<RecordUpdate> DemoSaleSteps();
 
 // Writes the steps to `path`, `step_ms` apart, once or until the process is ended.
-// Returns the exit status: 0, or 1 when the record cannot be written.
-int PlayDemo(const std::string& path, int step_ms, bool loop);
+// Prints a line per step unless `quiet`. Returns the exit status: 0, or 1 when the
+// record cannot be written.
+int PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet);
 
 }  // namespace korv::tools

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+#include "display/protocol.h"
+
+// What the display shows of a text written into a row; the driver sends by these
+// rules and the record inspector predicts the display by them.
+namespace korv {
+
+// Bytes of a text `length` long that fit from the 1-based `column` to the end of a row
+// `columns` wide; the rest is cut. 0 when none fit.
+inline int FittingLength(int length, int column, int columns) {
+    const int room = columns - column + 1;
+    const int fitting = length > room ? room : length;
+    return fitting > 0 ? fitting : 0;
+}
+
+// The byte the display gets for a text byte: the command prefix would start a command,
+// so it travels as a blank.
+inline std::uint8_t ShownByte(std::uint8_t text_byte) {
+    return text_byte == protocol::kCommandPrefix ? protocol::kPrefixStandIn : text_byte;
+}
+
+}  // namespace korv

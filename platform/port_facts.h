@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace korv::platform {
+
+// What a technician needs to know about the device that port n names, for the health
+// check; korvpole itself never asks.
+struct PortFacts {
+    std::string device;       // SerialDevice::DeviceName: "\\.\COM5", "COM5", "/dev/ttyS4"
+    std::string leads_to;     // a COM<n> link's target (and where it finally leads); empty when no link
+    std::string group;        // the group that owns the device; empty where none applies
+    bool member_of_group = false;  // this process already has that group
+};
+
+PortFacts DescribePort(int port);
+
+}  // namespace korv::platform

@@ -1,0 +1,49 @@
+#include "pole/row_picture.h"
+
+#include <cstring>
+#include <algorithm>
+
+#include "display/protocol.h"
+#include "display/row_text.h"
+
+namespace korv {
+
+RowPicture::RowPicture() { Clear(); }
+
+void RowPicture::Clear() {
+    for (std::string& row : rows_) row.assign(protocol::kColumns, ' ');
+    for (bool& written : written_) written = false;
+}
+
+int RowPicture::Columns() const { return protocol::kColumns; }
+
+void RowPicture::WriteText(const char* text, int column, int row) {
+    if (row < 1 || row > kRows || column < 1 || text == nullptr) return;
+    written_[row - 1] = true;
+    const int length = FittingLength(static_cast<int>(std::strlen(text)), column, Columns());
+    for (int i = 0; i < length; ++i) {
+        const std::uint8_t shown = ShownByte(static_cast<std::uint8_t>(text[i]));
+        rows_[row - 1][static_cast<std::size_t>(column - 1 + i)] = static_cast<char>(shown);
+    }
+}
+
+const std::string& RowPicture::Row(int row) const { return rows_[row - 1]; }
+
+bool RowPicture::Written(int row) const { return written_[row - 1]; }
+
+std::int64_t RecordBytes::Seek(std::int64_t offset) {
+    if (offset < 0) return -1;
+    position_ = offset;
+    return position_;
+}
+
+int RecordBytes::Read(void* buffer, int size) {
+    const auto length = static_cast<std::int64_t>(bytes_.size());
+    if (size <= 0 || position_ >= length) return 0;
+    const std::int64_t count = std::min<std::int64_t>(size, length - position_);
+    std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(count));
+    position_ += count;
+    return static_cast<int>(count);
+}
+
+}  // namespace korv

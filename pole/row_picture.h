@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "platform/record_file.h"
+#include "pole/pole_record.h"
+
+namespace korv {
+
+// The four rows a 4x20 display shows after the writes of poll cycles, by the driver's
+// own rules: text cut at the last column, the command prefix shown as a blank, the
+// rest of a row left as it was.
+class RowPicture final : public RowCanvas {
+public:
+    static constexpr int kRows = 4;
+
+    RowPicture();
+    void Clear() override;
+    void WriteText(const char* text, int column, int row) override;
+    int Columns() const override;
+
+    // Row 1 to 4, Columns() bytes; blanks where nothing was written.
+    const std::string& Row(int row) const;
+    // Some text was written into the row since the last clear, a caption alone too.
+    bool Written(int row) const;
+
+private:
+    std::string rows_[kRows];
+    bool written_[kRows] = {};
+};
+
+// A record held in memory, read as the record file is: a read past the end delivers
+// what there is, 0 bytes at the end.
+class RecordBytes final : public platform::RecordReader {
+public:
+    explicit RecordBytes(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::int64_t Seek(std::int64_t offset) override;
+    int Read(void* buffer, int size) override;
+
+private:
+    std::string bytes_;
+    std::int64_t position_ = 0;
+};
+
+}  // namespace korv

@@ -1,0 +1,211 @@
+// The rows the poll cycle lays out, on the picture the record inspector prints and on
+// the wire the display driver sends, decoded by the display model: the two must agree
+// for every record, short files and overflowing amounts included.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/display_driver.h"
+#include "display/row_text.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/record_file.h"
+#include "pole/pole_record.h"
+#include "pole/row_picture.h"
+#include "sim/hd44780_model.h"
+
+namespace korv {
+namespace {
+
+namespace fake = platform::fake;
+
+std::string Le16(std::uint16_t value) {
+    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+}
+
+std::string Le32(std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    std::string bytes;
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string Line(const std::string& text) {
+    std::string field = text.substr(0, 20);
+    field.resize(20, '\0');
+    return field;
+}
+
+// A 74-byte record with the fields at their offsets; the unread bytes are 0xAA so that
+// reading one by mistake shows.
+std::string Record(const std::string& line1, const std::string& line2, std::uint16_t counter,
+                   std::uint16_t scale, std::int32_t tax, std::int32_t total) {
+    return Line(line1) + Line(line2) + std::string(18, '\xAA') + Le16(counter) + Le16(scale) +
+           std::string(4, '\xAA') + Le32(tax) + Le32(total);
+}
+
+struct Drawn {
+    std::vector<std::string> rows;
+    CycleOutcome outcome;
+};
+
+Drawn OnPicture(const std::string& record) {
+    RecordBytes file(record);
+    CycleState state;
+    RowPicture picture;
+    const CycleOutcome outcome = DrawRecord(file, state, picture);
+    Drawn drawn{{}, outcome};
+    for (int row = 1; row <= 4; ++row) drawn.rows.push_back(picture.Row(row));
+    return drawn;
+}
+
+// The real driver on the in-memory port, its bytes decoded by the display model.
+Drawn OnTheWire(const std::string& record) {
+    fake::Reset();
+    fake::Platform().record = record;
+    DisplayDriver display;
+    display.OpenPort(1);
+    platform::RecordFile file;
+    file.Open("POLE.DAT");
+    CycleState state;
+    const CycleOutcome outcome = RunPollCycle(file, state, display);
+    sim::Hd44780Model model;
+    model.Feed(fake::Platform().serial_output);
+    Drawn drawn{{}, outcome};
+    for (int row = 1; row <= 4; ++row) drawn.rows.push_back(model.Row(row));
+    return drawn;
+}
+
+TEST(RowRules, CutAtTheLastColumnAndThePrefixShownAsABlank) {
+    EXPECT_EQ(FittingLength(5, 1, 20), 5);
+    EXPECT_EQ(FittingLength(25, 1, 20), 20);
+    EXPECT_EQ(FittingLength(10, 15, 20), 6);
+    EXPECT_EQ(FittingLength(3, 20, 20), 1);
+    EXPECT_EQ(FittingLength(3, 21, 20), 0);
+    EXPECT_EQ(FittingLength(0, 1, 20), 0);
+    EXPECT_EQ(ShownByte(0xFE), 0x20);
+    for (int byte : {0x00, 0x01, 0x41, 0x7F, 0xFD, 0xFF})
+        EXPECT_EQ(ShownByte(static_cast<std::uint8_t>(byte)), byte);
+    // 9 characters fit an amount field; the 10th overflows, as does anything wider
+    // than the field it goes into.
+    EXPECT_FALSE(AmountOverflows(9, 11));
+    EXPECT_TRUE(AmountOverflows(10, 11));
+    EXPECT_TRUE(AmountOverflows(9, 8));
+    EXPECT_TRUE(AmountOverflows(-1, 11));
+}
+
+TEST(RowPicture, KeepsWhatATextDoesNotCoverAndForgetsItOnAClear) {
+    RowPicture picture;
+    picture.WriteText("ABCDEFGHIJ", 1, 2);
+    picture.WriteText("xy", 3, 2);
+    picture.WriteText("0123456789", 15, 4);
+    EXPECT_EQ(picture.Row(2), "ABxyEFGHIJ          ");
+    EXPECT_EQ(picture.Row(4), "              012345");
+    EXPECT_TRUE(picture.Written(2));
+    EXPECT_FALSE(picture.Written(1));
+    picture.WriteText(nullptr, 1, 1);
+    EXPECT_FALSE(picture.Written(1)) << "a null text writes nothing";
+    picture.Clear();
+    EXPECT_EQ(picture.Row(2), std::string(20, ' '));
+    EXPECT_FALSE(picture.Written(2));
+}
+
+TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
+    const std::string full = Record("Coffee", "1 x 3.20", 7, 1, 22, 320);
+    const std::vector<std::string> records = {
+        full,
+        Record("12345678901234567890", "ABC\0junk", 1, 1, -500, 125),
+        Record("Pr\xFE" "fix", "\xFE\xFE", 2, 1, 0, 0),
+        Record("Big", "amounts", 3, 1, 99999999, 100000000),  // 999999.99 fits, 1000000.00 not
+        Record("Neg", "amounts", 3, 1, -9999999, -10000000),  // -99999.99 fits, -100000.00 not
+        Record("Whole", "numbers", 4, 100, 1250, 999999999),
+        Record("Scale", "zero", 5, 0, 1250, -7),
+        Record("Scale", "ten", 6, 10, 125, 1350),
+        Record("Counter", "zero", 0, 1, 100, 200),
+        Record("Wrapped", "counter", 65535, 1, 1, 2),
+    };
+    std::vector<std::string> cases = records;
+    for (std::size_t size : {0u, 10u, 58u, 59u, 60u, 61u, 62u, 66u, 67u, 69u, 70u, 71u, 73u})
+        cases.push_back(full.substr(0, size));
+    cases.push_back(full + "bytes past the record are never read");
+
+    for (const std::string& record : cases) {
+        const Drawn picture = OnPicture(record);
+        const Drawn wire = OnTheWire(record);
+        EXPECT_EQ(picture.rows, wire.rows) << "record of " << record.size() << " bytes";
+        EXPECT_EQ(picture.outcome, wire.outcome) << "record of " << record.size() << " bytes";
+    }
+    EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20") << "the wire shows the record";
+    EXPECT_EQ(OnPicture(records[2]).rows[0], "Pr fix              ");
+    EXPECT_EQ(OnPicture(records[3]).rows[2], "TOTAL TAX  999999.99");
+    EXPECT_EQ(OnPicture(records[3]).rows[3], "    TOTAL **********");
+    EXPECT_EQ(OnPicture(records[4]).rows[3], "    TOTAL **********");
+    EXPECT_EQ(OnPicture(records[4]).rows[2], "TOTAL TAX  -99999.99");
+}
+
+TEST(RowPicture, ShortFilesDrawTheRowsTheirFieldsReach) {
+    const std::string full = Record("Line one", "Line two", 9, 1, 125, 1350);
+    const std::string blank(20, ' ');
+    struct Expected {
+        std::size_t size;
+        std::vector<std::string> rows;
+        CycleOutcome outcome;
+    };
+    const Expected cases[] = {
+        {0, {blank, blank, blank, blank}, CycleOutcome::kEndedEarly},
+        {58, {blank, blank, blank, blank}, CycleOutcome::kEndedEarly},
+        // Counter 9 read from its first byte alone; no scale yet.
+        {59, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '), blank, blank},
+         CycleOutcome::kEndedEarly},
+        {66, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '),
+              "TOTAL TAX" + std::string(11, ' '), blank},
+         CycleOutcome::kEndedEarly},
+        {70, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '),
+              "TOTAL TAX       1.25", blank},
+         CycleOutcome::kEndedEarly},
+        // The total's last three bytes are missing: 1350 is 0x546, so 0x46 = 70 is left.
+        {71, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '),
+              "TOTAL TAX       1.25", "    TOTAL       0.70"},
+         CycleOutcome::kCompleted},
+    };
+    for (const Expected& expected : cases) {
+        const Drawn drawn = OnPicture(full.substr(0, expected.size));
+        EXPECT_EQ(drawn.rows, expected.rows) << expected.size << " bytes";
+        EXPECT_EQ(drawn.outcome, expected.outcome) << expected.size << " bytes";
+    }
+}
+
+TEST(RowPicture, AmountsFollowTheScale) {
+    const struct {
+        std::uint16_t scale;
+        std::int32_t raw;
+        const char* shown;
+    } cases[] = {
+        {1, 125, "1.25"},   {10, 125, "12.50"},  {100, 1250, "1250"},
+        {0, 1250, "0.00"},  {0, -99999, "-0.00"}, {1, -500, "-5.00"},
+        {100, -99999999, "-99999999"},
+    };
+    for (const auto& c : cases) {
+        const Drawn drawn = OnPicture(Record("", "", 1, c.scale, c.raw, 0));
+        const std::string row = drawn.rows[2];
+        const std::string shown = c.shown;
+        EXPECT_EQ(row.substr(20 - shown.size()), shown) << "scale " << c.scale << " raw " << c.raw;
+        EXPECT_EQ(row[19 - shown.size()], ' ') << row;
+    }
+}
+
+TEST(RecordBytes, ReadsLikeTheRecordFile) {
+    RecordBytes file("abcdef");
+    char buffer[8] = {};
+    EXPECT_EQ(file.Seek(4), 4);
+    EXPECT_EQ(file.Read(buffer, 8), 2);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    EXPECT_EQ(file.Read(buffer, 8), 0);
+    EXPECT_EQ(file.Seek(100), 100) << "seeking past the end is no failure";
+    EXPECT_EQ(file.Read(buffer, 8), 0);
+    EXPECT_EQ(file.Seek(-1), -1);
+}
+
+}  // namespace
+}  // namespace korv

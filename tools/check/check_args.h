@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korv::tools {
+
+struct CheckOptions {
+    std::optional<int> port;  // instead of the one KORVPOLE.CFG names
+    bool keep = false;        // leave the pattern up at the end
+    int step_ms = 1500;       // how long each step of the pattern stays up
+};
+
+// Nothing when korvpole-check should go on with `options`; otherwise its exit status:
+// 0 after --help or --version, 2 after a bad argument (told on `err`).
+std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
+                                  std::ostream& out, std::ostream& err);
+
+}  // namespace korv::tools

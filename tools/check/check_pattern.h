@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace korv {
+class DisplayDriver;
+}
+
+namespace korv::tools {
+
+// Row 1 of the test pattern: the port and its line settings, "COM5 9600 baud 8N1".
+std::string SettingsRow(int port);
+// Row 2: a ruler over the 20 columns.
+std::string RulerRow();
+// Rows 3 and 4 show the printable characters ('!' to '~') in turn, 40 to a page.
+int CharacterPages();
+// `row` is 3 or 4; a page's last row is filled with blanks.
+std::string CharacterRow(int page, int row);
+
+struct PatternPlan {
+    int port = 0;
+    bool backlight_on = false;  // as configured
+    bool keep = false;          // leave the pattern up instead of clearing
+    int step_ms = 0;            // how long each step stays up
+};
+
+// On an open display: the pattern, a page at a time, then the backlight off and on
+// once, then the backlight as configured and, unless kept, a cleared display.
+void ShowPattern(DisplayDriver& display, const PatternPlan& plan);
+
+}  // namespace korv::tools

@@ -1,0 +1,111 @@
+// korvpole-check: a health check of the pole display link. Opens the display's COM
+// port exactly as korvpole does and shows a test pattern, or says in plain words why
+// the port does not open.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "display/display_driver.h"
+#include "platform/clock.h"
+#include "platform/port_facts.h"
+#include "platform/system_error.h"
+#include "pole/startup.h"
+#include "tools/check/check_args.h"
+#include "tools/check/check_messages.h"
+#include "tools/check/check_pattern.h"
+#include "tools/common/tool_cli.h"
+
+namespace {
+
+using korv::Settings;
+using korv::tools::CheckOptions;
+
+int Fail(const std::string& why) {
+    std::cerr << "korvpole-check: FAIL: " << why << "\n";
+    return 1;
+}
+
+std::string WorkingFolder() {
+    std::error_code ignored;
+    return std::filesystem::current_path(ignored).string();
+}
+
+// KORVPOLE.CFG read as korvpole reads it; --port replaces its port. False when there
+// is neither.
+bool LoadSettings(const CheckOptions& options, Settings& settings, std::string& source) {
+    std::FILE* file = std::fopen(korv::kConfigFileName, "r");
+    if (file != nullptr) {
+        settings = korv::ReadSettings(file);
+        std::fclose(file);
+        source = std::string(korv::kConfigFileName) + ": COM=" + settings.port_text +
+                 (settings.BacklightOn() ? ", Backlight=ON" : ", Backlight=OFF");
+    } else {
+        source = std::string("no ") + korv::kConfigFileName + " here: backlight off";
+    }
+    if (!options.port) return file != nullptr;
+    const std::string port = std::to_string(*options.port);
+    settings.port_text[0] = port[0];
+    settings.port_text[1] = port.size() > 1 ? port[1] : '\0';
+    source = "--port " + port + "; " + source;
+    return true;
+}
+
+int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bool backlight,
+            bool keep) {
+    if (display.Unreachable())
+        return Fail(port_name + " went away while the pattern was sent: check that the display's "
+                                "adapter and cable are plugged in, then run the check again");
+    const std::uint64_t not_taken = display.BytesNotTaken();
+    if (not_taken > 0)
+        return Fail(port_name + " opened, but did not take " + std::to_string(not_taken) +
+                    " bytes of the pattern: the display is not reading them (cable, power, or "
+                    "flow control holding the line)");
+    std::cout << "korvpole-check: OK: the test pattern went out on " << port_name
+              << " and every byte was taken. Look at the display: it should have shown the port, "
+                 "a ruler 1234567890 twice and the characters ! to ~, and its backlight went "
+                 "off and on once; now "
+              << (keep ? "the pattern stays up" : "it is cleared") << ", backlight "
+              << (backlight ? "on" : "off") << ".\n";
+    return 0;
+}
+
+int Run(const CheckOptions& options) {
+    Settings settings;
+    std::string source;
+    std::cout << "korvpole-check in " << WorkingFolder() << "\n";
+    if (!LoadSettings(options, settings, source))
+        return Fail(std::string("no ") + korv::kConfigFileName +
+                    " in this folder, so no port is configured: start korvpole here once to set "
+                    "it up, or give the port with --port N");
+    const int port = settings.Port();
+    const korv::platform::PortFacts facts = korv::platform::DescribePort(port);
+    const std::string port_name = korv::tools::PortName(port, facts);
+    std::cout << "settings: " << source << "\n";
+    if (port >= 1) std::cout << "port:     " << port_name << "\n";
+    std::cout << "line:     9600 baud, 8 data bits, no parity, 1 stop bit\n" << std::flush;
+
+    korv::platform::FineTimerScope fine_timer;
+    korv::DisplayDriver display;
+    korv::BringUpDisplay(display, settings);
+    if (!display.IsOpen()) {
+        const int code = display.LastOpenError();
+        return Fail(korv::tools::OpenFailureAdvice(port, display.LastOpenFailure(), code,
+                                                   korv::platform::SystemErrorText(code), facts));
+    }
+    std::cout << "sending the test pattern; watch the display\n" << std::flush;
+    korv::tools::ShowPattern(display, {port, settings.BacklightOn(), options.keep, options.step_ms});
+    // The port closes with the driver, without the clear and darkening of Close().
+    return Verdict(display, port_name, settings.BacklightOn(), options.keep);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CheckOptions options;
+    if (const auto status = korv::tools::ParseCheckArgs(korv::tools::ArgumentsOf(argc, argv),
+                                                        options, std::cout, std::cerr))
+        return *status;
+    return Run(options);
+}

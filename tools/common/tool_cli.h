@@ -1,0 +1,36 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korv::tools {
+
+inline constexpr int kUsageError = 2;
+
+// A tool's command line with getopt habits: --help and --version, and the last of a
+// repeated option wins. `footer` follows the option list in --help.
+void SetUpToolApp(CLI::App& app, const std::string& footer);
+
+// Parses the arguments after the program name. Nothing when the tool should go on;
+// otherwise its exit status: 0 after --help or --version (printed on `out`), and
+// kUsageError after a bad argument, told on `err` as "<tool>: <what>" with a pointer
+// to --help.
+std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& args,
+                                 std::ostream& out, std::ostream& err);
+
+// Arguments as main() gets them, without the program name.
+std::vector<std::string> ArgumentsOf(int argc, char** argv);
+
+// Plain decimal digits only, 0 to `max`.
+bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value);
+
+// Accepts plain digits making a number from `min` to `max`, checked before CLI11
+// converts them; `what` names the number in the message.
+CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what);
+
+}  // namespace korv::tools

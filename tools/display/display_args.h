@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korv::tools {
+
+struct DisplayOptions {
+    int port = 1;
+    std::string log_path;  // empty: no log
+    bool dump = false;
+};
+
+// Nothing when korvpole-display should go on with `options`; otherwise its exit
+// status: 0 after --help or --version, 2 after a bad argument (told on `err`).
+std::optional<int> ParseDisplayArgs(const std::vector<std::string>& args,
+                                    DisplayOptions& options, std::ostream& out,
+                                    std::ostream& err);
+
+}  // namespace korv::tools

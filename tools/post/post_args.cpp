@@ -1,0 +1,100 @@
+#include "tools/post/post_args.h"
+
+#include <cstdint>
+
+#include "tools/common/tool_cli.h"
+#include "tools/post/post_amount.h"
+
+namespace korv::tools {
+
+namespace {
+
+constexpr std::uint32_t kMaxScale = 65535;
+constexpr std::uint32_t kMaxStepMs = 3600000;
+
+const char* const kFooter =
+    "Writes the pole record in place: the lines, scale and amounts first, the change\n"
+    "counter last. Fields not given keep what the file holds. AMOUNT is a decimal\n"
+    "number with at most two decimals, e.g. 13.50 or -5.\n"
+    "--show prints the four rows korvpole draws from the file, with what it holds.\n"
+    "Exit status: 0 done, 1 the file cannot be read or written, 2 a bad argument.";
+
+CLI::Validator Amount() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            std::int32_t ignored = 0;
+            if (ParseAmount(text, ignored)) return {};
+            return "'" + text +
+                   "' is not an amount with at most two decimals that fits 32 bits "
+                   "(-21474836.48 to 21474836.47)";
+        },
+        "AMOUNT");
+}
+
+CLI::Validator Path() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; },
+        "PATH");
+}
+
+void AddAmount(CLI::App& app, const std::string& name, std::optional<std::int32_t>& field,
+               const std::string& help) {
+    app.add_option_function<std::string>(
+           name,
+           [&field](const std::string& text) {
+               std::int32_t hundredths = 0;
+               ParseAmount(text, hundredths);
+               field = hundredths;
+           },
+           help)
+        ->check(Amount());
+}
+
+void AddText(CLI::App& app, const std::string& name, std::optional<std::string>& field,
+             const std::string& help) {
+    app.add_option_function<std::string>(
+           name, [&field](const std::string& text) { field = text; }, help)
+        ->type_name("TEXT");
+}
+
+}  // namespace
+
+std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptions& options,
+                                 std::ostream& out, std::ostream& err) {
+    CLI::App app("korvpole-post: the point-of-sale side of the pole record POLE.DAT",
+                 "korvpole-post");
+    SetUpToolApp(app, kFooter);
+    RecordUpdate& update = options.update;
+
+    std::vector<CLI::Option*> fields;
+    AddText(app, "--line1", update.line1, "row 1 text, cut at 20 bytes");
+    AddText(app, "--line2", update.line2, "row 2 text, cut at 20 bytes");
+    AddAmount(app, "--tax", update.tax, "tax amount, shown in row 3");
+    AddAmount(app, "--total", update.total, "total amount, shown in row 4");
+    app.add_option_function<std::uint32_t>(
+           "--scale", [&update](std::uint32_t scale) { update.scale = static_cast<std::uint16_t>(scale); },
+           "amount scale, 0 to 65535: 100 shows whole numbers, any other two decimals")
+        ->check(WholeNumberFrom(0, kMaxScale, "a whole number"));
+    for (const char* name : {"--line1", "--line2", "--tax", "--total", "--scale"})
+        fields.push_back(app.get_option(name));
+
+    app.add_option("--file", options.file, "the record file (default POLE.DAT)")->check(Path());
+    CLI::Option* quiet = app.add_flag("--quiet,-q", options.quiet, "print nothing after a write");
+    CLI::Option* show = app.add_flag("--show", options.show,
+                                     "print the rows korvpole draws from the file; write nothing");
+    CLI::Option* demo = app.add_flag("--demo", options.demo, "play a scripted sale");
+    app.add_flag("--loop", options.loop, "with --demo: play it until stopped")->needs(demo);
+    app.add_option("--step-ms", options.step_ms, "with --demo: milliseconds per step (1500)")
+        ->check(WholeNumberFrom(0, kMaxStepMs, "a whole number of milliseconds"))
+        ->needs(demo);
+
+    for (CLI::Option* field : fields) {
+        field->excludes(show);
+        field->excludes(demo);
+    }
+    show->excludes(demo);
+    show->excludes(quiet);
+    return ParseToolArgs(app, args, out, err);
+}
+
+}  // namespace korv::tools

@@ -1,0 +1,212 @@
+#include "tools/post/post_show.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "display/protocol.h"
+#include "pole/pole_record.h"
+#include "pole/row_picture.h"
+
+namespace korv::tools {
+
+namespace {
+
+constexpr std::uint8_t kCommandPrefix = 0xFE;
+
+struct NumberField {
+    const char* name;
+    int offset;
+    int size;
+};
+
+constexpr NumberField kCounterField{"change counter", record::kCounterOffset, 2};
+constexpr NumberField kScaleField{"amount scale", record::kScaleOffset, 2};
+constexpr NumberField kTaxField{"tax amount", record::kTaxOffset, 4};
+constexpr NumberField kTotalField{"total amount", record::kTotalOffset, 4};
+
+bool Holds(const std::string& record, int offset) {
+    return record.size() > static_cast<std::size_t>(offset);
+}
+
+const std::uint8_t* At(const std::string& padded, int offset) {
+    return reinterpret_cast<const std::uint8_t*>(padded.data()) + offset;
+}
+
+std::string RowList(const std::vector<int>& rows) {
+    std::string list;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0) list += i + 1 == rows.size() ? " and " : ", ";
+        list += std::to_string(rows[i]);
+    }
+    return list;
+}
+
+std::string ShortFileWarning(const std::string& record, const RecordView& view) {
+    const std::size_t size = record.size();
+    std::vector<int> drawn;
+    for (int row = 1; row <= 4; ++row)
+        if (view.drawn[static_cast<std::size_t>(row - 1)]) drawn.push_back(row);
+    std::string text = "the file has " + std::to_string(size) + " of the " +
+                       std::to_string(record::kUsedSize) + " bytes of a record: korvpole ";
+    if (drawn.empty()) {
+        text += "draws nothing";
+    } else if (drawn.size() == 4) {
+        text += "draws all four rows";
+    } else {
+        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + RowList(drawn);
+        if (view.drawn[2] && !Holds(record, record::kTaxOffset)) text += " (row 3 without its amount)";
+    }
+    if (!Holds(record, record::kTotalOffset))
+        text += ", and reads the file again at once, without its pause, until it grows";
+    for (const NumberField& field : {kCounterField, kScaleField, kTaxField, kTotalField}) {
+        const std::size_t end = static_cast<std::size_t>(field.offset + field.size);
+        if (Holds(record, field.offset) && size < end)
+            text += "; the " + std::string(field.name) +
+                    " is cut short: its missing bytes read as 0 here, and as whatever korvpole "
+                    "last read there when it is running";
+    }
+    return text;
+}
+
+void PrefixWarnings(const std::string& padded, const std::string& record, RecordView& view) {
+    const int offsets[2] = {record::kLine1Offset, record::kLine2Offset};
+    for (int line = 0; line < 2; ++line) {
+        for (int i = 0; i < record::kLineSize && Holds(record, offsets[line] + i); ++i) {
+            const std::uint8_t byte = *At(padded, offsets[line] + i);
+            if (byte == 0) break;
+            if (byte != kCommandPrefix) continue;
+            view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte 0xFE at column " +
+                                    std::to_string(i + 1) +
+                                    ", the display's command prefix: it is shown as a blank");
+        }
+    }
+}
+
+void AmountWarning(const NumberField& field, const char* caption, std::int32_t raw,
+                   std::uint16_t scale, RecordView& view) {
+    char text[32];
+    const int length = FormatAmount(raw, scale, text, sizeof text);
+    const int width = protocol::kColumns - static_cast<int>(std::strlen(caption));
+    if (!AmountOverflows(length, width)) return;
+    view.warnings.push_back("the " + std::string(field.name) + " " + text + " needs " +
+                            std::to_string(length) + " characters, more than the " +
+                            std::to_string(kMaxAmountChars) +
+                            " korvpole shows: it is shown as " + std::string(width, kOverflowMark));
+}
+
+void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warnings) {
+    for (int row = 0; row < 4; ++row) {
+        for (std::size_t column = 0; column < view.rows[row].size(); ++column) {
+            const auto byte = static_cast<std::uint8_t>(view.rows[row][column]);
+            if (byte >= 0x20 && byte < 0x7F) continue;
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", byte);
+            warnings.push_back("row " + std::to_string(row + 1) + " column " + std::to_string(column + 1) +
+                               " holds the byte " + hex +
+                               ": the display shows a character of its own (printed here as ?)");
+        }
+    }
+}
+
+std::string Printable(const std::string& row) {
+    std::string shown = row;
+    for (char& c : shown) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        if (byte < 0x20 || byte >= 0x7F) c = '?';
+    }
+    return shown;
+}
+
+std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw,
+                       const std::optional<std::uint16_t>& scale) {
+    std::string line = label;
+    if (!raw) return line + "(not in the file)\n";
+    char text[32];
+    FormatAmount(*raw, scale.value_or(0), text, sizeof text);
+    return line + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
+}
+
+}  // namespace
+
+RecordView InspectRecord(const std::string& record) {
+    RecordView view;
+    RecordBytes file(record);
+    CycleState state;  // as korvpole starts: 0 is the counter last seen
+    RowPicture picture;
+    DrawRecord(file, state, picture);
+    for (int row = 1; row <= 4; ++row) {
+        view.rows[static_cast<std::size_t>(row - 1)] = picture.Row(row);
+        view.drawn[static_cast<std::size_t>(row - 1)] = picture.Written(row);
+    }
+
+    std::string padded = record.substr(0, record::kUsedSize);
+    padded.resize(record::kUsedSize, '\0');
+    if (Holds(record, record::kCounterOffset)) view.counter = DecodeLe16(At(padded, record::kCounterOffset));
+    if (Holds(record, record::kScaleOffset)) view.scale = DecodeLe16(At(padded, record::kScaleOffset));
+    if (Holds(record, record::kTaxOffset)) view.tax = DecodeLe32(At(padded, record::kTaxOffset));
+    if (Holds(record, record::kTotalOffset)) view.total = DecodeLe32(At(padded, record::kTotalOffset));
+
+    if (record.size() < static_cast<std::size_t>(record::kUsedSize))
+        view.warnings.push_back(ShortFileWarning(record, view));
+    if (view.counter == 0)
+        view.warnings.push_back(
+            "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
+            "shows the lines of this record; write the lines first, then a counter from 1 up");
+    PrefixWarnings(padded, record, view);
+    if (view.scale == 0)
+        view.warnings.push_back(
+            "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
+            "stored, 100 shows whole numbers)");
+    if (view.tax) AmountWarning(kTaxField, kTaxCaption, *view.tax, view.scale.value_or(0), view);
+    if (view.total) AmountWarning(kTotalField, kTotalCaption, *view.total, view.scale.value_or(0), view);
+    UnprintableWarnings(view, view.warnings);
+    return view;
+}
+
+std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
+                             const RecordView& view) {
+    const std::string edge = "  +" + std::string(protocol::kColumns, '-') + "+\n";
+    std::string text = name + ", " + std::to_string(file_size) +
+                       " bytes; the rows korvpole draws when it takes its counter as new:\n" + edge;
+    for (int row = 0; row < 4; ++row)
+        text += std::to_string(row + 1) + " |" + Printable(view.rows[row]) + "|" +
+                (view.drawn[row] ? "" : "  (not drawn)") + "\n";
+    text += edge;
+    text += "change counter  " + (view.counter ? std::to_string(*view.counter) : "(not in the file)") + "\n";
+    text += "amount scale    ";
+    if (!view.scale) text += "(not in the file)\n";
+    else text += std::to_string(*view.scale) + (*view.scale == 100 ? " (whole numbers)\n" : " (two decimals)\n");
+    text += AmountLine("tax amount      ", view.tax, view.scale);
+    text += AmountLine("total amount    ", view.total, view.scale);
+    for (const std::string& warning : view.warnings) text += "warning: " + warning + "\n";
+    return text;
+}
+
+int ShowRecordFile(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        std::cerr << "korvpole-post: " << path << " is a folder, not a record file\n";
+        return 1;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        std::cerr << "korvpole-post: " << path << ": cannot be read: " << std::strerror(errno)
+                  << " (korvpole creates a missing record file empty and shows nothing)\n";
+        return 1;
+    }
+    std::string record(static_cast<std::size_t>(record::kUsedSize), '\0');
+    file.read(&record[0], record::kUsedSize);
+    record.resize(static_cast<std::size_t>(file.gcount()));
+    file.clear();
+    file.seekg(0, std::ios::end);
+    const std::streamoff end = file.tellg();
+    const std::uint64_t size = end > 0 ? static_cast<std::uint64_t>(end) : record.size();
+    std::cout << FormatRecordView(path, size, InspectRecord(record));
+    return 0;
+}
+
+}  // namespace korv::tools

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korv::tools {
+
+// What korvpole makes of a record file, for an integrator: the rows it draws when it
+// takes the file's counter as new, the fields as stored, and what needs attention.
+struct RecordView {
+    std::array<std::string, 4> rows;  // as the display shows them, 20 bytes each
+    std::array<bool, 4> drawn{};      // korvpole writes into the row at all
+    std::optional<std::uint16_t> counter;
+    std::optional<std::uint16_t> scale;
+    std::optional<std::int32_t> tax;
+    std::optional<std::int32_t> total;
+    std::vector<std::string> warnings;
+};
+
+// `record` is the file's content (at least its first 74 bytes when it has them).
+RecordView InspectRecord(const std::string& record);
+
+// The view as printed by korvpole-post --show for the file `name`.
+std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
+                             const RecordView& view);
+
+// Prints the view of the file at `path`; the exit status (1 when it cannot be read).
+int ShowRecordFile(const std::string& path);
+
+}  // namespace korv::tools
