@@ -5,7 +5,8 @@ add_executable(whole_program_test
   whole_program_keys_test.cpp
   whole_program_ends_test.cpp
   fault_runs_test.cpp
-  reconnect_test.cpp)
+  reconnect_test.cpp
+  working_folder_program_test.cpp)
 target_link_libraries(whole_program_test PRIVATE korv_test_support GTest::gtest_main)
 gtest_discover_tests(whole_program_test PROPERTIES TIMEOUT 120 LABELS whole_program)
 

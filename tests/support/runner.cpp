@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,7 +70,7 @@ void DrainInto(int fd, std::string& text) {
 // there. As at a fresh console, whatever the test runner ignores or blocks is not
 // handed down.
 void BecomeConsoleProgram(const std::string& dir, int slave, int input, int output, int errors,
-                          mode_t mask) {
+                          const Console& console) {
     if (login_tty(slave) != 0) _exit(126);
     if (input >= 0) dup2(input, STDIN_FILENO);
     if (output >= 0) dup2(output, STDOUT_FILENO);
@@ -80,7 +81,13 @@ void BecomeConsoleProgram(const std::string& dir, int slave, int input, int outp
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (chdir(dir.c_str()) != 0) _exit(126);
-    umask(mask);
+    umask(console.umask);
+    if (console.file_size_limit >= 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlim_t limit = static_cast<rlim_t>(console.file_size_limit);
+        const rlimit file_size{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &file_size) != 0) _exit(126);
+    }
 }
 
 // A pipe whose test end is non-blocking; both ends close on exec.
@@ -262,7 +269,7 @@ void Runner::Start(const Program& program, const Console& console) {
     if (pid_ == 0) {
         // login_tty closes the slave it was given; the parent keeps its own.
         BecomeConsoleProgram(dir_->Path(), dup(slave_), ends.input, ends.output, ends.errors,
-                             console.umask);
+                             console);
         Exec(argv);
     }
     for (int fd : {ends.input, ends.output, ends.errors})
@@ -278,7 +285,7 @@ void Runner::StartFunction(const std::function<int()>& body, const Console& cons
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         BecomeConsoleProgram(dir_->Path(), dup(slave_), ends.input, ends.output, ends.errors,
-                             console.umask);
+                             console);
         // No exec closes the test's own ends here: the input pipe must end when the
         // test closes it.
         for (int fd : {input_, master_, slave_, output_fd_, errors_fd_})
@@ -311,7 +318,7 @@ void Runner::StartWindows(const Program& program) {
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        BecomeConsoleProgram(dir_->Path(), dup(slave_), -1, -1, -1, 022);
+        BecomeConsoleProgram(dir_->Path(), dup(slave_), -1, -1, -1, Console());
         Exec({"wine", "cmd"});
     }
     prompt_ = WinePrefix::WindowsPath(dir_->Path()) + ">";

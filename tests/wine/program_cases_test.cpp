@@ -215,6 +215,27 @@ TEST_F(ProgramCase, PoleFileThatIsADirectoryEndsAfterAnyKey) {
     EXPECT_TRUE(fs::is_directory(run_.PathOf("POLE.DAT")));
 }
 
+// The save replaces the file through a temporary one, on Windows too.
+TEST_F(ProgramCase, SetupSavesTheAnswersAndLeavesNoTemporaryFile) {
+    run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
+    Start();
+    ASSERT_TRUE(Shows(kMenu));
+    run_.Type("s");
+    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    run_.Type("7\r");
+    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    run_.Type("2\r");
+    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
+    for (const auto& entry : fs::directory_iterator(run_.Dir().Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name == "COM5") << name;
+    }
+    run_.Type("x");
+    const ExitResult status = run_.WaitExit(kWineWait);
+    EXPECT_TRUE(status.Succeeded()) << status.Describe() << "; console:\n" << run_.Output();
+}
+
 TEST_F(ProgramCase, PortThatDoesNotExistLeavesTheProgramRunning) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("42\0001\0", 5));
     run_.WriteRecord({"NOBODY SEES THIS", "", 1, 1, 125, 125});
