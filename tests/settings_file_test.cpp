@@ -29,14 +29,6 @@ bool Save(const std::string& bytes, const char* name = kName) {
     return platform::ReplaceFileContents(name, bytes.data(), bytes.size());
 }
 
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool IsOrdinaryFile(const std::string& path) {
     struct stat info;
     return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -44,7 +36,7 @@ bool IsOrdinaryFile(const std::string& path) {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    std::vector<std::string> Entries() const { return EntriesOf(dir_.Path()); }
+    std::vector<std::string> Entries() const { return dir_.Entries(); }
 
     test::Runner run_;
     const TempDir& dir_ = run_.Dir();
@@ -87,7 +79,7 @@ TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
     EXPECT_TRUE(Save(kNew));
     EXPECT_TRUE(IsOrdinaryFile(kName));
     EXPECT_EQ(dir_.Read(kName), kNew);
-    EXPECT_EQ(EntriesOf(elsewhere_.Path()), std::vector<std::string>{"target"});
+    EXPECT_EQ(elsewhere_.Entries(), std::vector<std::string>{"target"});
     EXPECT_EQ((std::vector<std::string>{kName, "shared"}), Entries());
 }
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -21,14 +20,6 @@ namespace fs = std::filesystem;
 const std::string kForeign = "SOMEONE ELSE'S DATA";
 const std::string kPortQuestion = "(i.e. for COM5 enter 5): ";
 const std::string kExiting = "Exiting config mode\n\n";
-
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class WorkingFolder : public ProgramTest {
 protected:
@@ -86,7 +77,7 @@ TEST_F(WorkingFolder, DanglingRecordLinkIsAFileOpenErrorAndCreatesNothing) {
     run_.Type("q");
     const ExitResult result = run_.WaitExit();
     EXPECT_TRUE(result.Succeeded()) << result.Describe();
-    EXPECT_TRUE(EntriesOf(elsewhere_.Path()).empty()) << "a file was made through the link";
+    EXPECT_TRUE(elsewhere_.Entries().empty()) << "a file was made through the link";
     EXPECT_TRUE(fs::is_symlink(run_.PathOf("POLE.DAT")));
 }
 
@@ -104,7 +95,7 @@ TEST_F(WorkingFolder, FullDiskDuringTheSaveKeepsTheOldSettingsExactly) {
 
     ASSERT_NO_FATAL_FAILURE(RunSetup());
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(old_settings));
-    EXPECT_EQ(EntriesOf(run_.Dir().Path()), (std::vector<std::string>{"COM5", "COM7", "KORVPOLE.CFG", "POLE.DAT"}))
+    EXPECT_EQ(run_.Dir().Entries(), (std::vector<std::string>{"COM5", "COM7", "KORVPOLE.CFG", "POLE.DAT"}))
         << "no temporary file is left";
     ASSERT_TRUE(CyclesPass(Com5(), 2));
     EXPECT_EQ(Model().Clears(), clears_before) << "the display was brought up again";

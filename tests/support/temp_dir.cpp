@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,14 @@ std::string TempDir::Read(const std::string& name) const {
 bool TempDir::Has(const std::string& name) const {
     struct stat info;
     return lstat((*this / name).c_str(), &info) == 0;
+}
+
+std::vector<std::string> TempDir::Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 WorkingDirectory::WorkingDirectory(const std::string& path) {

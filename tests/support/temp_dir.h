@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace korv::test {
 
@@ -21,6 +22,8 @@ public:
     std::string Read(const std::string& name) const;
     // Anything by that name, a dangling link included.
     bool Has(const std::string& name) const;
+    // The names in the folder, sorted.
+    std::vector<std::string> Entries() const;
 
 private:
     std::string path_;

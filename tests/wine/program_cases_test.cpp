@@ -227,10 +227,8 @@ TEST_F(ProgramCase, SetupSavesTheAnswersAndLeavesNoTemporaryFile) {
     run_.Type("2\r");
     ASSERT_TRUE(Shows("Exiting config mode\n\n"));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
-    for (const auto& entry : fs::directory_iterator(run_.Dir().Path())) {
-        const std::string name = entry.path().filename().string();
+    for (const std::string& name : run_.Dir().Entries())
         EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name == "COM5") << name;
-    }
     run_.Type("x");
     const ExitResult status = run_.WaitExit(kWineWait);
     EXPECT_TRUE(status.Succeeded()) << status.Describe() << "; console:\n" << run_.Output();
