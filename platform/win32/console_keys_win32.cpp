@@ -19,6 +19,25 @@ namespace {
 // Records looked at in one go while those that give no key are dropped.
 constexpr DWORD kPeekBatch = 32;
 
+// A stop from the console ends the program at once, as a stop signal does on POSIX:
+// the port is released with the process and the display keeps what it shows.
+BOOL WINAPI EndOnConsoleStop(DWORD event) {
+    switch (event) {
+        case CTRL_C_EVENT:
+        case CTRL_BREAK_EVENT:
+        case CTRL_CLOSE_EVENT:
+        case CTRL_SHUTDOWN_EVENT:
+            TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_CONTROL_C_EXIT));
+            return TRUE;
+        case CTRL_LOGOFF_EVENT:
+            // Only a program outside any user's session (a service) gets this, at any
+            // user's log-off; a counter's display must not go dark for that.
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
 KeyModifiers ModifiersOf(DWORD state) {
     KeyModifiers modifiers;
     modifiers.shift = (state & SHIFT_PRESSED) != 0;
@@ -88,9 +107,10 @@ ConsoleKeys::ConsoleKeys() : decoding_(std::make_unique<Decoding>()) {
     } else {
         input_ended_ = true;  // a pipe, a file or no console at all: no key will come
     }
+    SetConsoleCtrlHandler(EndOnConsoleStop, TRUE);
 }
 
-ConsoleKeys::~ConsoleKeys() = default;
+ConsoleKeys::~ConsoleKeys() { SetConsoleCtrlHandler(EndOnConsoleStop, FALSE); }
 
 void ConsoleKeys::BeginKeyMode() {}
 void ConsoleKeys::EndKeyMode() {}
