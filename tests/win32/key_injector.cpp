@@ -5,13 +5,21 @@
 //
 // PROGRAM runs on the injector's console with the console's input as its standard
 // input, whatever the injector's own standard input is, and with the injector's
-// standard output and error. Without a console (e.g. started off a terminal under
-// Wine) the injector makes one, which has no window and no terminal.
+// standard output and error. Without a console the injector makes one; under Wine that
+// one takes no input records, so there run the injector on a terminal (a
+// pseudo-terminal will do): Wine's console then draws on it and the records written
+// here are what the program reads.
+//
 // SCRIPT is read line by line while PROGRAM runs. At its end the injector waits for
-// more lines, so a test may append to the file as it goes. It stops when PROGRAM
-// has ended, also in the middle of a wait; the rest of the script is skipped. The injector exits with PROGRAM's exit status, 125 for bad
-// arguments or a bad script line (PROGRAM is then ended with status 125), 126 when
-// PROGRAM cannot be started.
+// more lines, so a test may append to the file as it goes. It stops when PROGRAM has
+// ended, also in the middle of a wait; the rest of the script is skipped. A step that
+// fails (e.g. ctrl-break under Wine 8, which cannot raise it) is reported on standard
+// error and the script goes on.
+//
+// The injector exits with PROGRAM's exit status; 125 for bad arguments or a bad
+// script line (PROGRAM is then ended with status 125); 126 when PROGRAM cannot be
+// started. Wine hands Linux the status's low 8 bits: a program ended by Ctrl+C
+// (0xC000013A) shows as 58.
 //
 // Script lines; numbers in decimal or 0x hex; # begins a comment:
 //   down  VK SCAN CHAR [STATE [REPEAT]]  a key-down record
@@ -27,8 +35,8 @@
 //   wait MS                               pause MS milliseconds
 //   ctrl-c                                GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)
 //   ctrl-break                            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, 0)
-// The two control events go to every process on the console; the injector itself
-// ignores them.
+// The two control events go to every process on the console of the injector's process
+// group; the injector itself ignores them.
 //
 // Example: Delete, a lone Shift, then x:
 //   press 0x2E 0x53 0 enhanced
@@ -122,7 +130,10 @@ bool NextLine(std::FILE* script, HANDLE process, std::string& line) {
             if (c != '\r') line += static_cast<char>(c);
             continue;
         }
+        // A seek where it stands: Wine's runtime reads nothing more from a file that
+        // once hit its end until the file is sought.
         std::clearerr(script);
+        std::fseek(script, 0, SEEK_CUR);
         if (Ended(process, kScriptPollMs)) return false;
     }
 }
