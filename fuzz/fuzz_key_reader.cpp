@@ -1,8 +1,8 @@
-// Any key codes: a command comes only from one of the six command codes taken alone,
-// never from inside a two-code key or an escape sequence, and every code is taken.
+// Any key codes: the reader takes every code, one whole key per call (a lead 0 or 224
+// with its second code, or one plain code), and a command comes only from a plain
+// command letter, never from a two-code key.
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "pole/key_reader.h"
@@ -15,7 +15,6 @@ public:
     bool KeyWaiting(int) override { return next_ < size_; }
     int ReadKey() override { return next_ < size_ ? data_[next_++] : 0; }
     std::size_t Taken() const { return next_; }
-    std::uint8_t Code(std::size_t index) const { return data_[index]; }
 
 private:
     const std::uint8_t* data_;
@@ -23,6 +22,7 @@ private:
     std::size_t next_ = 0;
 };
 
+bool IsLead(std::uint8_t code) { return code == 0 || code == 224; }
 bool IsCommandCode(std::uint8_t code) { return code != 0 && std::strchr("SsBbXx", code) != nullptr; }
 
 }  // namespace
@@ -30,22 +30,16 @@ bool IsCommandCode(std::uint8_t code) { return code != 0 && std::strchr("SsBbXx"
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ScriptedKeys keys(data, size);
     korv::KeyReader reader(keys);
-    std::vector<bool> key_starts(size, false);
-    std::size_t calls = 0;
     while (keys.Taken() < size) {
-        const std::size_t before = keys.Taken();
-        const std::size_t first = reader.HasPendingCode() ? before - 1 : before;
+        const std::size_t start = keys.Taken();
         const korv::KeyCommand command = reader.Next();
-        FUZZ_CHECK(++calls <= 2 * size + 1);
-        if (keys.Taken() > first) key_starts[first] = true;
-        if (command == korv::KeyCommand::kNone) continue;
-        // A command's key is exactly one code, and it is a command letter...
-        FUZZ_CHECK(first == before && keys.Taken() == before + 1);
-        FUZZ_CHECK(IsCommandCode(keys.Code(before)));
-        // ...never the second code of a two-code key or what follows an Escape.
-        if (before > 0 && key_starts[before - 1]) {
-            const std::uint8_t lead = keys.Code(before - 1);
-            FUZZ_CHECK(lead != 0 && lead != 224 && lead != 27);
+        const std::size_t taken = keys.Taken() - start;
+        const bool two_code = IsLead(data[start]) && start + 1 < size;
+        FUZZ_CHECK(taken == (two_code ? 2u : 1u));
+        if (command != korv::KeyCommand::kNone) {
+            FUZZ_CHECK(taken == 1 && IsCommandCode(data[start]));
+        } else {
+            FUZZ_CHECK(taken == 2 || !IsCommandCode(data[start]));
         }
     }
     return 0;

@@ -4,14 +4,11 @@ namespace korv {
 
 namespace {
 
-constexpr int kEscape = 27;
 constexpr int kLeadZero = 0;
 constexpr int kLeadExtended = 224;
-// A terminal sends a whole sequence at once; this covers a slow link.
-constexpr int kSequenceGapMs = 30;
-
-bool IsSequenceFinal(int code) { return code >= 0x40 && code <= 0x7E; }
-bool IsSequenceMiddle(int code) { return code >= 0x20 && code <= 0x3F; }
+// A console hands out both codes of a key together; this only bounds the wait when a
+// source has a lead without its second code.
+constexpr int kSecondCodeWaitMs = 30;
 
 KeyCommand CommandOf(int code) {
     switch (code) {
@@ -31,63 +28,14 @@ KeyCommand CommandOf(int code) {
 
 }  // namespace
 
-bool KeyReader::Waiting(int timeout_ms) {
-    return pushed_back_ >= 0 || source_.KeyWaiting(timeout_ms);
-}
-
-int KeyReader::Take() {
-    if (pushed_back_ >= 0) {
-        const int code = pushed_back_;
-        pushed_back_ = -1;
-        return code;
-    }
-    return source_.ReadKey();
-}
-
 KeyCommand KeyReader::Next() {
-    if (!Waiting(0)) return KeyCommand::kNone;
-    const int code = Take();
+    if (!source_.KeyWaiting(0)) return KeyCommand::kNone;
+    const int code = source_.ReadKey();
     if (code == kLeadZero || code == kLeadExtended) {
-        if (Waiting(kSequenceGapMs)) Take();
-        return KeyCommand::kNone;
-    }
-    if (code == kEscape) {
-        SkipEscapeSequence();
+        if (source_.KeyWaiting(kSecondCodeWaitMs)) source_.ReadKey();
         return KeyCommand::kNone;
     }
     return CommandOf(code);
-}
-
-void KeyReader::SkipEscapeSequence() {
-    if (!Waiting(kSequenceGapMs)) return;  // a lone Escape key
-    const int code = Take();
-    if (code == '[') {
-        SkipControlSequence();
-    } else if (code == 'O') {
-        if (Waiting(kSequenceGapMs)) Take();
-    } else if (code == kEscape) {
-        pushed_back_ = code;  // Escape pressed twice: the second starts its own key
-    }
-    // Anything else after ESC is an Alt-modified key, taken whole.
-}
-
-// After ESC [ : parameter and intermediate bytes up to one final byte. A Linux
-// console function key (ESC [ [ A) has a second '[' before its final letter.
-void KeyReader::SkipControlSequence() {
-    bool first = true;
-    while (Waiting(kSequenceGapMs)) {
-        const int code = Take();
-        if (first && code == '[') {
-            if (Waiting(kSequenceGapMs)) Take();
-            return;
-        }
-        first = false;
-        if (IsSequenceFinal(code)) return;
-        if (!IsSequenceMiddle(code)) {
-            pushed_back_ = code;
-            return;
-        }
-    }
 }
 
 }  // namespace korv

@@ -12,9 +12,9 @@ public:
 
 enum class KeyCommand { kNone, kSetup, kBacklight, kExit };
 
-// Takes one whole key per call: a plain code, a two-code key (lead 0 or 224 and its
-// second code) or a terminal escape sequence. Only a plain code can be a command, so
-// a cursor or function key never acts as S, B or X.
+// Takes one whole key per call: a plain code, or a two-code key (lead 0 or 224 and
+// its second code). Only a plain code can be a command, so a cursor or function key
+// never acts as S, B or X. Escape (27) is a plain code like any other.
 class KeyReader {
 public:
     explicit KeyReader(KeySource& source) : source_(source) {}
@@ -22,17 +22,8 @@ public:
     // kNone when no key waits or the key is no command.
     KeyCommand Next();
 
-    // A code read from the source that the next call takes first.
-    bool HasPendingCode() const { return pushed_back_ >= 0; }
-
 private:
-    bool Waiting(int timeout_ms);
-    int Take();
-    void SkipEscapeSequence();
-    void SkipControlSequence();
-
     KeySource& source_;
-    int pushed_back_ = -1;  // a code that ended a sequence without belonging to it
 };
 
 }  // namespace korv

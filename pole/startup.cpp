@@ -29,6 +29,15 @@ bool SaveSettings(const Settings& settings) {
     return platform::ReplaceFileContents(kConfigFileName, bytes, sizeof bytes);
 }
 
+// False when standard input ended (or failed) before an answer came; a word that was
+// read is kept as the conversion left it.
+bool ReadAnswer(const char* format, char* answer) {
+    const int converted = std::scanf(format, answer);
+    if (converted == EOF) return false;
+    if (converted != 1) answer[0] = '\0';
+    return true;
+}
+
 }  // namespace
 
 int Settings::Port() const { return std::atoi(port_text); }
@@ -74,9 +83,18 @@ void RunSetupDialogue(DisplayDriver& display) {
     Settings answers;
 
     Ask("Please enter the number of the COM Port (i.e. for COM5 enter 5): ");
-    if (std::scanf("%2s", answers.port_text) != 1) answers.port_text[0] = '\0';
+    const bool port_read = ReadAnswer("%2s", answers.port_text);
     Ask("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ");
-    if (std::scanf("%1s", answers.backlight_choice) != 1) answers.backlight_choice[0] = '\0';
+    const bool backlight_read = ReadAnswer("%1s", answers.backlight_choice);
+
+    // Answers that never came must not replace stored settings.
+    if (!port_read || !backlight_read) {
+        Print(kInputEndedNote);
+        // A console or terminal can give input again after its end-of-input key.
+        std::clearerr(stdin);
+        Print("Exiting config mode\n\n");
+        return;
+    }
 
     if (SaveSettings(answers)) BringUpDisplay(display, answers);
     Print("Exiting config mode\n\n");

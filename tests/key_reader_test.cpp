@@ -56,52 +56,41 @@ TEST_F(KeyReaderTest, CommandLettersInEitherCaseAndNothingElse) {
     EXPECT_EQ(reader_.Next(), C::kNone) << "no key waiting";
 }
 
-TEST_F(KeyReaderTest, TwoCodeKeysAreTakenWholeAndActAsNoCommand) {
-    keys_.Arrive({224, 'S', 0, 'B', 0, 'X', 224, 's', 'b'});
-    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kNone, C::kNone, C::kBacklight}));
-}
-
-TEST_F(KeyReaderTest, EscapeSequencesAreTakenWholeAndActAsNoCommand) {
-    keys_.Arrive("\x1b[B");      // cursor down
-    keys_.Arrive("\x1bOS");      // F4
-    keys_.Arrive("\x1b[[B");     // F2 on the Linux console
-    keys_.Arrive("\x1b[1;5B");   // Ctrl+cursor down
-    keys_.Arrive("\x1b[3~");     // Delete
-    keys_.Arrive("\x1b[15;2~");  // Shift+F5
-    keys_.Arrive("x");
-    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kNone, C::kNone, C::kNone,
-                                       C::kNone, C::kExit}));
-}
-
-TEST_F(KeyReaderTest, ALoneEscapeLeavesTheNextKeyAlone) {
-    keys_.Arrive({27});
-    EXPECT_EQ(reader_.Next(), C::kNone);
-    keys_.Arrive("s");
-    EXPECT_EQ(reader_.Next(), C::kSetup);
-
-    // Escape twice: the second starts a key of its own.
-    keys_.Arrive("\x1b\x1b[Ab");
-    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kBacklight}));
-}
-
-TEST_F(KeyReaderTest, AnAltModifiedLetterIsNoCommand) {
-    keys_.Arrive("\x1bx" "\x1b" "b" "B");
-    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kBacklight}));
-}
-
-TEST_F(KeyReaderTest, ACodeThatCannotContinueASequenceIsKeptForTheNextCall) {
-    // A control byte inside a control sequence ends it and is its own key.
-    keys_.Arrive({27, '[', '1', 224, 'S', 'b'});
-    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kBacklight}));
-    keys_.Arrive({27, '[', '2', 27, '[', 'A', 'X'});
-    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kExit}));
-}
-
 TEST_F(KeyReaderTest, ALeadCodeWithoutItsSecondCodeTakesNothingMore) {
     keys_.Arrive({224});
     EXPECT_EQ(reader_.Next(), C::kNone);
     keys_.Arrive("b");
     EXPECT_EQ(reader_.Next(), C::kBacklight);
+}
+
+// Keys arrive as a Windows console gives them: Escape is a plain code, and what a
+// terminal sends for a key was made a two-code key before it reaches the reader.
+TEST_F(KeyReaderTest, EscapeIsAPlainKeyAndTheKeyAfterItCounts) {
+    keys_.Arrive({27, 'X'});
+    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kExit}));
+    keys_.Arrive({27, 'b', 27, 27, 's'});
+    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kBacklight, C::kNone, C::kNone, C::kSetup}));
+    keys_.Arrive({27, '[', 'B'});
+    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kBacklight}));
+}
+
+// Delete, F8, Shift+F5, Ctrl+Left, Alt+1, Down: second codes S, B, X, s, x and P.
+TEST_F(KeyReaderTest, TwoCodeKeysAreNeverCommandsWhateverTheirSecondCode) {
+    keys_.Arrive({224, 83, 0, 66, 0, 88, 224, 115, 0, 120, 224, 80, 0, 0, 'b'});
+    EXPECT_EQ(Drain(), (std::vector<C>{C::kNone, C::kNone, C::kNone, C::kNone, C::kNone,
+                                       C::kNone, C::kNone, C::kBacklight}));
+}
+
+TEST_F(KeyReaderTest, KeysTypedAheadAreTakenOnePerCallInOrder) {
+    keys_.Arrive({'b', 0, 59, 'S', 224, 72, 'x'});
+    EXPECT_EQ(reader_.Next(), C::kBacklight);
+    EXPECT_EQ(keys_.Left(), 6u);
+    EXPECT_EQ(reader_.Next(), C::kNone);
+    EXPECT_EQ(keys_.Left(), 4u) << "both codes of F1 in one call";
+    EXPECT_EQ(reader_.Next(), C::kSetup);
+    EXPECT_EQ(reader_.Next(), C::kNone);
+    EXPECT_EQ(reader_.Next(), C::kExit);
+    EXPECT_EQ(reader_.Next(), C::kNone) << "nothing waiting";
 }
 
 }  // namespace

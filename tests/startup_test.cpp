@@ -235,23 +235,57 @@ TEST_F(StartupTest, BacklightAnswerOnIsOffAndLeavesItsNForTheNextDialogue) {
     EXPECT_EQ(SentToCom5(), kClose) << "closed for port n, which opens nothing";
 }
 
-TEST_F(StartupTest, StandardInputAtItsEndSavesZeros) {
+// --- Input that ends before the answers ----------------------------------------------
+
+const std::string kCutShort =
+    kEntering + kPortQuestion + kBacklightQuestion + kInputEndedNote + kExiting;
+
+TEST_F(StartupTest, AFirstStartWithoutInputSavesNoFileAndOpensNoPort) {
     run_.StartFunction(StartUp);
     run_.CloseInput();
     ASSERT_TRUE(Finished(run_)) << "no hang at the end of input:\n" << run_.Output();
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(), "00 00 00 00 00");
+    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kCutShort);
+    EXPECT_EQ(ConfigFile(), "(missing)");
     EXPECT_EQ(SentToCom5(), "");
 }
 
-TEST_F(StartupTest, StandardInputEndingAfterThePortLeavesTheBacklightOff) {
-    run_.StartFunction(StartUp);
-    run_.Type("5\n");
-    run_.CloseInput();
+TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
+    const std::string stored = Bytes("5\0\0" "1\0", 5);
+    // Nothing, blanks only, the port answer only: input ends at either question.
+    for (const std::string typed : {"", " \n\n\t", "7\n", "7 "}) {
+        SCOPED_TRACE("typed \"" + typed + "\"");
+        Runner run;
+        test::DisplayTap& com5 = run.Port(5);
+        run.Dir().Write(kConfigFileName, stored);
+        run.StartFunction([] {
+            DisplayDriver display;
+            RunStartup(display);
+            RunSetupDialogue(display);
+            return 0;
+        });
+        run.Type(typed);
+        run.CloseInput();
+        ASSERT_TRUE(Finished(run)) << run.Output();
+        EXPECT_EQ(AfterBanner(run.Output()), "Reading config...\nCOM=5\nBacklight=ON\n" + kCutShort);
+        EXPECT_EQ(ConfigFile(run), Hex(stored));
+        EXPECT_EQ(SentTo(com5), kBringUpLit) << "the start-up's bring-up only";
+        EXPECT_TRUE(com5.Model().BacklightOn());
+    }
+}
+
+// Ctrl+D on a terminal ends its input once; the next dialogue gets its answers.
+TEST_F(StartupTest, AfterATerminalsEndOfInputTheNextDialogueReadsAgain) {
+    const std::string stored = Bytes("5\0\0" "1\0", 5);
+    run_.Dir().Write(kConfigFileName, stored);
+    run_.StartFunction(TwoDialogues, {test::Input::kTerminal});
+    ASSERT_TRUE(run_.WaitForOutput(kEntering)) << run_.Output();
+    run_.Type("\x04");
+    ASSERT_TRUE(run_.WaitForOutput(kInputEndedNote + kExiting + kEntering)) << run_.Output();
+    EXPECT_EQ(ConfigFile(), Hex(stored));
+    run_.Type("5\n2\n");
     ASSERT_TRUE(Finished(run_)) << run_.Output();
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(), "35 00 00 00 00");
-    EXPECT_EQ(SentToCom5(), kBringUpDark);
+    EXPECT_EQ(ConfigFile(), "35 00 00 32 00");
+    EXPECT_EQ(SentToCom5(), kBringUpDark) << "the second dialogue's bring-up only";
 }
 
 // --- A configuration file that cannot be written ----------------------------------------------

@@ -67,6 +67,9 @@ std::int64_t NowMilliseconds() { return Platform().clock_ms; }
 FineTimerScope::FineTimerScope() = default;
 FineTimerScope::~FineTimerScope() = default;
 
+// Scripted codes are handed out as they are.
+struct ConsoleKeys::Decoding {};
+
 ConsoleKeys::ConsoleKeys() = default;
 ConsoleKeys::~ConsoleKeys() = default;
 void ConsoleKeys::BeginKeyMode() {}

@@ -5,10 +5,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "platform/clock.h"
 #include "platform/console_keys.h"
+#include "platform/posix/terminal_key_decoder.h"
 
 namespace korv::platform {
 
@@ -22,6 +25,9 @@ volatile std::sig_atomic_t g_terminal_saved = 0;
 volatile std::sig_atomic_t g_terminal_changed = 0;
 
 constexpr int kRestoredSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// A terminal sends a key's whole sequence at once; this also covers a slow link.
+constexpr int kSequenceGapMs = 30;
 
 void RestoreTerminal() {
     if (g_terminal_changed) {
@@ -106,9 +112,51 @@ Peek PeekBufferedInput() {
     return Peek::kEnded;
 }
 
+// Is a byte of input waiting? Waits up to timeout_ms; sets `ended` once input ended.
+bool InputByteWaiting(int timeout_ms, bool& ended) {
+    if (ended) return false;
+    if (g_terminal_saved) {
+        if (!WaitReadable(timeout_ms)) return false;
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        poll(&input, 1, 0);
+        if ((input.revents & POLLIN) == 0) {
+            ended = true;  // hung up
+            return false;
+        }
+        return true;
+    }
+    Peek peek = PeekBufferedInput();
+    if (peek == Peek::kNothing && timeout_ms > 0 && WaitReadable(timeout_ms)) {
+        peek = PeekBufferedInput();
+    }
+    if (peek == Peek::kEnded) ended = true;
+    return peek == Peek::kKey;
+}
+
+// The next byte of input, blocking; -1 once input has ended.
+int ReadInputByte(bool& ended) {
+    if (g_terminal_saved) {
+        unsigned char byte = 0;
+        ssize_t count;
+        do {
+            count = read(STDIN_FILENO, &byte, 1);
+        } while (count < 0 && errno == EINTR);
+        if (count == 1) return byte;
+    } else {
+        const int byte = std::getc(stdin);
+        if (byte != EOF) return byte;
+    }
+    ended = true;
+    return -1;
+}
+
 }  // namespace
 
-ConsoleKeys::ConsoleKeys() {
+struct ConsoleKeys::Decoding {
+    TerminalKeyDecoder decoder;
+};
+
+ConsoleKeys::ConsoleKeys() : decoding_(std::make_unique<Decoding>()) {
     if (StdinIsTerminal() && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0) {
         g_terminal_saved = 1;
         InstallSignalHandlers();
@@ -130,48 +178,36 @@ void ConsoleKeys::EndKeyMode() {
     RestoreTerminal();
 }
 
+// A key begun but unfinished is waiting too: the gap, at most, completes it.
 bool ConsoleKeys::KeyWaiting(int timeout_ms) {
+    const TerminalKeyDecoder& decoder = decoding_->decoder;
+    if (decoder.HasCode() || decoder.Unfinished()) return true;
     if (input_ended_) {
         SleepMilliseconds(timeout_ms);
         return false;
     }
-    if (g_terminal_saved) {
-        if (!WaitReadable(timeout_ms)) return false;
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        poll(&input, 1, 0);
-        if ((input.revents & POLLIN) == 0) {
-            input_ended_ = true;  // hung up
-            return false;
-        }
-        return true;
-    }
-    Peek peek = PeekBufferedInput();
-    if (peek == Peek::kNothing && timeout_ms > 0 && WaitReadable(timeout_ms)) {
-        peek = PeekBufferedInput();
-    }
-    if (peek == Peek::kEnded) input_ended_ = true;
-    return peek == Peek::kKey;
+    return InputByteWaiting(timeout_ms, input_ended_);
 }
 
+// Reads on only while a key is unfinished, so bytes after it stay in the input for
+// the next turn or for the setup dialogue.
 int ConsoleKeys::ReadKey() {
-    if (g_terminal_saved) {
-        unsigned char code = 0;
-        ssize_t count;
-        do {
-            count = read(STDIN_FILENO, &code, 1);
-        } while (count < 0 && errno == EINTR);
-        if (count != 1) {
-            input_ended_ = true;
+    TerminalKeyDecoder& decoder = decoding_->decoder;
+    while (!decoder.HasCode()) {
+        if (decoder.Unfinished() && !InputByteWaiting(kSequenceGapMs, input_ended_)) {
+            decoder.GapPassed();
+            continue;
+        }
+        const int byte = ReadInputByte(input_ended_);
+        if (byte >= 0) {
+            decoder.Feed(static_cast<std::uint8_t>(byte));
+        } else if (decoder.Unfinished()) {
+            decoder.GapPassed();
+        } else {
             return 0;
         }
-        return code;
     }
-    const int code = std::getc(stdin);
-    if (code == EOF) {
-        input_ended_ = true;
-        return 0;
-    }
-    return code;
+    return decoder.TakeCode();
 }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
