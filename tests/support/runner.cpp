@@ -69,7 +69,7 @@ void DrainInto(int fd, std::string& text) {
 // there. As at a fresh console, whatever the test runner ignores or blocks is not
 // handed down.
 void BecomeConsoleProgram(const std::string& dir, int slave, int input, int output, int errors,
-                          mode_t mask) {
+                          const Console& console) {
     if (login_tty(slave) != 0) _exit(126);
     if (input >= 0) dup2(input, STDIN_FILENO);
     if (output >= 0) dup2(output, STDOUT_FILENO);
@@ -80,7 +80,8 @@ void BecomeConsoleProgram(const std::string& dir, int slave, int input, int outp
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (chdir(dir.c_str()) != 0) _exit(126);
-    umask(mask);
+    umask(console.umask);
+    if (console.ordinary_user) BecomeAnOrdinaryUser();
 }
 
 // A pipe whose test end is non-blocking; both ends close on exec.
@@ -262,7 +263,7 @@ void Runner::Start(const Program& program, const Console& console) {
     if (pid_ == 0) {
         // login_tty closes the slave it was given; the parent keeps its own.
         BecomeConsoleProgram(dir_->Path(), dup(slave_), ends.input, ends.output, ends.errors,
-                             console.umask);
+                             console);
         Exec(argv);
     }
     for (int fd : {ends.input, ends.output, ends.errors})
@@ -278,7 +279,7 @@ void Runner::StartFunction(const std::function<int()>& body, const Console& cons
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         BecomeConsoleProgram(dir_->Path(), dup(slave_), ends.input, ends.output, ends.errors,
-                             console.umask);
+                             console);
         // No exec closes the test's own ends here: the input pipe must end when the
         // test closes it.
         for (int fd : {input_, master_, slave_, output_fd_, errors_fd_})
@@ -301,7 +302,8 @@ ExitResult Runner::RunFunction(const std::function<int()>& body) {
 // single keys there. cmd then tells the exit status.
 void Runner::StartWindows(const Program& program) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
-    OpenConsole(Console{Input::kTerminal, true, 022});
+    const Console console{Input::kTerminal, true, 022};
+    OpenConsole(console);
     windows_ = true;
     termios raw = initial_terminal_;
     cfmakeraw(&raw);
@@ -311,7 +313,7 @@ void Runner::StartWindows(const Program& program) {
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        BecomeConsoleProgram(dir_->Path(), dup(slave_), -1, -1, -1, 022);
+        BecomeConsoleProgram(dir_->Path(), dup(slave_), -1, -1, -1, console);
         Exec({"wine", "cmd"});
     }
     prompt_ = WinePrefix::WindowsPath(dir_->Path()) + ">";

@@ -44,6 +44,9 @@ struct Console {
     Input input = Input::kTerminal;
     bool output_to_terminal = true;  // false: standard output is a pipe, as in a script
     mode_t umask = 022;
+    // Runs as an ordinary user, as BecomeAnOrdinaryUser makes it: what the superuser may
+    // open regardless is then refused as at a shop's own login.
+    bool ordinary_user = false;
 };
 
 struct ExitResult {
@@ -160,7 +163,8 @@ private:
     std::string windows_program_;   // the program's file name, under Wine
 };
 
-// What a forked function ends with when BecomeAnOrdinaryUser could not give up root.
+// What a forked function, or a program started as an ordinary user, ends with when
+// BecomeAnOrdinaryUser could not give up root.
 inline constexpr int kCannotDropPrivileges = 77;
 
 // In a forked child only: the superuser writes read-only files all the same, so it
