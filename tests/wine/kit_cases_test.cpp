@@ -80,16 +80,17 @@ struct PatternRun {
     const char* name;
     int configured_port;
     bool backlight_on;
+    bool keep;
     std::vector<std::string> args;
 };
 
 // Each run in a fresh folder with COM5 (and COM7) of its own; the file's COM7 is
 // overridden by --port 5 in the last.
 const PatternRun kPatternRuns[] = {
-    {"backlight on", 5, true, {}},
-    {"backlight off", 5, false, {}},
-    {"--keep", 5, true, {"--keep"}},
-    {"--port 5 over COM7 in the file", 7, false, {"--port", "5"}},
+    {"backlight on", 5, true, false, {}},
+    {"backlight off", 5, false, false, {}},
+    {"--keep", 5, true, true, {"--keep"}},
+    {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
 };
 
 TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
@@ -100,7 +101,6 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         run.WriteConfig(plan.configured_port, plan.backlight_on);
         DisplayTap& com5 = run.Port(5);
         DisplayTap& com7 = run.Port(7);
-        const bool keep = !plan.args.empty() && plan.args.front() == "--keep";
         Program check = g_check;
         check.args = {"--step-ms", "50"};
         check.args.insert(check.args.end(), plan.args.begin(), plan.args.end());
@@ -114,7 +114,7 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         const std::string verdict = Unwrapped(run.Output());
         EXPECT_NE(verdict.find("korvpole-check: OK: the test pattern went out on COM5 ("),
                   std::string::npos) << verdict;
-        const std::string ending = std::string(keep ? "the pattern stays up" : "it is cleared") +
+        const std::string ending = std::string(plan.keep ? "the pattern stays up" : "it is cleared") +
                                    ", backlight " + (plan.backlight_on ? "on" : "off") + ".";
         EXPECT_NE(verdict.find(ending), std::string::npos) << verdict;
 
@@ -124,12 +124,12 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         // Off and on once, then as configured: no other backlight command after the bring-up.
         const std::string configured = plan.backlight_on ? wire::kBacklightOn : wire::kBacklightOff;
         EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
-                                       (keep ? "" : wire::kClear)));
+                                       (plan.keep ? "" : wire::kClear)));
         EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kBacklightOn) +
                       Count(com5, sim::DecodedByte::Kind::kBacklightOff),
                   4) << ScreenOf(com5);
 
-        EXPECT_EQ(com5.Model().Screen(), keep ? kPages[0] : kCleared) << ScreenOf(com5);
+        EXPECT_EQ(com5.Model().Screen(), plan.keep ? kPages[0] : kCleared) << ScreenOf(com5);
         EXPECT_EQ(com5.Model().BacklightOn(), plan.backlight_on) << ScreenOf(com5);
         EXPECT_EQ(Hex(com7.Received()), "") << "COM7 is not the port checked";
     }
