@@ -11,3 +11,20 @@ if(KORV_WINDOWS_EXE)
   add_test(NAME program_cases_wine COMMAND program_cases_test ${KORV_WINDOWS_EXE})
   set_tests_properties(program_cases_wine PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE)
 endif()
+
+# The health check and the record writer the same way: the Linux tools always; the
+# .exe files under Wine when both cache variables name them.
+add_executable(kit_cases_test wine/kit_cases_test.cpp)
+target_link_libraries(kit_cases_test PRIVATE korv_test_support)
+add_dependencies(kit_cases_test korvpole-check)
+
+add_test(NAME kit_cases_linux
+  COMMAND kit_cases_test $<TARGET_FILE:korvpole-check> $<TARGET_FILE:korvpole-post>)
+set_tests_properties(kit_cases_linux PROPERTIES TIMEOUT 120)
+
+set(KORV_WINDOWS_CHECK_EXE "" CACHE FILEPATH "korvpole-check.exe to run the kit cases on under Wine")
+set(KORV_WINDOWS_POST_EXE "" CACHE FILEPATH "korvpole-post.exe to run the kit cases on under Wine")
+if(KORV_WINDOWS_CHECK_EXE AND KORV_WINDOWS_POST_EXE)
+  add_test(NAME kit_cases_wine COMMAND kit_cases_test ${KORV_WINDOWS_CHECK_EXE} ${KORV_WINDOWS_POST_EXE})
+  set_tests_properties(kit_cases_wine PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+endif()

@@ -88,7 +88,9 @@ TEST_F(WorkingFolder, FullDiskDuringTheSaveKeepsTheOldSettingsExactly) {
     DisplayTap& com7 = run_.Port(7);
     Com5();
     // Three bytes fit, as in a disk that fills in the middle of the five.
-    run_.Start(Program::Korvpole(), {Input::kTerminal, true, 022, 3});
+    Console full_disk;
+    full_disk.file_size_limit = 3;
+    run_.Start(Program::Korvpole(), full_disk);
     ASSERT_TRUE(run_.WaitForOutput(kMenu)) << run_.Output();
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("KEEP ME")));
     const auto clears_before = Model().Clears();

@@ -88,6 +88,7 @@ void BecomeConsoleProgram(const std::string& dir, int slave, int input, int outp
         const rlimit file_size{limit, limit};
         if (setrlimit(RLIMIT_FSIZE, &file_size) != 0) _exit(126);
     }
+    if (console.ordinary_user) BecomeAnOrdinaryUser();
 }
 
 // A pipe whose test end is non-blocking; both ends close on exec.
@@ -308,7 +309,8 @@ ExitResult Runner::RunFunction(const std::function<int()>& body) {
 // single keys there. cmd then tells the exit status.
 void Runner::StartWindows(const Program& program) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
-    OpenConsole(Console{Input::kTerminal, true, 022});
+    const Console console{Input::kTerminal, true, 022};
+    OpenConsole(console);
     windows_ = true;
     termios raw = initial_terminal_;
     cfmakeraw(&raw);
@@ -318,7 +320,7 @@ void Runner::StartWindows(const Program& program) {
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
-        BecomeConsoleProgram(dir_->Path(), dup(slave_), -1, -1, -1, Console());
+        BecomeConsoleProgram(dir_->Path(), dup(slave_), -1, -1, -1, console);
         Exec({"wine", "cmd"});
     }
     prompt_ = WinePrefix::WindowsPath(dir_->Path()) + ">";

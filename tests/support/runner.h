@@ -47,6 +47,9 @@ struct Console {
     // Bytes a file may grow to, as on a full disk; a write past it fails instead of
     // ending the program. Negative: no limit.
     long file_size_limit = -1;
+    // Runs as an ordinary user, as BecomeAnOrdinaryUser makes it: what the superuser may
+    // open regardless is then refused as at a shop's own login.
+    bool ordinary_user = false;
 };
 
 struct ExitResult {
@@ -163,7 +166,8 @@ private:
     std::string windows_program_;   // the program's file name, under Wine
 };
 
-// What a forked function ends with when BecomeAnOrdinaryUser could not give up root.
+// What a forked function, or a program started as an ordinary user, ends with when
+// BecomeAnOrdinaryUser could not give up root.
 inline constexpr int kCannotDropPrivileges = 77;
 
 // In a forked child only: the superuser writes read-only files all the same, so it
