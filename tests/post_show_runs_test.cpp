@@ -12,36 +12,13 @@
 #include "sim/hd44780_model.h"
 #include "tests/support/program_test.h"
 #include "tests/support/runner.h"
+#include "tests/support/record_bytes.h"
 #include "tests/support/screen.h"
 
 namespace korv::test {
 namespace {
 
 constexpr Console kScripted{Input::kNothing, false};
-
-std::string Le16(std::uint16_t value) {
-    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-}
-
-std::string Le32(std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    std::string bytes;
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-std::string Line(const std::string& text) {
-    std::string field = text.substr(0, 20);
-    field.resize(20, '\0');
-    return field;
-}
-
-// A record laid out by hand; the fields korvpole does not read hold 0xAA.
-std::string ByHand(const std::string& line1, const std::string& line2, std::uint16_t counter,
-                   std::uint16_t scale, std::int32_t tax, std::int32_t total) {
-    return Line(line1) + Line(line2) + std::string(18, '\xAA') + Le16(counter) + Le16(scale) +
-           std::string(4, '\xAA') + Le32(tax) + Le32(total);
-}
 
 struct Record {
     const char* name;
@@ -56,10 +33,10 @@ const Record kRecords[] = {
     {"one amount too long, one just short enough",
      {"--line1", "BIG", "--tax", "1000000.00", "--total", "999999.99"}, ""},
     {"a negative amount too long", {"--line1", "REFUND", "--total", "-100000.00"}, ""},
-    {"counter 0", {}, ByHand("NEVER SHOWN", "NOR THIS", 0, 1, 125, 250)},
-    {"66 bytes", {}, ByHand("SHORT", "FILE", 9, 1, 125, 250).substr(0, 66)},
-    {"72 bytes", {}, ByHand("ALMOST", "WHOLE", 9, 1, 125, 0x01020304).substr(0, 72)},
-    {"0xFE in both lines", {}, ByHand("AB\xFE" "CD", "\xFE" "EF", 3, 1, 0, 100)},
+    {"counter 0", {}, RecordByHand("NEVER SHOWN", "NOR THIS", 0, 1, 125, 250)},
+    {"66 bytes", {}, RecordByHand("SHORT", "FILE", 9, 1, 125, 250).substr(0, 66)},
+    {"72 bytes", {}, RecordByHand("ALMOST", "WHOLE", 9, 1, 125, 0x01020304).substr(0, 72)},
+    {"0xFE in both lines", {}, RecordByHand("AB\xFE" "CD", "\xFE" "EF", 3, 1, 0, 100)},
 };
 
 struct ShownRow {

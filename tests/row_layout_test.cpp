@@ -14,36 +14,12 @@
 #include "pole/pole_record.h"
 #include "pole/row_picture.h"
 #include "sim/hd44780_model.h"
+#include "tests/support/record_bytes.h"
 
 namespace korv {
 namespace {
 
 namespace fake = platform::fake;
-
-std::string Le16(std::uint16_t value) {
-    return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-}
-
-std::string Le32(std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    std::string bytes;
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return bytes;
-}
-
-std::string Line(const std::string& text) {
-    std::string field = text.substr(0, 20);
-    field.resize(20, '\0');
-    return field;
-}
-
-// A 74-byte record with the fields at their offsets; the unread bytes are 0xAA so that
-// reading one by mistake shows.
-std::string Record(const std::string& line1, const std::string& line2, std::uint16_t counter,
-                   std::uint16_t scale, std::int32_t tax, std::int32_t total) {
-    return Line(line1) + Line(line2) + std::string(18, '\xAA') + Le16(counter) + Le16(scale) +
-           std::string(4, '\xAA') + Le32(tax) + Le32(total);
-}
 
 struct Drawn {
     std::vector<std::string> rows;
@@ -112,18 +88,18 @@ TEST(RowPicture, KeepsWhatATextDoesNotCoverAndForgetsItOnAClear) {
 }
 
 TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
-    const std::string full = Record("Coffee", "1 x 3.20", 7, 1, 22, 320);
+    const std::string full = test::RecordByHand("Coffee", "1 x 3.20", 7, 1, 22, 320);
     const std::vector<std::string> records = {
         full,
-        Record("12345678901234567890", "ABC\0junk", 1, 1, -500, 125),
-        Record("Pr\xFE" "fix", "\xFE\xFE", 2, 1, 0, 0),
-        Record("Big", "amounts", 3, 1, 99999999, 100000000),  // 999999.99 fits, 1000000.00 not
-        Record("Neg", "amounts", 3, 1, -9999999, -10000000),  // -99999.99 fits, -100000.00 not
-        Record("Whole", "numbers", 4, 100, 1250, 999999999),
-        Record("Scale", "zero", 5, 0, 1250, -7),
-        Record("Scale", "ten", 6, 10, 125, 1350),
-        Record("Counter", "zero", 0, 1, 100, 200),
-        Record("Wrapped", "counter", 65535, 1, 1, 2),
+        test::RecordByHand("12345678901234567890", "ABC\0junk", 1, 1, -500, 125),
+        test::RecordByHand("Pr\xFE" "fix", "\xFE\xFE", 2, 1, 0, 0),
+        test::RecordByHand("Big", "amounts", 3, 1, 99999999, 100000000),  // 999999.99 fits, 1000000.00 not
+        test::RecordByHand("Neg", "amounts", 3, 1, -9999999, -10000000),  // -99999.99 fits, -100000.00 not
+        test::RecordByHand("Whole", "numbers", 4, 100, 1250, 999999999),
+        test::RecordByHand("Scale", "zero", 5, 0, 1250, -7),
+        test::RecordByHand("Scale", "ten", 6, 10, 125, 1350),
+        test::RecordByHand("Counter", "zero", 0, 1, 100, 200),
+        test::RecordByHand("Wrapped", "counter", 65535, 1, 1, 2),
     };
     std::vector<std::string> cases = records;
     for (std::size_t size : {0u, 10u, 58u, 59u, 60u, 61u, 62u, 66u, 67u, 69u, 70u, 71u, 73u})
@@ -145,7 +121,7 @@ TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
 }
 
 TEST(RowPicture, ShortFilesDrawTheRowsTheirFieldsReach) {
-    const std::string full = Record("Line one", "Line two", 9, 1, 125, 1350);
+    const std::string full = test::RecordByHand("Line one", "Line two", 9, 1, 125, 1350);
     const std::string blank(20, ' ');
     struct Expected {
         std::size_t size;
@@ -187,7 +163,7 @@ TEST(RowPicture, AmountsFollowTheScale) {
         {100, -99999999, "-99999999"},
     };
     for (const auto& c : cases) {
-        const Drawn drawn = OnPicture(Record("", "", 1, c.scale, c.raw, 0));
+        const Drawn drawn = OnPicture(test::RecordByHand("", "", 1, c.scale, c.raw, 0));
         const std::string row = drawn.rows[2];
         const std::string shown = c.shown;
         EXPECT_EQ(row.substr(20 - shown.size()), shown) << "scale " << c.scale << " raw " << c.raw;
