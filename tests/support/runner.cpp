@@ -124,8 +124,10 @@ double CpuSecondsOf(pid_t pid) {
     return static_cast<double>(user_ticks + system_ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// Under Wine the program is a process of its own, found by its file name.
-pid_t ProcessNamed(const std::string& name) {
+// Under Wine the program is a process of its own, found by its file name (the kernel
+// keeps the first 15 characters) among the processes of its prefix: other prefixes on
+// the machine may run a program of the same name.
+pid_t ProcessNamed(const std::string& name, const WinePrefix& prefix) {
     DIR* proc = opendir("/proc");
     if (proc == nullptr) return -1;
     pid_t found = -1;
@@ -135,7 +137,8 @@ pid_t ProcessNamed(const std::string& name) {
         std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
         std::string command;
         std::getline(comm, command);
-        if (!command.empty() && name.compare(0, command.size(), command) == 0) found = pid;
+        if (!command.empty() && name.compare(0, command.size(), command) == 0 && prefix.Runs(pid))
+            found = pid;
     }
     closedir(proc);
     return found;
@@ -161,6 +164,7 @@ std::string ExitResult::Describe() const {
     if (timed_out) text << "timed out and killed; ";
     if (exited) text << "exited with status " << status;
     else text << "ended by signal " << signal;
+    if (windows_status != 0) text << " (Windows exit code " << windows_status << ")";
     return text.str();
 }
 
@@ -259,7 +263,7 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
 }
 
 void Runner::Start(const Program& program, const Console& console) {
-    if (program.IsWindows()) return StartWindows(program);
+    if (program.IsWindows()) return StartWindows(program, console);
     const ChildEnds ends = OpenConsole(console);
     std::vector<std::string> argv{program.path};
     argv.insert(argv.end(), program.args.begin(), program.args.end());
@@ -306,10 +310,13 @@ ExitResult Runner::RunFunction(const std::function<int()>& body) {
 
 // Typed at the prompt of `wine cmd` on a raw terminal: the one way its console gets
 // single keys there. cmd then tells the exit status.
-void Runner::StartWindows(const Program& program) {
+void Runner::StartWindows(const Program& program, const Console& console) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
+    if (console.input == Input::kPipe || !console.output_to_terminal)
+        throw std::runtime_error("under Wine the console is the terminal, or input is NUL");
     OpenConsole(Console{Input::kTerminal, true, 022});
     windows_ = true;
+    windows_prefix_ = program.wine;
     termios raw = initial_terminal_;
     cfmakeraw(&raw);
     tcsetattr(slave_, TCSANOW, &raw);
@@ -327,6 +334,7 @@ void Runner::StartWindows(const Program& program) {
     windows_program_ = BaseName(program.path);
     std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
     for (const std::string& arg : program.args) line += " \"" + arg + "\"";
+    if (console.input == Input::kNothing) line += " < NUL";
     Type(line + "\r");
 }
 
@@ -395,7 +403,13 @@ termios Runner::TerminalSettings() const {
 }
 
 void Runner::Signal(int signal_number) {
-    if (pid_ > 0 && !reaped_) kill(pid_, signal_number);
+    if (pid_ <= 0 || reaped_) return;
+    const pid_t target = windows_ ? WindowsProgramPid() : pid_;
+    if (target > 0) kill(target, signal_number);
+}
+
+pid_t Runner::WindowsProgramPid() const {
+    return windows_prefix_ == nullptr ? -1 : ProcessNamed(windows_program_, *windows_prefix_);
 }
 
 void Runner::Reap(int wait_status) {
@@ -442,15 +456,23 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
     }
     const std::string mark = "KORVSTATUS=";
     Type("echo " + mark + "%ERRORLEVEL%\r");
-    if (!WaitForOutput("\n" + mark, limit) || !WaitForOutput("\n", limit)) {
-        result.timed_out = true;
-        KillAndReap();
-        return result;
+    // The command line itself may wrap right before the mark; only the answer has a
+    // number after it.
+    std::size_t number_at = std::string::npos;
+    while (number_at == std::string::npos) {
+        if (!WaitForOutput("\n" + mark, limit) || !WaitForOutput("\n", limit)) {
+            result.timed_out = true;
+            KillAndReap();
+            return result;
+        }
+        const std::size_t after_mark = console_.rfind("\n" + mark) + 1 + mark.size();
+        if (std::string("-0123456789").find(console_[after_mark]) != std::string::npos)
+            number_at = after_mark;
     }
-    const std::size_t at = console_.rfind("\n" + mark);
-    const long long code = std::atoll(console_.c_str() + at + 1 + mark.size());
+    const long long code = std::atoll(console_.c_str() + number_at);
     result.exited = true;
     result.status = static_cast<int>(code & 0xFF);
+    result.windows_status = code;
     Type("exit\r");
     const auto deadline = Clock::now() + limit;
     while (Running() && Clock::now() < deadline) std::this_thread::sleep_for(kPollStep);
@@ -458,8 +480,10 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
     return result;
 }
 
+// Under Wine the program outlives the cmd it was typed at, so it goes first.
 void Runner::KillAndReap() {
     if (pid_ <= 0 || reaped_) return;
+    if (windows_) Signal(SIGKILL);
     kill(pid_, SIGKILL);
     int wait_status = 0;
     while (waitpid(pid_, &wait_status, 0) < 0 && errno == EINTR) {
@@ -468,7 +492,7 @@ void Runner::KillAndReap() {
 }
 
 double Runner::CpuSeconds() const {
-    const pid_t pid = windows_ ? ProcessNamed(windows_program_) : pid_;
+    const pid_t pid = windows_ ? WindowsProgramPid() : pid_;
     const double seconds = CpuSecondsOf(pid);
     if (seconds < 0) throw std::runtime_error("no /proc stat for the program");
     return seconds;
