@@ -3,7 +3,8 @@
 # (scripts/test-stages/20-windows does, and names the test programs built beside it).
 add_executable(program_cases_test
   wine/program_cases_main.cpp
-  wine/program_cases_test.cpp)
+  wine/program_cases_test.cpp
+  wine/windows_console_test.cpp)
 target_link_libraries(program_cases_test PRIVATE korv_test_support)
 
 add_test(NAME program_cases_linux COMMAND program_cases_test $<TARGET_FILE:korvpole>)
