@@ -1,6 +1,5 @@
 #include "tests/support/runner.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -106,8 +105,14 @@ void OpenPipe(int& read_end, int& write_end) {
     _exit(127);
 }
 
-// User plus system time of a process, in seconds; negative when it is gone.
-double CpuSecondsOf(pid_t pid) {
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+double ProcessCpuSeconds(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     std::getline(stat, line);
@@ -123,33 +128,6 @@ double CpuSecondsOf(pid_t pid) {
     fields >> user_ticks >> system_ticks;
     return static_cast<double>(user_ticks + system_ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
-
-// Under Wine the program is a process of its own, found by its file name (the kernel
-// keeps the first 15 characters) among the processes of its prefix: other prefixes on
-// the machine may run a program of the same name.
-pid_t ProcessNamed(const std::string& name, const WinePrefix& prefix) {
-    DIR* proc = opendir("/proc");
-    if (proc == nullptr) return -1;
-    pid_t found = -1;
-    while (dirent* entry = readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-        std::string command;
-        std::getline(comm, command);
-        if (!command.empty() && name.compare(0, command.size(), command) == 0 && prefix.Runs(pid))
-            found = pid;
-    }
-    closedir(proc);
-    return found;
-}
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 Program Program::Korvpole() { return {std::string(KORV_BUILD_DIR) + "/korvpole", {}, nullptr}; }
 
@@ -409,7 +387,7 @@ void Runner::Signal(int signal_number) {
 }
 
 pid_t Runner::WindowsProgramPid() const {
-    return windows_prefix_ == nullptr ? -1 : ProcessNamed(windows_program_, *windows_prefix_);
+    return windows_prefix_ == nullptr ? -1 : windows_prefix_->ProcessNamed(windows_program_);
 }
 
 void Runner::Reap(int wait_status) {
@@ -493,7 +471,7 @@ void Runner::KillAndReap() {
 
 double Runner::CpuSeconds() const {
     const pid_t pid = windows_ ? WindowsProgramPid() : pid_;
-    const double seconds = CpuSecondsOf(pid);
+    const double seconds = ProcessCpuSeconds(pid);
     if (seconds < 0) throw std::runtime_error("no /proc stat for the program");
     return seconds;
 }

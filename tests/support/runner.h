@@ -169,6 +169,9 @@ private:
     const WinePrefix* windows_prefix_ = nullptr;  // where it runs
 };
 
+// User plus system time of a Linux process so far, in seconds; negative when it is gone.
+double ProcessCpuSeconds(pid_t pid);
+
 // What a forked function ends with when BecomeAnOrdinaryUser could not give up root.
 inline constexpr int kCannotDropPrivileges = 77;
 

@@ -1,5 +1,6 @@
 #include "tests/support/wine_prefix.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -58,6 +59,14 @@ int RunLogged(const std::vector<std::string>& argv, const std::string& log,
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+// The kernel keeps the first 15 characters of a process's name, and Debian's server is
+// "wineserver64".
+bool IsNamed(const std::string& command, const std::string& name) {
+    if (command.empty()) return false;
+    return name.compare(0, command.size(), command) == 0 ||
+           command.compare(0, name.size(), name) == 0;
 }
 
 }  // namespace
@@ -120,6 +129,22 @@ bool WinePrefix::Runs(pid_t pid) const {
     for (std::string entry; std::getline(environment, entry, '\0');)
         if (entry == mine) return true;
     return false;
+}
+
+pid_t WinePrefix::ProcessNamed(const std::string& name) const {
+    DIR* proc = opendir("/proc");
+    if (proc == nullptr) return -1;
+    pid_t found = -1;
+    while (dirent* entry = readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+        if (pid <= 0) continue;
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string command;
+        std::getline(comm, command);
+        if (IsNamed(command, name) && Runs(pid)) found = pid;
+    }
+    closedir(proc);
+    return found;
 }
 
 std::string WinePrefix::DosDevice(const std::string& name) const {

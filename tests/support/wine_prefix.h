@@ -25,8 +25,10 @@ public:
     // Ends every Wine process of the prefix and the wineserver.
     void Stop();
 
-    // Whether the Linux process `pid` is a program running in this prefix.
-    bool Runs(pid_t pid) const;
+    // The Linux process of a program running in this prefix, found by its file name
+    // (e.g. "korvpole.exe", "wineserver", "conhost.exe"); -1 when there is none. Other
+    // prefixes on the machine may run programs of the same name.
+    pid_t ProcessNamed(const std::string& name) const;
 
     // A device link such as "com5", pointed at a Linux device by the test.
     std::string DosDevice(const std::string& name) const;
@@ -36,6 +38,7 @@ public:
 
 private:
     void StartDesktopHolder(const std::string& holder);
+    bool Runs(pid_t pid) const;
 
     std::string directory_;
     bool running_ = false;
