@@ -1,6 +1,5 @@
 #include "tests/support/runner.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -107,8 +106,14 @@ void OpenPipe(int& read_end, int& write_end) {
     _exit(127);
 }
 
-// User plus system time of a process, in seconds; negative when it is gone.
-double CpuSecondsOf(pid_t pid) {
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+double ProcessCpuSeconds(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     std::getline(stat, line);
@@ -125,30 +130,6 @@ double CpuSecondsOf(pid_t pid) {
     return static_cast<double>(user_ticks + system_ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// Under Wine the program is a process of its own, found by its file name.
-pid_t ProcessNamed(const std::string& name) {
-    DIR* proc = opendir("/proc");
-    if (proc == nullptr) return -1;
-    pid_t found = -1;
-    while (dirent* entry = readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-        std::string command;
-        std::getline(comm, command);
-        if (!command.empty() && name.compare(0, command.size(), command) == 0) found = pid;
-    }
-    closedir(proc);
-    return found;
-}
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
 Program Program::Korvpole() { return {std::string(KORV_BUILD_DIR) + "/korvpole", {}, nullptr}; }
 
 Program Program::Tool(const std::string& name, std::vector<std::string> args) {
@@ -162,6 +143,7 @@ std::string ExitResult::Describe() const {
     if (timed_out) text << "timed out and killed; ";
     if (exited) text << "exited with status " << status;
     else text << "ended by signal " << signal;
+    if (windows_status != 0) text << " (Windows exit code " << windows_status << ")";
     return text.str();
 }
 
@@ -260,7 +242,7 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
 }
 
 void Runner::Start(const Program& program, const Console& console) {
-    if (program.IsWindows()) return StartWindows(program);
+    if (program.IsWindows()) return StartWindows(program, console);
     const ChildEnds ends = OpenConsole(console);
     std::vector<std::string> argv{program.path};
     argv.insert(argv.end(), program.args.begin(), program.args.end());
@@ -307,11 +289,13 @@ ExitResult Runner::RunFunction(const std::function<int()>& body) {
 
 // Typed at the prompt of `wine cmd` on a raw terminal: the one way its console gets
 // single keys there. cmd then tells the exit status.
-void Runner::StartWindows(const Program& program) {
+void Runner::StartWindows(const Program& program, const Console& console) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
-    const Console console{Input::kTerminal, true, 022};
-    OpenConsole(console);
+    if (console.input == Input::kPipe || !console.output_to_terminal)
+        throw std::runtime_error("under Wine the console is the terminal, or input is NUL");
+    OpenConsole(Console{Input::kTerminal, true, 022});
     windows_ = true;
+    windows_prefix_ = program.wine;
     termios raw = initial_terminal_;
     cfmakeraw(&raw);
     tcsetattr(slave_, TCSANOW, &raw);
@@ -329,6 +313,7 @@ void Runner::StartWindows(const Program& program) {
     windows_program_ = BaseName(program.path);
     std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
     for (const std::string& arg : program.args) line += " \"" + arg + "\"";
+    if (console.input == Input::kNothing) line += " < NUL";
     Type(line + "\r");
 }
 
@@ -397,7 +382,13 @@ termios Runner::TerminalSettings() const {
 }
 
 void Runner::Signal(int signal_number) {
-    if (pid_ > 0 && !reaped_) kill(pid_, signal_number);
+    if (pid_ <= 0 || reaped_) return;
+    const pid_t target = windows_ ? WindowsProgramPid() : pid_;
+    if (target > 0) kill(target, signal_number);
+}
+
+pid_t Runner::WindowsProgramPid() const {
+    return windows_prefix_ == nullptr ? -1 : windows_prefix_->ProcessNamed(windows_program_);
 }
 
 void Runner::Reap(int wait_status) {
@@ -444,15 +435,23 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
     }
     const std::string mark = "KORVSTATUS=";
     Type("echo " + mark + "%ERRORLEVEL%\r");
-    if (!WaitForOutput("\n" + mark, limit) || !WaitForOutput("\n", limit)) {
-        result.timed_out = true;
-        KillAndReap();
-        return result;
+    // The command line itself may wrap right before the mark; only the answer has a
+    // number after it.
+    std::size_t number_at = std::string::npos;
+    while (number_at == std::string::npos) {
+        if (!WaitForOutput("\n" + mark, limit) || !WaitForOutput("\n", limit)) {
+            result.timed_out = true;
+            KillAndReap();
+            return result;
+        }
+        const std::size_t after_mark = console_.rfind("\n" + mark) + 1 + mark.size();
+        if (std::string("-0123456789").find(console_[after_mark]) != std::string::npos)
+            number_at = after_mark;
     }
-    const std::size_t at = console_.rfind("\n" + mark);
-    const long long code = std::atoll(console_.c_str() + at + 1 + mark.size());
+    const long long code = std::atoll(console_.c_str() + number_at);
     result.exited = true;
     result.status = static_cast<int>(code & 0xFF);
+    result.windows_status = code;
     Type("exit\r");
     const auto deadline = Clock::now() + limit;
     while (Running() && Clock::now() < deadline) std::this_thread::sleep_for(kPollStep);
@@ -460,8 +459,10 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
     return result;
 }
 
+// Under Wine the program outlives the cmd it was typed at, so it goes first.
 void Runner::KillAndReap() {
     if (pid_ <= 0 || reaped_) return;
+    if (windows_) Signal(SIGKILL);
     kill(pid_, SIGKILL);
     int wait_status = 0;
     while (waitpid(pid_, &wait_status, 0) < 0 && errno == EINTR) {
@@ -470,8 +471,8 @@ void Runner::KillAndReap() {
 }
 
 double Runner::CpuSeconds() const {
-    const pid_t pid = windows_ ? ProcessNamed(windows_program_) : pid_;
-    const double seconds = CpuSecondsOf(pid);
+    const pid_t pid = windows_ ? WindowsProgramPid() : pid_;
+    const double seconds = ProcessCpuSeconds(pid);
     if (seconds < 0) throw std::runtime_error("no /proc stat for the program");
     return seconds;
 }

@@ -36,8 +36,8 @@ struct Program {
 // otherwise, standard error is a pipe of its own (under Wine the console takes all).
 enum class Input {
     kTerminal,  // the console, as at a shop counter
-    kPipe,      // a pipe the test types into and may close
-    kNothing,   // /dev/null: input that has ended before the start
+    kPipe,      // a pipe the test types into and may close (not under Wine)
+    kNothing,   // /dev/null (under Wine NUL): input that has ended before the start
 };
 
 struct Console {
@@ -57,6 +57,9 @@ struct ExitResult {
     bool exited = false;     // ended by exit; `status` holds its 8 bits
     int status = -1;
     int signal = 0;          // the signal that ended it, when not exited
+    // Under Wine: the whole exit code cmd reports (-1073741510 for 0xC000013A), whose
+    // low 8 bits `status` holds.
+    long long windows_status = 0;
     bool Succeeded() const { return exited && status == 0; }
     std::string Describe() const;
 };
@@ -121,6 +124,7 @@ public:
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
     // --- The end
+    // Under Wine the signal goes to the Windows program's own process.
     void Signal(int signal_number);
     ExitResult WaitExit(std::chrono::milliseconds limit = kWait);
     bool Running();
@@ -138,8 +142,9 @@ private:
     };
     ChildEnds OpenConsole(const Console& console);
     void CloseConsole();
-    void StartWindows(const Program& program);
+    void StartWindows(const Program& program, const Console& console);
     ExitResult WaitWindowsExit(std::chrono::milliseconds limit);
+    pid_t WindowsProgramPid() const;
     void Reap(int wait_status);
     void KillAndReap();
 
@@ -164,7 +169,11 @@ private:
     std::size_t matched_up_to_ = 0;
     std::string prompt_;            // cmd's prompt, under Wine
     std::string windows_program_;   // the program's file name, under Wine
+    const WinePrefix* windows_prefix_ = nullptr;  // where it runs
 };
+
+// User plus system time of a Linux process so far, in seconds; negative when it is gone.
+double ProcessCpuSeconds(pid_t pid);
 
 // What a forked function, or a program started as an ordinary user, ends with when
 // BecomeAnOrdinaryUser could not give up root.

@@ -1,23 +1,37 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
+#include <vector>
 
 namespace korv::test {
+
+struct Program;
 
 // A fresh, headless Wine prefix for one test program, shared by all its cases since
 // creating one takes seconds. Its wineserver runs until Stop(): the COM port's
 // pseudo-terminal must stay open until then, as wineserver hangs up on it otherwise.
+//
+// Wine closes the prefix's desktop about a second after the last program using it
+// ends, and the next program that loads user32 then waits up to 10 s for a new one;
+// so the desktop holder (tests/win32/desktop_holder.cpp) keeps it open until Stop().
 class WinePrefix {
 public:
-    // Creates the prefix in `directory` (which must not exist yet); throws when Wine
-    // cannot be started.
-    explicit WinePrefix(std::string directory);
+    // Creates the prefix in `directory` (which must not exist yet) and starts
+    // `desktop_holder` in it; throws when Wine cannot be started.
+    WinePrefix(std::string directory, std::string desktop_holder);
     ~WinePrefix();
     WinePrefix(const WinePrefix&) = delete;
     WinePrefix& operator=(const WinePrefix&) = delete;
 
     // Ends every Wine process of the prefix and the wineserver.
     void Stop();
+
+    // The Linux process of a program running in this prefix, found by its file name
+    // (e.g. "korvpole.exe", "wineserver", "conhost.exe"); -1 when there is none. Other
+    // prefixes on the machine may run programs of the same name.
+    pid_t ProcessNamed(const std::string& name) const;
 
     // A device link such as "com5", pointed at a Linux device by the test.
     std::string DosDevice(const std::string& name) const;
@@ -26,8 +40,17 @@ public:
     static std::string WindowsPath(const std::string& path);
 
 private:
+    void StartDesktopHolder(const std::string& holder);
+    bool Runs(pid_t pid) const;
+
     std::string directory_;
     bool running_ = false;
+    pid_t holder_ = -1;
 };
+
+// The main of a test program's Wine run: every case runs with `programs` in one fresh
+// prefix whose desktop `desktop_holder` keeps open. The result is RUN_ALL_TESTS()'s, or
+// 1 when Wine cannot be set up.
+int RunAllTestsUnderWine(const std::vector<Program*>& programs, const std::string& desktop_holder);
 
 }  // namespace korv::test

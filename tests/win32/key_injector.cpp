@@ -1,7 +1,7 @@
 // Test-only: starts a program on this console and types into that console the way a
 // keyboard does, with console input records at scripted moments.
 //
-//   korv-key-injector SCRIPT PROGRAM [ARGUMENT...]
+//   korv-key-injector [--status FILE] SCRIPT PROGRAM [ARGUMENT...]
 //
 // PROGRAM runs on the injector's console with the console's input as its standard
 // input, whatever the injector's own standard input is, and with the injector's
@@ -19,7 +19,10 @@
 // The injector exits with PROGRAM's exit status; 125 for bad arguments or a bad
 // script line (PROGRAM is then ended with status 125); 126 when PROGRAM cannot be
 // started. Wine hands Linux the status's low 8 bits: a program ended by Ctrl+C
-// (0xC000013A) shows as 58.
+// (0xC000013A) shows as 58. With --status, the whole status is also written to FILE,
+// in decimal (-1073741510 for 0xC000013A): under Wine 8 a program ended in the middle
+// of a console line read leaves the console without a working reader, so the command
+// interpreter cannot be asked for it then.
 //
 // Script lines; numbers in decimal or 0x hex; # begins a comment:
 //   down  VK SCAN CHAR [STATE [REPEAT]]  a key-down record
@@ -35,8 +38,11 @@
 //   wait MS                               pause MS milliseconds
 //   ctrl-c                                GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)
 //   ctrl-break                            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, 0)
-// The two control events go to every process on the console of the injector's process
-// group; the injector itself ignores them.
+// The two control events go to the processes of the injector's console and process
+// group; the injector itself ignores them. So that they reach PROGRAM and not the
+// command interpreter the injector was started from (Wine's cmd ends on Ctrl+C, also
+// while it waits for a program), the injector starts itself again as the leader of a
+// process group of its own, with Ctrl+C enabled, and that copy starts PROGRAM.
 //
 // Example: Delete, a lone Shift, then x:
 //   press 0x2E 0x53 0 enhanced
@@ -48,6 +54,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -58,6 +65,9 @@ namespace {
 constexpr int kBadUsage = 125;
 constexpr int kCannotStart = 126;
 constexpr DWORD kScriptPollMs = 10;
+// The first argument of the copy that leads the program's process group.
+constexpr const char* kGroupLeader = "--group-leader";
+constexpr const char* kStatusOption = "--status";
 
 BOOL WINAPI IgnoreControlEvents(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
@@ -103,10 +113,15 @@ std::string Quoted(const std::string& argument) {
     return quoted + "\"";
 }
 
-bool StartProgram(char** argv, HANDLE console_input, PROCESS_INFORMATION& process) {
+std::string CommandLine(char** argv) {
     std::string command_line;
     for (char** argument = argv; *argument != nullptr; ++argument)
         command_line += (command_line.empty() ? "" : " ") + Quoted(*argument);
+    return command_line;
+}
+
+bool StartProgram(char** argv, HANDLE console_input, PROCESS_INFORMATION& process) {
+    std::string command_line = CommandLine(argv);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -183,14 +198,40 @@ int RunScript(const char* script_path, HANDLE console_input, HANDLE process) {
     return 0;
 }
 
-}  // namespace
+DWORD StatusOf(HANDLE process) {
+    WaitForSingleObject(process, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(process, &status);
+    return status;
+}
 
-int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: korv-key-injector SCRIPT PROGRAM [ARGUMENT...]\n");
-        return kBadUsage;
+// This program again, with kGroupLeader before SCRIPT PROGRAM [ARGUMENT...], in a new
+// process group; its exit status.
+int RunAsGroupLeader(char** script_and_program) {
+    char self[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return kCannotStart;
+    std::string command_line =
+        Quoted(self) + " " + kGroupLeader + " " + CommandLine(script_and_program);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION leader{};
+    if (!CreateProcessA(self, &command_line[0], nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
+                        nullptr, nullptr, &startup, &leader)) {
+        std::fprintf(stderr, "korv-key-injector: cannot start a process group, error %lu\n",
+                     GetLastError());
+        return kCannotStart;
     }
-    SetConsoleCtrlHandler(IgnoreControlEvents, TRUE);
+    CloseHandle(leader.hThread);
+    const DWORD status = StatusOf(leader.hProcess);
+    CloseHandle(leader.hProcess);
+    return static_cast<int>(status);
+}
+
+// Starts PROGRAM and performs the script; PROGRAM's exit status.
+int InjectKeys(char** argv) {
+    // A new group starts with Ctrl+C ignored, and PROGRAM would inherit that.
+    SetConsoleCtrlHandler(nullptr, FALSE);
     const HANDLE console_input = ConsoleInput();
     if (console_input == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "korv-key-injector: no console, error %lu\n", GetLastError());
@@ -207,8 +248,37 @@ int main(int argc, char** argv) {
         TerminateProcess(process.hProcess, kBadUsage);
         return kBadUsage;
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 0;
-    GetExitCodeProcess(process.hProcess, &status);
-    return static_cast<int>(status);
+    return static_cast<int>(StatusOf(process.hProcess));
+}
+
+// Whole or not at all: a test may read the file as soon as it is there.
+void WriteStatus(const char* path, int status) {
+    const std::string temporary = std::string(path) + ".tmp";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    const bool written = file != nullptr && std::fprintf(file, "%d\n", status) > 0;
+    const bool closed = file != nullptr && std::fclose(file) == 0;
+    if (written && closed && MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING))
+        return;
+    std::fprintf(stderr, "korv-key-injector: cannot write %s, error %lu\n", path, GetLastError());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SetConsoleCtrlHandler(IgnoreControlEvents, TRUE);
+    const bool leader = argc > 1 && std::strcmp(argv[1], kGroupLeader) == 0;
+    if (leader) {
+        if (argc < 4) return kBadUsage;
+        return InjectKeys(argv + 1);
+    }
+    const bool has_status = argc > 2 && std::strcmp(argv[1], kStatusOption) == 0;
+    char** script_and_program = argv + (has_status ? 3 : 1);
+    if (argc - (has_status ? 3 : 1) < 2) {
+        std::fprintf(stderr,
+                     "usage: korv-key-injector [--status FILE] SCRIPT PROGRAM [ARGUMENT...]\n");
+        return kBadUsage;
+    }
+    const int status = RunAsGroupLeader(script_and_program);
+    if (has_status) WriteStatus(argv[2], status);
+    return status;
 }

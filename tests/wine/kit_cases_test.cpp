@@ -208,10 +208,13 @@ TEST(PostRecord, WindowsToolWritesTheSameBytesAsTheLinuxTool) {
 }  // namespace
 }  // namespace korv::test
 
+// kit_cases_test CHECK POST [--desktop-holder EXE]: the Linux tools, or both .exe
+// files under Wine, which needs the holder.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <korvpole-check> <korvpole-post> (or both .exe)\n", argv[0]);
+    const bool holder_given = argc == 5 && std::string(argv[3]) == "--desktop-holder";
+    if (argc != 3 && !holder_given) {
+        std::fprintf(stderr, "usage: %s CHECK POST [--desktop-holder EXE]\n", argv[0]);
         return 2;
     }
     namespace fs = std::filesystem;
@@ -225,18 +228,9 @@ int main(int argc, char** argv) {
         }
     }
     if (!g_check.IsWindows() && !g_post.IsWindows()) return RUN_ALL_TESTS();
-
-    TempDir root;
-    std::unique_ptr<WinePrefix> wine;
-    try {
-        wine = std::make_unique<WinePrefix>(root / "prefix");
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "cannot set up Wine: %s\n", error.what());
-        return 1;
+    if (!holder_given) {
+        std::fprintf(stderr, "the .exe files need --desktop-holder\n");
+        return 2;
     }
-    g_check.wine = wine.get();
-    g_post.wine = wine.get();
-    const int result = RUN_ALL_TESTS();
-    wine->Stop();
-    return result;
+    return RunAllTestsUnderWine({&g_check, &g_post}, fs::absolute(argv[4]).string());
 }

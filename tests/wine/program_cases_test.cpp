@@ -9,16 +9,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <thread>
 
 #include "sim/hd44780_model.h"
 #include "tests/support/console_text.h"
 #include "tests/support/program_test.h"
-#include "tests/support/wine_prefix.h"
+#include "tests/wine/program_under_test.h"
 
 namespace korv::test {
 namespace {
@@ -26,9 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
-
-// What the cases run: set once by main, from the command line.
-Program g_program;
 
 constexpr std::chrono::seconds kWineWait{30};
 
@@ -301,35 +296,3 @@ TEST(PlainTextTest, DropsControlSequencesAndReadsCursorStepsAsBlanks) {
 
 }  // namespace
 }  // namespace korv::test
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const char* from_environment = std::getenv("KORV_TARGET_PROGRAM");
-    const std::string program = argc > 1 ? argv[1] : (from_environment ? from_environment : "");
-    if (program.empty()) {
-        std::fprintf(stderr, "usage: %s <korvpole or korvpole.exe> (or KORV_TARGET_PROGRAM)\n",
-                     argv[0]);
-        return 2;
-    }
-    namespace fs = std::filesystem;
-    using namespace korv::test;
-    g_program.path = fs::absolute(program).string();
-    if (!fs::exists(g_program.path)) {
-        std::fprintf(stderr, "no program at %s\n", g_program.path.c_str());
-        return 2;
-    }
-    if (!g_program.IsWindows()) return RUN_ALL_TESTS();
-
-    TempDir root;
-    std::unique_ptr<WinePrefix> wine;
-    try {
-        wine = std::make_unique<WinePrefix>(root / "prefix");
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "cannot set up Wine: %s\n", error.what());
-        return 1;
-    }
-    g_program.wine = wine.get();
-    const int result = RUN_ALL_TESTS();
-    wine->Stop();
-    return result;
-}

@@ -1,0 +1,393 @@
+// korvpole.exe under Wine as a Windows console drives it: key records written into its
+// console by the key injector (tests/win32/key_injector.cpp), Ctrl+C raised with
+// GenerateConsoleCtrlEvent, and input that ends during setup.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/program_test.h"
+#include "tests/support/wine_prefix.h"
+#include "tests/wine/program_under_test.h"
+
+namespace korv::test {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using Kind = sim::DecodedByte::Kind;
+
+constexpr seconds kWineWait{30};
+// One key is taken a cycle, so a long script takes a while to go through.
+constexpr seconds kManyKeysWait{60};
+constexpr long long kControlCExit = -1073741510;  // 0xC000013A
+const char* const kInputEndedNote =
+    "Input ended before both answers were given: KORVPOLE.CFG and the display are unchanged.\n";
+
+std::string WithoutLineBreaks(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+    return text;
+}
+
+// Script lines for the key injector: a key pressed and released as a keyboard gives it.
+std::string Press(const std::string& vk_scan_char, const std::string& state = "0") {
+    return "press " + vk_scan_char + " " + state + "\n";
+}
+// A letter with Shift held around it, as a capital is typed.
+std::string Capital(const std::string& vk_scan_char) {
+    return "down 0x10 0x2A 0 shift\n" + Press(vk_scan_char, "shift") + "up 0x10 0x2A 0\n";
+}
+// A key with Alt held around it.
+std::string WithAlt(const std::string& vk_scan_char) {
+    return "down 0x12 0x38 0 lalt\n" + Press(vk_scan_char, "lalt") + "up 0x12 0x38 0\n";
+}
+
+const std::string kS = "0x53 0x1F 's'";
+const std::string kB = "0x42 0x30 'b'";
+const std::string kX = "0x58 0x2D 'x'";
+const std::string kCapitalS = "0x53 0x1F 'S'";
+const std::string kCapitalB = "0x42 0x30 'B'";
+const std::string kCapitalX = "0x58 0x2D 'X'";
+const std::string kEnter = Press("0x0D 0x1C 13");
+const std::string kEscape = Press("0x1B 0x01 27");
+// Ctrl+Z then Enter: the end of input at a Windows console.
+const std::string kEndOfInput = Press("0x5A 0x2C 26", "lctrl") + kEnter;
+
+// 1 to 9 on the main block: virtual-key code '1' to '9', scan codes 2 to 10.
+std::string Digit(char digit) {
+    char vk_scan_char[32];
+    std::snprintf(vk_scan_char, sizeof vk_scan_char, "0x%02X 0x%02X '%c'", digit, digit - '0' + 1,
+                  digit);
+    return Press(vk_scan_char);
+}
+
+// Keys that give no character: a console reports two codes for each, and several of
+// those second codes are the codes of S, B or X.
+struct KeyWithoutCharacter {
+    std::string name;
+    std::string script;
+};
+
+std::vector<KeyWithoutCharacter> KeysWithoutACharacter() {
+    std::vector<KeyWithoutCharacter> keys = {
+        {"Delete (224 'S')", Press("0x2E 0x53 0", "enhanced")},
+        {"keypad Del (0 'S')", Press("0x2E 0x53 0")},
+        {"Ctrl+Left (224 's')", Press("0x25 0x4B 0", "lctrl+enhanced")},
+        {"Ctrl+F5 (0 'b')", Press("0x74 0x3F 0", "lctrl")},
+        {"Shift+F5 (0 'X')", Press("0x74 0x3F 0", "shift")},
+        {"Alt+1 (0 'x')", WithAlt("0x31 0x02 '1'")},
+        {"Down", Press("0x28 0x50 0", "enhanced")},
+        {"Home", Press("0x24 0x47 0", "enhanced")},
+        {"F11", Press("0x7A 0x57 0")},
+        {"F12", Press("0x7B 0x58 0")},
+        {"Alt+S", WithAlt(kS)},
+        {"Alt+B", WithAlt(kB)},
+        {"Alt+X", WithAlt(kX)},
+    };
+    // F1 to F10, F8 among them (0 'B').
+    for (int n = 1; n <= 10; ++n) {
+        char vk_scan[16];
+        std::snprintf(vk_scan, sizeof vk_scan, "0x%02X 0x%02X 0", 0x6F + n, 0x3A + n);
+        keys.push_back({"F" + std::to_string(n), Press(vk_scan)});
+    }
+    return keys;
+}
+
+// korvpole.exe started by the key injector on a console of its own, with COM5 a
+// display, and the injector's script in the run's folder, appended to as a case goes.
+class WindowsConsoleCase : public ::testing::Test {
+protected:
+    WindowsConsoleCase() { run_.UseWine(g_program.wine); }
+
+    DisplayTap& Com5() { return run_.Port(5); }
+
+    // Starts with an empty script; waits for the key menu.
+    void StartWithKeys() {
+        Com5();
+        run_.Dir().Write(kScript, "");
+        const Program injector{g_key_injector,
+                               {"--status", WinePrefix::WindowsPath(run_.PathOf(kStatus)),
+                                WinePrefix::WindowsPath(run_.PathOf(kScript)),
+                                WinePrefix::WindowsPath(g_program.path)},
+                               g_program.wine};
+        run_.Start(injector);
+        ASSERT_TRUE(run_.WaitForOutput(kMenu, kWineWait)) << run_.Output();
+    }
+
+    // The injector reads whole lines as they are appended.
+    void Keys(const std::string& lines) {
+        std::ofstream script(run_.PathOf(kScript), std::ios::app | std::ios::binary);
+        script << lines;
+        script.flush();
+        ASSERT_TRUE(script.good()) << "cannot append to the key script";
+    }
+
+    // The console wraps lines at 80 columns; this counts across the breaks.
+    int TimesPrinted(const std::string& text) {
+        const std::string flat = WithoutLineBreaks(run_.Output());
+        const std::string wanted = WithoutLineBreaks(text);
+        int count = 0;
+        for (std::size_t at = flat.find(wanted); at != std::string::npos;
+             at = flat.find(wanted, at + 1))
+            ++count;
+        return count;
+    }
+
+    // Waits until `text` has been printed `times` times in all, and not more often.
+    ::testing::AssertionResult Printed(const std::string& text, int times) {
+        const auto deadline = std::chrono::steady_clock::now() + kWineWait;
+        while (TimesPrinted(text) < times && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(milliseconds(20));
+        const int printed = TimesPrinted(text);
+        if (printed == times) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "[" << text << "] printed " << printed
+                                             << " times, not " << times << "; console:\n"
+                                             << run_.Output();
+    }
+
+    ::testing::AssertionResult Shows(const std::string& text, milliseconds limit = kWineWait) {
+        if (run_.WaitForOutput(text, limit)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n"
+                                             << run_.Output();
+    }
+
+    // The program ended with status 0 and cleared and darkened the display last.
+    void EndsByTheExitKey(seconds limit = kWineWait) {
+        const ExitResult result = run_.WaitExit(limit);
+        ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
+        Com5().PumpUntilQuiet(milliseconds(400));
+        EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
+    }
+
+    // korvpole.exe's exit code as the injector saw it, once it has ended.
+    bool StatusWritten(seconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!run_.Dir().Has(kStatus)) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            run_.Pump();
+            std::this_thread::sleep_for(milliseconds(20));
+        }
+        return true;
+    }
+
+    static constexpr const char* kScript = "keys.txt";
+    static constexpr const char* kStatus = "status.txt";
+    Runner run_;
+};
+
+TEST_F(WindowsConsoleCase, LettersInEitherCaseAreTheirCommands) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "LETTERS"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("LETTERS"), kWineWait));
+
+    Keys(Capital(kCapitalB));
+    ASSERT_TRUE(BacklightBecomes(Com5(), false, kWineWait));
+    Keys(Press(kB));
+    ASSERT_TRUE(BacklightBecomes(Com5(), true, kWineWait));
+
+    // The answers are typed as keys too, into the console's line input.
+    Keys(Capital(kCapitalS));
+    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    Keys(Digit('5') + kEnter);
+    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    Keys(Digit('2') + kEnter);
+    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 32 00");
+    ASSERT_TRUE(BacklightBecomes(Com5(), false, kWineWait));
+
+    Keys(Press(kS));
+    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    Keys(Digit('5') + kEnter + Digit('1') + kEnter);
+    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 31 00");
+    ASSERT_TRUE(BacklightBecomes(Com5(), true, kWineWait));
+
+    Keys(Capital(kCapitalX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
+
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    Keys(Press(kX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
+}
+
+// Key-ups, and modifiers pressed and released alone, give no key. A B and an X behind
+// them show that nothing before was taken as a key: exactly one toggle, then the end.
+TEST_F(WindowsConsoleCase, ReleasesAndLoneModifiersGiveNoKey) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "NO KEYS"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("NO KEYS"), kWineWait));
+
+    Keys("up " + kX + "\nup " + kB + " 0\nup " + kS + "\nup " + kCapitalX + " shift\n" +
+         "down 0x10 0x2A 0 shift\nup 0x10 0x2A 0\n"      // Shift
+         "down 0x11 0x1D 0 lctrl\nup 0x11 0x1D 0\n"      // left Ctrl
+         "down 0x11 0x1D 0 rctrl+enhanced\nup 0x11 0x1D 0 enhanced\n"  // right Ctrl
+         "down 0x12 0x38 0 lalt\nup 0x12 0x38 0\n"       // left Alt
+         "down 0x12 0x38 0 ralt+enhanced\nup 0x12 0x38 0 enhanced\n"  // right Alt
+         "focus\nmouse\nsize\n" +
+         Press(kB) + Press(kX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 2) << "the B and the end; " << ScreenOf(Com5());
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 1) << "the bring-up; " << ScreenOf(Com5());
+    EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos) << run_.Output();
+}
+
+TEST_F(WindowsConsoleCase, KeysWithoutACharacterAreNoCommands) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "FUNCTION KEYS"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("FUNCTION KEYS"), kWineWait));
+
+    std::string script;
+    std::string names;
+    for (const KeyWithoutCharacter& key : KeysWithoutACharacter()) {
+        script += key.script;
+        names += key.name + ", ";
+    }
+    SCOPED_TRACE("keys: " + names + "then B and X");
+    Keys(script + Press(kB) + Press(kX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey(kManyKeysWait));
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 2) << "the B and the end; " << ScreenOf(Com5());
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 1) << "the bring-up; " << ScreenOf(Com5());
+    EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos) << run_.Output();
+}
+
+// A Windows console has no escape sequences: Esc is a key of its own and the key
+// typed right behind it counts.
+TEST_F(WindowsConsoleCase, EscapeIsAPlainKey) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "ESCAPE"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("ESCAPE"), kWineWait));
+
+    Keys(kEscape + Press(kB));
+    ASSERT_TRUE(BacklightBecomes(Com5(), false, kWineWait));
+    Keys(kEscape + Press(kX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
+}
+
+// As a stop signal on Linux: the program ends at once, the display keeps what it showed
+// and the port is free for the next start.
+TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "STOPPED", "BY CTRL+C"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    // Rows 3 and 4 are redrawn in place each cycle, so a stop in the middle of a redraw
+    // leaves the screen as it was once all four rows are there.
+    ASSERT_TRUE(ShowsRow(Com5(), 2, TextRow("BY CTRL+C"), kWineWait));
+    ASSERT_TRUE(ShowsRow(Com5(), 4, TotalRow("2.50"), kWineWait));
+
+    const auto raised = std::chrono::steady_clock::now();
+    Keys("ctrl-c\n");
+    const ExitResult result = run_.WaitExit(seconds(5));
+    const auto took = std::chrono::steady_clock::now() - raised;
+    ASSERT_FALSE(result.timed_out) << result.Describe();
+    EXPECT_LT(std::chrono::duration_cast<milliseconds>(took).count(), 5000);
+    EXPECT_EQ(result.windows_status, kControlCExit) << result.Describe();
+
+    Com5().PumpUntilQuiet(milliseconds(400));
+    EXPECT_EQ(Com5().Model().Row(1), TextRow("STOPPED")) << ScreenOf(Com5());
+    EXPECT_EQ(Com5().Model().Row(2), TextRow("BY CTRL+C")) << ScreenOf(Com5());
+    EXPECT_EQ(Com5().Model().Row(4), TotalRow("2.50")) << ScreenOf(Com5());
+    EXPECT_TRUE(Com5().Model().BacklightOn()) << ScreenOf(Com5());
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 0) << ScreenOf(Com5());
+
+    // The next start opens COM5 before it says what it read: no retry a second later.
+    const std::size_t before = Com5().Received().size();
+    run_.Start(g_program);
+    ASSERT_TRUE(Shows("Reading config...\n"));
+    Com5().Pump(milliseconds(100));
+    EXPECT_EQ(Hex(Com5().Received().substr(before, wire::kBringUpLit.size())),
+              Hex(wire::kBringUpLit));
+    run_.Type("x");
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
+}
+
+// Ctrl+Break would be raised the same way, but Wine 8 refuses
+// GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT) (error 6), so it has no case here.
+
+TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAndSavesNothing) {
+    const std::string stored = ConfigBytes(5, true);
+    run_.Dir().Write("KORVPOLE.CFG", stored);
+    run_.WriteRecord(Sale(1, "HALF ANSWERED"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("HALF ANSWERED"), kWineWait));
+
+    Keys(Press(kS));
+    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    Keys(Digit('7') + kEnter);
+    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    // Wine's console is left without a working reader when a program ends in the middle
+    // of a line read, so cmd cannot tell the status; the injector writes it down.
+    Keys("ctrl-c\n");
+    ASSERT_TRUE(StatusWritten(seconds(5))) << run_.Output();
+    EXPECT_EQ(run_.Dir().Read(kStatus), std::to_string(kControlCExit) + "\n");
+
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(stored));
+    EXPECT_EQ(run_.Dir().Entries(),
+              (std::vector<std::string>{"KORVPOLE.CFG", "POLE.DAT", kScript, kStatus}));
+    Com5().PumpUntilQuiet(milliseconds(400));
+    EXPECT_EQ(Com5().Model().Row(1), TextRow("HALF ANSWERED")) << ScreenOf(Com5());
+    EXPECT_TRUE(Com5().Model().BacklightOn()) << ScreenOf(Com5());
+}
+
+// Ctrl+Z and Enter end a console's input for the read that is waiting. Answers cut
+// short so, at either question, leave the stored settings and the display as they were,
+// and the program goes on taking keys.
+TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
+    const std::string stored = ConfigBytes(5, true);
+    run_.Dir().Write("KORVPOLE.CFG", stored);
+    run_.WriteRecord(Sale(1, "KEEP ME"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("KEEP ME"), kWineWait));
+
+    const std::string cut_short =
+        std::string("Press 2 for OFF): ") + kInputEndedNote + "Exiting config mode\n";
+    Keys(Press(kS));
+    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    Keys(kEndOfInput);
+    ASSERT_TRUE(Printed(cut_short, 1));
+
+    Keys(Press(kS));
+    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    Keys(Digit('7') + kEnter);
+    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    Keys(kEndOfInput);
+    ASSERT_TRUE(Printed(cut_short, 2));
+
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(stored));
+    ASSERT_TRUE(CyclesPass(Com5(), 1));
+    EXPECT_EQ(Com5().Received().find(wire::kInitialisation, 1), std::string::npos)
+        << "brought up again; " << ScreenOf(Com5());
+    EXPECT_EQ(Com5().Model().Row(1), TextRow("KEEP ME")) << ScreenOf(Com5());
+    EXPECT_TRUE(Com5().Model().BacklightOn()) << ScreenOf(Com5());
+
+    Keys(Press(kX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
+}
+
+// `korvpole.exe < NUL`: a first start whose input has ended saves no settings.
+TEST_F(WindowsConsoleCase, FirstStartWithInputFromNulSavesNothing) {
+    run_.Start(g_program, {Input::kNothing});
+    ASSERT_TRUE(Printed(std::string("(i.e. for COM5 enter 5): Enter backlight default on ") +
+                            "startup (i.e. Press 1 for ON, Press 2 for OFF): " + kInputEndedNote +
+                            "Exiting config mode\n",
+                        1));
+    ASSERT_TRUE(Shows(kMenu));
+    EXPECT_FALSE(run_.Dir().Has("KORVPOLE.CFG"));
+
+    // No key can come from NUL, so the program runs until it is stopped.
+    run_.Signal(SIGKILL);
+    run_.WaitExit(kWineWait);
+}
+
+}  // namespace
+}  // namespace korv::test
