@@ -291,8 +291,9 @@ ExitResult Runner::RunFunction(const std::function<int()>& body) {
 // single keys there. cmd then tells the exit status.
 void Runner::StartWindows(const Program& program, const Console& console) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
-    if (console.input == Input::kPipe || !console.output_to_terminal)
-        throw std::runtime_error("under Wine the console is the terminal, or input is NUL");
+    // Wine's console takes all output; input is the console, or NUL.
+    if (console.input == Input::kPipe)
+        throw std::runtime_error("under Wine the input is the console, or NUL");
     OpenConsole(Console{Input::kTerminal, true, 022});
     windows_ = true;
     windows_prefix_ = program.wine;

@@ -43,6 +43,7 @@ enum class Input {
 struct Console {
     Input input = Input::kTerminal;
     bool output_to_terminal = true;  // false: standard output is a pipe, as in a script
+                                     // (under Wine the console takes all output)
     mode_t umask = 022;
     // Bytes a file may grow to, as on a full disk; a write past it fails instead of
     // ending the program. Negative: no limit.
