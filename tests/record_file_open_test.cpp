@@ -75,7 +75,7 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
 
     ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
     EXPECT_FALSE(tools::WriteRecord(kName, update, error).has_value());
-    EXPECT_NE(error.find(kName), std::string::npos) << error;
+    EXPECT_EQ(error.rfind(std::string(kName) + " is a link that leads nowhere", 0), 0u) << error;
     EXPECT_TRUE(IsEmpty(elsewhere_.Path()));
 
     ASSERT_EQ(mkfifo((elsewhere_ / "x").c_str(), 0666), 0);

@@ -169,6 +169,8 @@ TEST_F(SerialChannelTest, PortLockedByAnotherOpenerFails) {
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
     EXPECT_FALSE(channel_.Open(5, 9600));
+    EXPECT_EQ(channel_.LastOpenFailure(), platform::OpenFailure::kBusy);
+    EXPECT_EQ(channel_.LastOpenError(), EWOULDBLOCK);
     EXPECT_FALSE(channel_.IsOpen());
     EXPECT_EQ(channel_.Send(kFive, 5), 0);
     close(holder);
@@ -179,9 +181,11 @@ TEST_F(SerialChannelTest, PortHeldByAnotherChannelFailsUntilReleased) {
     SerialChannel first;
     ASSERT_TRUE(first.Open(5, 9600));
     EXPECT_FALSE(channel_.Open(5, 9600));
+    EXPECT_EQ(channel_.LastOpenFailure(), platform::OpenFailure::kBusy);
     EXPECT_EQ(channel_.Send(kFive, 5), 0);
     EXPECT_TRUE(first.Close());
     EXPECT_TRUE(channel_.Open(5, 9600));
+    EXPECT_EQ(channel_.LastOpenFailure(), platform::OpenFailure::kNone);
 }
 
 TEST_F(SerialChannelTest, DestructionReleasesThePort) {

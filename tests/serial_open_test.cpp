@@ -1,6 +1,4 @@
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,41 +75,9 @@ TEST_F(SerialOpenTest, NamesThatLeadToNoDeviceAndNumbersThatNameNone) {
     }
 }
 
-// A pseudo-terminal stands in for a port that exists.
-class TerminalPortTest : public SerialOpenTest {
-protected:
-    void SetUp() override {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-            GTEST_SKIP() << "no pseudo-terminals here";
-        slave_ = ptsname(master_);
-        ASSERT_EQ(symlink(slave_.c_str(), "COM5"), 0);
-    }
-    void TearDown() override {
-        if (master_ >= 0) close(master_);
-    }
-
-    int master_ = -1;
-    std::string slave_;
-};
-
-TEST_F(TerminalPortTest, PortHeldByAnotherOpenerIsBusyUntilReleased) {
-    const int holder = open(slave_.c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(OpenPort(device_, 5), OpenFailure::kBusy);
-    EXPECT_EQ(device_.LastOpenError(), EWOULDBLOCK);
-    close(holder);
-
-    SerialDevice first;
-    ASSERT_TRUE(first.Open(5, 9600));
-    EXPECT_EQ(OpenPort(device_, 5), OpenFailure::kBusy) << "held by another device";
-    first.Close();
-    EXPECT_EQ(OpenPort(device_, 5), OpenFailure::kNone);
-}
-
-TEST_F(TerminalPortTest, PortThisUserMayNotOpenIsAPermissionMatter) {
-    ASSERT_EQ(chmod(slave_.c_str(), 0), 0);
+TEST_F(SerialOpenTest, PortThisUserMayNotOpenIsAPermissionMatter) {
+    const std::string slave = run_.Port(5).Port().SlavePath();
+    ASSERT_EQ(chmod(slave.c_str(), 0), 0);
     ASSERT_EQ(chmod(dir_.Path().c_str(), 0755), 0);
     const int status = run_.RunFunction([] {
         test::BecomeAnOrdinaryUser();
