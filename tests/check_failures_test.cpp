@@ -16,8 +16,6 @@
 namespace korv::test {
 namespace {
 
-constexpr Console kScripted{Input::kNothing, false};
-
 struct Outcome {
     ExitResult result;
     std::string out;
@@ -25,8 +23,7 @@ struct Outcome {
 };
 
 Outcome RunCheck(Runner& run, std::vector<std::string> args = {}, const Console& console = kScripted) {
-    run.Start(Program::Tool("korvpole-check", std::move(args)), console);
-    const ExitResult result = run.WaitExit();
+    const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", std::move(args)), console);
     return {result, run.Output(), run.Errors()};
 }
 

@@ -18,8 +18,6 @@
 namespace korv::test {
 namespace {
 
-constexpr Console kScripted{Input::kNothing, false};
-
 struct Record {
     const char* name;
     std::vector<std::string> post_args;  // made by korvpole-post when given

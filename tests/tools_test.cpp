@@ -46,9 +46,6 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
     return true;
 }
 
-// A tool in a script: standard input ended, standard output a pipe.
-constexpr Console kScripted{Input::kNothing, false};
-
 // The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
 int StatusOf(const ExitResult& result) {
     if (result.timed_out) return -1;
@@ -63,8 +60,7 @@ struct Outcome {
 
 // Runs a tool in the run's folder to its end.
 Outcome RunToEnd(Runner& run, const std::string& tool, std::vector<std::string> args) {
-    run.Start(Program::Tool(tool, std::move(args)), kScripted);
-    const ExitResult result = run.WaitExit();
+    const ExitResult result = run.RunToEnd(Program::Tool(tool, std::move(args)));
     return {StatusOf(result), run.Output(), run.Errors()};
 }
 

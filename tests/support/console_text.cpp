@@ -1,5 +1,6 @@
 #include "tests/support/console_text.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace korv::test {
@@ -55,6 +56,11 @@ std::string PlainText(const std::string& raw) {
             i += 2;
         }
     }
+    return text;
+}
+
+std::string Unwrapped(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
     return text;
 }
 

@@ -9,4 +9,7 @@ namespace korv::test {
 // terminal draws blanks).
 std::string PlainText(const std::string& raw);
 
+// The text without its line ends: a Windows console breaks long lines at its width.
+std::string Unwrapped(std::string text);
+
 }  // namespace korv::test

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "tests/support/runner.h"
@@ -20,6 +21,14 @@ inline tools::PoleRecordFields Sale(std::uint16_t counter, std::string line1,
                                     std::string line2 = "THANK YOU", std::int32_t tax = 125,
                                     std::int32_t total = 250) {
     return {std::move(line1), std::move(line2), counter, 1, tax, total};
+}
+
+// Waits until the program has printed `text`, after what the last wait found.
+inline ::testing::AssertionResult Prints(Runner& run, const std::string& text,
+                                         std::chrono::milliseconds limit = Runner::kWait) {
+    if (run.WaitForOutput(text, limit)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n"
+                                         << run.Output();
 }
 
 // The built korvpole with its display on COM5 of the run's folder.

@@ -282,6 +282,11 @@ void Runner::StartFunction(const std::function<int()>& body, const Console& cons
         if (fd >= 0) close(fd);
 }
 
+ExitResult Runner::RunToEnd(const Program& program, const Console& console) {
+    Start(program, console);
+    return WaitExit();
+}
+
 ExitResult Runner::RunFunction(const std::function<int()>& body) {
     StartFunction(body, {Input::kNothing, false});
     return WaitExit();

@@ -53,6 +53,9 @@ struct Console {
     bool ordinary_user = false;
 };
 
+// A tool in a script: its input ended, its output a pipe.
+inline constexpr Console kScripted{Input::kNothing, false};
+
 struct ExitResult {
     bool timed_out = false;  // still running at the deadline: killed
     bool exited = false;     // ended by exit; `status` holds its 8 bits
@@ -107,6 +110,8 @@ public:
     // is the exit status. RunFunction also waits for the end.
     void StartFunction(const std::function<int()>& body, const Console& console = {Input::kPipe});
     ExitResult RunFunction(const std::function<int()>& body);
+    // Start, then WaitExit.
+    ExitResult RunToEnd(const Program& program, const Console& console = kScripted);
     pid_t Pid() const { return pid_; }
 
     // --- The console

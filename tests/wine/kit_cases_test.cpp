@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "sim/hd44780_model.h"
+#include "tests/support/console_text.h"
 #include "tests/support/runner.h"
 #include "tests/support/screen.h"
 #include "tests/support/wine_prefix.h"
@@ -64,12 +65,6 @@ std::string Shown(const Screen& screen) {
     return ::testing::AssertionFailure() << "never showed " << Shown(screens[next])
                                          << " after the screens before it; screen "
                                          << ScreenOf(tap);
-}
-
-// A Windows console breaks long lines at its width.
-std::string Unwrapped(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    return text;
 }
 
 std::string Describe(Runner& run, const ExitResult& result) {

@@ -83,11 +83,6 @@ protected:
         run_.Start(g_program);
     }
 
-    ::testing::AssertionResult Shows(const std::string& text, milliseconds limit = kWineWait) {
-        if (run_.WaitForOutput(text, limit)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n"
-                                             << run_.Output();
-    }
 
     ::testing::AssertionResult RowBecomes(int row, const std::string& text) {
         return ShowsRow(Com5(), row, text, seconds(20));
@@ -115,15 +110,15 @@ protected:
 
 TEST_F(ProgramCase, FirstStartAsksForSettingsSavesThemAndBringsTheDisplayUp) {
     Start();
-    ASSERT_TRUE(Shows("No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n"
+    ASSERT_TRUE(Prints(run_, "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n"
                       "Entering config mode\n\n"
-                      "Please enter the number of the COM Port (i.e. for COM5 enter 5): "));
+                      "Please enter the number of the COM Port (i.e. for COM5 enter 5): ", kWineWait));
     run_.Type("5\r");
     ASSERT_TRUE(
-        Shows("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): "));
+        Prints(run_, "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ", kWineWait));
     run_.Type("1\r");
-    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
-    ASSERT_TRUE(Shows(kMenu));
+    ASSERT_TRUE(Prints(run_, "Exiting config mode\n\n", kWineWait));
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
 
     EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), std::string("5\0\0001\0", 5));
     EXPECT_EQ(run_.Output().find("Reading config..."), std::string::npos);
@@ -135,8 +130,8 @@ TEST_F(ProgramCase, FirstStartAsksForSettingsSavesThemAndBringsTheDisplayUp) {
 TEST_F(ProgramCase, ConfiguredStartBringsUpTheDisplayAndReportsTheFile) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0002\0", 5));
     Start();
-    ASSERT_TRUE(Shows("Korvane pole app release v 1.0.1\n"));
-    ASSERT_TRUE(Shows(std::string("Reading config...\nCOM=5\nBacklight=OFF\n") + kMenu));
+    ASSERT_TRUE(Prints(run_, "Korvane pole app release v 1.0.1\n", kWineWait));
+    ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=5\nBacklight=OFF\n") + kMenu, kWineWait));
     // An empty POLE.DAT was created and draws nothing: the line carries the bring-up only.
     EXPECT_EQ(PortHex(), Hex(wire::kBringUpDark));
     EXPECT_EQ(run_.Output().find("No korvpole.cfg"), std::string::npos);
@@ -183,7 +178,7 @@ TEST_F(ProgramCase, BacklightKeyTogglesInEitherCase) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
     run_.WriteRecord({"LIGHT", "", 1, 1, 0, 100});
     Start();
-    ASSERT_TRUE(Shows(kMenu));
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
     ASSERT_TRUE(RowBecomes(1, Padded("LIGHT")));
     ASSERT_TRUE(Com5().Model().BacklightOn());
     run_.Type("B");
@@ -201,7 +196,7 @@ TEST_F(ProgramCase, PoleFileThatIsADirectoryEndsAfterAnyKey) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
     fs::create_directory(run_.PathOf("POLE.DAT"));
     Start();
-    ASSERT_TRUE(Shows("File open error detected: POLE.DAT\nPress any key to exit\n"));
+    ASSERT_TRUE(Prints(run_, "File open error detected: POLE.DAT\nPress any key to exit\n", kWineWait));
     run_.Type("\r");  // left unread: cmd takes it as an empty line
     const ExitResult status = run_.WaitExit(kWineWait);
     ASSERT_TRUE(status.Succeeded()) << status.Describe() << "; console:\n" << run_.Output();
@@ -214,13 +209,13 @@ TEST_F(ProgramCase, PoleFileThatIsADirectoryEndsAfterAnyKey) {
 TEST_F(ProgramCase, SetupSavesTheAnswersAndLeavesNoTemporaryFile) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
     Start();
-    ASSERT_TRUE(Shows(kMenu));
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
     run_.Type("s");
-    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     run_.Type("7\r");
-    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    ASSERT_TRUE(Prints(run_, "Press 2 for OFF): ", kWineWait));
     run_.Type("2\r");
-    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
+    ASSERT_TRUE(Prints(run_, "Exiting config mode\n\n", kWineWait));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
     for (const std::string& name : run_.Dir().Entries())
         EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name == "COM5") << name;
@@ -233,7 +228,7 @@ TEST_F(ProgramCase, PortThatDoesNotExistLeavesTheProgramRunning) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("42\0001\0", 5));
     run_.WriteRecord({"NOBODY SEES THIS", "", 1, 1, 125, 125});
     Start();
-    ASSERT_TRUE(Shows(std::string("Reading config...\nCOM=42\nBacklight=ON\n") + kMenu));
+    ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=42\nBacklight=ON\n") + kMenu, kWineWait));
     run_.Type("B");
     run_.Type("x");
     const ExitResult status = run_.WaitExit(kWineWait);
@@ -248,7 +243,7 @@ TEST_F(ProgramCase, DisplayThatNeverReadsStillLetsXEndTheProgram) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0002\0", 5));
     Start();
     // 22 bring-up bytes at up to a second each.
-    ASSERT_TRUE(Shows(kMenu, seconds(120)));
+    ASSERT_TRUE(Prints(run_, kMenu, seconds(120)));
     run_.Type("x");
     const ExitResult status = run_.WaitExit(seconds(60));
     ASSERT_TRUE(status.Succeeded()) << "X did not end the program: " << status.Describe()
@@ -268,7 +263,7 @@ TEST_F(ProgramCase, UnpluggedDisplayIsBroughtBackAndRepaintedByItself) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
     run_.WriteRecord({"PLUG ME BACK", "SAME RECORD", 1, 1, 125, 250});
     Start();
-    ASSERT_TRUE(Shows(kMenu));
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
     ASSERT_TRUE(RowBecomes(1, Padded("PLUG ME BACK")));
 
     for (int replug = 1; replug <= 3; ++replug) {

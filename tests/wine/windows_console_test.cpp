@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/console_text.h"
 #include "tests/support/program_test.h"
 #include "tests/support/wine_prefix.h"
 #include "tests/wine/program_under_test.h"
@@ -30,11 +31,6 @@ constexpr seconds kManyKeysWait{60};
 constexpr long long kControlCExit = -1073741510;  // 0xC000013A
 const char* const kInputEndedNote =
     "Input ended before both answers were given: KORVPOLE.CFG and the display are unchanged.\n";
-
-std::string WithoutLineBreaks(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    return text;
-}
 
 // Script lines for the key injector: a key pressed and released as a keyboard gives it.
 std::string Press(const std::string& vk_scan_char, const std::string& state = "0") {
@@ -131,8 +127,8 @@ protected:
 
     // The console wraps lines at 80 columns; this counts across the breaks.
     int TimesPrinted(const std::string& text) {
-        const std::string flat = WithoutLineBreaks(run_.Output());
-        const std::string wanted = WithoutLineBreaks(text);
+        const std::string flat = Unwrapped(run_.Output());
+        const std::string wanted = Unwrapped(text);
         int count = 0;
         for (std::size_t at = flat.find(wanted); at != std::string::npos;
              at = flat.find(wanted, at + 1))
@@ -152,11 +148,6 @@ protected:
                                              << run_.Output();
     }
 
-    ::testing::AssertionResult Shows(const std::string& text, milliseconds limit = kWineWait) {
-        if (run_.WaitForOutput(text, limit)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n"
-                                             << run_.Output();
-    }
 
     // The program ended with status 0 and cleared and darkened the display last.
     void EndsByTheExitKey(seconds limit = kWineWait) {
@@ -195,18 +186,18 @@ TEST_F(WindowsConsoleCase, LettersInEitherCaseAreTheirCommands) {
 
     // The answers are typed as keys too, into the console's line input.
     Keys(Capital(kCapitalS));
-    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(Digit('5') + kEnter);
-    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    ASSERT_TRUE(Prints(run_, "Press 2 for OFF): ", kWineWait));
     Keys(Digit('2') + kEnter);
-    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
+    ASSERT_TRUE(Prints(run_, "Exiting config mode\n\n", kWineWait));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 32 00");
     ASSERT_TRUE(BacklightBecomes(Com5(), false, kWineWait));
 
     Keys(Press(kS));
-    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(Digit('5') + kEnter + Digit('1') + kEnter);
-    ASSERT_TRUE(Shows("Exiting config mode\n\n"));
+    ASSERT_TRUE(Prints(run_, "Exiting config mode\n\n", kWineWait));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 31 00");
     ASSERT_TRUE(BacklightBecomes(Com5(), true, kWineWait));
 
@@ -303,7 +294,7 @@ TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
     // The next start opens COM5 before it says what it read: no retry a second later.
     const std::size_t before = Com5().Received().size();
     run_.Start(g_program);
-    ASSERT_TRUE(Shows("Reading config...\n"));
+    ASSERT_TRUE(Prints(run_, "Reading config...\n", kWineWait));
     Com5().Pump(milliseconds(100));
     EXPECT_EQ(Hex(Com5().Received().substr(before, wire::kBringUpLit.size())),
               Hex(wire::kBringUpLit));
@@ -322,9 +313,9 @@ TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAndSavesNothing) {
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("HALF ANSWERED"), kWineWait));
 
     Keys(Press(kS));
-    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(Digit('7') + kEnter);
-    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    ASSERT_TRUE(Prints(run_, "Press 2 for OFF): ", kWineWait));
     // Wine's console is left without a working reader when a program ends in the middle
     // of a line read, so cmd cannot tell the status; the injector writes it down.
     Keys("ctrl-c\n");
@@ -352,14 +343,14 @@ TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
     const std::string cut_short =
         std::string("Press 2 for OFF): ") + kInputEndedNote + "Exiting config mode\n";
     Keys(Press(kS));
-    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(kEndOfInput);
     ASSERT_TRUE(Printed(cut_short, 1));
 
     Keys(Press(kS));
-    ASSERT_TRUE(Shows("(i.e. for COM5 enter 5): "));
+    ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(Digit('7') + kEnter);
-    ASSERT_TRUE(Shows("Press 2 for OFF): "));
+    ASSERT_TRUE(Prints(run_, "Press 2 for OFF): ", kWineWait));
     Keys(kEndOfInput);
     ASSERT_TRUE(Printed(cut_short, 2));
 
@@ -381,7 +372,7 @@ TEST_F(WindowsConsoleCase, FirstStartWithInputFromNulSavesNothing) {
                             "startup (i.e. Press 1 for ON, Press 2 for OFF): " + kInputEndedNote +
                             "Exiting config mode\n",
                         1));
-    ASSERT_TRUE(Shows(kMenu));
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
     EXPECT_FALSE(run_.Dir().Has("KORVPOLE.CFG"));
 
     // No key can come from NUL, so the program runs until it is stopped.
