@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/own_name_open.h"
 #include "platform/record_file.h"
 
 namespace korv::platform {
@@ -14,25 +15,15 @@ namespace {
 // Non-blocking only for the open itself, so that a FIFO in its place cannot hang us.
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 
-// A link to an existing file is read like the file. A missing file is created under
-// its own name only: a link leading nowhere is never followed to create its target.
-// 0666 less the umask makes an ordinary file its writer can open too.
-int OpenOrCreate(const char* name) {
-    const int fd = open(name, kReadFlags);
-    if (fd >= 0 || errno != ENOENT) return fd;
-    const int created = open(name, kReadFlags | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
-    if (created >= 0 || errno != EEXIST) return created;
-    // A dangling link, or the writer was quicker.
-    return open(name, kReadFlags);
-}
-
 }  // namespace
 
 RecordFile::~RecordFile() { Close(); }
 
 bool RecordFile::Open(const char* name) {
     Close();
-    const int fd = OpenOrCreate(name);
+    // A link to an existing file is read like the file; a missing one is created empty.
+    // 0666 less the umask makes an ordinary file its writer can open too.
+    const int fd = OpenOrCreateUnderOwnName(name, kReadFlags, 0666);
     if (fd < 0) return false;
     struct stat info;
     if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {

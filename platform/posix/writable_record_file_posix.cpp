@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/own_name_open.h"
 #include "platform/system_error.h"
 #include "platform/writable_record_file.h"
 
@@ -12,8 +13,9 @@ namespace korv::platform {
 namespace {
 
 // Non-blocking only for the open itself, so that a FIFO in its place cannot hang us.
-int OpenDescriptor(const std::string& path, int flags) {
-    const int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
+constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK;
+
+int Blocking(int fd) {
     if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
@@ -29,15 +31,13 @@ bool WritableRecordFile::Fail() {
 
 bool WritableRecordFile::OpenForReading(const std::string& path) {
     Close();
-    handle_ = OpenDescriptor(path, O_RDONLY);
+    handle_ = Blocking(open(path.c_str(), kOpenFlags | O_RDONLY));
     return handle_ >= 0 || Fail();
 }
 
 bool WritableRecordFile::OpenForWriting(const std::string& path) {
     Close();
-    handle_ = OpenDescriptor(path, O_RDWR);
-    if (handle_ < 0 && errno == ENOENT)
-        handle_ = OpenDescriptor(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW);
+    handle_ = Blocking(OpenOrCreateUnderOwnName(path.c_str(), kOpenFlags | O_RDWR, 0644));
     if (handle_ < 0) return Fail();
     // Only an ordinary file is a record: a device or a FIFO in its place is refused.
     struct stat info;

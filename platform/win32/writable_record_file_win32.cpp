@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/system_error.h"
+#include "platform/win32/own_name_open.h"
 #include "platform/writable_record_file.h"
 
 namespace korv::platform {
@@ -16,9 +17,9 @@ std::intptr_t AsValue(HANDLE handle) {
 }
 
 // Shared both ways, so that the reader keeps polling while the record is rewritten.
-HANDLE OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
-    return CreateFileA(path.c_str(), access, kShareAll, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+HANDLE OpenExisting(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 OVERLAPPED At(std::size_t offset) {
@@ -27,10 +28,6 @@ OVERLAPPED At(std::size_t offset) {
     position.Offset = static_cast<DWORD>(wide & 0xFFFFFFFFull);
     position.OffsetHigh = static_cast<DWORD>(wide >> 32);
     return position;
-}
-
-bool IsMissing(int error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace
@@ -44,18 +41,13 @@ bool WritableRecordFile::Fail() {
 
 bool WritableRecordFile::OpenForReading(const std::string& path) {
     Close();
-    handle_ = AsValue(OpenFile(path, GENERIC_READ, OPEN_EXISTING, 0));
+    handle_ = AsValue(OpenExisting(path));
     return handle_ != -1 || Fail();
 }
 
-// Opening the reparse point itself makes CREATE_NEW fail on any link by that name,
-// a dangling one included, instead of creating its target.
 bool WritableRecordFile::OpenForWriting(const std::string& path) {
     Close();
-    const DWORD access = GENERIC_READ | GENERIC_WRITE;
-    handle_ = AsValue(OpenFile(path, access, OPEN_EXISTING, 0));
-    if (handle_ == -1 && IsMissing(static_cast<int>(GetLastError())))
-        handle_ = AsValue(OpenFile(path, access, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT));
+    handle_ = AsValue(OpenOrCreateUnderOwnName(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll));
     return handle_ != -1 || Fail();
 }
 
@@ -94,7 +86,7 @@ bool WritableRecordFile::Close() {
     return closed || Fail();
 }
 
-bool WritableRecordFile::Missing() const { return IsMissing(error_); }
+bool WritableRecordFile::Missing() const { return IsMissing(static_cast<DWORD>(error_)); }
 
 bool WritableRecordFile::NameTaken() const {
     return error_ == ERROR_FILE_EXISTS || error_ == ERROR_ALREADY_EXISTS;
