@@ -3,7 +3,6 @@
 // pieces (simulator, korvpole, writer) started and stopped with nothing left over.
 #include <fcntl.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -370,16 +369,10 @@ TEST_F(DisplayTest, RefusesAnEntryThatIsNotItsOwnLink) {
     EXPECT_EQ(run_.Dir().Read("COM1"), "keep");
 
     // A link to a pseudo-terminal that some other program made is no less foreign.
-    const int other = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(other, 0);
-    ASSERT_EQ(grantpt(other), 0);
-    ASSERT_EQ(unlockpt(other), 0);
-    const std::string other_slave = ptsname(other);
-    ASSERT_EQ(symlink(other_slave.c_str(), run_.PathOf("COM7").c_str()), 0);
+    const std::string other_slave = run_.Port(7).Port().SlavePath();
     run = RunToEnd(run_, "korvpole-display", {"--port", "7"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(fs::read_symlink(run_.PathOf("COM7")).string(), other_slave);
-    close(other);
 }
 
 TEST_F(DisplayTest, RemovesItsLinkWhenEndedBySignal) {
