@@ -31,19 +31,4 @@ const std::string& RowPicture::Row(int row) const { return rows_[row - 1]; }
 
 bool RowPicture::Written(int row) const { return written_[row - 1]; }
 
-std::int64_t RecordBytes::Seek(std::int64_t offset) {
-    if (offset < 0) return -1;
-    position_ = offset;
-    return position_;
-}
-
-int RecordBytes::Read(void* buffer, int size) {
-    const auto length = static_cast<std::int64_t>(bytes_.size());
-    if (size <= 0 || position_ >= length) return 0;
-    const std::int64_t count = std::min<std::int64_t>(size, length - position_);
-    std::memcpy(buffer, bytes_.data() + position_, static_cast<std::size_t>(count));
-    position_ += count;
-    return static_cast<int>(count);
-}
-
 }  // namespace korv

@@ -2,9 +2,7 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 
-#include "platform/record_file.h"
 #include "pole/pole_record.h"
 
 namespace korv {
@@ -29,19 +27,6 @@ public:
 private:
     std::string rows_[kRows];
     bool written_[kRows] = {};
-};
-
-// A record held in memory, read as the record file is: a read past the end delivers
-// what there is, 0 bytes at the end.
-class RecordBytes final : public platform::RecordReader {
-public:
-    explicit RecordBytes(std::string bytes) : bytes_(std::move(bytes)) {}
-    std::int64_t Seek(std::int64_t offset) override;
-    int Read(void* buffer, int size) override;
-
-private:
-    std::string bytes_;
-    std::int64_t position_ = 0;
 };
 
 }  // namespace korv

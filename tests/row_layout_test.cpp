@@ -27,7 +27,10 @@ struct Drawn {
 };
 
 Drawn OnPicture(const std::string& record) {
-    RecordBytes file(record);
+    fake::Reset();
+    fake::Platform().record = record;
+    platform::RecordFile file;
+    file.Open("POLE.DAT");
     CycleState state;
     RowPicture picture;
     const CycleOutcome outcome = DrawRecord(file, state, picture);
@@ -169,18 +172,6 @@ TEST(RowPicture, AmountsFollowTheScale) {
         EXPECT_EQ(row.substr(20 - shown.size()), shown) << "scale " << c.scale << " raw " << c.raw;
         EXPECT_EQ(row[19 - shown.size()], ' ') << row;
     }
-}
-
-TEST(RecordBytes, ReadsLikeTheRecordFile) {
-    RecordBytes file("abcdef");
-    char buffer[8] = {};
-    EXPECT_EQ(file.Seek(4), 4);
-    EXPECT_EQ(file.Read(buffer, 8), 2);
-    EXPECT_EQ(std::string(buffer, 2), "ef");
-    EXPECT_EQ(file.Read(buffer, 8), 0);
-    EXPECT_EQ(file.Seek(100), 100) << "seeking past the end is no failure";
-    EXPECT_EQ(file.Read(buffer, 8), 0);
-    EXPECT_EQ(file.Seek(-1), -1);
 }
 
 }  // namespace

@@ -132,9 +132,8 @@ std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw
 
 }  // namespace
 
-RecordView InspectRecord(const std::string& record) {
+RecordView InspectRecord(platform::RecordReader& file, const std::string& record) {
     RecordView view;
-    RecordBytes file(record);
     CycleState state;  // as korvpole starts: 0 is the counter last seen
     RowPicture picture;
     DrawRecord(file, state, picture);
@@ -205,7 +204,13 @@ int ShowRecordFile(const std::string& path) {
     file.seekg(0, std::ios::end);
     const std::streamoff end = file.tellg();
     const std::uint64_t size = end > 0 ? static_cast<std::uint64_t>(end) : record.size();
-    std::cout << FormatRecordView(path, size, InspectRecord(record));
+    // Drawn by reading the file as korvpole does; it exists, so nothing is created.
+    platform::RecordFile reader;
+    if (!reader.Open(path.c_str())) {
+        std::cerr << "korvpole-post: " << path << ": cannot be read as korvpole reads it\n";
+        return 1;
+    }
+    std::cout << FormatRecordView(path, size, InspectRecord(reader, record));
     return 0;
 }
 

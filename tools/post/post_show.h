@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/record_file.h"
+
 namespace korv::tools {
 
 // What korvpole makes of a record file, for an integrator: the rows it draws when it
@@ -20,8 +22,9 @@ struct RecordView {
     std::vector<std::string> warnings;
 };
 
-// `record` is the file's content (at least its first 74 bytes when it has them).
-RecordView InspectRecord(const std::string& record);
+// The rows korvpole draws from `file`, and the fields and warnings of `record`, the
+// file's content (at least its first 74 bytes when it has them).
+RecordView InspectRecord(platform::RecordReader& file, const std::string& record);
 
 // The view as printed by korvpole-post --show for the file `name`.
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
