@@ -71,7 +71,8 @@ void PrefixWarnings(const std::string& record, RecordView& view) {
     const int offsets[2] = {record::kLine1Offset, record::kLine2Offset};
     for (int line = 0; line < 2; ++line) {
         for (int i = 0; i < record::kLineSize && Holds(record, offsets[line] + i); ++i) {
-            const auto byte = static_cast<std::uint8_t>(record[static_cast<std::size_t>(offsets[line] + i)]);
+            const auto byte =
+                static_cast<std::uint8_t>(record[static_cast<std::size_t>(offsets[line] + i)]);
             if (byte == 0) break;
             if (byte != kCommandPrefix) continue;
             view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte 0xFE at column " +
