@@ -40,7 +40,7 @@ using korv::test::DisplayTap;
 using korv::test::Program;
 using korv::test::Runner;
 using korv::test::WinePrefix;
-using PoleRecord = korv::tools::PoleRecordFields;
+using PoleRecord = korv::PoleRecordFields;
 
 constexpr int kChanges = 60;
 constexpr auto kByteWindow = seconds(5);

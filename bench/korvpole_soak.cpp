@@ -24,7 +24,7 @@ namespace {
 using namespace std::chrono;
 using korv::test::DisplayTap;
 using korv::test::Runner;
-using PoleRecord = korv::tools::PoleRecordFields;
+using PoleRecord = korv::PoleRecordFields;
 
 constexpr auto kChangeInterval = milliseconds(20);
 constexpr int kChangesBetweenPauses = 150;

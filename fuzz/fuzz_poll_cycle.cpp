@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte splits the rest into the record before and after a rewrite.
     const std::size_t split = 1 + data[0] % size;
     korv::platform::RecordFile file;
-    file.Open(korv::kPoleRecordFileName);
+    file.Open(korv::kPoleRecordFileName, korv::platform::RecordFile::Mode::kPoll);
     korv::CycleState state;
     fake::Platform().record.assign(reinterpret_cast<const char*>(data) + 1, split - 1);
     RunAndCheck(file, state, display, model);

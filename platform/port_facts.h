@@ -4,8 +4,8 @@
 
 namespace korv::platform {
 
-// What a technician needs to know about the device that port n names, for the health
-// check; korvpole itself never asks.
+// What a technician needs to know about the device that port n names, for the words
+// korvpole and the health check say when it does not open.
 struct PortFacts {
     std::string device;       // SerialDevice::DeviceName: "\\.\COM5", "COM5", "/dev/ttyS4"
     std::string leads_to;     // a COM<n> link's target (and where it finally leads); empty when no link

@@ -12,8 +12,8 @@ enum class ByteWrite {
     kDeviceGone,  // the device has disappeared (unplugged adapter); nothing more will arrive
 };
 
-// Why the last open failed, in terms a technician can act on. The program itself never
-// tells them apart; the health check does.
+// Why the last open failed, in terms a technician can act on (pole/port_messages.h
+// words them).
 enum class OpenFailure {
     kNone,          // the last open succeeded, or none was tried
     kNoPortNumber,  // port 0 or below names no COM port

@@ -2,13 +2,17 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "display/display_driver.h"
 #include "platform/clock.h"
 #include "platform/console_keys.h"
+#include "platform/port_facts.h"
 #include "platform/record_file.h"
+#include "platform/system_error.h"
 #include "pole/key_reader.h"
 #include "pole/pole_record.h"
+#include "pole/port_messages.h"
 #include "pole/startup.h"
 
 namespace korv {
@@ -25,30 +29,76 @@ private:
     platform::ConsoleKeys& console_;
 };
 
-// Brings a display back that was unplugged or not there at start, at most once a
-// second, and has the next cycle repaint it whole.
-class ReconnectWatch {
-public:
-    explicit ReconnectWatch(DisplayDriver& display)
-        : display_(display), last_try_ms_(platform::NowMilliseconds()) {}
-
-    void Check(CycleState& state) {
-        if (!display_.Unreachable()) return;
-        const std::int64_t now = platform::NowMilliseconds();
-        if (now - last_try_ms_ < kReconnectIntervalMs) return;
-        last_try_ms_ = now;
-        if (display_.Reconnect()) state.repaint_lines = state.lines_drawn;
-    }
-
-private:
-    DisplayDriver& display_;
-    std::int64_t last_try_ms_;
-};
-
 void Print(const char* text) {
     std::printf("%s", text);
     std::fflush(stdout);
 }
+
+// Says on the console why the display stays dark, and when it is back: once each,
+// never a line per retry.
+class DarkDisplayNote {
+public:
+    explicit DarkDisplayNote(DisplayDriver& display) : display_(display) {}
+
+    // After an open of the configured port: at start or after setup (`anew`), or a
+    // retry, which says something only when the outcome differs from the last said.
+    void Tell(bool anew) {
+        const int port = display_.WantedPort();
+        if (display_.IsOpen()) {
+            if (dark_ && !display_.Unreachable()) {
+                Say(DisplayReachedLine(port));
+                dark_ = false;
+            }
+            return;
+        }
+        const platform::OpenFailure failure =
+            port < 1 ? platform::OpenFailure::kNoPortNumber : display_.LastOpenFailure();
+        const int code = display_.LastOpenError();
+        if (!anew && dark_ && failure == failure_ && code == code_) return;
+        dark_ = true;
+        failure_ = failure;
+        code_ = code;
+        Say(DarkDisplayLine(port, failure, code, platform::SystemErrorText(code),
+                            platform::DescribePort(port)));
+    }
+
+private:
+    static void Say(const std::string& line) {
+        std::fflush(stdout);  // after what the console already shows
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+    }
+
+    DisplayDriver& display_;
+    bool dark_ = false;
+    platform::OpenFailure failure_ = platform::OpenFailure::kNone;
+    int code_ = 0;
+};
+
+// About once a second, within the loop's own turns: the record file follows its name,
+// and a display that was unplugged or not there is tried again; after either, the
+// next cycle repaints rows 1 and 2.
+class SecondWatch {
+public:
+    SecondWatch(DisplayDriver& display, platform::RecordFile& file, DarkDisplayNote& note)
+        : display_(display), file_(file), note_(note), last_ms_(platform::NowMilliseconds()) {}
+
+    void Check(CycleState& state) {
+        const std::int64_t now = platform::NowMilliseconds();
+        if (now - last_ms_ < kWatchIntervalMs) return;
+        last_ms_ = now;
+        if (file_.FollowName()) state.repaint_lines = true;
+        if (!display_.Unreachable()) return;
+        if (display_.Reconnect()) state.repaint_lines = state.lines_drawn;
+        note_.Tell(false);
+    }
+
+private:
+    DisplayDriver& display_;
+    platform::RecordFile& file_;
+    DarkDisplayNote& note_;
+    std::int64_t last_ms_;
+};
 
 int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console) {
     Print(kFileOpenError);
@@ -64,13 +114,16 @@ int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console
 
 int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.BeginKeyMode();
+    DarkDisplayNote note(display);
+    note.Tell(true);
     platform::RecordFile file;
-    if (!file.Open(kPoleRecordFileName)) return EndAfterFileOpenError(display, console);
+    if (!file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
+        return EndAfterFileOpenError(display, console);
     Print(kKeyMenu);
 
     ConsoleKeySource source(console);
     KeyReader keys(source);
-    ReconnectWatch watch(display);
+    SecondWatch watch(display, file, note);
     CycleState state;
     bool running = true;
     while (true) {
@@ -80,7 +133,11 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
                 break;
             case KeyCommand::kSetup:
                 console.EndKeyMode();
-                RunSetupDialogue(display);
+                // The bring-up cleared the display: it is given the whole record again.
+                if (RunSetupDialogue(display)) {
+                    state.repaint_lines = state.lines_drawn;
+                    note.Tell(true);
+                }
                 console.BeginKeyMode();
                 break;
             case KeyCommand::kBacklight:

@@ -14,8 +14,8 @@ inline constexpr const char* kFileOpenError =
 
 // Pause where the loop would otherwise turn with nothing to wait for.
 inline constexpr int kIdlePauseMs = 20;
-// How often an unreachable display is looked for again.
-inline constexpr int kReconnectIntervalMs = 1000;
+// How often an unreachable display is looked for again, and the record file's name.
+inline constexpr int kWatchIntervalMs = 1000;
 
 // From the opening of the pole record file to the end of the program; the result is
 // the exit status.

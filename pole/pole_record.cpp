@@ -14,7 +14,7 @@ namespace {
 enum class FieldRead { kOk, kEnded, kSeekFailed };
 
 // A short read keeps the rest of the buffer from the previous read; an error keeps all.
-FieldRead ReadField(platform::RecordReader& file, int offset, std::uint8_t* buffer, int size) {
+FieldRead ReadField(platform::RecordFile& file, int offset, std::uint8_t* buffer, int size) {
     if (file.Seek(offset) == -1) return FieldRead::kSeekFailed;
     return file.Read(buffer, size) == 0 ? FieldRead::kEnded : FieldRead::kOk;
 }
@@ -56,20 +56,6 @@ void DrawAmount(RowCanvas& display, const std::uint8_t* raw_bytes, std::uint16_t
 
 }  // namespace
 
-std::uint16_t DecodeLe16(const std::uint8_t* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-std::int32_t DecodeLe32(const std::uint8_t* bytes) {
-    const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                                (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                (static_cast<std::uint32_t>(bytes[3]) << 24);
-    std::int32_t signed_value;
-    std::memcpy(&signed_value, &value, sizeof signed_value);
-    return signed_value;
-}
-
 int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size) {
     const double value = (static_cast<double>(raw) / 100.0) * static_cast<double>(scale);
     return std::snprintf(out, out_size, scale == 100 ? "%.0f" : "%.2f", value);
@@ -90,7 +76,7 @@ void FillAmountField(const char* amount, int amount_length, int width, char* out
     out[width] = '\0';
 }
 
-CycleOutcome DrawRecord(platform::RecordReader& file, CycleState& state, RowCanvas& display) {
+CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas& display) {
     FieldRead read = ReadField(file, record::kCounterOffset, state.counter, 2);
     if (read != FieldRead::kOk) return Stop(read);
 
@@ -130,7 +116,7 @@ CycleOutcome DrawRecord(platform::RecordReader& file, CycleState& state, RowCanv
     return CycleOutcome::kCompleted;
 }
 
-CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,
+CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state,
                           DisplayDriver& display) {
     DisplayCanvas canvas(display);
     const CycleOutcome outcome = DrawRecord(file, state, canvas);

@@ -3,32 +3,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pole/record_format.h"
+
 namespace korv {
 
 namespace platform {
-class RecordReader;
+class RecordFile;
 }
 class DisplayDriver;
 
-inline constexpr const char* kPoleRecordFileName = "POLE.DAT";
-
-// Where the fields of the pole record lie; all numbers little-endian.
-namespace record {
-inline constexpr int kLine1Offset = 0;
-inline constexpr int kLine2Offset = 20;
-inline constexpr int kLineSize = 20;
-inline constexpr int kCounterOffset = 58;
-inline constexpr int kScaleOffset = 60;
-inline constexpr int kTaxOffset = 66;
-inline constexpr int kTotalOffset = 70;
-inline constexpr int kUsedSize = 74;
-}  // namespace record
-
 inline constexpr const char* kTaxCaption = "TOTAL TAX";
 inline constexpr const char* kTotalCaption = "    TOTAL ";
-
-std::uint16_t DecodeLe16(const std::uint8_t* bytes);
-std::int32_t DecodeLe32(const std::uint8_t* bytes);
 
 // The amount's own text: "%.0f" for scale 100, "%.2f" otherwise, of raw / 100 * scale.
 // Returns the length the text needs, like snprintf.
@@ -73,10 +58,10 @@ public:
 };
 
 // Reads the record once and draws it, without the pause.
-CycleOutcome DrawRecord(platform::RecordReader& file, CycleState& state, RowCanvas& canvas);
+CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas& canvas);
 
 // Reads the record once and draws it; pauses kCyclePauseMs when it completes.
-CycleOutcome RunPollCycle(platform::RecordReader& file, CycleState& state,
+CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state,
                           DisplayDriver& display);
 
 }  // namespace korv

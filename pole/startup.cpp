@@ -57,10 +57,13 @@ void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
     display.Clear();
 }
 
+const char* const kProgramVersion = KORV_VERSION;
+
 void RunStartup(DisplayDriver& display) {
-    Print("Korvane pole app release v 1.0.1\n");
+    Print("Korvane pole app release v " KORV_VERSION "\n");
     Print("Copyright (c) 2026 Korvane. All rights reserved.\n");
-    Print("Support: see README.md, or ask the integrator of your point-of-sale system.\n");
+    Print("Support: see the README that came with korvpole, or ask the integrator of your "
+          "point-of-sale system.\n");
 
     std::FILE* file = std::fopen(kConfigFileName, "r");
     if (file == nullptr) {
@@ -78,7 +81,7 @@ void RunStartup(DisplayDriver& display) {
     Print(settings.BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
 }
 
-void RunSetupDialogue(DisplayDriver& display) {
+bool RunSetupDialogue(DisplayDriver& display) {
     Print("Entering config mode\n\n");
     Settings answers;
 
@@ -93,11 +96,13 @@ void RunSetupDialogue(DisplayDriver& display) {
         // A console or terminal can give input again after its end-of-input key.
         std::clearerr(stdin);
         Print("Exiting config mode\n\n");
-        return;
+        return false;
     }
 
-    if (SaveSettings(answers)) BringUpDisplay(display, answers);
+    const bool saved = SaveSettings(answers);
+    if (saved) BringUpDisplay(display, answers);
     Print("Exiting config mode\n\n");
+    return saved;
 }
 
 }  // namespace korv

@@ -18,6 +18,9 @@ struct Settings {
 
 inline constexpr const char* kConfigFileName = "KORVPOLE.CFG";
 
+// The version the build was given, "1.0.1".
+extern const char* const kProgramVersion;
+
 // Said by the setup dialogue when standard input ended before both answers came.
 inline constexpr const char* kInputEndedNote =
     "Input ended before both answers were given: KORVPOLE.CFG and the display are unchanged.\n";
@@ -31,7 +34,8 @@ void BringUpDisplay(DisplayDriver& display, const Settings& settings);
 // Banner, then the configuration file, or the setup dialogue when there is none.
 void RunStartup(DisplayDriver& display);
 
-// Two questions on the console; the answers are saved and applied at once.
-void RunSetupDialogue(DisplayDriver& display);
+// Two questions on the console; the answers are saved and applied at once. True when
+// they were, and the display was brought up again.
+bool RunSetupDialogue(DisplayDriver& display);
 
 }  // namespace korv

@@ -1,5 +1,5 @@
 // The whole program through faults a counter meets: a display that stops reading, a
-// configuration that cannot be saved, a record file swapped under it, input that ends.
+// configuration that cannot be saved, a record file saved anew under it, input that ends.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // Total 10.00, tax as given.
-tools::PoleRecordFields Fault(std::uint16_t counter, const std::string& line1, std::int32_t tax) {
+PoleRecordFields Fault(std::uint16_t counter, const std::string& line1, std::int32_t tax) {
     return Sale(counter, line1, "FAULT RUN", tax, 1000);
 }
 
@@ -62,7 +62,7 @@ TEST_F(ProgramTest, DisplayThatStopsTakingBytesCostsAboutASecondPerByteAndXStill
 }
 
 TEST_F(ProgramTest, SetupThatCannotSaveLeavesFileAndDisplayAsTheyWere) {
-    const tools::PoleRecordFields record = Fault(2, "KEEP ME", 150);
+    const PoleRecordFields record = Fault(2, "KEEP ME", 150);
     ASSERT_NO_FATAL_FAILURE(StartShowing(record));
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("KEEP ME")));
     // The configuration's name is taken by a directory: nothing can be saved there.
@@ -86,24 +86,30 @@ TEST_F(ProgramTest, SetupThatCannotSaveLeavesFileAndDisplayAsTheyWere) {
     EXPECT_TRUE(run_.WaitExit().exited);
 }
 
-TEST_F(ProgramTest, RecordFileReplacedWhileRunningKeepsBeingReadThroughTheOldHandle) {
+// A writer that saves by renaming a new file over the record, or deletes it and writes
+// it again, is followed; while the name leads nowhere the file held is read on.
+TEST_F(ProgramTest, RecordSavedByRenameOrDeletedAndWrittenAgainIsFollowed) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Fault(3, "ORIGINAL", 100)));
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("ORIGINAL")));
 
-    // The writer keeps the old file open, deletes its name and puts a new file there.
-    const int old_file = open(run_.PathOf("POLE.DAT").c_str(), O_WRONLY);
-    ASSERT_GE(old_file, 0);
-    ASSERT_EQ(unlink(run_.PathOf("POLE.DAT").c_str()), 0);
-    run_.WriteRecord(Fault(4, "REPLACEMENT", 999));
-    ASSERT_TRUE(CyclesPass(Com5(), 3));
-    EXPECT_EQ(Model().Row(1), TextRow("ORIGINAL"));
-    EXPECT_EQ(Model().Row(3), TaxRow("1.00"));
+    // The counter unchanged: the new file's lines are drawn all the same.
+    run_.Dir().Write("POLE.DAT.new", EncodeRecord(Fault(3, "RENAMED", 200)));
+    ASSERT_EQ(rename(run_.PathOf("POLE.DAT.new").c_str(), run_.PathOf("POLE.DAT").c_str()), 0);
+    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("RENAMED")));
+    EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("2.00")));
 
-    // What goes into the old file still shows.
-    const std::string tax = EncodeRecord(Fault(3, "ORIGINAL", 777)).substr(66, 4);
-    ASSERT_EQ(pwrite(old_file, tax.data(), tax.size(), 66), 4);
-    close(old_file);
+    const int held = open(run_.PathOf("POLE.DAT").c_str(), O_WRONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(unlink(run_.PathOf("POLE.DAT").c_str()), 0);
+    ASSERT_TRUE(CyclesPass(Com5(), 6)) << "the loop stopped without a record file";
+    const std::string tax = EncodeRecord(Fault(3, "RENAMED", 777)).substr(66, 4);
+    ASSERT_EQ(pwrite(held, tax.data(), tax.size(), 66), 4);
+    close(held);
     EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("7.77")));
+
+    run_.WriteRecord(Fault(4, "WRITTEN AGAIN", 999));
+    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("WRITTEN AGAIN")));
+    EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("9.99")));
 
     run_.Type("x");
     EXPECT_TRUE(run_.WaitExit().exited);

@@ -110,7 +110,7 @@ class PollCycle : public ::testing::Test {
 protected:
     PollCycle() {
         fake::Reset();
-        file_.Open(kPoleRecordFileName);
+        file_.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll);
     }
 
     CycleOutcome Cycle(const std::string& bytes) {

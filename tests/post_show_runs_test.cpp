@@ -26,8 +26,8 @@ struct Record {
 
 const Record kRecords[] = {
     {"a sale", {"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "0.22", "--total", "3.20"}, ""},
-    {"scale 100", {"--line1", "WHOLE", "--scale", "100", "--tax", "12.50", "--total", "999"}, ""},
-    {"scale 0", {"--line1", "ZERO", "--scale", "0", "--tax", "1.25", "--total", "3"}, ""},
+    {"scale 100", {"--line1", "WHOLE", "--scale", "100", "--tax", "1250", "--total", "999"}, ""},
+    {"scale 0", {}, RecordByHand("ZERO", "", 2, 0, 125, 300)},
     {"one amount too long, one just short enough",
      {"--line1", "BIG", "--tax", "1000000.00", "--total", "999999.99"}, ""},
     {"a negative amount too long", {"--line1", "REFUND", "--total", "-100000.00"}, ""},

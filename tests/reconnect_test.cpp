@@ -16,7 +16,16 @@ using namespace std::chrono_literals;
 // The replug must be noticed within about a second and the display repainted at once.
 constexpr std::chrono::milliseconds kReplugWait{2000};
 
-tools::PoleRecordFields Item(std::uint16_t counter, const std::string& line1, std::int32_t total) {
+const std::string kStaysDark = ". The display stays dark; korvpole tries again every second.\n";
+const std::string kCom5Open = "COM5 is open: the display shows POLE.DAT again.\n";
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+PoleRecordFields Item(std::uint16_t counter, const std::string& line1, std::int32_t total) {
     return Sale(counter, line1, "REPLUG " + std::to_string(counter), 10 * counter, total);
 }
 
@@ -28,7 +37,7 @@ std::string Hundredths(std::int32_t value) {
 
 class Reconnect : public ProgramTest {
 protected:
-    static ::testing::AssertionResult ShowsWhole(DisplayTap& tap, const tools::PoleRecordFields& record,
+    static ::testing::AssertionResult ShowsWhole(DisplayTap& tap, const PoleRecordFields& record,
                                                  std::chrono::milliseconds limit) {
         const bool shown = tap.PumpUntil(
             [&](const sim::Hd44780Model& m) {
@@ -44,7 +53,7 @@ protected:
 };
 
 TEST_F(Reconnect, UnpluggedDisplayComesBackWithRecordAndBacklightThreeTimes) {
-    tools::PoleRecordFields record = Item(3, "BEFORE UNPLUG", 1999);
+    PoleRecordFields record = Item(3, "BEFORE UNPLUG", 1999);
     ASSERT_NO_FATAL_FAILURE(StartShowing(record));
     ASSERT_TRUE(ShowsWhole(Com5(), record, kDisplayWait));
     const std::string output_before = run_.Output();
@@ -53,6 +62,9 @@ TEST_F(Reconnect, UnpluggedDisplayComesBackWithRecordAndBacklightThreeTimes) {
     for (int replug = 1; replug <= 3; ++replug) {
         SCOPED_TRACE("replug " + std::to_string(replug));
         run_.Unplug(5);
+        // Said once, when the first attempt to open the port again fails.
+        EXPECT_TRUE(run_.WaitForErrors("COM5 cannot be opened: ")) << run_.Errors();
+        EXPECT_TRUE(run_.WaitForErrors(", which does not exist" + kStaysDark)) << run_.Errors();
 
         // Unplugged: the program neither hangs nor spins, and goes on with its work.
         EXPECT_LT(run_.CpuShareOver(1500ms), 0.25);
@@ -82,10 +94,13 @@ TEST_F(Reconnect, UnpluggedDisplayComesBackWithRecordAndBacklightThreeTimes) {
                                                 : sim::DecodedByte::Kind::kBacklightOff), 1)
             << Hex(Com5().Received());
         EXPECT_EQ(Com5().Model().BacklightOn(), backlight_on);
+        EXPECT_TRUE(run_.WaitForErrors(kCom5Open)) << run_.Errors();
     }
 
     run_.Pump();
     EXPECT_EQ(run_.Output(), output_before) << "the program printed while it retried";
+    EXPECT_EQ(Occurrences(run_.Errors(), kStaysDark), 3) << "a line per retry: " << run_.Errors();
+    EXPECT_EQ(Occurrences(run_.Errors(), kCom5Open), 3) << run_.Errors();
     run_.Type("x");
     const ExitResult exit = run_.WaitExit();
     EXPECT_TRUE(exit.exited && exit.status == 0) << exit.Describe();
@@ -94,16 +109,19 @@ TEST_F(Reconnect, UnpluggedDisplayComesBackWithRecordAndBacklightThreeTimes) {
 
 TEST_F(Reconnect, DisplayMissingAtStartIsPaintedOnceItIsPluggedIn) {
     run_.WriteConfig(5, true);
-    const tools::PoleRecordFields record = Item(4, "WAITING FOR PORT", 4250);
+    const PoleRecordFields record = Item(4, "WAITING FOR PORT", 4250);
     run_.WriteRecord(record);
     // COM5 names a device that is not there yet.
     ASSERT_EQ(symlink("/dev/pts/does-not-exist", run_.PathOf("COM5").c_str()), 0);
     run_.Start();
     ASSERT_TRUE(run_.WaitForOutput(kMenu)) << run_.Output();
+    EXPECT_EQ(run_.Errors(), "COM5 cannot be opened: COM5 links to /dev/pts/does-not-exist, which "
+                             "does not exist" + kStaysDark);
     EXPECT_LT(run_.CpuShareOver(1500ms), 0.25);
     const std::string output_before = run_.Output();
 
     ASSERT_TRUE(ShowsWhole(Com5(), record, kReplugWait));
+    EXPECT_TRUE(run_.WaitForErrors(kCom5Open)) << run_.Errors();
     EXPECT_TRUE(Com5().Model().BacklightOn());
     run_.Pump();
     EXPECT_EQ(run_.Output(), output_before) << "the program printed while it retried";
@@ -113,7 +131,7 @@ TEST_F(Reconnect, DisplayMissingAtStartIsPaintedOnceItIsPluggedIn) {
 }
 
 TEST_F(Reconnect, ReconnectFollowsThePortChosenInSetup) {
-    const tools::PoleRecordFields record = Item(6, "MOVED PORT", 600);
+    const PoleRecordFields record = Item(6, "MOVED PORT", 600);
     ASSERT_NO_FATAL_FAILURE(StartShowing(record));
     ASSERT_TRUE(ShowsWhole(Com5(), record, kDisplayWait));
 

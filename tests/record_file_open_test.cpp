@@ -37,13 +37,13 @@ protected:
 TEST_F(RecordFileOpenTest, CreatesOnlyUnderItsOwnNameNeverThroughALink) {
     ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
     platform::RecordFile file;
-    EXPECT_FALSE(file.Open(kName)) << "a dangling link is a file that cannot be opened";
+    EXPECT_FALSE(file.Open(kName, platform::RecordFile::Mode::kPoll)) << "a dangling link is a file that cannot be opened";
     EXPECT_TRUE(IsEmpty(elsewhere_.Path())) << "its target was created";
     EXPECT_TRUE(IsLink(kName));
 
     ASSERT_EQ(unlink(kName), 0);
     const mode_t previous = umask(022);
-    const bool opened = file.Open(kName);
+    const bool opened = file.Open(kName, platform::RecordFile::Mode::kPoll);
     umask(previous);
     ASSERT_TRUE(opened);
     struct stat info;
@@ -59,11 +59,43 @@ TEST_F(RecordFileOpenTest, LinkToAnExistingFileIsReadAsTheFile) {
     elsewhere_.Write("pole", "Coffee");
     ASSERT_EQ(symlink((elsewhere_ / "pole").c_str(), kName), 0);
     platform::RecordFile file;
-    ASSERT_TRUE(file.Open(kName));
+    ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll));
     char text[6] = {};
     EXPECT_EQ(file.Seek(0), 0);
     ASSERT_EQ(file.Read(text, sizeof text), 6);
     EXPECT_EQ(std::string(text, sizeof text), "Coffee");
+}
+
+std::string FirstBytes(platform::RecordFile& file) {
+    char text[8] = {};
+    file.Seek(0);
+    const int count = file.Read(text, sizeof text);
+    return std::string(text, count > 0 ? static_cast<std::size_t>(count) : 0);
+}
+
+// The file held follows its name to another ordinary file only, and never creates one.
+TEST_F(RecordFileOpenTest, FollowsItsNameToAnotherFileOnly) {
+    dir_.Write(kName, "first");
+    platform::RecordFile file;
+    ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll));
+    EXPECT_FALSE(file.FollowName()) << "still the same file";
+
+    ASSERT_EQ(unlink(kName), 0);
+    EXPECT_FALSE(file.FollowName());
+    ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
+    EXPECT_FALSE(file.FollowName());
+    EXPECT_TRUE(IsEmpty(elsewhere_.Path())) << "created through a link";
+    ASSERT_EQ(unlink(kName), 0);
+    ASSERT_EQ(mkdir(kName, 0755), 0);
+    EXPECT_FALSE(file.FollowName());
+    EXPECT_EQ(FirstBytes(file), "first") << "the file held is kept meanwhile";
+
+    ASSERT_EQ(rmdir(kName), 0);
+    elsewhere_.Write("pole", "second");
+    ASSERT_EQ(symlink((elsewhere_ / "pole").c_str(), kName), 0);
+    EXPECT_TRUE(file.FollowName());
+    EXPECT_EQ(FirstBytes(file), "second");
+    EXPECT_FALSE(file.FollowName());
 }
 
 // The stand-in for the point-of-sale application writes in place, also through a
@@ -71,26 +103,30 @@ TEST_F(RecordFileOpenTest, LinkToAnExistingFileIsReadAsTheFile) {
 TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName) {
     tools::RecordUpdate update;
     update.line1 = "Coffee";
-    std::string error;
 
     ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
-    EXPECT_FALSE(tools::WriteRecord(kName, update, error).has_value());
-    EXPECT_EQ(error.rfind(std::string(kName) + " is a link that leads nowhere", 0), 0u) << error;
+    tools::WriteOutcome written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 1);
+    EXPECT_EQ(written.error.rfind(std::string(kName) + " is a link that leads nowhere", 0), 0u)
+        << written.error;
     EXPECT_TRUE(IsEmpty(elsewhere_.Path()));
 
     ASSERT_EQ(mkfifo((elsewhere_ / "x").c_str(), 0666), 0);
-    error.clear();
-    EXPECT_FALSE(tools::WriteRecord(kName, update, error).has_value()) << "a FIFO is no record";
-    EXPECT_FALSE(error.empty());
+    written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 1) << "a FIFO is no record";
+    EXPECT_FALSE(written.error.empty());
 
     ASSERT_EQ(unlink((elsewhere_ / "x").c_str()), 0);
     elsewhere_.Write("x", "");
-    EXPECT_EQ(tools::WriteRecord(kName, update, error), std::optional<std::uint16_t>(1));
+    written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 0) << written.error;
+    EXPECT_EQ(written.counter, 1);
     EXPECT_TRUE(IsLink(kName)) << "an existing file is written in place";
     EXPECT_EQ(elsewhere_.Read("x").substr(0, 6), "Coffee");
 
     ASSERT_EQ(unlink(kName), 0);
-    EXPECT_TRUE(tools::WriteRecord(kName, update, error).has_value()) << error;
+    written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 0) << written.error;
     struct stat info;
     ASSERT_EQ(lstat(kName, &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));

@@ -30,7 +30,7 @@ Drawn OnPicture(const std::string& record) {
     fake::Reset();
     fake::Platform().record = record;
     platform::RecordFile file;
-    file.Open("POLE.DAT");
+    file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
     RowPicture picture;
     const CycleOutcome outcome = DrawRecord(file, state, picture);
@@ -46,7 +46,7 @@ Drawn OnTheWire(const std::string& record) {
     DisplayDriver display;
     display.OpenPort(1);
     platform::RecordFile file;
-    file.Open("POLE.DAT");
+    file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
     const CycleOutcome outcome = RunPollCycle(file, state, display);
     sim::Hd44780Model model;

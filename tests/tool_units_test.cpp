@@ -12,13 +12,17 @@
 #include "display/display_driver.h"
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
+#include "pole/pole_record.h"
+#include "pole/record_format.h"
 #include "tests/support/pty_port.h"
 #include "tests/support/temp_dir.h"
 #include "tools/check/check_args.h"
-#include "tools/check/check_messages.h"
+#include "pole/port_messages.h"
 #include "tools/check/check_pattern.h"
 #include "tools/display/display_args.h"
+#include "tools/post/post_amount.h"
 #include "tools/post/post_args.h"
+#include "tools/post/post_record.h"
 #include "tools/post/post_show.h"
 #include "tools/record_writer.h"
 
@@ -226,7 +230,7 @@ RecordView Inspect(const std::string& record) {
     test::TempDir dir;
     dir.Write("POLE.DAT", record);
     platform::RecordFile file;
-    EXPECT_TRUE(file.Open((dir / "POLE.DAT").c_str()));
+    EXPECT_TRUE(file.Open(dir / "POLE.DAT", platform::RecordFile::Mode::kRead));
     return InspectRecord(file, record);
 }
 
@@ -306,6 +310,47 @@ TEST(RecordWriter, WritesInPlaceKeepingWhatLiesBeyondTheRecord) {
     error.clear();
     EXPECT_FALSE(WriteRecordInPlace(dir / "folder.dat", Record74(1, 1, 2, 3), error));
     EXPECT_EQ(error.rfind(dir / "folder.dat", 0), 0u) << error;
+}
+
+// Each amount is stored so that the poll cycle's own formatting shows it as typed.
+TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
+    const struct {
+        std::int32_t typed;  // hundredths
+        std::uint16_t scale;
+        std::int32_t stored;
+        const char* shown;
+    } cases[] = {
+        {125, 1, 125, "1.25"},      {-500, 1, -500, "-5.00"},   {1250, 10, 125, "12.50"},
+        {-10, 10, -1, "-0.10"},     {25000, 100, 250, "250"},   {-700, 100, -7, "-7"},
+        {2147483600, 100, 21474836, "21474836"},                {30, 3, 10, "0.30"},
+        {0, 0, 0, "0.00"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::int32_t> stored = StoredAmount(c.typed, c.scale);
+        ASSERT_EQ(stored, c.stored) << c.typed << " at scale " << c.scale;
+        char text[32];
+        FormatAmount(*stored, c.scale, text, sizeof text);
+        EXPECT_STREQ(text, c.shown) << c.typed << " at scale " << c.scale;
+    }
+    for (const auto& [typed, scale] : {std::pair<std::int32_t, std::uint16_t>{1250, 100}, {1255, 10},
+                                       {1, 10}, {-50, 100}, {100, 0}, {-2147483647 - 1, 3}})
+        EXPECT_EQ(StoredAmount(typed, scale), std::nullopt) << typed << " at scale " << scale;
+
+    // Without --scale the file's counts; a refusal writes nothing.
+    test::TempDir dir;
+    const std::string before = Record74(4, 100, 7, 9);
+    dir.Write("POLE.DAT", before);
+    RecordUpdate update;
+    update.total = 1250;
+    WriteOutcome written = WriteRecord(dir / "POLE.DAT", update);
+    EXPECT_EQ(written.status, 2);
+    EXPECT_NE(written.error.find("the total 12.50 cannot be shown with the file's scale 100"),
+              std::string::npos) << written.error;
+    EXPECT_EQ(dir.Read("POLE.DAT"), before);
+    update.total = 1200;
+    written = WriteRecord(dir / "POLE.DAT", update);
+    ASSERT_EQ(written.status, 0) << written.error;
+    EXPECT_EQ(dir.Read("POLE.DAT"), Record74(5, 100, 7, 12));
 }
 
 // What korvpole-check reads from the driver: why an open failed, and how many bytes

@@ -99,16 +99,16 @@ protected:
 };
 
 TEST_F(PostTest, WritesEveryFieldAtItsOffsetLittleEndianAndZeroFilled) {
-    const Outcome run = Post({"--line1", "ABC", "--line2", "Second line", "--tax", "1.25",
-                              "--total", "-5", "--scale", "10"});
+    const Outcome run = Post({"--line1", "ABC", "--line2", "Second line", "--tax", "12.50",
+                              "--total", "-50", "--scale", "10"});
     ASSERT_EQ(run.status, 0) << run.err;
     Bytes expected = Field("ABC", 20);
     const Bytes line2 = Field("Second line", 20);
     expected.insert(expected.end(), line2.begin(), line2.end());
     expected.resize(58, 0);
     expected.insert(expected.end(), {0x01, 0x00, 0x0A, 0x00, 0, 0, 0, 0});
-    expected.insert(expected.end(), {0x7D, 0x00, 0x00, 0x00});  // 125 hundredths
-    expected.insert(expected.end(), {0x0C, 0xFE, 0xFF, 0xFF});  // -500 hundredths
+    expected.insert(expected.end(), {0x7D, 0x00, 0x00, 0x00});  // 125, shown x 10 / 100
+    expected.insert(expected.end(), {0x0C, 0xFE, 0xFF, 0xFF});  // -500
     EXPECT_EQ(Record(), expected);
 }
 
@@ -148,7 +148,8 @@ TEST_F(PostTest, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
     before[58] = 0x34;
     before[59] = 0x12;
     WriteRecord(before);
-    ASSERT_EQ(Post({"--total", "2"}).status, 0);
+    // The file's scale 0xAAAA shows 2 stored as 873.80.
+    ASSERT_EQ(Post({"--total", "873.80"}).status, 0);
     const Bytes after = Record();
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
@@ -156,7 +157,7 @@ TEST_F(PostTest, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
         EXPECT_EQ(after[i], before[i]) << "byte " << i;
     }
     EXPECT_EQ(Le16(after, 58), 0x1235);
-    EXPECT_EQ(Slice(after, 70, 4), Le32(200));
+    EXPECT_EQ(Slice(after, 70, 4), Le32(2));
 }
 
 TEST_F(PostTest, CounterCountsUpAndWrapsPastZeroToOne) {
@@ -210,6 +211,7 @@ TEST_F(PostTest, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
         {"--scale", ""},           {"--frobnicate"},           {"--tax"},
         {"--line1", "fine", "--total", "bad"},                 {"--loop"},
         {"--step-ms", "10"},       {"--demo", "--total", "1"}, {"--demo", "--step-ms", "soon"},
+        {"--scale", "100", "--total", "12.50"},                {"--scale", "0", "--tax", "1"},
     };
     ASSERT_EQ(Post({"--line1", "before", "--total", "1"}).status, 0);
     const Bytes before = Record();

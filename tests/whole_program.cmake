@@ -8,6 +8,7 @@ add_executable(whole_program_test
   reconnect_test.cpp
   working_folder_program_test.cpp)
 target_link_libraries(whole_program_test PRIVATE korv_test_support GTest::gtest_main)
+target_compile_definitions(whole_program_test PRIVATE KORV_EXPECTED_VERSION="${PROJECT_VERSION}")
 gtest_discover_tests(whole_program_test PROPERTIES TIMEOUT 120 LABELS whole_program)
 
 # The pole record and the key reader on the in-memory platform.

@@ -10,7 +10,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Tax 1.25, total -5.00.
-tools::PoleRecordFields Lines(std::uint16_t counter, std::string line1, std::string line2) {
+PoleRecordFields Lines(std::uint16_t counter, std::string line1, std::string line2) {
     return Sale(counter, std::move(line1), std::move(line2), 125, -500);
 }
 
@@ -28,7 +28,7 @@ TEST_F(ProgramTest, ChangeCounterDecidesWhenTheTextLinesAreRedrawn) {
     // New lines under the same counter wait; the amount changed with them shows that
     // the program has read this version of the record.
     const auto clears_before = Model().Clears();
-    tools::PoleRecordFields same_counter = Lines(1, "CHANGED", "LINES");
+    PoleRecordFields same_counter = Lines(1, "CHANGED", "LINES");
     same_counter.tax = 250;
     run_.WriteRecord(same_counter);
     ASSERT_TRUE(ShowsRow(Com5(), 3, TaxRow("2.50")));
@@ -87,7 +87,7 @@ TEST_F(ProgramTest, AmountsAreFormattedByTheScaleAndRightAligned) {
     };
     for (const AmountCase& amounts : cases) {
         SCOPED_TRACE(std::string(amounts.tax_text) + " / " + amounts.total_text);
-        tools::PoleRecordFields record = Lines(0, "", "");
+        PoleRecordFields record = Lines(0, "", "");
         record.scale = amounts.scale;
         record.tax = amounts.tax;
         record.total = amounts.total;
@@ -97,7 +97,7 @@ TEST_F(ProgramTest, AmountsAreFormattedByTheScaleAndRightAligned) {
 }
 
 TEST_F(ProgramTest, ShorterAndOverlongAmountsLeaveNoWrongDigits) {
-    tools::PoleRecordFields record = Lines(0, "", "");
+    PoleRecordFields record = Lines(0, "", "");
     record.tax = 12345;
     record.total = 100;
     ASSERT_NO_FATAL_FAILURE(StartShowing(record));
@@ -143,7 +143,7 @@ TEST_F(ProgramTest, ShortRecordFilesDrawWhatTheyHoldAndAGrowingFileIsFollowed) {
     // An empty file is polled, not spun on.
     EXPECT_LT(run_.CpuShareOver(2000ms), 0.10);
 
-    const std::string full = tools::EncodeRecord(Lines(1, "GROWING", "FILE"));
+    const std::string full = EncodeRecord(Lines(1, "GROWING", "FILE"));
     run_.WriteRecordBytes(0, full.substr(0, 58));
     Com5().Pump(600ms);
     EXPECT_EQ(Com5().Received().size(), after_startup) << "58 bytes hold no counter yet";

@@ -64,6 +64,7 @@ TEST_F(ProgramTest, DisplayPortHeldElsewhereLeavesTheProgramRunning) {
     run_.Start();
     ASSERT_TRUE(run_.WaitForOutput("COM=5\nBacklight=ON\n")) << run_.Output();
     ASSERT_TRUE(run_.WaitForOutput(kMenu));
+    EXPECT_NE(run_.Errors().find("is held by another program"), std::string::npos) << run_.Errors();
     EXPECT_EQ(Com5().Pump(1500ms), "");
     EXPECT_TRUE(run_.Running());
 
@@ -94,6 +95,20 @@ INSTANTIATE_TEST_SUITE_P(EndingSignals, ProgramSignal,
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(sigabbrev_np(info.param));
                          });
+
+TEST_F(ProgramTest, HelpAndVersionPrintAndEndWithoutTouchingTheFolder) {
+    Program korvpole = Program::Korvpole();
+    korvpole.args = {"--version"};
+    ExitResult result = run_.RunToEnd(korvpole);
+    EXPECT_TRUE(result.Succeeded()) << result.Describe();
+    EXPECT_EQ(run_.Output(), std::string("korvpole ") + KORV_EXPECTED_VERSION + "\n");
+    korvpole.args = {"--help"};
+    result = run_.RunToEnd(korvpole);
+    EXPECT_TRUE(result.Succeeded()) << result.Describe();
+    EXPECT_EQ(run_.Output().rfind("Usage: korvpole", 0), 0u) << run_.Output();
+    EXPECT_NE(run_.Output().find("Exit status"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(run_.Dir().Entries().empty()) << "it started: " << run_.Dir().Entries().front();
+}
 
 TEST_F(ProgramTest, SeekFailureEndsWithStatus255AndLeavesTheDisplayAsItWas) {
     // A FIFO opens like a file but cannot be positioned.

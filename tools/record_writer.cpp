@@ -1,31 +1,19 @@
 #include "tools/record_writer.h"
 
-#include <algorithm>
-
-#include "platform/writable_record_file.h"
-#include "pole/pole_record.h"
+#include "pole/record_format.h"
 
 namespace korv::tools {
 
 namespace {
 
-void PutLe(std::string& bytes, std::size_t offset, std::uint32_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
+using platform::RecordFile;
 
-void PutLine(std::string& bytes, std::size_t offset, const std::string& text) {
-    const std::size_t size = std::min<std::size_t>(text.size(), record::kLineSize);
-    bytes.replace(offset, size, text, 0, size);
-}
-
-bool Failed(const platform::WritableRecordFile& file, const std::string& path, std::string& error) {
+bool Failed(const RecordFile& file, const std::string& path, std::string& error) {
     error = path + ": " + file.LastError();
     return false;
 }
 
-bool OpenFailed(const platform::WritableRecordFile& file, const std::string& path,
-                std::string& error) {
+bool OpenFailed(const RecordFile& file, const std::string& path, std::string& error) {
     if (!file.NameTaken()) return Failed(file, path, error);
     error = path + " is a link that leads nowhere; no file is created through it: point it "
                    "at the record file, or remove it";
@@ -33,8 +21,7 @@ bool OpenFailed(const platform::WritableRecordFile& file, const std::string& pat
 }
 
 // A close that fails may be the first word of a failed write.
-bool Finish(platform::WritableRecordFile& file, bool ok, const std::string& path,
-            std::string& error) {
+bool Finish(RecordFile& file, bool ok, const std::string& path, std::string& error) {
     if (!ok) {
         Failed(file, path, error);
         file.Close();
@@ -45,29 +32,24 @@ bool Finish(platform::WritableRecordFile& file, bool ok, const std::string& path
 
 }  // namespace
 
-std::string EncodeRecord(const PoleRecordFields& fields) {
-    std::string bytes(record::kUsedSize, '\0');
-    PutLine(bytes, record::kLine1Offset, fields.line1);
-    PutLine(bytes, record::kLine2Offset, fields.line2);
-    PutLe(bytes, record::kCounterOffset, fields.counter, 2);
-    PutLe(bytes, record::kScaleOffset, fields.scale, 2);
-    PutLe(bytes, record::kTaxOffset, static_cast<std::uint32_t>(fields.tax), 4);
-    PutLe(bytes, record::kTotalOffset, static_cast<std::uint32_t>(fields.total), 4);
-    return bytes;
+bool ReadRecordBytes(RecordFile& file, std::string& bytes) {
+    bytes.clear();
+    if (file.Seek(0) != 0) return false;
+    char buffer[record::kUsedSize];
+    while (bytes.size() < sizeof buffer) {
+        const int count = file.Read(buffer, static_cast<int>(sizeof buffer - bytes.size()));
+        if (count < 0) return false;
+        if (count == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    return true;
 }
 
 bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
-    platform::WritableRecordFile file;
-    if (!file.OpenForReading(path)) return file.Missing() || Failed(file, path, error);
-    char buffer[record::kUsedSize];
-    while (bytes.size() < sizeof buffer) {
-        const long count = file.ReadAt(buffer, sizeof buffer - bytes.size(), bytes.size());
-        if (count < 0) return Finish(file, false, path, error);
-        if (count == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    return Finish(file, true, path, error);
+    RecordFile file;
+    if (!file.Open(path, RecordFile::Mode::kRead)) return file.Missing() || Failed(file, path, error);
+    return Finish(file, ReadRecordBytes(file, bytes), path, error);
 }
 
 bool WriteRecordInPlace(const std::string& path, const std::string& record, std::string& error) {
@@ -77,8 +59,8 @@ bool WriteRecordInPlace(const std::string& path, const std::string& record, std:
         error = path + ": a record ends after its change counter";
         return false;
     }
-    platform::WritableRecordFile file;
-    if (!file.OpenForWriting(path)) return OpenFailed(file, path, error);
+    RecordFile file;
+    if (!file.Open(path, RecordFile::Mode::kWrite)) return OpenFailed(file, path, error);
     const bool ok = file.WriteAt(record.data(), counter, 0) &&
                     file.WriteAt(record.data() + after_counter, record.size() - after_counter,
                                  after_counter) &&
@@ -88,8 +70,8 @@ bool WriteRecordInPlace(const std::string& path, const std::string& record, std:
 
 bool WriteBytesAt(const std::string& path, std::size_t offset, const std::string& bytes,
                   std::string& error) {
-    platform::WritableRecordFile file;
-    if (!file.OpenForWriting(path)) return OpenFailed(file, path, error);
+    RecordFile file;
+    if (!file.Open(path, RecordFile::Mode::kWrite)) return OpenFailed(file, path, error);
     return Finish(file, file.WriteAt(bytes.data(), bytes.size(), offset), path, error);
 }
 

@@ -1,27 +1,20 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
+#include "platform/record_file.h"
+
 // The point-of-sale side of POLE.DAT: korvpole-post writes through it, and so do the
-// tests, so that both write a record the way a till does.
+// tests, so that both write a record the way a till does. The bytes themselves come
+// from pole/record_format.h.
 namespace korv::tools {
 
-struct PoleRecordFields {
-    std::string line1;  // cut at 20 bytes; a shorter text is followed by zero bytes
-    std::string line2;
-    std::uint16_t counter = 0;
-    std::uint16_t scale = 1;
-    std::int32_t tax = 0;  // hundredths before scaling
-    std::int32_t total = 0;
-};
+// What the open file holds of its first 74 bytes (fewer when it is shorter); false when
+// a read fails.
+bool ReadRecordBytes(platform::RecordFile& file, std::string& bytes);
 
-// The 74 bytes of a record, little-endian, unused bytes zero.
-std::string EncodeRecord(const PoleRecordFields& fields);
-
-// What the file holds of the first 74 bytes (fewer when it is shorter). A missing file
-// holds nothing.
+// The same for the file at `path`. A missing file holds nothing.
 bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& error);
 
 // Writes a whole record in place, never truncating: lines, scale and amounts first and

@@ -85,30 +85,33 @@ int ConsoleKeys::ReadKey() { return 0; }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
 
-// The descriptor doubles as the read position; -1 is closed.
+// The handle doubles as the read position; -1 is closed.
 RecordFile::~RecordFile() { Close(); }
 
-bool RecordFile::Open(const char*) {
-    descriptor_ = 0;
+bool RecordFile::Open(const std::string&, Mode) {
+    handle_ = 0;
     return true;
 }
 
-void RecordFile::Close() { descriptor_ = -1; }
+bool RecordFile::Close() {
+    handle_ = -1;
+    return true;
+}
 
 std::int64_t RecordFile::Seek(std::int64_t offset) {
     ++Platform().seeks;
-    if (descriptor_ < 0 || Platform().seeks_fail || offset < 0 || offset > 0x7FFFFFFF) return -1;
-    descriptor_ = static_cast<int>(offset);
+    if (handle_ < 0 || Platform().seeks_fail || offset < 0 || offset > 0x7FFFFFFF) return -1;
+    handle_ = static_cast<std::intptr_t>(offset);
     return offset;
 }
 
 int RecordFile::Read(void* buffer, int size) {
-    if (descriptor_ < 0 || descriptor_ == Platform().read_fails_at) return -1;
+    if (handle_ < 0 || handle_ == Platform().read_fails_at) return -1;
     const std::int64_t length = static_cast<std::int64_t>(Platform().record.size());
-    if (descriptor_ >= length || descriptor_ == Platform().read_ends_at || size <= 0) return 0;
-    const int count = static_cast<int>(std::min<std::int64_t>(size, length - descriptor_));
-    std::memcpy(buffer, Platform().record.data() + descriptor_, static_cast<std::size_t>(count));
-    descriptor_ += count;
+    if (handle_ >= length || handle_ == Platform().read_ends_at || size <= 0) return 0;
+    const int count = static_cast<int>(std::min<std::int64_t>(size, length - handle_));
+    std::memcpy(buffer, Platform().record.data() + handle_, static_cast<std::size_t>(count));
+    handle_ += count;
     return count;
 }
 

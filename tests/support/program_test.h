@@ -17,7 +17,7 @@ inline constexpr const char* kFileOpenError =
     "File open error detected: POLE.DAT\nPress any key to exit\n";
 
 // A sale as the till writes it: scale 1, amounts in hundredths.
-inline tools::PoleRecordFields Sale(std::uint16_t counter, std::string line1,
+inline PoleRecordFields Sale(std::uint16_t counter, std::string line1,
                                     std::string line2 = "THANK YOU", std::int32_t tax = 125,
                                     std::int32_t total = 250) {
     return {std::move(line1), std::move(line2), counter, 1, tax, total};
@@ -43,7 +43,7 @@ protected:
         ASSERT_TRUE(run_.WaitForOutput(kMenu)) << run_.Output();
     }
 
-    void StartShowing(const tools::PoleRecordFields& record, bool backlight_on = true) {
+    void StartShowing(const PoleRecordFields& record, bool backlight_on = true) {
         run_.WriteRecord(record);
         StartOnCom5(backlight_on);
     }

@@ -167,9 +167,9 @@ void Runner::WriteConfig(int port, bool backlight_on) const {
     dir_->Write("KORVPOLE.CFG", ConfigBytes(port, backlight_on));
 }
 
-void Runner::WriteRecord(const tools::PoleRecordFields& fields) const {
+void Runner::WriteRecord(const PoleRecordFields& fields) const {
     std::string error;
-    if (!tools::WriteRecordInPlace(PathOf("POLE.DAT"), tools::EncodeRecord(fields), error))
+    if (!tools::WriteRecordInPlace(PathOf("POLE.DAT"), EncodeRecord(fields), error))
         throw std::runtime_error(error);
 }
 
@@ -218,6 +218,7 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
     errors_.clear();
     output_start_ = 0;
     matched_up_to_ = 0;
+    errors_matched_up_to_ = 0;
 
     if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
@@ -365,13 +366,22 @@ const std::string& Runner::Errors() {
 }
 
 bool Runner::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
+    return WaitFor(text, limit, false);
+}
+
+bool Runner::WaitForErrors(const std::string& text, std::chrono::milliseconds limit) {
+    return WaitFor(text, limit, !windows_);
+}
+
+bool Runner::WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors) {
     const auto deadline = Clock::now() + limit;
+    std::size_t& matched = in_errors ? errors_matched_up_to_ : matched_up_to_;
     while (true) {
         Pump();
-        const std::size_t from = std::max(matched_up_to_, output_start_);
-        const std::size_t at = console_.find(text, from);
+        const std::string& where = in_errors ? errors_ : console_;
+        const std::size_t at = where.find(text, in_errors ? matched : std::max(matched, output_start_));
         if (at != std::string::npos) {
-            matched_up_to_ = at + text.size();
+            matched = at + text.size();
             return true;
         }
         if (Clock::now() >= deadline) return false;

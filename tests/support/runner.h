@@ -12,6 +12,7 @@
 
 #include "tests/support/pty_port.h"
 #include "tests/support/temp_dir.h"
+#include "pole/record_format.h"
 #include "tools/record_writer.h"
 
 namespace korv::test {
@@ -89,7 +90,7 @@ public:
     std::shared_ptr<const TempDir> SharedDir() const { return dir_; }
     std::string PathOf(const std::string& name) const { return *dir_ / name; }
     void WriteConfig(int port, bool backlight_on) const;
-    void WriteRecord(const tools::PoleRecordFields& fields) const;
+    void WriteRecord(const PoleRecordFields& fields) const;
     void WriteRecordBytes(std::size_t offset, const std::string& bytes) const;
     void TruncateRecord(std::size_t length) const;
 
@@ -126,6 +127,8 @@ public:
     // Waits until `text` appears after the end of the previous successful wait, so that
     // repeated texts are matched in turn.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
+    // The same for standard error (under Wine the console, as WaitForOutput).
+    bool WaitForErrors(const std::string& text, std::chrono::milliseconds limit = kWait);
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
@@ -151,6 +154,7 @@ private:
     void StartWindows(const Program& program, const Console& console);
     ExitResult WaitWindowsExit(std::chrono::milliseconds limit);
     pid_t WindowsProgramPid() const;
+    bool WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors);
     void Reap(int wait_status);
     void KillAndReap();
 
@@ -173,6 +177,7 @@ private:
     std::string errors_;
     std::size_t output_start_ = 0;  // under Wine: where the program's own output begins
     std::size_t matched_up_to_ = 0;
+    std::size_t errors_matched_up_to_ = 0;
     std::string prompt_;            // cmd's prompt, under Wine
     std::string windows_program_;   // the program's file name, under Wine
     const WinePrefix* windows_prefix_ = nullptr;  // where it runs

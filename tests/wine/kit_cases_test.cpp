@@ -152,9 +152,9 @@ struct PostStep {
 // Amounts and a scale whose bytes are LF (10), Ctrl-Z (26) and CR (13); a shorter
 // text; the counter from 0xFFFF to 1; the amounts at their limits.
 const std::vector<PostStep> kNewFileSteps = {
-    {{"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "0.10", "--total", "0.26", "--scale",
+    {{"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "1.30", "--total", "3.38", "--scale",
       "13"}, "POLE.DAT: counter 1 written"},
-    {{"--line1", "Tea", "--total", "-21474836.48"}, "POLE.DAT: counter 2 written"},
+    {{"--line1", "Tea", "--total", "-21474836.48", "--scale", "1"}, "POLE.DAT: counter 2 written"},
 };
 const std::vector<PostStep> kTillFileSteps = {
     {{"--tax", "-0.07"}, "POLE.DAT: counter 1 written"},

@@ -205,18 +205,31 @@ TEST_F(ProgramCase, PoleFileThatIsADirectoryEndsAfterAnyKey) {
     EXPECT_TRUE(fs::is_directory(run_.PathOf("POLE.DAT")));
 }
 
-// The save replaces the file through a temporary one, on Windows too.
-TEST_F(ProgramCase, SetupSavesTheAnswersAndLeavesNoTemporaryFile) {
-    run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0001\0", 5));
+// The save replaces the file through a temporary one, on Windows too; the display
+// brought up again shows the whole sale, the counter unchanged.
+TEST_F(ProgramCase, SetupSavesTheAnswersLeavesNoTemporaryFileAndRepaintsTheSale) {
+    run_.Dir().Write("KORVPOLE.CFG", std::string("5\0\0002\0", 5));
+    run_.WriteRecord({"MID SALE", "2 x 1.80", 4, 1, 25, 360});
     Start();
     ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
+    ASSERT_TRUE(RowBecomes(2, Padded("2 x 1.80")));
+    Com5().PumpUntilQuiet(milliseconds(400));
+    const auto clears_before = Com5().Model().Clears();
     run_.Type("s");
     ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
-    run_.Type("7\r");
+    run_.Type("5\r");
     ASSERT_TRUE(Prints(run_, "Press 2 for OFF): ", kWineWait));
-    run_.Type("2\r");
+    run_.Type("1\r");
     ASSERT_TRUE(Prints(run_, "Exiting config mode\n\n", kWineWait));
-    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 31 00");
+    // Rows 1 and 2 written after a clear of the bring-up.
+    EXPECT_TRUE(Com5().PumpUntil(
+        [&](const sim::Hd44780Model& m) {
+            return m.Clears() > clears_before && m.BacklightOn() && m.Row(1) == Padded("MID SALE") &&
+                   m.Row(2) == Padded("2 x 1.80");
+        },
+        seconds(20)))
+        << ScreenOf(Com5());
     for (const std::string& name : run_.Dir().Entries())
         EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name == "COM5") << name;
     run_.Type("x");
@@ -228,7 +241,17 @@ TEST_F(ProgramCase, PortThatDoesNotExistLeavesTheProgramRunning) {
     run_.Dir().Write("KORVPOLE.CFG", std::string("42\0001\0", 5));
     run_.WriteRecord({"NOBODY SEES THIS", "", 1, 1, 125, 125});
     Start();
-    ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=42\nBacklight=ON\n") + kMenu, kWineWait));
+    ASSERT_TRUE(Prints(run_, "Reading config...\nCOM=42\nBacklight=ON\n", kWineWait));
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
+    // Said once on standard error, which a Windows console shows before the key menu.
+    const std::string dark = "COM42 cannot be opened: there is no COM42 (" +
+                             std::string(g_program.IsWindows() ? "\\\\.\\COM42" : "/dev/ttyS41") +
+                             "). The display stays dark; korvpole tries again every second.\n";
+    if (g_program.IsWindows())
+        EXPECT_NE(Unwrapped(run_.Output()).find(Unwrapped("Backlight=ON\n" + dark + kMenu)),
+                  std::string::npos) << run_.Output();
+    else
+        EXPECT_EQ(run_.Errors(), dark);
     run_.Type("B");
     run_.Type("x");
     const ExitResult status = run_.WaitExit(kWineWait);

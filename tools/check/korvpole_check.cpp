@@ -11,9 +11,9 @@
 #include "platform/clock.h"
 #include "platform/port_facts.h"
 #include "platform/system_error.h"
+#include "pole/port_messages.h"
 #include "pole/startup.h"
 #include "tools/check/check_args.h"
-#include "tools/check/check_messages.h"
 #include "tools/check/check_pattern.h"
 #include "tools/common/tool_cli.h"
 
@@ -81,7 +81,7 @@ int Run(const CheckOptions& options) {
                     "it up, or give the port with --port N");
     const int port = settings.Port();
     const korv::platform::PortFacts facts = korv::platform::DescribePort(port);
-    const std::string port_name = korv::tools::PortName(port, facts);
+    const std::string port_name = korv::PortName(port, facts);
     std::cout << "settings: " << source << "\n";
     if (port >= 1) std::cout << "port:     " << port_name << "\n";
     std::cout << "line:     9600 baud, 8 data bits, no parity, 1 stop bit\n" << std::flush;
@@ -91,8 +91,8 @@ int Run(const CheckOptions& options) {
     korv::BringUpDisplay(display, settings);
     if (!display.IsOpen()) {
         const int code = display.LastOpenError();
-        return Fail(korv::tools::OpenFailureAdvice(port, display.LastOpenFailure(), code,
-                                                   korv::platform::SystemErrorText(code), facts));
+        return Fail(korv::OpenFailureAdvice(port, display.LastOpenFailure(), code,
+                                            korv::platform::SystemErrorText(code), facts));
     }
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
     korv::tools::ShowPattern(display, {port, settings.BacklightOn(), options.keep, options.step_ms});

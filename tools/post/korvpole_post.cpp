@@ -19,12 +19,11 @@ int main(int argc, char** argv) {
     if (options.show) return ShowRecordFile(options.file);
     if (options.demo) return PlayDemo(options.file, options.step_ms, options.loop, options.quiet);
 
-    std::string error;
-    const auto counter = WriteRecord(options.file, options.update, error);
-    if (!counter) {
-        std::fprintf(stderr, "korvpole-post: %s\n", error.c_str());
-        return 1;
+    const WriteOutcome written = WriteRecord(options.file, options.update);
+    if (written.status != 0) {
+        std::fprintf(stderr, "korvpole-post: %s\n", written.error.c_str());
+        return written.status;
     }
-    if (!options.quiet) std::printf("%s: counter %u written\n", options.file.c_str(), *counter);
+    if (!options.quiet) std::printf("%s: counter %u written\n", options.file.c_str(), written.counter);
     return 0;
 }

@@ -48,6 +48,12 @@ bool ParseAmount(const std::string& text, std::int32_t& hundredths) {
     return true;
 }
 
+std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t scale) {
+    if (scale == 0) return hundredths == 0 ? std::optional<std::int32_t>(0) : std::nullopt;
+    if (hundredths % scale != 0) return std::nullopt;
+    return hundredths / scale;
+}
+
 std::string FormatHundredths(std::int64_t hundredths) {
     const std::int64_t magnitude = std::llabs(hundredths);
     char text[32];

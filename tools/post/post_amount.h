@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace korv::tools {
@@ -9,6 +10,12 @@ namespace korv::tools {
 // binary fraction ever rounds a cent away. More than two decimals are accepted only
 // when the extra ones are zeros. False for anything else or outside 32 bits.
 bool ParseAmount(const std::string& text, std::int32_t& hundredths);
+
+// What to store for an amount of `hundredths` so that korvpole, which shows
+// stored / 100 x scale, shows it as typed: hundredths / scale. Nothing when the scale
+// cannot show the amount exactly (12.50 with scale 100, which shows whole numbers;
+// anything but 0 with scale 0).
+std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t scale);
 
 // Hundredths as "13.50" or "-5.00", for the demo's own lines.
 std::string FormatHundredths(std::int64_t hundredths);

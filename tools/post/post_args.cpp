@@ -16,8 +16,14 @@ const char* const kFooter =
     "Writes the pole record in place: the lines, scale and amounts first, the change\n"
     "counter last. Fields not given keep what the file holds. AMOUNT is a decimal\n"
     "number with at most two decimals, e.g. 13.50 or -5.\n"
+    "The scale says how korvpole shows amounts: 100 as whole numbers, any other with\n"
+    "two decimals. Amounts are stored so that korvpole shows them as typed at the\n"
+    "record's scale (--scale, else the file's, else 1): --scale 100 --total 250 shows\n"
+    "250, --scale 1 --total 2.50 shows 2.50. An amount the scale cannot show exactly\n"
+    "(2.50 with scale 100, anything but 0 with scale 0) is refused.\n"
     "--show prints the four rows korvpole draws from the file, with what it holds.\n"
-    "Exit status: 0 done, 1 the file cannot be read or written, 2 a bad argument.";
+    "Exit status: 0 done, 1 the file cannot be read or written, 2 a bad argument or an\n"
+    "amount its scale cannot show.";
 
 CLI::Validator Amount() {
     return CLI::Validator(
@@ -69,11 +75,11 @@ std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptio
     std::vector<CLI::Option*> fields;
     AddText(app, "--line1", update.line1, "row 1 text, cut at 20 bytes");
     AddText(app, "--line2", update.line2, "row 2 text, cut at 20 bytes");
-    AddAmount(app, "--tax", update.tax, "tax amount, shown in row 3");
-    AddAmount(app, "--total", update.total, "total amount, shown in row 4");
+    AddAmount(app, "--tax", update.tax, "tax amount as row 3 shows it");
+    AddAmount(app, "--total", update.total, "total amount as row 4 shows it");
     app.add_option_function<std::uint32_t>(
            "--scale", [&update](std::uint32_t scale) { update.scale = static_cast<std::uint16_t>(scale); },
-           "amount scale, 0 to 65535: 100 shows whole numbers, any other two decimals")
+           "amount scale, 0 to 65535: 100 whole numbers, 1 two decimals (see below)")
         ->check(WholeNumberFrom(0, kMaxScale, "a whole number"));
     for (const char* name : {"--line1", "--line2", "--tax", "--total", "--scale"})
         fields.push_back(app.get_option(name));

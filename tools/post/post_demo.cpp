@@ -76,14 +76,13 @@ int PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
     const std::vector<RecordUpdate> steps = DemoSaleSteps();
     do {
         for (std::size_t i = 0; i < steps.size(); ++i) {
-            std::string error;
-            const auto counter = WriteRecord(path, steps[i], error);
-            if (!counter) {
-                std::fprintf(stderr, "korvpole-post: %s\n", error.c_str());
-                return 1;
+            const WriteOutcome written = WriteRecord(path, steps[i]);
+            if (written.status != 0) {
+                std::fprintf(stderr, "korvpole-post: %s\n", written.error.c_str());
+                return written.status;
             }
             if (!quiet) {
-                std::printf("%5u  %-20s | %s\n", *counter, steps[i].line1->c_str(),
+                std::printf("%5u  %-20s | %s\n", written.counter, steps[i].line1->c_str(),
                             steps[i].line2->c_str());
                 std::fflush(stdout);
             }

@@ -1,39 +1,29 @@
 #include "tools/post/post_record.h"
 
-#include "pole/pole_record.h"
+#include "pole/record_format.h"
+#include "tools/common/tool_cli.h"
+#include "tools/post/post_amount.h"
 #include "tools/record_writer.h"
 
 namespace korv::tools {
 
 namespace {
 
-void PutLe16(std::string& bytes, std::size_t at, std::uint16_t value) {
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>(value >> 8);
-}
-
-void PutLe32(std::string& bytes, std::size_t at, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(bits >> (8 * i));
-}
-
-void PutLine(std::string& bytes, std::size_t at, const std::string& text) {
-    std::string field = text.substr(0, record::kLineSize);
-    field.resize(record::kLineSize, '\0');
-    bytes.replace(at, field.size(), field);
-}
-
-// `held` bytes came from the file; a scale it does not hold yet gets the default.
-void Apply(const RecordUpdate& update, std::size_t held, std::string& record) {
-    if (update.line1) PutLine(record, record::kLine1Offset, *update.line1);
-    if (update.line2) PutLine(record, record::kLine2Offset, *update.line2);
-    if (update.scale) {
-        PutLe16(record, record::kScaleOffset, *update.scale);
-    } else if (held < record::kScaleOffset + 2u) {
-        PutLe16(record, record::kScaleOffset, kDefaultScale);
+// The stored value for `typed`, or false with `error` saying why there is none.
+bool Store(const std::optional<std::int32_t>& typed, const char* name, std::uint16_t scale,
+           bool scale_given, std::int32_t& stored, std::string& error) {
+    if (!typed) return true;
+    if (const std::optional<std::int32_t> value = StoredAmount(*typed, scale)) {
+        stored = *value;
+        return true;
     }
-    if (update.tax) PutLe32(record, record::kTaxOffset, *update.tax);
-    if (update.total) PutLe32(record, record::kTotalOffset, *update.total);
+    const std::string with = (scale_given ? "scale " : "the file's scale ") + std::to_string(scale);
+    const std::string shows = scale == 0 ? "which shows every amount as 0.00"
+                                         : "which shows amounts in steps of " + FormatHundredths(scale);
+    error = std::string("the ") + name + " " + FormatHundredths(*typed) + " cannot be shown with " +
+            with + ", " + shows + ": give another amount, or --scale 1 for two decimals or 100 "
+            "for whole numbers";
+    return false;
 }
 
 }  // namespace
@@ -42,20 +32,35 @@ std::uint16_t NextCounter(std::uint16_t found) {
     return found == 0xFFFF ? 1 : static_cast<std::uint16_t>(found + 1);
 }
 
-std::optional<std::uint16_t> WriteRecord(const std::string& path, const RecordUpdate& update,
-                                         std::string& error) {
-    std::string record;
-    if (!ReadRecordBytes(path, record, error)) return std::nullopt;
-    const std::size_t held = record.size();
-    record.resize(record::kUsedSize, '\0');
-
-    const auto* counter_bytes = reinterpret_cast<const std::uint8_t*>(record.data()) +
-                                record::kCounterOffset;
-    const std::uint16_t counter = NextCounter(DecodeLe16(counter_bytes));
-    Apply(update, held, record);
-    PutLe16(record, record::kCounterOffset, counter);
-    if (!WriteRecordInPlace(path, record, error)) return std::nullopt;
-    return counter;
+WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update) {
+    WriteOutcome outcome;
+    std::string bytes;
+    if (!ReadRecordBytes(path, bytes, outcome.error)) {
+        outcome.status = 1;
+        return outcome;
+    }
+    PoleRecordFields fields = DecodeRecord(bytes);
+    if (update.line1) fields.line1 = *update.line1;
+    if (update.line2) fields.line2 = *update.line2;
+    if (update.scale) {
+        fields.scale = *update.scale;
+    } else if (bytes.size() < record::kScaleOffset + 2u) {
+        fields.scale = kDefaultScale;
+    }
+    const bool scale_given = update.scale.has_value();
+    if (!Store(update.tax, "tax", fields.scale, scale_given, fields.tax, outcome.error) ||
+        !Store(update.total, "total", fields.scale, scale_given, fields.total, outcome.error)) {
+        outcome.status = kUsageError;
+        return outcome;
+    }
+    fields.counter = NextCounter(fields.counter);
+    EncodeRecordInto(fields, bytes);
+    if (!WriteRecordInPlace(path, bytes, outcome.error)) {
+        outcome.status = 1;
+        return outcome;
+    }
+    outcome.counter = fields.counter;
+    return outcome;
 }
 
 }  // namespace korv::tools

@@ -6,7 +6,9 @@
 
 namespace korv::tools {
 
-// The fields a writer sets; those left empty keep what the file holds.
+// The fields a writer sets; those left empty keep what the file holds. Amounts are
+// hundredths as typed: they are stored so that korvpole shows them so at the record's
+// scale.
 struct RecordUpdate {
     std::optional<std::string> line1;
     std::optional<std::string> line2;
@@ -21,11 +23,17 @@ inline constexpr std::uint16_t kDefaultScale = 1;
 // The counter that follows `found`: never 0, which the reader takes as "nothing yet".
 std::uint16_t NextCounter(std::uint16_t found);
 
+struct WriteOutcome {
+    // korvpole-post's exit status: 0 written; 1 the file cannot be read or written;
+    // 2 an amount the scale cannot show exactly, and nothing written.
+    int status = 0;
+    std::uint16_t counter = 0;  // the counter written
+    std::string error;
+};
+
 // Writes the update into the record at `path` in place, creating the file when it is
 // missing: lines, scale and amounts first, the change counter last, so that a reader
-// that sees the new counter also finds the new lines. Returns the counter written, or
-// nothing with `error` set when the file cannot be read or written.
-std::optional<std::uint16_t> WriteRecord(const std::string& path, const RecordUpdate& update,
-                                         std::string& error);
+// that sees the new counter also finds the new lines.
+WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update);
 
 }  // namespace korv::tools

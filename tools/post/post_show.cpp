@@ -1,15 +1,14 @@
 #include "tools/post/post_show.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "display/protocol.h"
 #include "pole/pole_record.h"
 #include "pole/row_picture.h"
+#include "tools/record_writer.h"
 
 namespace korv::tools {
 
@@ -30,10 +29,6 @@ constexpr NumberField kTotalField{"total amount", record::kTotalOffset, 4};
 
 bool Holds(const std::string& record, int offset) {
     return record.size() > static_cast<std::size_t>(offset);
-}
-
-const std::uint8_t* At(const std::string& padded, int offset) {
-    return reinterpret_cast<const std::uint8_t*>(padded.data()) + offset;
 }
 
 std::string RowList(const std::vector<int>& rows) {
@@ -72,11 +67,12 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     return text;
 }
 
-void PrefixWarnings(const std::string& padded, const std::string& record, RecordView& view) {
+void PrefixWarnings(const std::string& record, RecordView& view) {
     const int offsets[2] = {record::kLine1Offset, record::kLine2Offset};
     for (int line = 0; line < 2; ++line) {
         for (int i = 0; i < record::kLineSize && Holds(record, offsets[line] + i); ++i) {
-            const std::uint8_t byte = *At(padded, offsets[line] + i);
+            const auto byte =
+                static_cast<std::uint8_t>(record[static_cast<std::size_t>(offsets[line] + i)]);
             if (byte == 0) break;
             if (byte != kCommandPrefix) continue;
             view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte 0xFE at column " +
@@ -132,7 +128,7 @@ std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw
 
 }  // namespace
 
-RecordView InspectRecord(platform::RecordReader& file, const std::string& record) {
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record) {
     RecordView view;
     CycleState state;  // as korvpole starts: 0 is the counter last seen
     RowPicture picture;
@@ -142,12 +138,11 @@ RecordView InspectRecord(platform::RecordReader& file, const std::string& record
         view.drawn[static_cast<std::size_t>(row - 1)] = picture.Written(row);
     }
 
-    std::string padded = record.substr(0, record::kUsedSize);
-    padded.resize(record::kUsedSize, '\0');
-    if (Holds(record, record::kCounterOffset)) view.counter = DecodeLe16(At(padded, record::kCounterOffset));
-    if (Holds(record, record::kScaleOffset)) view.scale = DecodeLe16(At(padded, record::kScaleOffset));
-    if (Holds(record, record::kTaxOffset)) view.tax = DecodeLe32(At(padded, record::kTaxOffset));
-    if (Holds(record, record::kTotalOffset)) view.total = DecodeLe32(At(padded, record::kTotalOffset));
+    const PoleRecordFields fields = DecodeRecord(record);
+    if (Holds(record, record::kCounterOffset)) view.counter = fields.counter;
+    if (Holds(record, record::kScaleOffset)) view.scale = fields.scale;
+    if (Holds(record, record::kTaxOffset)) view.tax = fields.tax;
+    if (Holds(record, record::kTotalOffset)) view.total = fields.total;
 
     if (record.size() < static_cast<std::size_t>(record::kUsedSize))
         view.warnings.push_back(ShortFileWarning(record, view));
@@ -155,7 +150,7 @@ RecordView InspectRecord(platform::RecordReader& file, const std::string& record
         view.warnings.push_back(
             "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
             "shows the lines of this record; write the lines first, then a counter from 1 up");
-    PrefixWarnings(padded, record, view);
+    PrefixWarnings(record, view);
     if (view.scale == 0)
         view.warnings.push_back(
             "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
@@ -191,26 +186,17 @@ int ShowRecordFile(const std::string& path) {
         std::cerr << "korvpole-post: " << path << " is a folder, not a record file\n";
         return 1;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::cerr << "korvpole-post: " << path << ": cannot be read: " << std::strerror(errno)
+    // Read as korvpole reads it, but never created.
+    platform::RecordFile file;
+    std::string record;
+    if (!file.Open(path, platform::RecordFile::Mode::kRead) || !ReadRecordBytes(file, record)) {
+        std::cerr << "korvpole-post: " << path << ": cannot be read: " << file.LastError()
                   << " (korvpole creates a missing record file empty and shows nothing)\n";
         return 1;
     }
-    std::string record(static_cast<std::size_t>(record::kUsedSize), '\0');
-    file.read(&record[0], record::kUsedSize);
-    record.resize(static_cast<std::size_t>(file.gcount()));
-    file.clear();
-    file.seekg(0, std::ios::end);
-    const std::streamoff end = file.tellg();
-    const std::uint64_t size = end > 0 ? static_cast<std::uint64_t>(end) : record.size();
-    // Drawn by reading the file as korvpole does; it exists, so nothing is created.
-    platform::RecordFile reader;
-    if (!reader.Open(path.c_str())) {
-        std::cerr << "korvpole-post: " << path << ": cannot be read as korvpole reads it\n";
-        return 1;
-    }
-    std::cout << FormatRecordView(path, size, InspectRecord(reader, record));
+    const std::int64_t size = file.Size();
+    const RecordView view = InspectRecord(file, record);
+    std::cout << FormatRecordView(path, size < 0 ? record.size() : static_cast<std::uint64_t>(size), view);
     return 0;
 }
 

@@ -24,7 +24,7 @@ struct RecordView {
 
 // The rows korvpole draws from `file`, and the fields and warnings of `record`, the
 // file's content (at least its first 74 bytes when it has them).
-RecordView InspectRecord(platform::RecordReader& file, const std::string& record);
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record);
 
 // The view as printed by korvpole-post --show for the file `name`.
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
