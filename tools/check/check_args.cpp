@@ -6,8 +6,6 @@ namespace korv::tools {
 
 namespace {
 
-// The configuration file holds the port as at most two digits.
-constexpr std::uint32_t kMaxPort = 99;
 constexpr std::uint32_t kMaxStepMs = 60000;
 
 const char* const kFooter =
@@ -28,11 +26,11 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
            "--port", [&options](int port) { options.port = port; },
            "the COM port number to check, 1 to 99, instead of KORVPOLE.CFG's")
         ->type_name("N")
-        ->check(WholeNumberFrom(1, kMaxPort, "a port number"));
+        ->check(PortNumber());
     app.add_flag("--keep", options.keep, "leave the test pattern on the display");
     app.add_option("--step-ms", options.step_ms,
                    "milliseconds each step of the pattern stays up (1500)")
-        ->check(WholeNumberFrom(0, kMaxStepMs, "a whole number of milliseconds"));
+        ->check(Milliseconds(kMaxStepMs));
     return ParseToolArgs(app, args, out, err);
 }
 

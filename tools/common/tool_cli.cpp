@@ -73,4 +73,16 @@ CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::
         "N");
 }
 
+CLI::Validator PortNumber() { return WholeNumberFrom(1, kMaxPort, "a port number"); }
+
+CLI::Validator Milliseconds(std::uint32_t max) {
+    return WholeNumberFrom(0, max, "a whole number of milliseconds");
+}
+
+CLI::Validator NonEmptyPath(const std::string& type_name) {
+    return CLI::Validator(
+        [](std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; },
+        type_name);
+}
+
 }  // namespace korv::tools
