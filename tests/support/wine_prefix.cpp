@@ -99,7 +99,21 @@ WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
         Stop();
         throw std::runtime_error("wineboot -i failed; see " + log);
     }
+    desktop_holder_ = desktop_holder;
     StartDesktopHolder(desktop_holder);
+}
+
+void WinePrefix::MapComPort(int n, const std::string& device) {
+    const std::string log = directory_ + ".log";
+    if (RunLogged({"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM" + std::to_string(n),
+                   "/d", device, "/f"},
+                  log, std::chrono::seconds(60)) != 0)
+        throw std::runtime_error("wine reg add failed; see " + log);
+    Stop();
+    if (RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)) != 0)
+        throw std::runtime_error("wineserver -p failed; see " + log);
+    running_ = true;
+    StartDesktopHolder(desktop_holder_);
 }
 
 void WinePrefix::StartDesktopHolder(const std::string& holder) {
