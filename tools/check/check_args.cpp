@@ -36,6 +36,7 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
     CLI::Option* keep = app.add_flag("--keep", options.keep, "leave the test pattern on the display");
     CLI::Option* step = app.add_option("--step-ms", options.step_ms,
                                        "milliseconds each step of the pattern stays up (1500; --charset 10000)")
+                            ->type_name("N")
                             ->check(Milliseconds(kMaxStepMs));
     CLI::Option* charset = app.add_flag(
         "--charset", options.charset,

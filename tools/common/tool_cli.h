@@ -37,10 +37,9 @@ bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& va
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what);
 
 // The options the tools share by meaning: a COM port number korvpole can be given (1
-// to kMaxPort), a pause in milliseconds (0 to `max`), and a path that must not be
-// empty (`type_name` shows in --help, e.g. PATH or FILE).
+// to kMaxPort), a pause in milliseconds (0 to `max`), and a path that is not empty.
 CLI::Validator PortNumber();
 CLI::Validator Milliseconds(std::uint32_t max);
-CLI::Validator NonEmptyPath(const std::string& type_name);
+CLI::Validator NonEmptyPath();
 
 }  // namespace korv::tools

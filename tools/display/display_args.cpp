@@ -20,9 +20,11 @@ std::optional<int> ParseDisplayArgs(const std::vector<std::string>& args,
     CLI::App app("korvpole-display: a simulated pole display", "korvpole-display");
     SetUpToolApp(app, kFooter);
     app.add_option("--port", options.port, "the COM port number to offer, 1 to 99 (default 1)")
+        ->type_name("N")
         ->check(PortNumber());
     app.add_option("--log", options.log_path, "write every byte received, decoded, to FILE")
-        ->check(NonEmptyPath("FILE"));
+        ->type_name("FILE")
+        ->check(NonEmptyPath());
     app.add_flag("--dump", options.dump, "print the screen as four plain lines at the end");
     return ParseToolArgs(app, args, out, err);
 }

@@ -72,13 +72,14 @@ std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptio
     for (const char* name : {"--line1", "--line2", "--tax", "--total", "--scale"})
         fields.push_back(app.get_option(name));
 
-    app.add_option("--file", options.file, "the record file (default POLE.DAT)")->check(NonEmptyPath("PATH"));
+    app.add_option("--file", options.file, "the record file (default POLE.DAT)")->type_name("PATH")->check(NonEmptyPath());
     CLI::Option* quiet = app.add_flag("--quiet,-q", options.quiet, "print nothing after a write");
     CLI::Option* show = app.add_flag("--show", options.show,
                                      "print the rows korvpole draws from the file; write nothing");
     CLI::Option* demo = app.add_flag("--demo", options.demo, "play a scripted sale");
     app.add_flag("--loop", options.loop, "with --demo: play it until stopped")->needs(demo);
     app.add_option("--step-ms", options.step_ms, "with --demo: milliseconds per step (1500)")
+        ->type_name("N")
         ->check(Milliseconds(kMaxStepMs))
         ->needs(demo);
 
