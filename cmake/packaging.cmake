@@ -45,10 +45,11 @@ else()
   # Manual pages made from each program's --help, which help2man is made for.
   find_program(KORV_HELP2MAN help2man)
   if(KORV_HELP2MAN)
+    set(name_korvpole "mirror the pole record POLE.DAT onto a customer pole display")
     set(name_korvpole-check "try the display link, list the serial ports, show the display's characters")
     set(name_korvpole-post "write and show the pole record POLE.DAT")
     set(name_korvpole-display "a simulated pole display on a pseudo-terminal")
-    foreach(program korvpole-check korvpole-post korvpole-display)
+    foreach(program ${shipped})
       set(page ${doc}/${program}.1)
       add_custom_command(OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${doc}
