@@ -19,8 +19,8 @@ struct ListedPort {
     std::string description;  // what the system says of the device; may be empty
     PortState state = PortState::kPresent;
     bool usb_adapter = false;
-    std::string group;        // the group that may open it, where one applies
-    bool in_group = false;    // this process has that group
+    std::string group;      // the group that may open it, where one applies
+    bool in_group = false;  // this process has that group
 };
 
 // Every serial port of the machine; on POSIX the working folder's COM<n> entries come

@@ -230,7 +230,8 @@ platform::ListedPort Listed(int number, std::string device, platform::PortState 
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
     return count;
 }
 
@@ -249,7 +250,7 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     std::ostringstream refused;
     EXPECT_EQ(PrintPortList(refused,
                             {Listed(1, "/dev/ttyS0", PortState::kNoPermission, "dialout"),
-                             Listed(0, "/dev/ttyUSB0", PortState::kNoPermission, "dialout", false, true),
+                             Listed(0, "/dev/ttyUSB0", PortState::kNoPermission, "dialout"),
                              Listed(0, "/dev/ttyACM0", PortState::kNoPermission, "plugdev", true)},
                             1, {}),
               0);
@@ -261,11 +262,14 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(text.find("ln -s /dev/serial/by-id/NAME COM5"), std::string::npos) << text;
 
     // The braille daemon matters beside a USB adapter, taken already or still listed.
-    const std::vector<platform::ListedPort> built_in = {Listed(1, "/dev/ttyS0", PortState::kPresent)};
+    const std::vector<platform::ListedPort> built_in = {
+        Listed(1, "/dev/ttyS0", PortState::kPresent)};
+    const std::vector<platform::ListedPort> usb = {
+        Listed(0, "/dev/ttyUSB0", PortState::kPresent, "", false, true)};
     EXPECT_TRUE(TakerAdvice(built_in, {true, false, false}).empty());
     for (const std::vector<std::string>& advice :
          {TakerAdvice(built_in, {true, false, true}),
-          TakerAdvice({Listed(0, "/dev/ttyUSB0", PortState::kPresent, "", false, true)}, {true, false, false})}) {
+          TakerAdvice(usb, {true, false, false})}) {
         ASSERT_EQ(advice.size(), 1u);
         EXPECT_NE(advice[0].find("apt-get remove brltty"), std::string::npos) << advice[0];
     }

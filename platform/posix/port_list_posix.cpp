@@ -74,8 +74,8 @@ bool HasNoHardware(const std::string& tty) { return FirstLine(kTtyClass + tty + 
 
 // The driver that serves the port, past the serial core's own port devices.
 std::string DriverOf(const std::string& tty) {
-    for (std::string dir = Resolved(kTtyClass + tty + "/device"); dir.rfind("/sys/devices/", 0) == 0;
-         dir = Parent(dir)) {
+    for (std::string dir = Resolved(kTtyClass + tty + "/device");
+         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
         const std::string driver = Resolved(dir + "/driver");
         if (!driver.empty() && driver.find("/bus/serial-base/") == std::string::npos)
             return BaseName(driver);
@@ -85,8 +85,8 @@ std::string DriverOf(const std::string& tty) {
 
 // "0403:6001" for a port on a USB adapter; empty otherwise.
 std::string UsbIdOf(const std::string& tty) {
-    for (std::string dir = Resolved(kTtyClass + tty + "/device"); dir.rfind("/sys/devices/", 0) == 0;
-         dir = Parent(dir)) {
+    for (std::string dir = Resolved(kTtyClass + tty + "/device");
+         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
         const std::string vendor = FirstLine(dir + "/idVendor");
         if (!vendor.empty()) return vendor + ":" + FirstLine(dir + "/idProduct");
     }
@@ -232,12 +232,14 @@ std::vector<ListedPort> ListPorts() {
 
 PortTakers FindPortTakers() {
     PortTakers takers;
-    for (const char* program : {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
+    for (const char* program :
+         {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
         takers.braille_daemon = takers.braille_daemon || Exists(program);
     takers.modem_manager = ProcessRuns("ModemManager");
     for (const std::string& device : Entries(kUsbDevices)) {
         const std::string vendor = FirstLine(kUsbDevices + device + "/idVendor");
-        for (const char* adapter : kAdapterVendors) takers.usb_adapter = takers.usb_adapter || vendor == adapter;
+        for (const char* adapter : kAdapterVendors)
+            takers.usb_adapter = takers.usb_adapter || vendor == adapter;
     }
     return takers;
 }

@@ -65,6 +65,7 @@ extern "C" std::uint32_t __wrap_arc4random() {
     do {
         got = getrandom(&value, sizeof value, 0);
     } while (got < 0 && errno == EINTR);
-    if (got == static_cast<ssize_t>(sizeof value) || ReadUrandom(&value, sizeof value)) return value;
+    if (got == static_cast<ssize_t>(sizeof value) || ReadUrandom(&value, sizeof value))
+        return value;
     std::abort();  // as arc4random does without a source of randomness
 }

@@ -61,8 +61,9 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     char name[64];
     DWORD size = sizeof name - 1;
     DWORD type = 0;
-    const bool read = RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(name),
-                                       &size) == ERROR_SUCCESS && type == REG_SZ;
+    const bool read = RegQueryValueExA(key, "PortName", nullptr, &type,
+                                       reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
+                      type == REG_SZ;
     RegCloseKey(key);
     if (!read) return {};
     name[size] = '\0';
@@ -110,7 +111,8 @@ std::vector<ListedPort> ListPorts() {
         port.description = found != known.end() ? found->second.friendly_name : std::string();
         const bool plugged_in = found != known.end() && found->second.plugged_in;
         // Whether this user may open it, Windows tells only by an open.
-        port.state = mapped.count(name) != 0 || plugged_in ? PortState::kPresent : PortState::kMissing;
+        port.state =
+            mapped.count(name) != 0 || plugged_in ? PortState::kPresent : PortState::kMissing;
         ports.push_back(port);
     }
     // By number; names korvpole cannot be given last.

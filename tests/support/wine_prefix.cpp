@@ -105,9 +105,10 @@ WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
 
 void WinePrefix::MapComPort(int n, const std::string& device) {
     const std::string log = directory_ + ".log";
-    if (RunLogged({"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM" + std::to_string(n),
-                   "/d", device, "/f"},
-                  log, std::chrono::seconds(60)) != 0)
+    const std::string name = "COM" + std::to_string(n);
+    const std::vector<std::string> add = {"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports",
+                                          "/v", name, "/d", device, "/f"};
+    if (RunLogged(add, log, std::chrono::seconds(60)) != 0)
         throw std::runtime_error("wine reg add failed; see " + log);
     Stop();
     if (RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)) != 0)

@@ -174,14 +174,16 @@ public:
     explicit OpenWatch(const std::vector<std::string>& paths)
         : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         for (const std::string& path : paths)
-            if (inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0) ADD_FAILURE() << "cannot watch " << path;
+            if (inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0)
+                ADD_FAILURE() << "cannot watch " << path;
     }
     ~OpenWatch() { close(fd_); }
     int Opens() const {
         int opens = 0;
         alignas(inotify_event) char events[4096];
         for (ssize_t size; (size = read(fd_, events, sizeof events)) > 0;)
-            for (char* at = events; at < events + size; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            for (char* at = events; at < events + size;
+                 at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
                 ++opens;
         return opens;
     }
@@ -230,7 +232,8 @@ TEST(CheckList, NamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone) {
 
     const std::vector<std::string> lines = LinesOf(run.Output());
     if (g_check.IsWindows()) {
-        EXPECT_GE(LineMatching(lines, R"(COM5 +\\\\\.\\COM5 +present +<- KORVPOLE\.CFG)"), 0) << run.Output();
+        EXPECT_GE(LineMatching(lines, R"(COM5 +\\\\\.\\COM5 +present +<- KORVPOLE\.CFG)"), 0)
+            << run.Output();
         return;
     }
     const int com5_line = LineMatching(lines, "COM5 +COM5 -> " + com5.Port().SlavePath() +

@@ -33,18 +33,21 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
            "the COM port number to check, 1 to 99, instead of KORVPOLE.CFG's")
         ->type_name("N")
         ->check(PortNumber());
-    CLI::Option* keep = app.add_flag("--keep", options.keep, "leave the test pattern on the display");
-    CLI::Option* step = app.add_option("--step-ms", options.step_ms,
-                                       "milliseconds each step of the pattern stays up (1500; --charset 10000)")
-                            ->type_name("N")
-                            ->check(Milliseconds(kMaxStepMs));
+    CLI::Option* keep =
+        app.add_flag("--keep", options.keep, "leave the test pattern on the display");
+    CLI::Option* step =
+        app.add_option("--step-ms", options.step_ms,
+                       "milliseconds each step of the pattern stays up (1500; --charset 10000)")
+            ->type_name("N")
+            ->check(Milliseconds(kMaxStepMs));
     CLI::Option* charset = app.add_flag(
         "--charset", options.charset,
         "show the display's own characters A0 to FF, with their codes, instead of the pattern");
     CLI::Option* list = app.add_flag(
         "--list", options.list,
         "list every serial port of this machine with its COM number and state; opens none");
-    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset}) list->excludes(other);
+    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset})
+        list->excludes(other);
     const std::optional<int> status = ParseToolArgs(app, args, out, err);
     if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetStepMs;
     return status;

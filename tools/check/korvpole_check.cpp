@@ -113,7 +113,8 @@ int Run(const CheckOptions& options) {
     if (options.charset)
         korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout);
     else
-        korv::tools::ShowPattern(display, {port, settings.BacklightOn(), options.keep, options.step_ms});
+        korv::tools::ShowPattern(display,
+                                 {port, settings.BacklightOn(), options.keep, options.step_ms});
     // The port closes with the driver, without the clear and darkening of Close().
     return Verdict(display, port_name, settings.BacklightOn(), options.keep,
                    options.charset ? kCharsetShown : kPatternShown);

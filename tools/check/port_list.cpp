@@ -59,8 +59,9 @@ const char* StateWord(PortState state) {
 std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports,
                                      const platform::PortTakers& takers) {
     std::vector<std::string> advice;
-    const bool usb_adapter = takers.usb_adapter || std::any_of(ports.begin(), ports.end(),
-                                                                [](const ListedPort& port) { return port.usb_adapter; });
+    const bool usb_adapter =
+        takers.usb_adapter || std::any_of(ports.begin(), ports.end(),
+                                          [](const ListedPort& port) { return port.usb_adapter; });
     if (takers.braille_daemon && usb_adapter)
         advice.push_back(
             "brltty is installed and takes USB serial adapters with common chips (CH340, "
@@ -91,10 +92,11 @@ int PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int c
         const bool marked = configured > 0 && port.number == configured;
         configured_listed = configured_listed || marked;
         unnumbered = unnumbered || (port.number == 0 && IsThere(port));
-        out << Trimmed(Padded(NumberColumn(port), number_width) + Padded(port.device, device_width) +
-                       Padded(StateWord(port.state), state_width) + port.description +
-                       (marked ? std::string(port.description.empty() ? "" : "  ") + kConfigMark : ""))
-            << "\n";
+        std::string line = Padded(NumberColumn(port), number_width) +
+                           Padded(port.device, device_width) +
+                           Padded(StateWord(port.state), state_width) + port.description;
+        if (marked) line += std::string(port.description.empty() ? "" : "  ") + kConfigMark;
+        out << Trimmed(line) << "\n";
     }
     if (ports.empty()) out << "no serial port found\n";
     if (configured > 0 && !configured_listed)
