@@ -19,6 +19,7 @@
 #include "tools/check/check_args.h"
 #include "pole/port_messages.h"
 #include "tools/check/check_pattern.h"
+#include "tools/check/port_list.h"
 #include "tools/display/display_args.h"
 #include "tools/post/post_amount.h"
 #include "tools/post/post_args.h"
@@ -86,7 +87,8 @@ TEST(ToolArgs, BadArgumentsExitTwoWithTheToolsNameFirst) {
     }
     for (const Args& args : std::vector<Args>{{"--port", "0"}, {"--port", "100"}, {"--port", "5x"},
                                               {"--port", ""}, {"--port", "-5"}, {"--step-ms", "60001"},
-                                              {"--keep=maybe"}, {"COM5"}}) {
+                                              {"--keep=maybe"}, {"COM5"}, {"--list", "--port", "5"},
+                                              {"--list", "--charset"}, {"--list", "--keep"}}) {
         const Parsed parsed = Check(args);
         EXPECT_EQ(parsed.status, 2) << Shown(args);
         EXPECT_EQ(parsed.err.rfind("korvpole-check: ", 0), 0u) << Shown(args) << parsed.err;
@@ -152,6 +154,12 @@ TEST(ToolArgs, ValuesAtTheEdgesOfTheirRangesAndTheLastOfARepeat) {
     ASSERT_EQ(Check({}, defaults).status, std::nullopt);
     EXPECT_EQ(defaults.port, std::nullopt) << "KORVPOLE.CFG decides";
     EXPECT_FALSE(defaults.keep);
+    EXPECT_EQ(defaults.step_ms, 1500);
+    CheckOptions charset;
+    ASSERT_EQ(Check({"--charset"}, charset).status, std::nullopt);
+    EXPECT_EQ(charset.step_ms, 10000) << "a page of characters needs time to be read";
+    ASSERT_EQ(Check({"--step-ms", "0", "--charset"}, charset).status, std::nullopt);
+    EXPECT_EQ(charset.step_ms, 0);
 }
 
 platform::PortFacts Facts(const std::string& device, const std::string& leads_to = "",
@@ -210,6 +218,68 @@ TEST(CheckPattern, RowsFitAndShowEveryPrintableCharacterOnce) {
     EXPECT_EQ(shown.substr(0, printable.size()), printable);
     EXPECT_EQ(shown.find_first_not_of(' ', printable.size()), std::string::npos) << "blanks after";
     EXPECT_EQ(CharacterPages(), 3);
+}
+
+platform::ListedPort Listed(int number, std::string device, platform::PortState state,
+                            std::string group = "", bool in_group = false, bool usb = false) {
+    platform::ListedPort port;
+    port.number = number;
+    port.device = std::move(device);
+    port.state = state;
+    port.group = std::move(group);
+    port.in_group = in_group;
+    port.usb_adapter = usb;
+    return port;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
+    using platform::PortState;
+    std::ostringstream nothing_there;
+    EXPECT_EQ(PrintPortList(nothing_there,
+                            {Listed(6, "COM6 -> /dev/ttyUSB3", PortState::kMissing),
+                             Listed(7, "COM7", PortState::kNotSerial)},
+                            5, {}),
+              1);
+    EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"),
+              std::string::npos) << nothing_there.str();
+
+    // A refused port is there all the same; each missing group is told once.
+    std::ostringstream refused;
+    EXPECT_EQ(PrintPortList(refused,
+                            {Listed(1, "/dev/ttyS0", PortState::kNoPermission, "dialout"),
+                             Listed(0, "/dev/ttyUSB0", PortState::kNoPermission, "dialout"),
+                             Listed(0, "/dev/ttyACM0", PortState::kNoPermission, "plugdev", true)},
+                            1, {}),
+              0);
+    const std::string text = refused.str();
+    EXPECT_EQ(Occurrences(text, "sudo usermod -aG dialout $USER"), 1u) << text;
+    EXPECT_EQ(Occurrences(text, "usermod -aG plugdev"), 0u) << "already in it: " << text;
+    EXPECT_EQ(text.rfind("COM1  /dev/ttyS0", 0), 0u) << text;
+    EXPECT_NE(text.find("no permission  <- KORVPOLE.CFG\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("ln -s /dev/serial/by-id/NAME COM5"), std::string::npos) << text;
+
+    // The braille daemon matters beside a USB adapter, taken already or still listed.
+    const std::vector<platform::ListedPort> built_in = {
+        Listed(1, "/dev/ttyS0", PortState::kPresent)};
+    const std::vector<platform::ListedPort> usb = {
+        Listed(0, "/dev/ttyUSB0", PortState::kPresent, "", false, true)};
+    EXPECT_TRUE(TakerAdvice(built_in, {true, false, false}).empty());
+    for (const std::vector<std::string>& advice :
+         {TakerAdvice(built_in, {true, false, true}),
+          TakerAdvice(usb, {true, false, false})}) {
+        ASSERT_EQ(advice.size(), 1u);
+        EXPECT_NE(advice[0].find("apt-get remove brltty"), std::string::npos) << advice[0];
+    }
+    const std::vector<std::string> prober = TakerAdvice(built_in, {false, true, false});
+    ASSERT_EQ(prober.size(), 1u);
+    EXPECT_NE(prober[0].find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos) << prober[0];
 }
 
 std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t tax,

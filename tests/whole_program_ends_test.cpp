@@ -146,5 +146,32 @@ TEST_F(ProgramTest, KeysComeFromAPipeAndItsEndCostsNoSpinning) {
     EXPECT_EQ(result.signal, SIGTERM) << result.Describe();
 }
 
+// As the systemd unit runs it: standard input null, output to the journal, nobody to
+// press a key.
+TEST_F(ProgramTest, WithoutAConsoleItDrivesTheDisplayIdlesAndEndsAtAFileOpenError) {
+    constexpr Console kUnattended{Input::kNothing, false};
+    run_.WriteRecord(Sale(1, "UNATTENDED"));
+    run_.WriteConfig(5, true);
+    Com5();
+    run_.Start(Program::Korvpole(), kUnattended);
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("UNATTENDED")));
+    EXPECT_LT(run_.CpuShareOver(2000ms), 0.10);
+    run_.WriteRecord(Sale(2, "NEXT ITEM"));
+    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("NEXT ITEM")));
+    run_.Signal(SIGTERM);
+    EXPECT_EQ(run_.WaitExit().signal, SIGTERM);
+
+    Runner broken;
+    ASSERT_EQ(mkdir(broken.PathOf("POLE.DAT").c_str(), 0777), 0);
+    broken.WriteConfig(5, true);
+    broken.Port(5);
+    broken.Start(Program::Korvpole(), kUnattended);
+    const ExitResult result = broken.WaitExit();
+    ASSERT_TRUE(result.exited && result.status == 0) << result.Describe();
+    EXPECT_NE(broken.Output().find(kFileOpenError), std::string::npos) << broken.Output();
+    broken.Port(5).Pump(200ms);
+    EXPECT_TRUE(EndsWith(broken.Port(5), wire::kClose));
+}
+
 }  // namespace
 }  // namespace korv::test

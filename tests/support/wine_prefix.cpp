@@ -99,7 +99,22 @@ WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
         Stop();
         throw std::runtime_error("wineboot -i failed; see " + log);
     }
+    desktop_holder_ = desktop_holder;
     StartDesktopHolder(desktop_holder);
+}
+
+void WinePrefix::MapComPort(int n, const std::string& device) {
+    const std::string log = directory_ + ".log";
+    const std::string name = "COM" + std::to_string(n);
+    const std::vector<std::string> add = {"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports",
+                                          "/v", name, "/d", device, "/f"};
+    if (RunLogged(add, log, std::chrono::seconds(60)) != 0)
+        throw std::runtime_error("wine reg add failed; see " + log);
+    Stop();
+    if (RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)) != 0)
+        throw std::runtime_error("wineserver -p failed; see " + log);
+    running_ = true;
+    StartDesktopHolder(desktop_holder_);
 }
 
 void WinePrefix::StartDesktopHolder(const std::string& holder) {

@@ -36,6 +36,11 @@ public:
     // A device link such as "com5", pointed at a Linux device by the test.
     std::string DosDevice(const std::string& name) const;
 
+    // COM<n> mapped to a Linux device in the registry, which is what makes Wine list
+    // the port (the serial-port map, QueryDosDevice). Wine reads the map only when its
+    // server starts, so the server and the desktop holder are started again.
+    void MapComPort(int n, const std::string& device);
+
     // The Windows name of a Linux path, through drive Z:.
     static std::string WindowsPath(const std::string& path);
 
@@ -44,6 +49,7 @@ private:
     bool Runs(pid_t pid) const;
 
     std::string directory_;
+    std::string desktop_holder_;
     bool running_ = false;
     pid_t holder_ = -1;
 };

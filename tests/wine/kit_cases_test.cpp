@@ -2,6 +2,9 @@
 // korvpole-check.exe through Wine with a pseudo-terminal as its COM port; same cases,
 // same checks. Under Wine, korvpole-post.exe's records are also compared byte for byte
 // with those of this build's korvpole-post.
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -128,6 +133,119 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         EXPECT_EQ(com5.Model().BacklightOn(), plan.backlight_on) << ScreenOf(com5);
         EXPECT_EQ(Hex(com7.Received()), "") << "COM7 is not the port checked";
     }
+}
+
+// The display's own characters from `first`, 48 to a page, as a technician should see
+// them: a ruler of the last hex digit, then 16 characters behind the code of the first;
+// FE, the command prefix, travels as a blank.
+Screen CharsetPage(int first) {
+    Screen page = {"   0123456789ABCDEF "};
+    const char* const hex = "0123456789ABCDEF";
+    for (int row = 1; row < 4; ++row) {
+        const int code = first + 16 * (row - 1);
+        page[row] = {hex[code >> 4], '0', ' '};
+        for (int c = code; c < code + 16; ++c) page[row] += c == 0xFE ? ' ' : static_cast<char>(c);
+        page[row] += ' ';
+    }
+    return page;
+}
+
+TEST(CheckCharset, ShowsA0ToFFBehindTheirCodesAPageAtATimeThenClears) {
+    Runner run;
+    run.UseWine(g_check.wine);
+    run.WriteConfig(5, false);
+    DisplayTap& com5 = run.Port(5);
+    Program check = g_check;
+    check.args = {"--charset", "--step-ms", "50"};
+    run.Start(check, kScripted);
+    const ExitResult result = run.WaitExit(kWait);
+    com5.PumpUntilQuiet(milliseconds(400));
+    ASSERT_TRUE(result.Succeeded()) << Describe(run, result);
+    EXPECT_NE(Unwrapped(run.Output()).find("page 2 of 2: codes D0 to FF"), std::string::npos)
+        << run.Output();
+    EXPECT_TRUE(ShowedInOrder(com5, {CharsetPage(0xA0), CharsetPage(0xD0), kCleared}));
+    EXPECT_EQ(com5.Model().Screen(), kCleared) << ScreenOf(com5);
+    EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
+}
+
+// Opens of the files watched, as the kernel reported them until now.
+class OpenWatch {
+public:
+    explicit OpenWatch(const std::vector<std::string>& paths)
+        : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        for (const std::string& path : paths)
+            if (inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0)
+                ADD_FAILURE() << "cannot watch " << path;
+    }
+    ~OpenWatch() { close(fd_); }
+    int Opens() const {
+        int opens = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t size; (size = read(fd_, events, sizeof events)) > 0;)
+            for (char* at = events; at < events + size;
+                 at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+                ++opens;
+        return opens;
+    }
+
+private:
+    int fd_;
+};
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The index of the line that matches `pattern` whole; -1 when none does.
+int LineMatching(const std::vector<std::string>& lines, const std::string& pattern) {
+    const std::regex expression(pattern);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (std::regex_match(lines[i], expression)) return static_cast<int>(i);
+    return -1;
+}
+
+// On Linux beside the pseudo-terminal: a link that leads nowhere and a file in a port's
+// place. Under Wine, COM5 is mapped in the registry as a technician's adapter would be.
+TEST(CheckList, NamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone) {
+    Runner run;
+    run.UseWine(g_check.wine);
+    run.WriteConfig(5, true);
+    DisplayTap& com5 = run.Port(5);
+    std::vector<std::string> watched = {com5.Port().SlavePath()};
+    if (g_check.IsWindows()) {
+        g_check.wine->MapComPort(5, com5.Port().SlavePath());
+    } else {
+        ASSERT_EQ(symlink("/dev/korv-unplugged-adapter", run.PathOf("COM6").c_str()), 0);
+        run.Dir().Write("COM7", "not a port");
+        watched.push_back(run.PathOf("COM7"));
+    }
+    const OpenWatch watch(watched);
+    Program check = g_check;
+    check.args = {"--list"};
+    run.Start(check, kScripted);
+    const ExitResult result = run.WaitExit(kWait);
+    ASSERT_TRUE(result.Succeeded()) << Describe(run, result);
+    EXPECT_EQ(watch.Opens(), 0) << "listing opened a port or the file in one's place";
+
+    const std::vector<std::string> lines = LinesOf(run.Output());
+    if (g_check.IsWindows()) {
+        EXPECT_GE(LineMatching(lines, R"(COM5 +\\\\\.\\COM5 +present +<- KORVPOLE\.CFG)"), 0)
+            << run.Output();
+        return;
+    }
+    const int com5_line = LineMatching(lines, "COM5 +COM5 -> " + com5.Port().SlavePath() +
+                                                  " +present +pseudo-terminal +<- KORVPOLE\\.CFG");
+    const int com6_line = LineMatching(lines, "COM6 +COM6 -> /dev/korv-unplugged-adapter +missing");
+    const int com7_line = LineMatching(lines, "COM7 +COM7 +not a serial device");
+    EXPECT_GE(com5_line, 0) << run.Output();
+    EXPECT_GT(com6_line, com5_line) << run.Output();
+    EXPECT_GT(com7_line, com6_line) << run.Output();
+    const int machine_line = LineMatching(lines, "(COM[0-9]+|-) +/dev/.*");
+    EXPECT_TRUE(machine_line < 0 || machine_line > com7_line) << "the folder's ports come first:\n"
+                                                              << run.Output();
 }
 
 // The byte values a text-mode write or read would turn or stop at: LF, CR, Ctrl-Z.

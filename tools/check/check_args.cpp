@@ -6,17 +6,21 @@ namespace korv::tools {
 
 namespace {
 
-// The configuration file holds the port as at most two digits.
-constexpr std::uint32_t kMaxPort = 99;
 constexpr std::uint32_t kMaxStepMs = 60000;
+// A page of characters takes longer to read than a page of the pattern.
+constexpr int kCharsetStepMs = 10000;
 
 const char* const kFooter =
     "Opens the display's COM port as korvpole does (the one KORVPOLE.CFG in this folder\n"
     "names, or --port N) and shows a test pattern on it: the port and line settings, a\n"
     "20-column ruler and every printable character; the backlight goes off and on once.\n"
     "At the end the display is cleared, backlight as configured (--keep: pattern stays).\n"
-    "Exit status: 0 the pattern went out whole, 1 the port cannot be opened or did not\n"
-    "take every byte, 2 a bad argument.";
+    "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
+    "time: each row starts with the code of its first character, row 1 is a ruler of\n"
+    "the last hex digit. --list lists the serial ports of this machine and opens none.\n"
+    "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
+    "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
+    "argument.";
 
 }  // namespace
 
@@ -28,12 +32,25 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
            "--port", [&options](int port) { options.port = port; },
            "the COM port number to check, 1 to 99, instead of KORVPOLE.CFG's")
         ->type_name("N")
-        ->check(WholeNumberFrom(1, kMaxPort, "a port number"));
-    app.add_flag("--keep", options.keep, "leave the test pattern on the display");
-    app.add_option("--step-ms", options.step_ms,
-                   "milliseconds each step of the pattern stays up (1500)")
-        ->check(WholeNumberFrom(0, kMaxStepMs, "a whole number of milliseconds"));
-    return ParseToolArgs(app, args, out, err);
+        ->check(PortNumber());
+    CLI::Option* keep =
+        app.add_flag("--keep", options.keep, "leave the test pattern on the display");
+    CLI::Option* step =
+        app.add_option("--step-ms", options.step_ms,
+                       "milliseconds each step of the pattern stays up (1500; --charset 10000)")
+            ->type_name("N")
+            ->check(Milliseconds(kMaxStepMs));
+    CLI::Option* charset = app.add_flag(
+        "--charset", options.charset,
+        "show the display's own characters A0 to FF, with their codes, instead of the pattern");
+    CLI::Option* list = app.add_flag(
+        "--list", options.list,
+        "list every serial port of this machine with its COM number and state; opens none");
+    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset})
+        list->excludes(other);
+    const std::optional<int> status = ParseToolArgs(app, args, out, err);
+    if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetStepMs;
+    return status;
 }
 
 }  // namespace korv::tools

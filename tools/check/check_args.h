@@ -11,6 +11,8 @@ struct CheckOptions {
     std::optional<int> port;  // instead of the one KORVPOLE.CFG names
     bool keep = false;        // leave the pattern up at the end
     int step_ms = 1500;       // how long each step of the pattern stays up
+    bool list = false;        // list the machine's serial ports instead; opens none
+    bool charset = false;     // show the display's own characters instead of the pattern
 };
 
 // Nothing when korvpole-check should go on with `options`; otherwise its exit status:

@@ -10,11 +10,14 @@
 #include "display/display_driver.h"
 #include "platform/clock.h"
 #include "platform/port_facts.h"
+#include "platform/port_list.h"
 #include "platform/system_error.h"
 #include "pole/port_messages.h"
 #include "pole/startup.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
+#include "tools/check/charset.h"
+#include "tools/check/port_list.h"
 #include "tools/common/tool_cli.h"
 
 namespace {
@@ -52,8 +55,18 @@ bool LoadSettings(const CheckOptions& options, Settings& settings, std::string& 
     return true;
 }
 
+// What the display should have shown, for the OK verdict.
+const char* const kPatternShown =
+    "it should have shown the port, a ruler 1234567890 twice and the characters ! to ~, and its "
+    "backlight went off and on once";
+const char* const kCharsetShown =
+    "row by row it showed the characters of codes A0 to FF behind their codes (FE, the "
+    "command prefix, as a blank); the common HD44780 character set has a-umlaut at E1, "
+    "o-umlaut at EF, u-umlaut at F5, sharp s at E2 (drawn as beta), degree at DF and micro "
+    "at E4";
+
 int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bool backlight,
-            bool keep) {
+            bool keep, const char* shown) {
     if (display.Unreachable())
         return Fail(port_name + " went away while the pattern was sent: check that the display's "
                                 "adapter and cable are plugged in, then run the check again");
@@ -63,9 +76,7 @@ int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bo
                     " bytes of the pattern: the display is not reading them (cable, power, or "
                     "flow control holding the line)");
     std::cout << "korvpole-check: OK: the test pattern went out on " << port_name
-              << " and every byte was taken. Look at the display: it should have shown the port, "
-                 "a ruler 1234567890 twice and the characters ! to ~, and its backlight went "
-                 "off and on once; now "
+              << " and every byte was taken. Look at the display: " << shown << "; now "
               << (keep ? "the pattern stays up" : "it is cleared") << ", backlight "
               << (backlight ? "on" : "off") << ".\n";
     return 0;
@@ -84,7 +95,11 @@ int Run(const CheckOptions& options) {
     const std::string port_name = korv::PortName(port, facts);
     std::cout << "settings: " << source << "\n";
     if (port >= 1) std::cout << "port:     " << port_name << "\n";
-    std::cout << "line:     9600 baud, 8 data bits, no parity, 1 stop bit\n" << std::flush;
+    std::cout << "line:     9600 baud, 8 data bits, no parity, 1 stop bit\n";
+    const auto advice = korv::tools::TakerAdvice(korv::platform::ListPorts(),
+                                                 korv::platform::FindPortTakers());
+    for (const std::string& line : advice) std::cout << "note:     " << line << "\n";
+    std::cout << std::flush;
 
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
@@ -95,9 +110,24 @@ int Run(const CheckOptions& options) {
                                             korv::platform::SystemErrorText(code), facts));
     }
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
-    korv::tools::ShowPattern(display, {port, settings.BacklightOn(), options.keep, options.step_ms});
+    if (options.charset)
+        korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout);
+    else
+        korv::tools::ShowPattern(display,
+                                 {port, settings.BacklightOn(), options.keep, options.step_ms});
     // The port closes with the driver, without the clear and darkening of Close().
-    return Verdict(display, port_name, settings.BacklightOn(), options.keep);
+    return Verdict(display, port_name, settings.BacklightOn(), options.keep,
+                   options.charset ? kCharsetShown : kPatternShown);
+}
+
+// --list: KORVPOLE.CFG only marks its port; a folder without one lists all the same.
+int List() {
+    Settings settings;
+    std::string source;
+    const int configured = LoadSettings(CheckOptions(), settings, source) ? settings.Port() : 0;
+    std::cout << "serial ports seen from " << WorkingFolder() << "\n";
+    return korv::tools::PrintPortList(std::cout, korv::platform::ListPorts(), configured,
+                                      korv::platform::FindPortTakers());
 }
 
 }  // namespace
@@ -107,5 +137,5 @@ int main(int argc, char** argv) {
     if (const auto status = korv::tools::ParseCheckArgs(korv::tools::ArgumentsOf(argc, argv),
                                                         options, std::cout, std::cerr))
         return *status;
-    return Run(options);
+    return options.list ? List() : Run(options);
 }

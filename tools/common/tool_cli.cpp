@@ -70,7 +70,19 @@ CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::
             if (ParseUnsigned(text, max, value) && value >= min) return {};
             return "'" + text + "' is not " + what + " from " + range;
         },
-        "N");
+        "");
+}
+
+CLI::Validator PortNumber() { return WholeNumberFrom(1, kMaxPort, "a port number"); }
+
+CLI::Validator Milliseconds(std::uint32_t max) {
+    return WholeNumberFrom(0, max, "a whole number of milliseconds");
+}
+
+CLI::Validator NonEmptyPath() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; },
+        "");
 }
 
 }  // namespace korv::tools

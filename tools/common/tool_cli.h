@@ -12,6 +12,9 @@ namespace korv::tools {
 
 inline constexpr int kUsageError = 2;
 
+// KORVPOLE.CFG holds the port as at most two digits.
+inline constexpr std::uint32_t kMaxPort = 99;
+
 // A tool's command line with getopt habits: --help and --version, and the last of a
 // repeated option wins. `footer` follows the option list in --help.
 void SetUpToolApp(CLI::App& app, const std::string& footer);
@@ -32,5 +35,11 @@ bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& va
 // Accepts plain digits making a number from `min` to `max`, checked before CLI11
 // converts them; `what` names the number in the message.
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what);
+
+// The options the tools share by meaning: a COM port number korvpole can be given (1
+// to kMaxPort), a pause in milliseconds (0 to `max`), and a path that is not empty.
+CLI::Validator PortNumber();
+CLI::Validator Milliseconds(std::uint32_t max);
+CLI::Validator NonEmptyPath();
 
 }  // namespace korv::tools

@@ -6,9 +6,6 @@ namespace korv::tools {
 
 namespace {
 
-// The configuration file holds the port as at most two digits.
-constexpr std::uint32_t kMaxPort = 99;
-
 const char* const kFooter =
     "Simulates a 4x20 pole display on a pseudo-terminal linked as COM<N> in the working\n"
     "directory, where korvpole looks first for port N.\n"
@@ -23,12 +20,11 @@ std::optional<int> ParseDisplayArgs(const std::vector<std::string>& args,
     CLI::App app("korvpole-display: a simulated pole display", "korvpole-display");
     SetUpToolApp(app, kFooter);
     app.add_option("--port", options.port, "the COM port number to offer, 1 to 99 (default 1)")
-        ->check(WholeNumberFrom(1, kMaxPort, "a port number"));
+        ->type_name("N")
+        ->check(PortNumber());
     app.add_option("--log", options.log_path, "write every byte received, decoded, to FILE")
         ->type_name("FILE")
-        ->check(CLI::Validator(
-            [](std::string& text) -> std::string { return text.empty() ? "needs a file name" : ""; },
-            "FILE"));
+        ->check(NonEmptyPath());
     app.add_flag("--dump", options.dump, "print the screen as four plain lines at the end");
     return ParseToolArgs(app, args, out, err);
 }

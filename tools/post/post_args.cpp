@@ -37,12 +37,6 @@ CLI::Validator Amount() {
         "AMOUNT");
 }
 
-CLI::Validator Path() {
-    return CLI::Validator(
-        [](std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; },
-        "PATH");
-}
-
 void AddAmount(CLI::App& app, const std::string& name, std::optional<std::int32_t>& field,
                const std::string& help) {
     app.add_option_function<std::string>(
@@ -84,14 +78,15 @@ std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptio
     for (const char* name : {"--line1", "--line2", "--tax", "--total", "--scale"})
         fields.push_back(app.get_option(name));
 
-    app.add_option("--file", options.file, "the record file (default POLE.DAT)")->check(Path());
+    app.add_option("--file", options.file, "the record file (default POLE.DAT)")->type_name("PATH")->check(NonEmptyPath());
     CLI::Option* quiet = app.add_flag("--quiet,-q", options.quiet, "print nothing after a write");
     CLI::Option* show = app.add_flag("--show", options.show,
                                      "print the rows korvpole draws from the file; write nothing");
     CLI::Option* demo = app.add_flag("--demo", options.demo, "play a scripted sale");
     app.add_flag("--loop", options.loop, "with --demo: play it until stopped")->needs(demo);
     app.add_option("--step-ms", options.step_ms, "with --demo: milliseconds per step (1500)")
-        ->check(WholeNumberFrom(0, kMaxStepMs, "a whole number of milliseconds"))
+        ->type_name("N")
+        ->check(Milliseconds(kMaxStepMs))
         ->needs(demo);
 
     for (CLI::Option* field : fields) {

@@ -1,0 +1,247 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/port_list.h"
+#include "platform/posix/device_facts.h"
+
+namespace korv::platform {
+
+namespace {
+
+const std::string kTtyClass = "/sys/class/tty/";
+const std::string kStableNames = "/dev/serial/by-id/";
+const std::string kUsbDevices = "/sys/bus/usb/devices/";
+// The makers of the common adapter chips (FT232, CP210x, CH340, PL2303), whose adapters
+// a braille daemon may claim before any tty appears for them.
+const char* const kAdapterVendors[] = {"0403", "10c4", "1a86", "067b"};
+// Unix98 pseudo-terminal slaves; sysfs has no entry for them.
+constexpr unsigned kPtyMajorFirst = 136;
+constexpr unsigned kPtyMajorLast = 143;
+
+std::string FirstLine(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    return line;
+}
+
+std::string Resolved(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : std::string();
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+std::string Parent(const std::string& path) { return path.substr(0, path.rfind('/')); }
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir))
+            if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+        closedir(dir);
+    }
+    return names;
+}
+
+// The tty's name in sysfs ("ttyUSB0"); empty for a device that is no terminal there.
+std::string SysfsTtyName(dev_t device) {
+    const std::string node = Resolved("/sys/dev/char/" + std::to_string(major(device)) + ":" +
+                                      std::to_string(minor(device)));
+    return node.find("/tty/") != std::string::npos ? BaseName(node) : std::string();
+}
+
+bool IsPseudoTerminal(dev_t device) {
+    return major(device) >= kPtyMajorFirst && major(device) <= kPtyMajorLast;
+}
+
+// A built-in port name the kernel keeps whether or not a UART answers behind it.
+bool HasNoHardware(const std::string& tty) { return FirstLine(kTtyClass + tty + "/type") == "0"; }
+
+// The driver that serves the port, past the serial core's own port devices.
+std::string DriverOf(const std::string& tty) {
+    for (std::string dir = Resolved(kTtyClass + tty + "/device");
+         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
+        const std::string driver = Resolved(dir + "/driver");
+        if (!driver.empty() && driver.find("/bus/serial-base/") == std::string::npos)
+            return BaseName(driver);
+    }
+    return {};
+}
+
+// "0403:6001" for a port on a USB adapter; empty otherwise.
+std::string UsbIdOf(const std::string& tty) {
+    for (std::string dir = Resolved(kTtyClass + tty + "/device");
+         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
+        const std::string vendor = FirstLine(dir + "/idVendor");
+        if (!vendor.empty()) return vendor + ":" + FirstLine(dir + "/idProduct");
+    }
+    return {};
+}
+
+std::string StableNameOf(const std::string& device_path) {
+    for (const std::string& name : Entries(kStableNames))
+        if (Resolved(kStableNames + name) == device_path) return name;
+    return {};
+}
+
+void Describe(ListedPort& port, const std::string& device_path, dev_t device) {
+    if (IsPseudoTerminal(device)) {
+        port.description = "pseudo-terminal";
+        return;
+    }
+    const std::string tty = SysfsTtyName(device);
+    const std::string usb_id = UsbIdOf(tty);
+    port.usb_adapter = !usb_id.empty();
+    for (const std::string& part :
+         {StableNameOf(device_path), DriverOf(tty), usb_id.empty() ? usb_id : "USB " + usb_id}) {
+        if (part.empty()) continue;
+        if (!port.description.empty()) port.description += ", ";
+        port.description += part;
+    }
+}
+
+// What `path` leads to, looked at with stat and access only.
+void Classify(ListedPort& port, const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        port.state = errno == EACCES ? PortState::kNoPermission : PortState::kMissing;
+        return;
+    }
+    const bool terminal = S_ISCHR(info.st_mode) &&
+                          (IsPseudoTerminal(info.st_rdev) || !SysfsTtyName(info.st_rdev).empty());
+    if (!terminal) {
+        port.state = PortState::kNotSerial;
+        return;
+    }
+    if (!IsPseudoTerminal(info.st_rdev) && HasNoHardware(SysfsTtyName(info.st_rdev))) {
+        port.state = PortState::kMissing;
+        return;
+    }
+    if (info.st_gid != 0) {
+        port.group = GroupName(info.st_gid);
+        port.in_group = HasGroup(info.st_gid);
+    }
+    port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0
+                     ? PortState::kPresent
+                     : PortState::kNoPermission;
+    Describe(port, Resolved(path), info.st_rdev);
+}
+
+// "COM5" to 5; 0 for any other name, "COM05" included, which korvpole never looks for.
+int ComNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 9 || name.compare(0, 3, "COM") != 0 || name[3] == '0' ||
+        name.find_first_not_of("0123456789", 3) != std::string::npos)
+        return 0;
+    return std::atoi(name.c_str() + 3);
+}
+
+// The folder's COM<n> entries by number; `reached` gets the devices they lead to.
+std::vector<ListedPort> WorkingFolderPorts(std::vector<std::string>& reached) {
+    std::vector<ListedPort> ports;
+    for (const std::string& name : Entries(".")) {
+        const int number = ComNumber(name);
+        if (number == 0) continue;
+        ListedPort port;
+        port.number = number;
+        const std::string target = LinkTarget(name);
+        port.device = target.empty() ? name : name + " -> " + target;
+        Classify(port, name);
+        reached.push_back(Resolved(name));
+        ports.push_back(port);
+    }
+    std::sort(ports.begin(), ports.end(),
+              [](const ListedPort& a, const ListedPort& b) { return a.number < b.number; });
+    return ports;
+}
+
+// Port n is /dev/ttyS<n-1> only while no COM<n> entry in the folder takes its place.
+int BuiltInNumber(const std::string& tty) {
+    if (tty.rfind("ttyS", 0) != 0 || tty.size() == 4 ||
+        tty.find_first_not_of("0123456789", 4) != std::string::npos)
+        return 0;
+    const int number = std::atoi(tty.c_str() + 4) + 1;
+    struct stat info;
+    return lstat(("COM" + std::to_string(number)).c_str(), &info) == 0 ? 0 : number;
+}
+
+// Names with their numbers in order: ttyUSB2 before ttyUSB10.
+bool NaturalLess(const std::string& a, const std::string& b) {
+    const std::size_t a_digits = a.find_first_of("0123456789");
+    const std::size_t b_digits = b.find_first_of("0123456789");
+    const std::string a_stem = a.substr(0, a_digits);
+    const std::string b_stem = b.substr(0, b_digits);
+    if (a_stem != b_stem || a_digits == std::string::npos || b_digits == std::string::npos)
+        return a < b;
+    return std::atol(a.c_str() + a_digits) < std::atol(b.c_str() + b_digits);
+}
+
+// The machine's serial ports that no COM<n> entry of the folder leads to already.
+std::vector<ListedPort> SystemPorts(const std::vector<std::string>& reached) {
+    std::vector<std::string> ttys;
+    for (const std::string& tty : Entries(kTtyClass))
+        if (Exists(kTtyClass + tty + "/device") && !HasNoHardware(tty)) ttys.push_back(tty);
+    std::sort(ttys.begin(), ttys.end(), NaturalLess);
+
+    std::vector<ListedPort> ports;
+    for (const std::string& tty : ttys) {
+        const std::string path = "/dev/" + tty;
+        if (std::find(reached.begin(), reached.end(), path) != reached.end()) continue;
+        ListedPort port;
+        port.number = BuiltInNumber(tty);
+        port.device = path;
+        Classify(port, path);
+        ports.push_back(port);
+    }
+    std::stable_partition(ports.begin(), ports.end(),
+                          [](const ListedPort& port) { return port.number != 0; });
+    return ports;
+}
+
+bool ProcessRuns(const std::string& name) {
+    for (const std::string& entry : Entries("/proc"))
+        if (entry.find_first_not_of("0123456789") == std::string::npos &&
+            FirstLine("/proc/" + entry + "/comm") == name)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<ListedPort> ListPorts() {
+    std::vector<std::string> reached;
+    std::vector<ListedPort> ports = WorkingFolderPorts(reached);
+    const std::vector<ListedPort> system = SystemPorts(reached);
+    ports.insert(ports.end(), system.begin(), system.end());
+    return ports;
+}
+
+PortTakers FindPortTakers() {
+    PortTakers takers;
+    for (const char* program :
+         {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
+        takers.braille_daemon = takers.braille_daemon || Exists(program);
+    takers.modem_manager = ProcessRuns("ModemManager");
+    for (const std::string& device : Entries(kUsbDevices)) {
+        const std::string vendor = FirstLine(kUsbDevices + device + "/idVendor");
+        for (const char* adapter : kAdapterVendors)
+            takers.usb_adapter = takers.usb_adapter || vendor == adapter;
+    }
+    return takers;
+}
+
+}  // namespace korv::platform

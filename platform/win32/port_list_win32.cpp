@@ -1,0 +1,129 @@
+#include <windows.h>
+// After windows.h: the device class GUIDs are defined, not only declared, here.
+#include <initguid.h>
+#include <devguid.h>
+#include <setupapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/port_list.h"
+#include "platform/serial_device.h"
+
+namespace korv::platform {
+
+namespace {
+
+// "COM5" to 5; 0 for other names, which korvpole cannot be given.
+int ComNumber(const std::string& name) {
+    if (name.size() < 4 || name.compare(0, 3, "COM") != 0 || name[3] == '0' ||
+        name.find_first_not_of("0123456789", 3) != std::string::npos)
+        return 0;
+    return std::atoi(name.c_str() + 3);
+}
+
+// The ports Windows has running now: the registry's serial-port map.
+std::set<std::string> MappedPorts() {
+    std::set<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index) {
+        char value_name[256];
+        DWORD name_size = sizeof value_name;
+        char data[256];
+        DWORD data_size = sizeof data - 1;
+        DWORD type = 0;
+        const LONG result = RegEnumValueA(key, index, value_name, &name_size, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(data), &data_size);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS || type != REG_SZ) continue;
+        data[data_size] = '\0';
+        names.insert(data);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+struct KnownPort {
+    std::string friendly_name;  // as Device Manager shows it
+    bool plugged_in = false;
+};
+
+std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
+    HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    if (key == INVALID_HANDLE_VALUE) return {};
+    char name[64];
+    DWORD size = sizeof name - 1;
+    DWORD type = 0;
+    const bool read = RegQueryValueExA(key, "PortName", nullptr, &type,
+                                       reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
+                      type == REG_SZ;
+    RegCloseKey(key);
+    if (!read) return {};
+    name[size] = '\0';
+    return name;
+}
+
+// The device set of the class "Ports (COM & LPT)", by port name; with `present_only`
+// false also the adapters Windows remembers but that are not plugged in.
+void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
+    HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr,
+                                        present_only ? DIGCF_PRESENT : 0);
+    if (set == INVALID_HANDLE_VALUE) return;
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        const std::string port = PortNameOf(set, device);
+        if (ComNumber(port) == 0) continue;
+        KnownPort& entry = known[port];
+        char friendly[256];
+        if (SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
+                                              reinterpret_cast<BYTE*>(friendly), sizeof friendly,
+                                              nullptr))
+            entry.friendly_name = friendly;
+        entry.plugged_in = entry.plugged_in || present_only;
+    }
+    SetupDiDestroyDeviceInfoList(set);
+}
+
+}  // namespace
+
+std::vector<ListedPort> ListPorts() {
+    std::map<std::string, KnownPort> known;
+    AddKnownPorts(false, known);
+    AddKnownPorts(true, known);
+    const std::set<std::string> mapped = MappedPorts();
+
+    std::set<std::string> names(mapped);
+    for (const auto& entry : known) names.insert(entry.first);
+    std::vector<ListedPort> ports;
+    for (const std::string& name : names) {
+        const auto found = known.find(name);
+        ListedPort port;
+        port.number = ComNumber(name);
+        port.device = port.number > 0 ? SerialDevice::DeviceName(port.number) : "\\\\.\\" + name;
+        port.description = found != known.end() ? found->second.friendly_name : std::string();
+        const bool plugged_in = found != known.end() && found->second.plugged_in;
+        // Whether this user may open it, Windows tells only by an open.
+        port.state =
+            mapped.count(name) != 0 || plugged_in ? PortState::kPresent : PortState::kMissing;
+        ports.push_back(port);
+    }
+    // By number; names korvpole cannot be given last.
+    std::stable_sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) {
+        if ((a.number == 0) != (b.number == 0)) return b.number == 0;
+        return a.number < b.number;
+    });
+    return ports;
+}
+
+// Neither a braille daemon nor a modem prober takes serial adapters on Windows.
+PortTakers FindPortTakers() { return {}; }
+
+}  // namespace korv::platform

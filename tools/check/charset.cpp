@@ -1,0 +1,61 @@
+#include "tools/check/charset.h"
+
+#include <cstdio>
+
+#include "display/display_driver.h"
+#include "display/protocol.h"
+#include "platform/clock.h"
+
+namespace korv::tools {
+
+namespace {
+
+constexpr int kCodes = 0x100 - kFirstCharsetCode;
+constexpr int kPerRow = 16;
+constexpr int kRowsPerPage = protocol::kRows - 1;  // below the ruler
+constexpr int kLabelWidth = 3;                     // "E0 "
+
+static_assert(kLabelWidth + kPerRow <= protocol::kColumns, "a row of codes fits");
+static_assert(kCodes % (kPerRow * kRowsPerPage) == 0, "every page is full");
+
+std::string Hex2(int code) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", code);
+    return text;
+}
+
+int FirstCodeOfRow(int page, int row) {
+    return kFirstCharsetCode + (page * kRowsPerPage + row - 2) * kPerRow;
+}
+
+std::string Filled(std::string text) {
+    text.resize(protocol::kColumns, ' ');
+    return text;
+}
+
+}  // namespace
+
+int CharsetPages() { return kCodes / (kPerRow * kRowsPerPage); }
+
+std::string CharsetRow(int page, int row) {
+    if (row == 1) return Filled(std::string(kLabelWidth, ' ') + "0123456789ABCDEF");
+    const int first = FirstCodeOfRow(page, row);
+    std::string text = Hex2(first) + " ";
+    for (int code = first; code < first + kPerRow; ++code) text += static_cast<char>(code);
+    return Filled(text);
+}
+
+void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out) {
+    for (int page = 0; page < CharsetPages(); ++page) {
+        const int last = FirstCodeOfRow(page, protocol::kRows) + kPerRow - 1;
+        out << "page " << page + 1 << " of " << CharsetPages() << ": codes "
+            << Hex2(FirstCodeOfRow(page, 2)) << " to " << Hex2(last) << "\n"
+            << std::flush;
+        for (int row = 1; row <= protocol::kRows; ++row)
+            display.WriteText(CharsetRow(page, row).c_str(), 1, row);
+        platform::SleepMilliseconds(step_ms);
+    }
+    if (!keep) display.Clear();
+}
+
+}  // namespace korv::tools
