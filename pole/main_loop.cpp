@@ -15,16 +15,6 @@ namespace korv {
 
 namespace {
 
-class ConsoleKeySource final : public KeySource {
-public:
-    explicit ConsoleKeySource(platform::ConsoleKeys& console) : console_(console) {}
-    bool KeyWaiting(int timeout_ms) override { return console_.KeyWaiting(timeout_ms); }
-    int ReadKey() override { return console_.ReadKey(); }
-
-private:
-    platform::ConsoleKeys& console_;
-};
-
 // Brings a display back that was unplugged or not there at start, at most once a
 // second, and has the next cycle repaint it whole.
 class ReconnectWatch {
@@ -68,13 +58,11 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     if (!file.Open(kPoleRecordFileName)) return EndAfterFileOpenError(display, console);
     Print(kKeyMenu);
 
-    ConsoleKeySource source(console);
-    KeyReader keys(source);
     ReconnectWatch watch(display);
     CycleState state;
     bool running = true;
     while (true) {
-        switch (keys.Next()) {
+        switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
             case KeyCommand::kExit:
                 running = false;
                 break;

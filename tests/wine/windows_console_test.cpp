@@ -1,7 +1,8 @@
 // korvpole.exe under Wine as a Windows console drives it: key records written into its
 // console by the key injector (tests/win32/key_injector.cpp), Ctrl+C raised with
-// GenerateConsoleCtrlEvent, and input that ends during setup.
-#include <signal.h>
+// GenerateConsoleCtrlEvent, input that ends during setup, and standard input from NUL
+// or a file.
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -64,36 +65,16 @@ std::string Digit(char digit) {
     return Press(vk_scan_char);
 }
 
-// Keys that give no character: a console reports two codes for each, and several of
-// those second codes are the codes of S, B or X.
-struct KeyWithoutCharacter {
-    std::string name;
-    std::string script;
-};
-
-std::vector<KeyWithoutCharacter> KeysWithoutACharacter() {
-    std::vector<KeyWithoutCharacter> keys = {
-        {"Delete (224 'S')", Press("0x2E 0x53 0", "enhanced")},
-        {"keypad Del (0 'S')", Press("0x2E 0x53 0")},
-        {"Ctrl+Left (224 's')", Press("0x25 0x4B 0", "lctrl+enhanced")},
-        {"Ctrl+F5 (0 'b')", Press("0x74 0x3F 0", "lctrl")},
-        {"Shift+F5 (0 'X')", Press("0x74 0x3F 0", "shift")},
-        {"Alt+1 (0 'x')", WithAlt("0x31 0x02 '1'")},
-        {"Down", Press("0x28 0x50 0", "enhanced")},
-        {"Home", Press("0x24 0x47 0", "enhanced")},
-        {"F11", Press("0x7A 0x57 0")},
-        {"F12", Press("0x7B 0x58 0")},
-        {"Alt+S", WithAlt(kS)},
-        {"Alt+B", WithAlt(kB)},
-        {"Alt+X", WithAlt(kX)},
-    };
-    // F1 to F10, F8 among them (0 'B').
-    for (int n = 1; n <= 10; ++n) {
+// Alt held, the keypad digits of `code`, Alt released with the character they make.
+std::string AltKeypad(const std::string& code, char character) {
+    std::string script = "down 0x12 0x38 0 lalt\n";
+    for (char digit : code) {
         char vk_scan[16];
-        std::snprintf(vk_scan, sizeof vk_scan, "0x%02X 0x%02X 0", 0x6F + n, 0x3A + n);
-        keys.push_back({"F" + std::to_string(n), Press(vk_scan)});
+        const int keypad_scan[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+        std::snprintf(vk_scan, sizeof vk_scan, "0x%02X 0x%02X 0", 0x60 + digit - '0', keypad_scan[digit - '0']);
+        script += Press(vk_scan, "lalt+numlock");
     }
-    return keys;
+    return script + "up 0x12 0x38 " + std::to_string(static_cast<int>(character)) + "\n";
 }
 
 // korvpole.exe started by the key injector on a console of its own, with COM5 a
@@ -209,9 +190,11 @@ TEST_F(WindowsConsoleCase, LettersInEitherCaseAreTheirCommands) {
     ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
 }
 
-// Key-ups, and modifiers pressed and released alone, give no key. A B and an X behind
-// them show that nothing before was taken as a key: exactly one toggle, then the end.
-TEST_F(WindowsConsoleCase, ReleasesAndLoneModifiersGiveNoKey) {
+// Key-ups, modifiers pressed and released alone, other records, keys without a
+// character (Delete, F8 and Shift+F5, whose codes once were S, B and X) and Alt with a
+// key give no key. A B and an X behind them show that nothing before was taken as a
+// key: exactly one toggle, then the end.
+TEST_F(WindowsConsoleCase, RecordsWithoutACharacterGiveNoKey) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "NO KEYS"));
     ASSERT_NO_FATAL_FAILURE(StartWithKeys());
@@ -220,46 +203,25 @@ TEST_F(WindowsConsoleCase, ReleasesAndLoneModifiersGiveNoKey) {
     Keys("up " + kX + "\nup " + kB + " 0\nup " + kS + "\nup " + kCapitalX + " shift\n" +
          "down 0x10 0x2A 0 shift\nup 0x10 0x2A 0\n"      // Shift
          "down 0x11 0x1D 0 lctrl\nup 0x11 0x1D 0\n"      // left Ctrl
-         "down 0x11 0x1D 0 rctrl+enhanced\nup 0x11 0x1D 0 enhanced\n"  // right Ctrl
-         "down 0x12 0x38 0 lalt\nup 0x12 0x38 0\n"       // left Alt
          "down 0x12 0x38 0 ralt+enhanced\nup 0x12 0x38 0 enhanced\n"  // right Alt
          "focus\nmouse\nsize\n" +
-         Press(kB) + Press(kX));
+         Press("0x2E 0x53 0", "enhanced") + Press("0x77 0x42 0") + Press("0x74 0x3F 0", "shift") +
+         WithAlt(kX) + WithAlt(kB) + WithAlt(kS) + Press(kB) + Press(kX));
     ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 2) << "the B and the end; " << ScreenOf(Com5());
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 1) << "the bring-up; " << ScreenOf(Com5());
     EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos) << run_.Output();
 }
 
-TEST_F(WindowsConsoleCase, KeysWithoutACharacterAreNoCommands) {
-    run_.WriteConfig(5, true);
-    run_.WriteRecord(Sale(1, "FUNCTION KEYS"));
-    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("FUNCTION KEYS"), kWineWait));
-
-    std::string script;
-    std::string names;
-    for (const KeyWithoutCharacter& key : KeysWithoutACharacter()) {
-        script += key.script;
-        names += key.name + ", ";
-    }
-    SCOPED_TRACE("keys: " + names + "then B and X");
-    Keys(script + Press(kB) + Press(kX));
-    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey(kManyKeysWait));
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 2) << "the B and the end; " << ScreenOf(Com5());
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 1) << "the bring-up; " << ScreenOf(Com5());
-    EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos) << run_.Output();
-}
-
 // A Windows console has no escape sequences: Esc is a key of its own and the key
-// typed right behind it counts.
-TEST_F(WindowsConsoleCase, EscapeIsAPlainKey) {
+// typed right behind it counts. A b typed as Alt and keypad 9 8 is a b.
+TEST_F(WindowsConsoleCase, EscapeIsAPlainKeyAndAltKeypadDigitsTypeTheirCharacter) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "ESCAPE"));
     ASSERT_NO_FATAL_FAILURE(StartWithKeys());
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("ESCAPE"), kWineWait));
 
-    Keys(kEscape + Press(kB));
+    Keys(kEscape + AltKeypad("98", 'b'));
     ASSERT_TRUE(BacklightBecomes(Com5(), false, kWineWait));
     Keys(kEscape + Press(kX));
     ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
@@ -365,19 +327,35 @@ TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
     ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
 }
 
-// `korvpole.exe < NUL`: a first start whose input has ended saves no settings.
-TEST_F(WindowsConsoleCase, FirstStartWithInputFromNulSavesNothing) {
+// Started as a launcher or a till starts it, `korvpole.exe < NUL` or `< answers.txt`:
+// the answers come from that input, the keys from the console all the same.
+TEST_F(WindowsConsoleCase, KeysComeFromTheConsoleWhateverStandardInputIs) {
+    run_.WriteConfig(5, true);
+    Com5();
     run_.Start(g_program, {Input::kNothing});
-    ASSERT_TRUE(Printed(std::string("(i.e. for COM5 enter 5): Enter backlight default on ") +
-                            "startup (i.e. Press 1 for ON, Press 2 for OFF): " + kInputEndedNote +
-                            "Exiting config mode\n",
-                        1));
     ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
-    EXPECT_FALSE(run_.Dir().Has("KORVPOLE.CFG"));
+    run_.Type("s");
+    ASSERT_TRUE(Printed(std::string("Press 2 for OFF): ") + kInputEndedNote + "Exiting config mode\n", 1));
+    run_.Type("b");
+    ASSERT_TRUE(BacklightBecomes(Com5(), false, kWineWait));
+    run_.Type("x");
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
 
-    // No key can come from NUL, so the program runs until it is stopped.
-    run_.Signal(SIGKILL);
-    run_.WaitExit(kWineWait);
+    // A first start: the answers 7 and 2 are saved and COM7 brought up dark.
+    ASSERT_EQ(unlink(run_.PathOf("KORVPOLE.CFG").c_str()), 0);
+    run_.Dir().Write("answers.txt", "7\r\n2\r\n");
+    DisplayTap& com7 = run_.Port(7);
+    Console from_file{Input::kFile};
+    from_file.input_file = "answers.txt";
+    run_.Start(g_program, from_file);
+    ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
+    run_.Type("B");
+    ASSERT_TRUE(BacklightBecomes(com7, true, kWineWait));
+    run_.Type("X");
+    ASSERT_TRUE(run_.WaitExit(kWineWait).Succeeded()) << run_.Output();
+    com7.PumpUntilQuiet(milliseconds(400));
+    EXPECT_TRUE(EndsWith(com7, wire::kClose));
 }
 
 }  // namespace
