@@ -112,6 +112,6 @@ int RecordFile::Read(void* buffer, int size) {
 }
 
 // Nothing on this platform reads settings back.
-bool ReplaceFileContents(const char*, const void*, std::size_t) { return true; }
+SaveResult SaveFileContents(const char*, const void*, std::size_t) { return SaveResult::kSaved; }
 
 }  // namespace korv::platform

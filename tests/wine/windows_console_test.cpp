@@ -1,7 +1,8 @@
 // korvpole.exe under Wine as a Windows console drives it: key records written into its
 // console by the key injector (tests/win32/key_injector.cpp), Ctrl+C raised with
-// GenerateConsoleCtrlEvent, input that ends during setup, and standard input from NUL
-// or a file.
+// GenerateConsoleCtrlEvent, input that ends during setup, standard input from NUL or a
+// file, and saves that Windows' own rules refuse.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -30,8 +31,7 @@ constexpr seconds kWineWait{30};
 // One key is taken a cycle, so a long script takes a while to go through.
 constexpr seconds kManyKeysWait{60};
 constexpr long long kControlCExit = -1073741510;  // 0xC000013A
-const char* const kInputEndedNote =
-    "Input ended before both answers were given: KORVPOLE.CFG and the display are unchanged.\n";
+const char* const kInputEndedNote = "Input ended before both answers were given: nothing was saved.\n";
 
 // Script lines for the key injector: a key pressed and released as a keyboard gives it.
 std::string Press(const std::string& vk_scan_char, const std::string& state = "0") {
@@ -356,6 +356,40 @@ TEST_F(WindowsConsoleCase, KeysComeFromTheConsoleWhateverStandardInputIs) {
     ASSERT_TRUE(run_.WaitExit(kWineWait).Succeeded()) << run_.Output();
     com7.PumpUntilQuiet(milliseconds(400));
     EXPECT_TRUE(EndsWith(com7, wire::kClose));
+}
+
+// Windows' own refusals: another program holding KORVPOLE.CFG unshared, or the file
+// read-only, is said and the file kept; one holding it shared for reading and writing
+// only keeps it from being replaced, so the five bytes are written in place.
+TEST_F(WindowsConsoleCase, SavesThatWindowsRefusesAreSaidAndKeepTheFile) {
+    const std::string stored = ConfigBytes(5, true);
+    const std::string config = WinePrefix::WindowsPath(run_.PathOf("KORVPOLE.CFG"));
+    run_.Dir().Write("KORVPOLE.CFG", stored);
+    run_.WriteRecord(Sale(1, "SAVING"));
+    ASSERT_NO_FATAL_FAILURE(StartWithKeys());
+    int setups = 0;
+    const auto setup = [&](const std::string& before) {
+        Keys(before + Press(kS));
+        ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
+        Keys(Digit('5') + kEnter + Digit('2') + kEnter);
+        ASSERT_TRUE(Printed("Exiting config mode\n", ++setups));
+    };
+    const std::string not_saved = "KORVPOLE.CFG was not saved (";
+    const std::string not_applied = "): the answers were not applied.\n";
+    ASSERT_NO_FATAL_FAILURE(setup("hold " + config + " none\n"));
+    EXPECT_EQ(TimesPrinted(not_saved + "another program holds it" + not_applied), 1) << run_.Output();
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(stored));
+    ASSERT_NO_FATAL_FAILURE(setup("release\nhold " + config + " rw\n"));
+    EXPECT_EQ(TimesPrinted(not_saved), 1) << run_.Output();
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 32 00");
+    Keys("release\n");
+    ASSERT_EQ(chmod(run_.PathOf("KORVPOLE.CFG").c_str(), 0444), 0);
+    ASSERT_NO_FATAL_FAILURE(setup(""));
+    EXPECT_EQ(TimesPrinted(not_saved + "it is read-only" + not_applied), 1) << run_.Output();
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 32 00");
+    EXPECT_EQ(run_.Dir().Entries(), (std::vector<std::string>{"KORVPOLE.CFG", "POLE.DAT", kScript}));
+    Keys(Press(kX));
+    ASSERT_NO_FATAL_FAILURE(EndsByTheExitKey());
 }
 
 }  // namespace
