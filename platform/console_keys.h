@@ -6,13 +6,12 @@ namespace korv::platform {
 
 inline constexpr int kNoKey = -1;
 
-// Single key presses from the console, without echo and without waiting for Enter,
-// as plain characters: keys without a character (cursor, function, Insert, Delete,
-// Home, End, Page keys), Alt with a key, releases, modifiers alone and any other
-// console event are dropped here and never reach the program.
-// The console is in key mode only between BeginKeyMode and EndKeyMode; outside it,
-// line input (the setup dialogue's answers) echoes and can be edited as usual.
-// Whatever mode the console had before is restored on every way out of the program.
+// Single key presses from the console as plain characters, without echo and without
+// waiting for Enter. Keys without a character (cursor, function, Insert, Delete, Home,
+// End, Page keys), Alt with a key, releases, modifiers alone and other console events
+// are dropped here. The console is in key mode only between BeginKeyMode and
+// EndKeyMode; outside it, the setup dialogue's answers echo and can be edited. Whatever
+// mode the console had before is restored on every way out of the program.
 class ConsoleKeys {
 public:
     ConsoleKeys();
@@ -22,14 +21,10 @@ public:
 
     void BeginKeyMode();
     void EndKeyMode();
-
-    // Is a key with a character waiting? Waits up to timeout_ms for one; never longer.
-    // The key is not taken.
+    // Is a key waiting? Waits up to timeout_ms for one, never longer; does not take it.
     bool KeyWaiting(int timeout_ms = 0);
-
     // The character of the key KeyWaiting found, taken; kNoKey when it found none.
     int ReadKey();
-
     // True once the console's input has ended for good: no key will ever come.
     bool InputEnded() const;
 

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/console_keys.h"
@@ -23,8 +23,6 @@ termios g_saved_terminal;
 termios g_key_terminal;
 volatile std::sig_atomic_t g_terminal_saved = 0;
 volatile std::sig_atomic_t g_terminal_changed = 0;
-
-constexpr int kRestoredSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void RestoreTerminal() {
     if (g_terminal_changed) {
@@ -72,50 +70,24 @@ extern "C" void RestoreTerminalAndStop(int signal_number) {
 }
 
 void InstallSignalHandlers() {
-    for (int signal_number : kRestoredSignals) Handle(signal_number, RestoreTerminalAndDie);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) Handle(signal_number, RestoreTerminalAndDie);
     Handle(SIGTSTP, RestoreTerminalAndStop);
-}
-
-bool Poll(pollfd& input, int timeout_ms) {
-    int ready;
-    do {
-        ready = poll(&input, 1, timeout_ms);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0;
-}
-
-// Input that is no terminal is shared with the setup dialogue's answers, so its bytes
-// are taken through the same stdio buffer, by a read that must not block.
-int TakeBufferedByte(bool& ended) {
-    const int flags = fcntl(STDIN_FILENO, F_GETFL);
-    fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK);
-    const int byte = std::getc(stdin);
-    const bool would_block = byte == EOF && std::ferror(stdin) && errno == EAGAIN;
-    fcntl(STDIN_FILENO, F_SETFL, flags);
-    if (byte != EOF) return byte;
-    if (would_block) std::clearerr(stdin);
-    ended = !would_block;
-    return kNoKey;
 }
 
 // The next byte of input within timeout_ms, or kNoKey; sets `ended` once input ended.
 int NextInputByte(int timeout_ms, bool& ended) {
-    if (ended) return kNoKey;
     pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (!g_terminal_saved) {
-        const int byte = TakeBufferedByte(ended);
-        if (byte != kNoKey || ended || timeout_ms <= 0 || !Poll(input, timeout_ms)) return byte;
-        return TakeBufferedByte(ended);
-    }
-    if (!Poll(input, timeout_ms)) return kNoKey;
+    int ready;
+    do {
+        ready = ended ? 0 : poll(&input, 1, timeout_ms);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) return kNoKey;
     unsigned char byte = 0;
-    ssize_t count = 0;
-    if (input.revents & POLLIN) {
-        do {
-            count = read(STDIN_FILENO, &byte, 1);
-        } while (count < 0 && errno == EINTR);
-    }
-    ended = count != 1;  // hung up
+    ssize_t count;
+    do {
+        count = read(STDIN_FILENO, &byte, 1);
+    } while (count < 0 && errno == EINTR);
+    ended = count != 1;  // at its end, hung up or closed
     return ended ? kNoKey : byte;
 }
 
@@ -126,7 +98,10 @@ struct ConsoleKeys::Input {
     int key = kNoKey;  // found by KeyWaiting, not taken yet
 };
 
+// The setup dialogue's scanf shares standard input; unbuffered, it leaves what it does
+// not take in the input itself, where the next key is read.
 ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     if (isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0) {
         g_terminal_saved = 1;
         InstallSignalHandlers();
@@ -144,9 +119,7 @@ void ConsoleKeys::BeginKeyMode() {
     ApplyKeyMode();
 }
 
-void ConsoleKeys::EndKeyMode() {
-    RestoreTerminal();
-}
+void ConsoleKeys::EndKeyMode() { RestoreTerminal(); }
 
 // Reads only as far as the next key, so that bytes after it stay in the input for the
 // next turn or for the setup dialogue. A sequence cut off between two calls goes on in
@@ -170,11 +143,7 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
     return true;
 }
 
-int ConsoleKeys::ReadKey() {
-    const int key = input_->key;
-    input_->key = kNoKey;
-    return key;
-}
+int ConsoleKeys::ReadKey() { return std::exchange(input_->key, kNoKey); }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
 

@@ -43,21 +43,18 @@ int CharacterOf(const INPUT_RECORD& record) {
                                 key.dwControlKeyState});
 }
 
-enum class Front { kKey, kEmptied, kEmpty, kFailed };
-
 // Drops the records at the front of the console's input that carry no character, which
-// would otherwise keep the handle signalled. A key and everything behind it stay.
-Front DropToKey(HANDLE console) {
-    bool dropped = false;
+// would otherwise keep the handle signalled; a key and everything behind it stay. False
+// when the console cannot be read.
+bool DropToKey(HANDLE console, bool& key_first) {
     INPUT_RECORD record;
     DWORD count = 0;
     while (PeekConsoleInputW(console, &record, 1, &count)) {
-        if (count == 0) return dropped ? Front::kEmptied : Front::kEmpty;
-        if (CharacterOf(record) != kNoKey) return Front::kKey;
+        key_first = count == 1 && CharacterOf(record) != kNoKey;
+        if (count == 0 || key_first) return true;
         if (!ReadConsoleInputW(console, &record, 1, &count)) break;
-        dropped = true;
     }
-    return Front::kFailed;
+    return false;
 }
 
 }  // namespace
@@ -69,9 +66,8 @@ struct ConsoleKeys::Input {
 // Shared both ways, so that scanf on a console input still gets its edited lines; the
 // console hands over records whatever its line mode, so there is no mode to switch.
 ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
-    input_->console = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
+    input_->console = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
     input_ended_ = input_->console == INVALID_HANDLE_VALUE;  // no console at all
     SetConsoleCtrlHandler(EndOnConsoleStop, TRUE);
 }
@@ -84,40 +80,27 @@ ConsoleKeys::~ConsoleKeys() {
 void ConsoleKeys::BeginKeyMode() {}
 void ConsoleKeys::EndKeyMode() {}
 
-// Sleeps in the wait on the console; a wake-up that finds nothing at all queued sleeps
-// out the rest rather than waiting again, so a handle that stays signalled cannot make
-// this spin.
 bool ConsoleKeys::KeyWaiting(int timeout_ms) {
-    if (input_ended_) return false;
     const std::int64_t deadline = NowMilliseconds() + timeout_ms;
-    bool woken = false;
-    while (true) {
-        const Front front = DropToKey(input_->console);
-        if (front == Front::kKey) return true;
-        if (front == Front::kFailed) {
+    for (std::int64_t left = timeout_ms; !input_ended_; left = deadline - NowMilliseconds()) {
+        bool key_first = false;
+        if (!DropToKey(input_->console, key_first)) {
             CloseHandle(input_->console);  // the console is gone
             input_ended_ = true;
+        } else if (key_first) {
+            return true;
+        } else if (left <= 0 || WaitForSingleObject(input_->console, static_cast<DWORD>(left)) != WAIT_OBJECT_0) {
             return false;
         }
-        const std::int64_t left = deadline - NowMilliseconds();
-        if (left <= 0) return false;
-        const DWORD woke = woken && front == Front::kEmpty
-                               ? WAIT_FAILED
-                               : WaitForSingleObject(input_->console, static_cast<DWORD>(left));
-        if (woke == WAIT_TIMEOUT) return false;
-        if (woke != WAIT_OBJECT_0) {
-            SleepMilliseconds(static_cast<int>(left));
-            return false;
-        }
-        woken = true;
     }
+    return false;
 }
 
 int ConsoleKeys::ReadKey() {
-    if (!KeyWaiting(0)) return kNoKey;
     INPUT_RECORD record;
     DWORD count = 0;
-    if (!ReadConsoleInputW(input_->console, &record, 1, &count) || count != 1) return kNoKey;
+    const bool read = KeyWaiting(0) && ReadConsoleInputW(input_->console, &record, 1, &count) && count == 1;
+    if (!read) return kNoKey;
     return CharacterOf(record);
 }
 

@@ -6,18 +6,17 @@
 
 namespace korv::platform {
 
-// What decides whether a Windows console's key record is a key for the program: the
-// fields of KEY_EVENT_RECORD, and the values of windows.h they are compared with
-// (console_keys_win32.cpp checks them against it).
+// The fields of a Windows console's KEY_EVENT_RECORD that decide whether it is a key,
+// and the values of windows.h they are compared with (console_keys_win32.cpp checks).
 struct KeyEvent {
     bool down = false;
     std::uint16_t virtual_key = 0;
     std::uint16_t character = 0;  // UTF-16; 0 for none
     std::uint32_t control_state = 0;
 };
-inline constexpr std::uint16_t kAltVirtualKey = 0x12;                      // VK_MENU
-inline constexpr std::uint32_t kAltHeld = 0x0001 | 0x0002;                 // right, left
-inline constexpr std::uint32_t kCtrlHeld = 0x0004 | 0x0008;                // right, left
+inline constexpr std::uint16_t kAltVirtualKey = 0x12;        // VK_MENU
+inline constexpr std::uint32_t kAltHeld = 0x0001 | 0x0002;   // right, left
+inline constexpr std::uint32_t kCtrlHeld = 0x0004 | 0x0008;  // right, left
 
 // The record's character, or kNoKey. A key-down counts unless Alt alone is held with
 // it (AltGr, which types characters, comes as Ctrl and Alt). A character typed as Alt
