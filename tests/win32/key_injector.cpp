@@ -38,9 +38,6 @@
 //   wait MS                               pause MS milliseconds
 //   ctrl-c                                GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)
 //   ctrl-break                            GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, 0)
-//   hold PATH rw|none                     opens PATH for reading, sharing reading and
-//                                         writing or nothing, as another program would
-//   release                               closes every file held
 // The two control events go to the processes of the injector's console and process
 // group; the injector itself ignores them. So that they reach PROGRAM and not the
 // command interpreter the injector was started from (Wine's cmd ends on Ctrl+C, also
@@ -156,19 +153,9 @@ bool NextLine(std::FILE* script, HANDLE process, std::string& line) {
     }
 }
 
-std::vector<HANDLE> g_held;
-
 bool Perform(const korv::test::ScriptStep& step, HANDLE console_input, HANDLE process) {
     using Kind = korv::test::ScriptStep::Kind;
     switch (step.kind) {
-        case Kind::kHold:
-            g_held.push_back(CreateFileA(step.path.c_str(), GENERIC_READ, step.share, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-            return g_held.back() != INVALID_HANDLE_VALUE;
-        case Kind::kRelease:
-            for (HANDLE file : g_held) CloseHandle(file);
-            g_held.clear();
-            return true;
         case Kind::kNothing:
             return true;
         case Kind::kRecords: {

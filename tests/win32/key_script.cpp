@@ -145,16 +145,6 @@ bool ParseScriptLine(const std::string& line, ScriptStep& step, std::string& pro
         step.control_event = verb == "ctrl-c" ? CTRL_C_EVENT : CTRL_BREAK_EVENT;
         return true;
     }
-    if (verb == "hold" && fields.size() == 3 && (fields[2] == "rw" || fields[2] == "none")) {
-        step.kind = ScriptStep::Kind::kHold;
-        step.path = fields[1];
-        step.share = fields[2] == "rw" ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
-        return true;
-    }
-    if (fields.size() == 1 && verb == "release") {
-        step.kind = ScriptStep::Kind::kRelease;
-        return true;
-    }
     unsigned long wait_ms = 0;
     if (verb == "wait" && fields.size() == 2 && ParseNumber(fields[1], 600000, wait_ms)) {
         step.kind = ScriptStep::Kind::kWait;

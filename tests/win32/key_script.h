@@ -9,13 +9,11 @@ namespace korv::test {
 
 // One line of a key injector script (its format is in key_injector.cpp).
 struct ScriptStep {
-    enum class Kind { kNothing, kRecords, kWait, kControlEvent, kHold, kRelease };
+    enum class Kind { kNothing, kRecords, kWait, kControlEvent };
     Kind kind = Kind::kNothing;
     std::vector<INPUT_RECORD> records;
     DWORD wait_ms = 0;
     DWORD control_event = 0;
-    std::string path;  // to hold open, with `share`
-    DWORD share = 0;
 };
 
 // False with `problem` said in words when the line is not understood.
