@@ -69,7 +69,7 @@ void KeepOwnerAndMode(int fd, const char* name) {
     fchmod(fd, old.st_mode & 0777);
 }
 
-// 0 when all bytes were written at the offset and flushed, else the error.
+// 0 when all bytes were written from the start of the file and flushed, else the error.
 int WriteAt(int fd, const void* bytes, std::size_t size) {
     auto* next = static_cast<const unsigned char*>(bytes);
     for (off_t offset = 0; size > 0;) {
