@@ -4,10 +4,14 @@
 
 namespace korv::platform {
 
-// Single key presses from the console, without echo and without waiting for Enter.
-// The console is in key mode only between BeginKeyMode and EndKeyMode; outside it,
-// line input (the setup dialogue's answers) echoes and can be edited as usual.
-// Whatever mode the console had before is restored on every way out of the program.
+inline constexpr int kNoKey = -1;
+
+// Single key presses from the console as plain characters, without echo and without
+// waiting for Enter. Keys without a character (cursor, function, Insert, Delete, Home,
+// End, Page keys), Alt with a key, releases, modifiers alone and other console events
+// are dropped here. The console is in key mode only between BeginKeyMode and
+// EndKeyMode; outside it, the setup dialogue's answers echo and can be edited. Whatever
+// mode the console had before is restored on every way out of the program.
 class ConsoleKeys {
 public:
     ConsoleKeys();
@@ -17,22 +21,16 @@ public:
 
     void BeginKeyMode();
     void EndKeyMode();
-
-    // Is a key code waiting to be read? Waits up to timeout_ms for one; never longer.
+    // Is a key waiting? Waits up to timeout_ms for one, never longer; does not take it.
     bool KeyWaiting(int timeout_ms = 0);
-
-    // The next key code (0 to 255). Blocks; call it after KeyWaiting said yes. Keys
-    // come as a Windows console gives them (platform/console_key_codes.h), so a key
-    // without a character is two codes, lead 0 or 224 and then its own; the second
-    // code counts as waiting until it is read.
+    // The character of the key KeyWaiting found, taken; kNoKey when it found none.
     int ReadKey();
-
     // True once the console's input has ended for good: no key will ever come.
     bool InputEnded() const;
 
 private:
-    struct Decoding;  // the platform's; keys read but not handed out yet
-    std::unique_ptr<Decoding> decoding_;
+    struct Input;  // the platform's
+    std::unique_ptr<Input> input_;
     bool input_ended_ = false;
 };
 

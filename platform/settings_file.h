@@ -4,13 +4,27 @@
 
 namespace korv::platform {
 
-// Replaces the file `name` with exactly `size` bytes, all or nothing: the bytes go to a
-// new file in the same folder, which is flushed to the disk and then takes the name's
-// place. A link by that name is itself replaced, never written through, and a hard
-// link's other names keep the old contents. An existing file this user may not write
-// is refused, as is a folder by that name.
-// False when the save could not be made; the old file then stays byte for byte and no
-// temporary file remains.
-bool ReplaceFileContents(const char* name, const void* bytes, std::size_t size);
+// How a save ended; each failure in the words a technician would use.
+enum class SaveResult {
+    kSaved,
+    kReadOnly,          // the file, or the disk it is on
+    kFolderByThatName,
+    kDiskFull,
+    kHeldByAnotherProgram,
+    kFolderRefuses,     // no new file may be made there, and no writing in place either
+    kNotWritten,        // any other failure
+};
+
+// Saves exactly `size` bytes as the file `name`, all or nothing. The bytes go to a new
+// file in the same folder, flushed to the disk, which then takes the name's place and
+// keeps the old file's mode (on Windows, its attributes): a link by that name is itself
+// replaced, and a hard link's other names keep the old contents. Where no new file can
+// be made in the folder, or (on Windows) another program holding the file open keeps it
+// from being replaced, the bytes are written over the existing file in place instead:
+// only an ordinary file with no other name and at least `size` bytes, so that the
+// write never grows it, never through a link, and without cutting it short first.
+// An existing file this user may not write is refused, as is a folder by that name.
+// On failure the old file stays byte for byte and no temporary file remains.
+SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t size);
 
 }  // namespace korv::platform

@@ -19,16 +19,6 @@ namespace korv {
 
 namespace {
 
-class ConsoleKeySource final : public KeySource {
-public:
-    explicit ConsoleKeySource(platform::ConsoleKeys& console) : console_(console) {}
-    bool KeyWaiting(int timeout_ms) override { return console_.KeyWaiting(timeout_ms); }
-    int ReadKey() override { return console_.ReadKey(); }
-
-private:
-    platform::ConsoleKeys& console_;
-};
-
 void Print(const char* text) {
     std::printf("%s", text);
     std::fflush(stdout);
@@ -121,13 +111,11 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
         return EndAfterFileOpenError(display, console);
     Print(kKeyMenu);
 
-    ConsoleKeySource source(console);
-    KeyReader keys(source);
     SecondWatch watch(display, file, note);
     CycleState state;
     bool running = true;
     while (true) {
-        switch (keys.Next()) {
+        switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
             case KeyCommand::kExit:
                 running = false;
                 break;

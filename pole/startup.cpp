@@ -21,12 +21,24 @@ void Ask(const char* question) {
 }
 
 // All five bytes or none: a save that fails leaves the old file as it was.
-bool SaveSettings(const Settings& settings) {
+platform::SaveResult SaveSettings(const Settings& settings) {
     char bytes[sizeof settings.port_text + sizeof settings.backlight_choice];
     std::memcpy(bytes, settings.port_text, sizeof settings.port_text);
     std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice,
                 sizeof settings.backlight_choice);
-    return platform::ReplaceFileContents(kConfigFileName, bytes, sizeof bytes);
+    return platform::SaveFileContents(kConfigFileName, bytes, sizeof bytes);
+}
+
+const char* CauseOf(platform::SaveResult result) {
+    using platform::SaveResult;
+    switch (result) {
+        case SaveResult::kReadOnly: return "it is read-only";
+        case SaveResult::kFolderByThatName: return "a folder has that name";
+        case SaveResult::kDiskFull: return "the disk is full";
+        case SaveResult::kHeldByAnotherProgram: return "another program holds it";
+        case SaveResult::kFolderRefuses: return "the folder does not allow it";
+        default: return "it could not be written";
+    }
 }
 
 // False when standard input ended (or failed) before an answer came; a word that was
@@ -99,10 +111,15 @@ bool RunSetupDialogue(DisplayDriver& display) {
         return false;
     }
 
-    const bool saved = SaveSettings(answers);
-    if (saved) BringUpDisplay(display, answers);
+    const platform::SaveResult saved = SaveSettings(answers);
+    if (saved == platform::SaveResult::kSaved) {
+        BringUpDisplay(display, answers);
+    } else {
+        std::printf("%s was not saved (%s): the answers were not applied.\n", kConfigFileName,
+                    CauseOf(saved));
+    }
     Print("Exiting config mode\n\n");
-    return saved;
+    return saved == platform::SaveResult::kSaved;
 }
 
 }  // namespace korv

@@ -23,7 +23,7 @@ extern const char* const kProgramVersion;
 
 // Said by the setup dialogue when standard input ended before both answers came.
 inline constexpr const char* kInputEndedNote =
-    "Input ended before both answers were given: KORVPOLE.CFG and the display are unchanged.\n";
+    "Input ended before both answers were given: nothing was saved.\n";
 
 // Reads the 5-byte layout; bytes the file does not have read as zero.
 Settings ReadSettings(std::FILE* file);

@@ -73,7 +73,8 @@ TEST_F(ProgramTest, SetupThatCannotSaveLeavesFileAndDisplayAsTheyWere) {
     run_.Type("s");
     ASSERT_TRUE(run_.WaitForOutput("(i.e. for COM5 enter 5): "));
     run_.Type("6\n2\n");
-    ASSERT_TRUE(run_.WaitForOutput("Exiting config mode\n\n"));
+    ASSERT_TRUE(run_.WaitForOutput("KORVPOLE.CFG was not saved (a folder has that name): the answers "
+                                   "were not applied.\nExiting config mode\n\n"));
     ASSERT_TRUE(CyclesPass(Com5(), 2));
     EXPECT_EQ(Model().Row(1), TextRow("KEEP ME")) << "the display was brought up again";
     EXPECT_EQ(Model().Clears(), clears_before);

@@ -25,8 +25,11 @@ const std::string kOld("5\0\0" "1\0", 5);
 const std::string kNew("7\0\0" "2\0", 5);
 const std::string kForeign = "SOMEONE ELSE'S DATA";
 
-bool Save(const std::string& bytes, const char* name = kName) {
-    return platform::ReplaceFileContents(name, bytes.data(), bytes.size());
+using platform::SaveResult;
+
+// Whether the save ended as `expected`.
+bool Save(const std::string& bytes, const char* name = kName, SaveResult expected = SaveResult::kSaved) {
+    return platform::SaveFileContents(name, bytes.data(), bytes.size()) == expected;
 }
 
 bool IsOrdinaryFile(const std::string& path) {
@@ -56,6 +59,10 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothi
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 07777, 0644u) << "0666 less the umask, as fopen would make it";
     EXPECT_EQ(Entries(), std::vector<std::string>{kName}) << "no temporary file remains";
+    ASSERT_EQ(chmod(kName, 0600), 0);
+    EXPECT_TRUE(Save(kOld));
+    ASSERT_EQ(lstat(kName, &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << "the old file's mode";
 }
 
 TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
@@ -87,7 +94,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
     // A folder in the way.
     ASSERT_EQ(mkdir(kName, 0755), 0);
     dir_.Write(std::string(kName) + "/inside", kForeign);
-    EXPECT_FALSE(Save(kNew));
+    EXPECT_TRUE(Save(kNew, kName, SaveResult::kFolderByThatName));
     EXPECT_EQ(dir_.Read(std::string(kName) + "/inside"), kForeign);
     EXPECT_EQ(Entries(), std::vector<std::string>{kName});
     ASSERT_TRUE(fs::remove_all(kName) > 0);
@@ -98,7 +105,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit three_bytes{3, 3};
         if (setrlimit(RLIMIT_FSIZE, &three_bytes) != 0) return 2;
-        return Save(kNew) ? 1 : 0;
+        return Save(kNew, kName, SaveResult::kDiskFull) ? 0 : 1;
     }).status;
     EXPECT_EQ(status, 0) << "a short write is a failed save";
     EXPECT_EQ(dir_.Read(kName), kOld);
@@ -112,7 +119,7 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
     ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
     const int status = run_.RunFunction([] {
         test::BecomeAnOrdinaryUser();
-        const bool refused = !Save(kNew);
+        const bool refused = Save(kNew, kName, SaveResult::kReadOnly);
         const bool others_saved = Save(kNew, "OTHER.CFG");
         return refused && others_saved ? 0 : 1;
     }).status;
@@ -120,6 +127,30 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(status, 0) << "refused for the read-only file, saved beside it";
     EXPECT_EQ(dir_.Read(kName), kOld);
     EXPECT_EQ((std::vector<std::string>{kName, "OTHER.CFG"}), Entries());
+}
+
+// A folder where no file may be made: the bytes go over the file in place, never
+// through a link, into a file of two names or past a file's end.
+TEST_F(SettingsFileTest, FolderThatRefusesNewFilesGetsTheBytesInPlace) {
+    for (const char* name : {kName, "SHORT.CFG", "TWICE.CFG", "TARGET.CFG"}) {
+        dir_.Write(name, name == std::string("SHORT.CFG") ? "5" : kOld + "rest");
+        ASSERT_EQ(chmod(name, 0666), 0);
+    }
+    ASSERT_EQ(link("TWICE.CFG", "OTHER.CFG"), 0);
+    ASSERT_EQ(symlink("TARGET.CFG", "LINK.CFG"), 0);
+    ASSERT_EQ(chmod(".", 0555), 0);
+    const int status = run_.RunFunction([] {
+        test::BecomeAnOrdinaryUser();
+        for (const char* name : {"SHORT.CFG", "TWICE.CFG", "LINK.CFG", "MISSING.CFG"})
+            if (!Save(kNew, name, SaveResult::kFolderRefuses)) return 1;
+        return Save(kNew) ? 0 : 2;
+    }).status;
+    ASSERT_EQ(chmod(".", 0755), 0);
+    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(status, 0) << "1: a save refused wrongly or not at all, 2: the one in place";
+    EXPECT_EQ(dir_.Read(kName), kNew + "rest") << "not cut short first";
+    EXPECT_EQ(dir_.Read("SHORT.CFG") + dir_.Read("TWICE.CFG") + dir_.Read("TARGET.CFG"),
+              "5" + kOld + "rest" + kOld + "rest");
 }
 
 }  // namespace

@@ -309,7 +309,8 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     ASSERT_TRUE(result.Succeeded()) << run_.Output();
 
     EXPECT_EQ(AfterBanner(run_.Output()),
-              "Reading config...\nCOM=5\nBacklight=ON\n" + kDialogue);
+              "Reading config...\nCOM=5\nBacklight=ON\n" + kEntering + kPortQuestion + kBacklightQuestion +
+                  "KORVPOLE.CFG was not saved (it is read-only): the answers were not applied.\n" + kExiting);
     EXPECT_EQ(ConfigFile(), Hex(file));
     EXPECT_EQ(SentToCom5(), kBringUpLit) << "the dialogue sent nothing";
     EXPECT_TRUE(com5_.Model().BacklightOn());

@@ -11,7 +11,7 @@ target_link_libraries(whole_program_test PRIVATE korv_test_support GTest::gtest_
 target_compile_definitions(whole_program_test PRIVATE KORV_EXPECTED_VERSION="${PROJECT_VERSION}")
 gtest_discover_tests(whole_program_test PROPERTIES TIMEOUT 120 LABELS whole_program)
 
-# The pole record and the key reader on the in-memory platform.
-add_executable(pole_unit_test pole_record_test.cpp key_reader_test.cpp)
+# The pole record on the in-memory platform.
+add_executable(pole_unit_test pole_record_test.cpp)
 target_link_libraries(pole_unit_test PRIVATE korv_core korv_platform_fake GTest::gtest_main)
 gtest_discover_tests(pole_unit_test PROPERTIES TIMEOUT 60)

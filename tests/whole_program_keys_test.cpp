@@ -9,12 +9,6 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = sim::DecodedByte::Kind;
 
-std::string Bytes(std::initializer_list<int> codes) {
-    std::string text;
-    for (int code : codes) text += static_cast<char>(code);
-    return text;
-}
-
 TEST_F(ProgramTest, BacklightKeyTogglesWhileKeysWithoutACharacterDoNothing) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "KEYS", "SECOND LINE"), /*backlight_on=*/true));
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("KEYS")));
@@ -28,11 +22,12 @@ TEST_F(ProgramTest, BacklightKeyTogglesWhileKeysWithoutACharacterDoNothing) {
     run_.Type("b");
     ASSERT_TRUE(BacklightBecomes(Com5(), false));
 
-    // Plain keys without a command, then Delete (224 'S'), F8 (0 'B'), Shift+F5
-    // (0 'X'), cursor down, F4 and a Linux console F2, as a terminal sends them. The
-    // final b proves each was taken whole and the keys behind it still count.
-    run_.Type("q1\n" + Bytes({224, 'S'}) + Bytes({0, 'B'}) + Bytes({0, 'X'}) +
-                 "\x1b[B" "\x1bOS" "\x1b[[B" "b");
+    // Plain keys without a command, then Delete, F8, Shift+F5, cursor down, F4, a Linux
+    // console's F2 and Alt+b as a terminal sends them, and Ctrl+Down cut in two by a
+    // pause. The final b proves each was taken whole and the keys behind it still count.
+    run_.Type("q1\n" "\x1b[3~" "\x1b[19~" "\x1b[15;2~" "\x1b[B" "\x1bOS" "\x1b[[B" "\x1b" "b" "\x1b[1;5");
+    ASSERT_TRUE(CyclesPass(Com5(), 6));
+    run_.Type("Bb");
     ASSERT_TRUE(BacklightBecomes(Com5(), true));
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 3);   // start-up, B, b
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 2);  // B, b

@@ -96,6 +96,7 @@ TEST_F(WorkingFolder, FullDiskDuringTheSaveKeepsTheOldSettingsExactly) {
     const auto clears_before = Model().Clears();
 
     ASSERT_NO_FATAL_FAILURE(RunSetup());
+    EXPECT_NE(run_.Output().find("KORVPOLE.CFG was not saved (the disk is full)"), std::string::npos);
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(old_settings));
     EXPECT_EQ(run_.Dir().Entries(), (std::vector<std::string>{"COM5", "COM7", "KORVPOLE.CFG", "POLE.DAT"}))
         << "no temporary file is left";

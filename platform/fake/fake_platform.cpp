@@ -67,8 +67,7 @@ std::int64_t NowMilliseconds() { return Platform().clock_ms; }
 FineTimerScope::FineTimerScope() = default;
 FineTimerScope::~FineTimerScope() = default;
 
-// Scripted codes are handed out as they are.
-struct ConsoleKeys::Decoding {};
+struct ConsoleKeys::Input {};
 
 ConsoleKeys::ConsoleKeys() = default;
 ConsoleKeys::~ConsoleKeys() = default;
@@ -81,7 +80,7 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
     return false;
 }
 
-int ConsoleKeys::ReadKey() { return 0; }
+int ConsoleKeys::ReadKey() { return kNoKey; }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
 
@@ -116,6 +115,6 @@ int RecordFile::Read(void* buffer, int size) {
 }
 
 // Nothing on this platform reads settings back.
-bool ReplaceFileContents(const char*, const void*, std::size_t) { return true; }
+SaveResult SaveFileContents(const char*, const void*, std::size_t) { return SaveResult::kSaved; }
 
 }  // namespace korv::platform

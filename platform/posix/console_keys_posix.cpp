@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,10 +7,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/console_keys.h"
-#include "platform/posix/terminal_key_decoder.h"
+#include "platform/posix/escape_skipper.h"
 
 namespace korv::platform {
 
@@ -23,11 +23,6 @@ termios g_saved_terminal;
 termios g_key_terminal;
 volatile std::sig_atomic_t g_terminal_saved = 0;
 volatile std::sig_atomic_t g_terminal_changed = 0;
-
-constexpr int kRestoredSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-// A terminal sends a key's whole sequence at once; this also covers a slow link.
-constexpr int kSequenceGapMs = 30;
 
 void RestoreTerminal() {
     if (g_terminal_changed) {
@@ -75,89 +70,39 @@ extern "C" void RestoreTerminalAndStop(int signal_number) {
 }
 
 void InstallSignalHandlers() {
-    for (int signal_number : kRestoredSignals) Handle(signal_number, RestoreTerminalAndDie);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) Handle(signal_number, RestoreTerminalAndDie);
     Handle(SIGTSTP, RestoreTerminalAndStop);
 }
 
-bool StdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
-
-bool WaitReadable(int timeout_ms) {
+// The next byte of input within timeout_ms, or kNoKey; sets `ended` once input ended.
+int NextInputByte(int timeout_ms, bool& ended) {
     pollfd input{STDIN_FILENO, POLLIN, 0};
     int ready;
     do {
-        ready = poll(&input, 1, timeout_ms);
+        ready = ended ? 0 : poll(&input, 1, timeout_ms);
     } while (ready < 0 && errno == EINTR);
-    return ready > 0;
-}
-
-// Input that is no terminal is shared with the setup dialogue's answers, so keys are
-// taken through the same stdio buffer: a peek that must not block.
-enum class Peek { kKey, kNothing, kEnded };
-
-Peek PeekBufferedInput() {
-    const int flags = fcntl(STDIN_FILENO, F_GETFL);
-    if (flags < 0) return Peek::kEnded;
-    fcntl(STDIN_FILENO, F_SETFL, flags | O_NONBLOCK);
-    const int code = std::getc(stdin);
-    const bool would_block = code == EOF && std::ferror(stdin) && errno == EAGAIN;
-    fcntl(STDIN_FILENO, F_SETFL, flags);
-    if (code != EOF) {
-        std::ungetc(code, stdin);
-        return Peek::kKey;
-    }
-    if (would_block) {
-        std::clearerr(stdin);
-        return Peek::kNothing;
-    }
-    return Peek::kEnded;
-}
-
-// Is a byte of input waiting? Waits up to timeout_ms; sets `ended` once input ended.
-bool InputByteWaiting(int timeout_ms, bool& ended) {
-    if (ended) return false;
-    if (g_terminal_saved) {
-        if (!WaitReadable(timeout_ms)) return false;
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        poll(&input, 1, 0);
-        if ((input.revents & POLLIN) == 0) {
-            ended = true;  // hung up
-            return false;
-        }
-        return true;
-    }
-    Peek peek = PeekBufferedInput();
-    if (peek == Peek::kNothing && timeout_ms > 0 && WaitReadable(timeout_ms)) {
-        peek = PeekBufferedInput();
-    }
-    if (peek == Peek::kEnded) ended = true;
-    return peek == Peek::kKey;
-}
-
-// The next byte of input, blocking; -1 once input has ended.
-int ReadInputByte(bool& ended) {
-    if (g_terminal_saved) {
-        unsigned char byte = 0;
-        ssize_t count;
-        do {
-            count = read(STDIN_FILENO, &byte, 1);
-        } while (count < 0 && errno == EINTR);
-        if (count == 1) return byte;
-    } else {
-        const int byte = std::getc(stdin);
-        if (byte != EOF) return byte;
-    }
-    ended = true;
-    return -1;
+    if (ready <= 0) return kNoKey;
+    unsigned char byte = 0;
+    ssize_t count;
+    do {
+        count = read(STDIN_FILENO, &byte, 1);
+    } while (count < 0 && errno == EINTR);
+    ended = count != 1;  // at its end, hung up or closed
+    return ended ? kNoKey : byte;
 }
 
 }  // namespace
 
-struct ConsoleKeys::Decoding {
-    TerminalKeyDecoder decoder;
+struct ConsoleKeys::Input {
+    EscapeSkipper skipper;
+    int key = kNoKey;  // found by KeyWaiting, not taken yet
 };
 
-ConsoleKeys::ConsoleKeys() : decoding_(std::make_unique<Decoding>()) {
-    if (StdinIsTerminal() && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0) {
+// The setup dialogue's scanf shares standard input; unbuffered, it leaves what it does
+// not take in the input itself, where the next key is read.
+ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
+    if (isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0) {
         g_terminal_saved = 1;
         InstallSignalHandlers();
     }
@@ -174,41 +119,31 @@ void ConsoleKeys::BeginKeyMode() {
     ApplyKeyMode();
 }
 
-void ConsoleKeys::EndKeyMode() {
-    RestoreTerminal();
-}
+void ConsoleKeys::EndKeyMode() { RestoreTerminal(); }
 
-// A key begun but unfinished is waiting too: the gap, at most, completes it.
+// Reads only as far as the next key, so that bytes after it stay in the input for the
+// next turn or for the setup dialogue. A sequence cut off between two calls goes on in
+// the next; only right after ESC does the time between bytes count.
 bool ConsoleKeys::KeyWaiting(int timeout_ms) {
-    const TerminalKeyDecoder& decoder = decoding_->decoder;
-    if (decoder.HasCode() || decoder.Unfinished()) return true;
-    if (input_ended_) {
-        SleepMilliseconds(timeout_ms);
-        return false;
+    Input& input = *input_;
+    const std::int64_t deadline = NowMilliseconds() + timeout_ms;
+    while (input.key == kNoKey) {
+        const bool after_escape = input.skipper.AfterEscape();
+        const std::int64_t left = deadline - NowMilliseconds();
+        const int wait = after_escape ? EscapeSkipper::kEscapeGapMs : static_cast<int>(left > 0 ? left : 0);
+        const int byte = NextInputByte(wait, input_ended_);
+        if (byte != kNoKey) {
+            input.key = input.skipper.Feed(static_cast<std::uint8_t>(byte));
+        } else if (after_escape) {
+            input.key = input.skipper.GapPassed();
+        } else {
+            return false;
+        }
     }
-    return InputByteWaiting(timeout_ms, input_ended_);
+    return true;
 }
 
-// Reads on only while a key is unfinished, so bytes after it stay in the input for
-// the next turn or for the setup dialogue.
-int ConsoleKeys::ReadKey() {
-    TerminalKeyDecoder& decoder = decoding_->decoder;
-    while (!decoder.HasCode()) {
-        if (decoder.Unfinished() && !InputByteWaiting(kSequenceGapMs, input_ended_)) {
-            decoder.GapPassed();
-            continue;
-        }
-        const int byte = ReadInputByte(input_ended_);
-        if (byte >= 0) {
-            decoder.Feed(static_cast<std::uint8_t>(byte));
-        } else if (decoder.Unfinished()) {
-            decoder.GapPassed();
-        } else {
-            return 0;
-        }
-    }
-    return decoder.TakeCode();
-}
+int ConsoleKeys::ReadKey() { return std::exchange(input_->key, kNoKey); }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
 

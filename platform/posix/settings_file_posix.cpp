@@ -9,24 +9,26 @@
 #include <string>
 
 #include "platform/settings_file.h"
+#include "platform/temporary_name.h"
 
 namespace korv::platform {
 
 namespace {
 
-constexpr int kNameAttempts = 100;
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-// A fixed name would collide with a crashed earlier save or a second instance.
-std::string TemporaryNameFor(const std::string& name, int attempt) {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const auto mixed = static_cast<std::uint32_t>(now.tv_nsec) ^
-                       (static_cast<std::uint32_t>(getpid()) << 12) ^
-                       static_cast<std::uint32_t>(attempt * 0x9E3779B1u);
-    std::string suffix(8, '0');
-    for (int i = 0; i < 8; ++i) suffix[i] = kHexDigits[(mixed >> (28 - 4 * i)) & 0xF];
-    return name + ".tmp-" + suffix;
+SaveResult CauseOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return SaveResult::kDiskFull;
+        case EROFS:
+            return SaveResult::kReadOnly;
+        case EACCES:
+        case EPERM:
+            return SaveResult::kFolderRefuses;
+        default:
+            return SaveResult::kNotWritten;
+    }
 }
 
 std::string FolderOf(const std::string& name) {
@@ -35,41 +37,71 @@ std::string FolderOf(const std::string& name) {
     return slash == 0 ? "/" : name.substr(0, slash);
 }
 
-// A read-only file keeps its contents, as it would if it were written in place; a
-// missing one, or a link leading nowhere, is simply created.
-bool MayReplace(const char* name) {
-    if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) == 0) return true;
-    return errno == ENOENT;
+// A read-only file keeps its contents, as it would if it were written in place, and a
+// folder is no file to replace; a missing one, or a link leading nowhere, is created.
+SaveResult MayReplace(const char* name) {
+    struct stat info;
+    if (lstat(name, &info) == 0 && S_ISDIR(info.st_mode)) return SaveResult::kFolderByThatName;
+    if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) == 0 || errno == ENOENT) return SaveResult::kSaved;
+    return errno == EACCES || errno == EROFS ? SaveResult::kReadOnly : CauseOf(errno);
 }
 
 // Never through a link, never over anything already there; 0666 less the umask, as a
 // file made by fopen would be.
 int CreateTemporary(const std::string& name, std::string& temporary) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        temporary = TemporaryNameFor(name, attempt);
-        const int fd = open(temporary.c_str(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const auto seed = static_cast<std::uint32_t>(now.tv_nsec) ^ (static_cast<std::uint32_t>(getpid()) << 12);
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporary = TemporaryNameFor(name, seed, attempt);
+        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
 }
 
-bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = write(fd, bytes, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
+// The old file's owner and mode go to the new one. Only the superuser may give a file
+// away; anyone else keeps it as made, with the old mode.
+void KeepOwnerAndMode(int fd, const char* name) {
+    struct stat old;
+    if (stat(name, &old) != 0 || !S_ISREG(old.st_mode)) return;
+    if (fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM) return;
+    fchmod(fd, old.st_mode & 0777);
 }
 
-bool WriteAndClose(int fd, const void* bytes, std::size_t size) {
-    const bool written = WriteAll(fd, static_cast<const unsigned char*>(bytes), size) &&
-                         fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    return written && closed;
+// 0 when all bytes were written from the start of the file and flushed, else the error.
+int WriteAt(int fd, const void* bytes, std::size_t size) {
+    auto* next = static_cast<const unsigned char*>(bytes);
+    for (off_t offset = 0; size > 0;) {
+        const ssize_t written = pwrite(fd, next, size, offset);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return written < 0 ? errno : ENOSPC;
+        next += written;
+        offset += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return fsync(fd) == 0 ? 0 : errno;
+}
+
+int WriteAndClose(int fd, const void* bytes, std::size_t size) {
+    const int error = WriteAt(fd, bytes, size);
+    const int closed = close(fd) == 0 ? 0 : errno;
+    return error != 0 ? error : closed;
+}
+
+// Over the existing file, which must be an ordinary one with this name only and room
+// for every byte; kFolderRefuses when it is none such.
+SaveResult WriteInPlace(const char* name, const void* bytes, std::size_t size) {
+    const int fd = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ELOOP ? SaveResult::kFolderRefuses : CauseOf(errno);
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
+        info.st_size < static_cast<off_t>(size)) {
+        close(fd);
+        return SaveResult::kFolderRefuses;
+    }
+    const int error = WriteAndClose(fd, bytes, size);
+    return error == 0 ? SaveResult::kSaved : CauseOf(error);
 }
 
 // Makes the rename itself last through a power cut. The new file is in place by then
@@ -83,17 +115,25 @@ void FlushFolder(const std::string& folder) {
 
 }  // namespace
 
-bool ReplaceFileContents(const char* name, const void* bytes, std::size_t size) {
-    if (!MayReplace(name)) return false;
+SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t size) {
+    const SaveResult allowed = MayReplace(name);
+    if (allowed != SaveResult::kSaved) return allowed;
     std::string temporary;
     const int fd = CreateTemporary(name, temporary);
-    if (fd < 0) return false;
-    if (!WriteAndClose(fd, bytes, size) || rename(temporary.c_str(), name) != 0) {
+    if (fd < 0) {
+        const int error = errno;
+        const SaveResult in_place = WriteInPlace(name, bytes, size);
+        return in_place == SaveResult::kFolderRefuses ? CauseOf(error) : in_place;
+    }
+    KeepOwnerAndMode(fd, name);
+    int error = WriteAndClose(fd, bytes, size);
+    if (error == 0 && rename(temporary.c_str(), name) != 0) error = errno;
+    if (error != 0) {
         unlink(temporary.c_str());
-        return false;
+        return CauseOf(error);
     }
     FlushFolder(FolderOf(name));
-    return true;
+    return SaveResult::kSaved;
 }
 
 }  // namespace korv::platform

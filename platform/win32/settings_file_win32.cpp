@@ -4,79 +4,122 @@
 #include <string>
 
 #include "platform/settings_file.h"
+#include "platform/temporary_name.h"
 
 namespace korv::platform {
 
 namespace {
 
-constexpr int kNameAttempts = 100;
-constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr DWORD kLargestWrite = 1u << 30;
+// What a new file takes over from the old one.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// A fixed name would collide with a crashed earlier save or a second instance.
-std::string TemporaryNameFor(const std::string& name, int attempt) {
-    const auto mixed = static_cast<std::uint32_t>(GetTickCount()) ^
-                       (static_cast<std::uint32_t>(GetCurrentProcessId()) << 12) ^
-                       static_cast<std::uint32_t>(attempt * 0x9E3779B1u);
-    std::string suffix(8, '0');
-    for (int i = 0; i < 8; ++i) suffix[i] = kHexDigits[(mixed >> (28 - 4 * i)) & 0xF];
-    return name + ".tmp-" + suffix;
+SaveResult CauseOf(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return SaveResult::kDiskFull;
+        case ERROR_WRITE_PROTECT:
+            return SaveResult::kReadOnly;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return SaveResult::kHeldByAnotherProgram;
+        case ERROR_ACCESS_DENIED:
+            return SaveResult::kFolderRefuses;
+        default:
+            return SaveResult::kNotWritten;
+    }
 }
 
 // A read-only file keeps its contents, as it would if it were written in place, and a
 // folder by that name is no file to replace; a missing file is simply created.
-bool MayReplace(const char* name) {
-    const DWORD attributes = GetFileAttributesA(name);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+SaveResult MayReplace(DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? SaveResult::kSaved : CauseOf(error);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return SaveResult::kFolderByThatName;
+    if (attributes & FILE_ATTRIBUTE_READONLY) return SaveResult::kReadOnly;
+    return SaveResult::kSaved;
 }
 
 // Only a new file, and never by way of a reparse point.
-HANDLE CreateTemporary(const std::string& name, std::string& temporary) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        temporary = TemporaryNameFor(name, attempt);
+HANDLE CreateTemporary(const std::string& name, DWORD attributes, std::string& temporary) {
+    const auto seed = static_cast<std::uint32_t>(GetTickCount()) ^
+                      (static_cast<std::uint32_t>(GetCurrentProcessId()) << 12);
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporary = TemporaryNameFor(name, seed, attempt);
         const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr);
-        if (file != INVALID_HANDLE_VALUE) return file;
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+                                        attributes | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return file;
     }
     return INVALID_HANDLE_VALUE;
 }
 
-bool WriteAll(HANDLE file, const unsigned char* bytes, std::size_t size) {
-    while (size > 0) {
+// 0 when all bytes were written and flushed, else the error; the file is closed.
+DWORD WriteAndClose(HANDLE file, const void* bytes, std::size_t size) {
+    auto* next = static_cast<const unsigned char*>(bytes);
+    DWORD error = 0;
+    while (size > 0 && error == 0) {
         const DWORD chunk = size < kLargestWrite ? static_cast<DWORD>(size) : kLargestWrite;
         DWORD written = 0;
-        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0) return false;
-        bytes += written;
+        if (!WriteFile(file, next, chunk, &written, nullptr)) error = GetLastError();
+        else if (written == 0) error = ERROR_DISK_FULL;
+        next += written;
         size -= written;
     }
-    return true;
+    if (error == 0 && !FlushFileBuffers(file)) error = GetLastError();
+    if (!CloseHandle(file) && error == 0) error = GetLastError();
+    return error;
 }
 
-bool WriteAndClose(HANDLE file, const void* bytes, std::size_t size) {
-    const bool written = WriteAll(file, static_cast<const unsigned char*>(bytes), size) &&
-                         FlushFileBuffers(file) != 0;
-    const bool closed = CloseHandle(file) != 0;
-    return written && closed;
+// Over the existing file, shared as other programs may have it open: only an ordinary
+// file with this name only and room for every byte, else kFolderRefuses.
+SaveResult WriteInPlace(const char* name, const void* bytes, std::size_t size) {
+    const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? SaveResult::kFolderRefuses : CauseOf(error);
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks != 1 ||
+        (info.nFileSizeHigh == 0 && info.nFileSizeLow < size)) {
+        CloseHandle(file);
+        return SaveResult::kFolderRefuses;
+    }
+    const DWORD error = WriteAndClose(file, bytes, size);
+    return error == 0 ? SaveResult::kSaved : CauseOf(error);
+}
+
+// The way left when the replace failed with `error`; the failure said in its words
+// unless the file itself refuses a write in place.
+SaveResult InPlaceAfter(DWORD error, const char* name, const void* bytes, std::size_t size) {
+    const SaveResult in_place = WriteInPlace(name, bytes, size);
+    return in_place == SaveResult::kFolderRefuses ? CauseOf(error) : in_place;
 }
 
 }  // namespace
 
-bool ReplaceFileContents(const char* name, const void* bytes, std::size_t size) {
-    if (!MayReplace(name)) return false;
+SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t size) {
+    const DWORD old_attributes = GetFileAttributesA(name);
+    const SaveResult allowed = MayReplace(old_attributes);
+    if (allowed != SaveResult::kSaved) return allowed;
+    const DWORD kept = old_attributes == INVALID_FILE_ATTRIBUTES ? 0 : old_attributes & kKeptAttributes;
     std::string temporary;
-    const HANDLE file = CreateTemporary(name, temporary);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    if (!WriteAndClose(file, bytes, size) ||
-        !MoveFileExA(temporary.c_str(), name,
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    return true;
+    const HANDLE file = CreateTemporary(name, kept ? kept : FILE_ATTRIBUTE_NORMAL, temporary);
+    if (file == INVALID_HANDLE_VALUE) return InPlaceAfter(GetLastError(), name, bytes, size);
+    DWORD error = WriteAndClose(file, bytes, size);
+    if (error == 0 && !MoveFileExA(temporary.c_str(), name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != 0) DeleteFileA(temporary.c_str());
+    // Another program that has the file open keeps it from being replaced, not written.
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+        return InPlaceAfter(error, name, bytes, size);
+    return error == 0 ? SaveResult::kSaved : CauseOf(error);
 }
 
 }  // namespace korv::platform

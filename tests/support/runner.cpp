@@ -238,6 +238,8 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
         OpenPipe(ends.input, input_);
     } else if (console.input == Input::kNothing) {
         ends.input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    } else if (console.input == Input::kFile) {
+        ends.input = open(PathOf(console.input_file).c_str(), O_RDONLY | O_CLOEXEC);
     }
     return ends;
 }
@@ -299,7 +301,7 @@ void Runner::StartWindows(const Program& program, const Console& console) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
     // Wine's console takes all output; input is the console, or NUL.
     if (console.input == Input::kPipe)
-        throw std::runtime_error("under Wine the input is the console, or NUL");
+        throw std::runtime_error("under Wine the input is the console, NUL or a file");
     OpenConsole(Console{Input::kTerminal, true, 022});
     windows_ = true;
     windows_prefix_ = program.wine;
@@ -321,6 +323,7 @@ void Runner::StartWindows(const Program& program, const Console& console) {
     std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
     for (const std::string& arg : program.args) line += " \"" + arg + "\"";
     if (console.input == Input::kNothing) line += " < NUL";
+    if (console.input == Input::kFile) line += std::string(" < ") + console.input_file;
     Type(line + "\r");
 }
 

@@ -39,6 +39,7 @@ enum class Input {
     kTerminal,  // the console, as at a shop counter
     kPipe,      // a pipe the test types into and may close (not under Wine)
     kNothing,   // /dev/null (under Wine NUL): input that has ended before the start
+    kFile,      // Console::input_file in the working folder
 };
 
 struct Console {
@@ -52,6 +53,7 @@ struct Console {
     // Runs as an ordinary user, as BecomeAnOrdinaryUser makes it: what the superuser may
     // open regardless is then refused as at a shop's own login.
     bool ordinary_user = false;
+    const char* input_file = "";  // with Input::kFile
 };
 
 // A tool in a script: its input ended, its output a pipe.
