@@ -24,6 +24,10 @@ inline constexpr std::uint8_t kBacklightOn = 0x03;
 // Cursor address byte of column 1 in rows 1 to 4.
 inline constexpr std::uint8_t kRowBase20x4[4] = {0x80, 0xC0, 0x94, 0xD4};
 inline constexpr std::uint8_t kRowBase16x4[4] = {0x80, 0xC0, 0x90, 0xD0};
+// The display-data address where row 1 to 4 of a 20x4 display begins.
+inline constexpr std::uint8_t RowStart20x4(int row) {
+    return static_cast<std::uint8_t>(kRowBase20x4[row - 1] - kSetDdramAddress);
+}
 
 // The bring-up sequence, each byte sent as a command.
 inline constexpr std::uint8_t kInitialisation[] = {

@@ -10,6 +10,7 @@
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
 #include "platform/system_error.h"
+#include "pole/console_output.h"
 #include "pole/key_reader.h"
 #include "pole/pole_record.h"
 #include "pole/port_messages.h"
@@ -18,11 +19,6 @@
 namespace korv {
 
 namespace {
-
-void Print(const char* text) {
-    std::printf("%s", text);
-    std::fflush(stdout);
-}
 
 // Says on the console why the display stays dark, and when it is back: once each,
 // never a line per retry.
@@ -36,7 +32,7 @@ public:
         const int port = display_.WantedPort();
         if (display_.IsOpen()) {
             if (dark_ && !display_.Unreachable()) {
-                Say(DisplayReachedLine(port));
+                TellNow(DisplayReachedLine(port));
                 dark_ = false;
             }
             return;
@@ -48,17 +44,11 @@ public:
         dark_ = true;
         failure_ = failure;
         code_ = code;
-        Say(DarkDisplayLine(port, failure, code, platform::SystemErrorText(code),
+        TellNow(DarkDisplayLine(port, failure, code, platform::SystemErrorText(code),
                             platform::DescribePort(port)));
     }
 
 private:
-    static void Say(const std::string& line) {
-        std::fflush(stdout);  // after what the console already shows
-        std::fputs(line.c_str(), stderr);
-        std::fflush(stderr);
-    }
-
     DisplayDriver& display_;
     bool dark_ = false;
     platform::OpenFailure failure_ = platform::OpenFailure::kNone;
@@ -91,7 +81,7 @@ private:
 };
 
 int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console) {
-    Print(kFileOpenError);
+    PrintNow(kFileOpenError);
     // The key is only waited for, not read: it stays in the console's input.
     while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded()) {
     }
@@ -109,7 +99,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     platform::RecordFile file;
     if (!file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
         return EndAfterFileOpenError(display, console);
-    Print(kKeyMenu);
+    PrintNow(kKeyMenu);
 
     SecondWatch watch(display, file, note);
     CycleState state;

@@ -6,15 +6,11 @@
 
 #include "display/display_driver.h"
 #include "platform/settings_file.h"
+#include "pole/console_output.h"
 
 namespace korv {
 
 namespace {
-
-void Print(const char* text) {
-    std::printf("%s", text);
-    std::fflush(stdout);
-}
 
 void Ask(const char* question) {
     std::cout << question << std::flush;
@@ -72,15 +68,15 @@ void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
 const char* const kProgramVersion = KORV_VERSION;
 
 void RunStartup(DisplayDriver& display) {
-    Print("Korvane pole app release v " KORV_VERSION "\n");
-    Print("Copyright (c) 2026 Korvane. All rights reserved.\n");
-    Print("Support: see the README that came with korvpole, or ask the integrator of your "
+    PrintNow("Korvane pole app release v " KORV_VERSION "\n");
+    PrintNow("Copyright (c) 2026 Korvane. All rights reserved.\n");
+    PrintNow("Support: see the README that came with korvpole, or ask the integrator of your "
           "point-of-sale system.\n");
 
     std::FILE* file = std::fopen(kConfigFileName, "r");
     if (file == nullptr) {
-        Print("No korvpole.cfg was detected, you MUST run setup.\n");
-        Print("Setup will start now.\n");
+        PrintNow("No korvpole.cfg was detected, you MUST run setup.\n");
+        PrintNow("Setup will start now.\n");
         RunSetupDialogue(display);
         return;
     }
@@ -90,11 +86,11 @@ void RunStartup(DisplayDriver& display) {
     BringUpDisplay(display, settings);
     std::printf("Reading config...\n");
     std::printf("COM=%s\n", settings.port_text);
-    Print(settings.BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
+    PrintNow(settings.BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
 }
 
 bool RunSetupDialogue(DisplayDriver& display) {
-    Print("Entering config mode\n\n");
+    PrintNow("Entering config mode\n\n");
     Settings answers;
 
     Ask("Please enter the number of the COM Port (i.e. for COM5 enter 5): ");
@@ -104,10 +100,10 @@ bool RunSetupDialogue(DisplayDriver& display) {
 
     // Answers that never came must not replace stored settings.
     if (!port_read || !backlight_read) {
-        Print(kInputEndedNote);
+        PrintNow(kInputEndedNote);
         // A console or terminal can give input again after its end-of-input key.
         std::clearerr(stdin);
-        Print("Exiting config mode\n\n");
+        PrintNow("Exiting config mode\n\n");
         return false;
     }
 
@@ -118,7 +114,7 @@ bool RunSetupDialogue(DisplayDriver& display) {
         std::printf("%s was not saved (%s): the answers were not applied.\n", kConfigFileName,
                     CauseOf(saved));
     }
-    Print("Exiting config mode\n\n");
+    PrintNow("Exiting config mode\n\n");
     return saved == platform::SaveResult::kSaved;
 }
 

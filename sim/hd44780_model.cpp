@@ -9,7 +9,6 @@ namespace {
 constexpr std::uint8_t kBlank = 0x20;
 constexpr std::uint8_t kLineLength = 40;       // DDRAM per line in two-line mode
 constexpr std::uint8_t kSecondLine = 0x40;
-constexpr std::uint8_t kRowStart[Hd44780Model::kRows] = {0x00, 0x40, 0x14, 0x54};
 
 // The commands the pole protocol uses; anything else is decoded but counted unknown.
 bool IsProtocolCommand(std::uint8_t command) {
@@ -135,7 +134,7 @@ void Hd44780Model::Step(int direction) {
 
 std::string Hd44780Model::Row(int row) const {
     if (row < 1 || row > kRows) return std::string();
-    const std::uint8_t start = kRowStart[row - 1];
+    const std::uint8_t start = protocol::RowStart20x4(row);
     return std::string(ddram_.begin() + start, ddram_.begin() + start + kColumns);
 }
 

@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
+#include "display/protocol.h"
+
 namespace korv::tools {
 
 namespace {
 
 using Kind = sim::DecodedByte::Kind;
-
-constexpr std::uint8_t kRowStart[sim::Hd44780Model::kRows] = {0x00, 0x40, 0x14, 0x54};
 
 std::string Detail(const sim::DecodedByte& decoded) {
     char text[32];
@@ -35,7 +35,7 @@ std::string Detail(const sim::DecodedByte& decoded) {
 
 bool PanelPosition(std::uint8_t address, int& row, int& column) {
     for (int index = 0; index < sim::Hd44780Model::kRows; ++index) {
-        const int offset = address - kRowStart[index];
+        const int offset = address - protocol::RowStart20x4(index + 1);
         if (offset >= 0 && offset < sim::Hd44780Model::kColumns) {
             row = index + 1;
             column = offset + 1;

@@ -14,8 +14,6 @@ namespace korv::tools {
 
 namespace {
 
-constexpr std::uint8_t kCommandPrefix = 0xFE;
-
 struct NumberField {
     const char* name;
     int offset;
@@ -74,7 +72,7 @@ void PrefixWarnings(const std::string& record, RecordView& view) {
             const auto byte =
                 static_cast<std::uint8_t>(record[static_cast<std::size_t>(offsets[line] + i)]);
             if (byte == 0) break;
-            if (byte != kCommandPrefix) continue;
+            if (byte != protocol::kCommandPrefix) continue;
             view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte 0xFE at column " +
                                     std::to_string(i + 1) +
                                     ", the display's command prefix: it is shown as a blank");
