@@ -1,5 +1,5 @@
 # Release packages through CPack over the install rules (scripts/package makes them):
-# Windows, a zip of the three programs and a README.txt for Notepad; Linux, a tarball
+# Windows, a zip of the three programs, a README.txt for Notepad and the licences; Linux, a tarball
 # and a .deb with the programs in bin/ and the documentation in share/doc/korvpole.
 set(CPACK_PACKAGE_NAME korvpole)
 set(CPACK_PACKAGE_VENDOR "Korvane")
@@ -11,11 +11,13 @@ set(CPACK_STRIP_FILES ON)
 if(WIN32)
   install(TARGETS korvpole korvpole-post korvpole-check RUNTIME DESTINATION .)
   # Notepad on older Windows shows a file with bare line feeds as one long line.
-  file(READ ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt readme)
-  string(REPLACE "@VERSION@" "${PROJECT_VERSION}" readme "${readme}")
-  string(REPLACE "\n" "\r\n" readme "${readme}")
-  file(WRITE ${PROJECT_BINARY_DIR}/package/README.txt "${readme}")
-  install(FILES ${PROJECT_BINARY_DIR}/package/README.txt DESTINATION .)
+  foreach(text README LICENSES)
+    file(READ ${PROJECT_SOURCE_DIR}/packaging/${text}-windows.txt content)
+    string(REPLACE "@VERSION@" "${PROJECT_VERSION}" content "${content}")
+    string(REPLACE "\n" "\r\n" content "${content}")
+    file(WRITE ${PROJECT_BINARY_DIR}/package/${text}.txt "${content}")
+    install(FILES ${PROJECT_BINARY_DIR}/package/${text}.txt DESTINATION .)
+  endforeach()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME korvpole-${PROJECT_VERSION}-windows-x64)
 else()
@@ -66,6 +68,8 @@ else()
   add_custom_target(korv_package_docs ALL DEPENDS ${packaged_docs} ${pages})
 
   install(FILES README.md ${linux}/copyright ${doc}/changelog.gz DESTINATION share/doc/korvpole)
+  # README.md points into docs/; the same relative paths hold where it is installed.
+  install(DIRECTORY docs/ DESTINATION share/doc/korvpole/docs FILES_MATCHING PATTERN "*.md")
   install(FILES ${linux}/60-korvpole.rules DESTINATION share/doc/korvpole/examples)
   install(FILES ${linux}/korvpole@.service DESTINATION lib/systemd/system)
   set(CPACK_GENERATOR TGZ DEB)
