@@ -88,7 +88,7 @@ const std::uint8_t kFive[] = {'H', 'E', 'L', 'L', 'O'};
 
 class SerialChannelTest : public ::testing::Test {
 protected:
-    std::string Arrived(test::PtyPort& port) { return port.ReadUntilQuiet(milliseconds(50)); }
+    std::string Arrived(test::PtyPort& port) { return port.CatchUp(); }
     std::string Arrived() { return Arrived(com5_); }
 
     test::Runner run_;

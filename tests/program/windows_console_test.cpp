@@ -16,7 +16,7 @@
 #include "tests/support/console_text.h"
 #include "tests/support/program_test.h"
 #include "tests/support/wine_prefix.h"
-#include "tests/wine/program_under_test.h"
+#include "tests/support/test_main.h"
 
 namespace korv::test {
 namespace {
@@ -153,7 +153,7 @@ protected:
     void EndsByTheExitKey(seconds limit = kWineWait) {
         const ExitResult result = run_.WaitExit(limit);
         ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
-        Com5().PumpUntilQuiet(milliseconds(400));
+        Com5().CatchUp();
         EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
     }
 
@@ -284,7 +284,7 @@ TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
     EXPECT_LT(std::chrono::duration_cast<milliseconds>(took).count(), 5000);
     EXPECT_EQ(result.windows_status, kControlCExit) << result.Describe();
 
-    Com5().PumpUntilQuiet(milliseconds(400));
+    Com5().CatchUp();
     EXPECT_EQ(Com5().Model().Row(1), TextRow("STOPPED")) << ScreenOf(Com5());
     EXPECT_EQ(Com5().Model().Row(2), TextRow("BY CTRL+C")) << ScreenOf(Com5());
     EXPECT_EQ(Com5().Model().Row(4), TotalRow("2.50")) << ScreenOf(Com5());
@@ -295,7 +295,7 @@ TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
     const std::size_t before = Com5().Received().size();
     run_.Start(g_program);
     ASSERT_TRUE(Prints(run_, "Reading config...\n", kWineWait));
-    Com5().Pump(milliseconds(100));
+    Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received().substr(before, wire::kBringUpLit.size())),
               Hex(wire::kBringUpLit));
     run_.Type("x");
@@ -325,7 +325,7 @@ TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAndSavesNothing) {
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(stored));
     EXPECT_EQ(run_.Dir().Entries(),
               (std::vector<std::string>{"KORVPOLE.CFG", "POLE.DAT", kScript, kStatus}));
-    Com5().PumpUntilQuiet(milliseconds(400));
+    Com5().CatchUp();
     EXPECT_EQ(Com5().Model().Row(1), TextRow("HALF ANSWERED")) << ScreenOf(Com5());
     EXPECT_TRUE(Com5().Model().BacklightOn()) << ScreenOf(Com5());
 }

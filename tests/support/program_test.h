@@ -15,6 +15,10 @@ inline constexpr const char* kMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
 inline constexpr const char* kFileOpenError =
     "File open error detected: POLE.DAT\nPress any key to exit\n";
+inline constexpr const char* kPortQuestion = "(i.e. for COM5 enter 5): ";
+inline constexpr const char* kBacklightQuestion =
+    "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ";
+inline constexpr const char* kExiting = "Exiting config mode\n\n";
 
 // A sale as the till writes it: scale 1, amounts in hundredths.
 inline tools::PoleRecordFields Sale(std::uint16_t counter, std::string line1,
@@ -31,16 +35,19 @@ inline ::testing::AssertionResult Prints(Runner& run, const std::string& text,
                                          << run.Output();
 }
 
-// The built korvpole with its display on COM5 of the run's folder.
+// korvpole as under test (this build's, or korvpole.exe under Wine) in a fresh folder,
+// its display on COM5. Suites derived as LinuxProgramTest run on this build only.
 class ProgramTest : public ::testing::Test {
 protected:
+    ProgramTest() { run_.UseWine(Program::Korvpole().wine); }
+
     // KORVPOLE.CFG for COM5, the display attached, then the program started; waits for
     // the key menu.
-    void StartOnCom5(bool backlight_on = true, Input input = Input::kTerminal, mode_t umask = 022) {
+    void StartOnCom5(bool backlight_on = true, const Console& console = {}) {
         run_.WriteConfig(5, backlight_on);
         Com5();
-        run_.Start(Program::Korvpole(), {input, true, umask});
-        ASSERT_TRUE(run_.WaitForOutput(kMenu)) << run_.Output();
+        run_.Start(Program::Korvpole(), console);
+        ASSERT_TRUE(Prints(run_, kMenu));
     }
 
     void StartShowing(const tools::PoleRecordFields& record, bool backlight_on = true) {
@@ -51,23 +58,39 @@ protected:
     DisplayTap& Com5() { return run_.Port(5); }
     const sim::Hd44780Model& Model() { return Com5().Model(); }
 
-    // X typed: status 0, and the display cleared and darkened last.
-    void ExitWithX(const std::string& key = "x") {
+    // `key` typed: status 0, and the display on `tap` blank and dark, cleared last.
+    void ExitWithX(const std::string& key = "x", DisplayTap* tap = nullptr) {
+        DisplayTap& display = tap != nullptr ? *tap : Com5();
         run_.Type(key);
         const ExitResult result = run_.WaitExit();
-        EXPECT_TRUE(result.Succeeded()) << result.Describe();
-        Com5().Pump(std::chrono::milliseconds(200));
-        EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
+        ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
+        display.CatchUp();
+        EXPECT_TRUE(EndsWith(display, wire::kClose));
+        for (int row = 1; row <= 4; ++row) EXPECT_EQ(display.Model().Row(row), kBlankRow) << row;
+        EXPECT_FALSE(display.Model().BacklightOn());
     }
 
+    // S and the two answers, each followed by Enter; waits until the dialogue has ended.
+    void RunSetup(const std::string& port, const std::string& backlight) {
+        run_.Type("s");
+        ASSERT_TRUE(Prints(run_, kPortQuestion));
+        run_.Type(port + "\r");
+        ASSERT_TRUE(Prints(run_, kBacklightQuestion));
+        run_.Type(backlight + "\r");
+        ASSERT_TRUE(Prints(run_, kExiting));
+    }
+
+    Runner run_;
+};
+
+class LinuxProgramTest : public ProgramTest {
+protected:
     static bool InKeyMode(const termios& settings) {
         return (settings.c_lflag & (ICANON | ECHO)) == 0;
     }
     static bool InLineMode(const termios& settings) {
         return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
     }
-
-    Runner run_;
 };
 
 }  // namespace korv::test

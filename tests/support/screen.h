@@ -12,7 +12,7 @@
 // screen and the bytes when it does not come.
 namespace korv::test {
 
-inline constexpr std::chrono::milliseconds kDisplayWait{8000};
+inline constexpr std::chrono::milliseconds kDisplayWait{20000};
 inline const std::string kBlankRow(20, ' ');
 
 // The rows a customer should see for given texts, 20 characters each.

@@ -1,38 +1,25 @@
-// The integrator's kit as a technician runs it: the Linux korvpole-check directly, or
-// korvpole-check.exe through Wine with a pseudo-terminal as its COM port; same cases,
-// same checks. Under Wine, korvpole-post.exe's records are also compared byte for byte
-// with those of this build's korvpole-post.
+// korvpole-check as a technician runs it: the test pattern on the display, and where
+// the port does not open, each cause in its own words, status 1 and nothing sent.
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/hd44780_model.h"
 #include "tests/support/console_text.h"
-#include "tests/support/runner.h"
-#include "tests/support/screen.h"
-#include "tests/support/wine_prefix.h"
+#include "tests/support/program_test.h"
 
 namespace korv::test {
 namespace {
 
-using std::chrono::milliseconds;
-using std::chrono::seconds;
+using Args = std::vector<std::string>;
 using Screen = std::array<std::string, 4>;
-
-// What the cases run: set once by main, from the command line.
-Program g_check;
-Program g_post;
-
-constexpr seconds kWait{40};
-constexpr Console kScripted{Input::kNothing, false};
 
 // The pattern as a technician should see it, written out by hand: the printable
 // characters from '!' to '~', 40 to a page on rows 3 and 4.
@@ -45,12 +32,6 @@ const Screen kPages[] = {
 };
 const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
 
-std::string Shown(const Screen& screen) {
-    std::string text;
-    for (const std::string& row : screen) text += "[" + row + "]";
-    return text;
-}
-
 // Replays every byte the display took, so that a screen that stood for a moment only
 // counts as well as one the test happened to look at.
 ::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens) {
@@ -62,24 +43,44 @@ std::string Shown(const Screen& screen) {
         if (replay.Screen() == screens[next]) ++next;
     }
     if (next == screens.size()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "never showed " << Shown(screens[next])
-                                         << " after the screens before it; screen "
+    std::string shown;
+    for (const std::string& row : screens[next]) shown += "[" + row + "]";
+    return ::testing::AssertionFailure() << "never showed " << shown << " after the screens before it; screen "
                                          << ScreenOf(tap);
 }
 
-std::string Describe(Runner& run, const ExitResult& result) {
-    return result.Describe() + "; output:\n" + run.Output() + "errors:\n" + run.Errors();
-}
+class CheckTool : public ::testing::Test {
+protected:
+    CheckTool() { run_.UseWine(Program::Tool("korvpole-check").wine); }
+
+    ExitResult Check(const Args& args = {}, const Console& console = kScripted) {
+        const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-check", args), console);
+        Com5().CatchUp();
+        return result;
+    }
+    ::testing::AssertionResult FailsSaying(const ExitResult& result, const std::string& words) {
+        const std::string verdict = "korvpole-check: FAIL: " + words;
+        if (result.exited && result.status == 1 && Unwrapped(run_.Errors()).find(verdict) != std::string::npos &&
+            run_.Output().find("korvpole-check: OK") == std::string::npos && Com5().Received().empty())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << result.Describe() << ", not status 1 with [" << verdict
+                                             << "] and nothing sent; output:\n" << run_.Output()
+                                             << "errors:\n" << run_.Errors() << "screen " << ScreenOf(Com5());
+    }
+    DisplayTap& Com5() { return run_.Port(5); }
+
+    Runner run_;
+};
 
 struct PatternRun {
     const char* name;
     int configured_port;
     bool backlight_on;
     bool keep;
-    std::vector<std::string> args;
+    Args args;
 };
 
-// Each run in a fresh folder with COM5 (and COM7) of its own; the file's COM7 is
+// Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
 // overridden by --port 5 in the last.
 const PatternRun kPatternRuns[] = {
     {"backlight on", 5, true, false, {}},
@@ -92,23 +93,20 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
     for (const PatternRun& plan : kPatternRuns) {
         SCOPED_TRACE(plan.name);
         Runner run;
-        run.UseWine(g_check.wine);
+        run.UseWine(Program::Tool("korvpole-check").wine);
         run.WriteConfig(plan.configured_port, plan.backlight_on);
         DisplayTap& com5 = run.Port(5);
         DisplayTap& com7 = run.Port(7);
-        Program check = g_check;
-        check.args = {"--step-ms", "50"};
-        check.args.insert(check.args.end(), plan.args.begin(), plan.args.end());
+        Args args = {"--step-ms", "50"};
+        args.insert(args.end(), plan.args.begin(), plan.args.end());
 
-        run.Start(check, kScripted);
-        const ExitResult result = run.WaitExit(kWait);
-        com5.PumpUntilQuiet(milliseconds(400));
-        com7.PumpUntilQuiet(milliseconds(100));
-        EXPECT_TRUE(result.Succeeded()) << Describe(run, result) << "\nscreen " << ScreenOf(com5);
-
+        const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", args));
+        com5.CatchUp();
+        EXPECT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run.Output()
+                                        << "errors:\n" << run.Errors() << "screen " << ScreenOf(com5);
         const std::string verdict = Unwrapped(run.Output());
-        EXPECT_NE(verdict.find("korvpole-check: OK: the test pattern went out on COM5 ("),
-                  std::string::npos) << verdict;
+        EXPECT_NE(verdict.find("korvpole-check: OK: the test pattern went out on COM5 ("), std::string::npos)
+            << verdict;
         const std::string ending = std::string(plan.keep ? "the pattern stays up" : "it is cleared") +
                                    ", backlight " + (plan.backlight_on ? "on" : "off") + ".";
         EXPECT_NE(verdict.find(ending), std::string::npos) << verdict;
@@ -123,109 +121,81 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kBacklightOn) +
                       Count(com5, sim::DecodedByte::Kind::kBacklightOff),
                   4) << ScreenOf(com5);
-
         EXPECT_EQ(com5.Model().Screen(), plan.keep ? kPages[0] : kCleared) << ScreenOf(com5);
         EXPECT_EQ(com5.Model().BacklightOn(), plan.backlight_on) << ScreenOf(com5);
-        EXPECT_EQ(Hex(com7.Received()), "") << "COM7 is not the port checked";
+        EXPECT_EQ(Hex(com7.CatchUp()), "") << "COM7 is not the port checked";
     }
 }
 
-// The byte values a text-mode write or read would turn or stop at: LF, CR, Ctrl-Z.
-const std::string kAwkwardBytes = std::string("\x1A\r\n\x1A", 4);
-
-// An 80-byte record the till left: counter 0xFFFF, unread fields and the bytes past 74
-// full of awkward bytes, which a rewrite in place must keep.
-std::string LeftByATill() {
-    std::string record;
-    while (record.size() < 80) record += kAwkwardBytes;
-    record.replace(0, 6, "Till\0\0", 6);
-    record.replace(58, 2, "\xFF\xFF", 2);
-    record.replace(60, 2, "\x01\x00", 2);
-    return record;
+TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
+    EXPECT_TRUE(FailsSaying(Check(), "no KORVPOLE.CFG in this folder"));
+    run_.WriteConfig(0, true);
+    EXPECT_TRUE(FailsSaying(Check(), "no COM port is configured (port 0)"));
+    run_.WriteConfig(5, true);
+    const ExitResult bad = Check({"--port", "100"});
+    EXPECT_EQ(bad.status, 2) << bad.Describe();
+    EXPECT_NE(run_.Errors().find("korvpole-check: "), std::string::npos) << run_.Errors();
+    EXPECT_EQ(Com5().Received(), "");
 }
 
-struct PostStep {
-    std::vector<std::string> args;
-    std::string says;
-};
+class LinuxCheckTool : public CheckTool {};
 
-// Amounts and a scale whose bytes are LF (10), Ctrl-Z (26) and CR (13); a shorter
-// text; the counter from 0xFFFF to 1; the amounts at their limits.
-const std::vector<PostStep> kNewFileSteps = {
-    {{"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "0.10", "--total", "0.26", "--scale",
-      "13"}, "POLE.DAT: counter 1 written"},
-    {{"--line1", "Tea", "--total", "-21474836.48"}, "POLE.DAT: counter 2 written"},
-};
-const std::vector<PostStep> kTillFileSteps = {
-    {{"--tax", "-0.07"}, "POLE.DAT: counter 1 written"},
-    {{"--total", "21474836.47", "--line2", "x"}, "POLE.DAT: counter 2 written"},
-};
-
-::testing::AssertionResult RanSaying(Runner& run, const ExitResult& result, const std::string& says) {
-    if (!result.Succeeded() || run.Output().find(says) == std::string::npos)
-        return ::testing::AssertionFailure() << "did not end with 0 saying [" << says << "]: "
-                                             << Describe(run, result);
-    return ::testing::AssertionSuccess();
+TEST_F(LinuxCheckTool, ALinkThatLeadsNowhereOrNoPortAtAll) {
+    run_.WriteConfig(5, true);
+    std::filesystem::create_symlink("/nonexistent/ttyUSB9", run_.PathOf("COM4"));
+    EXPECT_TRUE(FailsSaying(Check({"--port", "4"}), "COM4 links to /nonexistent/ttyUSB9, which does not exist"));
+    // A port number with neither a COM link nor a built-in port behind it.
+    int port = 6;
+    while (port < 99 && access(("/dev/ttyS" + std::to_string(port - 1)).c_str(), F_OK) == 0) ++port;
+    EXPECT_TRUE(FailsSaying(Check({"--port", std::to_string(port)}),
+                            "there is no COM" + std::to_string(port) + " (/dev/ttyS" + std::to_string(port - 1) + ")"));
 }
 
-void ExpectSameRecords(const std::string& seed, const std::vector<PostStep>& steps) {
-    Runner linux_run;
-    Runner windows_run;
-    windows_run.UseWine(g_post.wine);
-    if (!seed.empty()) {
-        linux_run.Dir().Write("POLE.DAT", seed);
-        windows_run.Dir().Write("POLE.DAT", seed);
-    }
-    for (const PostStep& step : steps) {
-        SCOPED_TRACE(step.says);
-        linux_run.Start(Program::Tool("korvpole-post", step.args), kScripted);
-        ASSERT_TRUE(RanSaying(linux_run, linux_run.WaitExit(), step.says));
-        Program post = g_post;
-        post.args = step.args;
-        windows_run.Start(post, kScripted);
-        ASSERT_TRUE(RanSaying(windows_run, windows_run.WaitExit(kWait), step.says));
-        EXPECT_EQ(Hex(windows_run.Dir().Read("POLE.DAT")), Hex(linux_run.Dir().Read("POLE.DAT")));
-    }
+TEST_F(LinuxCheckTool, APortARunningKorvpoleHolds) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "HELD"));
+    Com5();
+    Runner pole(run_.SharedDir());
+    pole.Start(Program::Korvpole());
+    ASSERT_TRUE(Prints(pole, kMenu));
+    ASSERT_TRUE(CyclesPass(Com5(), 1));
+    const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-check"));
+    EXPECT_EQ(result.status, 1) << result.Describe();
+    EXPECT_NE(run_.Errors().find("korvpole-check: FAIL: COM5 (link to " + Com5().Port().SlavePath() +
+                                 ") is held by another program, a running korvpole included"),
+              std::string::npos) << run_.Errors();
+    Com5().CatchUp();
+    EXPECT_EQ(Com5().Received().find("9600 baud"), std::string::npos) << ScreenOf(Com5());
+    pole.Type("x");
+    EXPECT_TRUE(pole.WaitExit().Succeeded()) << "korvpole was disturbed";
 }
 
-TEST(PostRecord, WindowsToolWritesTheSameBytesAsTheLinuxTool) {
-    if (!g_post.IsWindows()) GTEST_SKIP() << "compares korvpole-post.exe with this build's tool";
-    {
-        SCOPED_TRACE("a new file");
-        ExpectSameRecords("", kNewFileSteps);
-    }
-    {
-        SCOPED_TRACE("a till's file, rewritten in place");
-        ExpectSameRecords(LeftByATill(), kTillFileSteps);
-    }
+TEST_F(LinuxCheckTool, ALinkToAnOrdinaryFileIsNoSerialDevice) {
+    run_.WriteConfig(6, true);
+    run_.Dir().Write("plain.txt", "kept as it was");
+    std::filesystem::create_symlink("plain.txt", run_.PathOf("COM6"));
+    EXPECT_TRUE(FailsSaying(Check(), "COM6 (link to plain.txt -> " + run_.PathOf("plain.txt") +
+                                         ") is not a serial device"));
+    EXPECT_EQ(run_.Dir().Read("plain.txt"), "kept as it was");
+}
+
+TEST_F(LinuxCheckTool, ADeviceOnlyItsGroupMayOpen) {
+    if (geteuid() != 0) GTEST_SKIP() << "only the superuser can hand the port to root";
+    const group* dialout = getgrnam("dialout");
+    if (dialout == nullptr) GTEST_SKIP() << "no group 'dialout' here";
+    run_.WriteConfig(5, true);
+    const std::string device = Com5().Port().SlavePath();
+    ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+    ASSERT_EQ(chmod(run_.Dir().Path().c_str(), 0755), 0);  // the device, not the folder, forbids
+    Console as_shop_user = kScripted;
+    as_shop_user.ordinary_user = true;
+    const ExitResult refused = Check({}, as_shop_user);
+    if (refused.status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges";
+    EXPECT_TRUE(FailsSaying(refused, "you may not open COM5 (link to " + device +
+                                         "): only members of the group 'dialout' may. Join it "
+                                         "with: sudo usermod -aG dialout $USER"));
 }
 
 }  // namespace
 }  // namespace korv::test
-
-// kit_cases_test CHECK POST [--desktop-holder EXE]: the Linux tools, or both .exe
-// files under Wine, which needs the holder.
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const bool holder_given = argc == 5 && std::string(argv[3]) == "--desktop-holder";
-    if (argc != 3 && !holder_given) {
-        std::fprintf(stderr, "usage: %s CHECK POST [--desktop-holder EXE]\n", argv[0]);
-        return 2;
-    }
-    namespace fs = std::filesystem;
-    using namespace korv::test;
-    g_check.path = fs::absolute(argv[1]).string();
-    g_post.path = fs::absolute(argv[2]).string();
-    for (const Program* program : {&g_check, &g_post}) {
-        if (!fs::exists(program->path)) {
-            std::fprintf(stderr, "no program at %s\n", program->path.c_str());
-            return 2;
-        }
-    }
-    if (!g_check.IsWindows() && !g_post.IsWindows()) return RUN_ALL_TESTS();
-    if (!holder_given) {
-        std::fprintf(stderr, "the .exe files need --desktop-holder\n");
-        return 2;
-    }
-    return RunAllTestsUnderWine({&g_check, &g_post}, fs::absolute(argv[4]).string());
-}

@@ -1,207 +1,120 @@
-// The tools through the built programs: korvpole-post's record read back byte by
-// byte, korvpole-display's link, dump and log after known bytes, and the demo's
-// pieces (simulator, korvpole, writer) started and stopped with nothing left over.
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
+// korvpole-post as an integrator runs it: the record it writes read back byte by byte,
+// its bad arguments, the demo, and --show against what korvpole itself draws.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <functional>
+#include <cctype>
+#include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "display/protocol.h"
-#include "tests/support/runner.h"
+#include "sim/hd44780_model.h"
+#include "tests/support/program_test.h"
+#include "tests/support/record_bytes.h"
 
 namespace korv::test {
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<std::uint8_t>;
+using Args = std::vector<std::string>;
 
-// Generous: a loaded two-core machine may be slow, but never this slow.
-constexpr std::chrono::seconds kDeadline(10);
-
-// ---------------------------------------------------------------- test plumbing
-
-Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-std::string FromBytes(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = kDeadline) {
-    const auto deadline = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+std::uint16_t U16At(const std::string& record, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(record.at(at)) |
+                                      static_cast<unsigned char>(record.at(at + 1)) << 8);
 }
 
-// The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
-int StatusOf(const ExitResult& result) {
-    if (result.timed_out) return -1;
-    return result.exited ? result.status : 128 + result.signal;
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// Runs a tool in the run's folder to its end.
-Outcome RunToEnd(Runner& run, const std::string& tool, std::vector<std::string> args) {
-    const ExitResult result = run.RunToEnd(Program::Tool(tool, std::move(args)));
-    return {StatusOf(result), run.Output(), run.Errors()};
-}
-
-// ---------------------------------------------------------------- korvpole-post
-
-constexpr std::size_t kRecordSize = 74;
-
-std::uint16_t Le16(const Bytes& record, std::size_t at) {
-    return static_cast<std::uint16_t>(record.at(at) | record.at(at + 1) << 8);
-}
-
-Bytes Le32(std::uint32_t value) {
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-}
-
-Bytes Slice(const Bytes& bytes, std::size_t at, std::size_t size) {
-    return Bytes(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + size));
-}
-
-Bytes Field(const std::string& text, std::size_t size) {
-    Bytes field(size, 0);
-    std::memcpy(field.data(), text.data(), std::min(size, text.size()));
-    return field;
-}
-
-class PostTest : public ::testing::Test {
+class PostTool : public ::testing::Test {
 protected:
-    Outcome Post(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--file", run_.PathOf("POLE.DAT")});
-        return RunToEnd(run_, "korvpole-post", args);
+    PostTool() { run_.UseWine(Program::Tool("korvpole-post").wine); }
+
+    // Runs korvpole-post in the folder to its end; its exit status.
+    int Post(const Args& args) {
+        const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-post", args));
+        EXPECT_FALSE(result.timed_out) << result.Describe();
+        return result.exited ? result.status : -1;
     }
-    Bytes Record() const { return ToBytes(run_.Dir().Read("POLE.DAT")); }
-    void WriteRecord(const Bytes& bytes) const { run_.Dir().Write("POLE.DAT", FromBytes(bytes)); }
+    std::string Record() const { return run_.Dir().Read("POLE.DAT"); }
 
     Runner run_;
 };
 
-TEST_F(PostTest, WritesEveryFieldAtItsOffsetLittleEndianAndZeroFilled) {
-    const Outcome run = Post({"--line1", "ABC", "--line2", "Second line", "--tax", "1.25",
-                              "--total", "-5", "--scale", "10"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    Bytes expected = Field("ABC", 20);
-    const Bytes line2 = Field("Second line", 20);
-    expected.insert(expected.end(), line2.begin(), line2.end());
-    expected.resize(58, 0);
-    expected.insert(expected.end(), {0x01, 0x00, 0x0A, 0x00, 0, 0, 0, 0});
-    expected.insert(expected.end(), {0x7D, 0x00, 0x00, 0x00});  // 125 hundredths
-    expected.insert(expected.end(), {0x0C, 0xFE, 0xFF, 0xFF});  // -500 hundredths
-    EXPECT_EQ(Record(), expected);
+TEST_F(PostTool, WritesEveryFieldAtItsOffsetLittleEndianAndZeroFilled) {
+    ASSERT_EQ(Post({"--line1", "ABC", "--line2", "Second line", "--tax", "1.25", "--total", "-5",
+                    "--scale", "10"}), 0) << run_.Errors();
+    EXPECT_EQ(Hex(Record()), Hex(LineField("ABC") + LineField("Second line") + std::string(18, '\0') +
+                                 Le16(1) + Le16(10) + std::string(4, '\0') + Le32(125) + Le32(-500)));
 }
 
-TEST_F(PostTest, CutsTextsAtTwentyBytesWithoutTouchingTheNextField) {
-    ASSERT_EQ(Post({"--line2", "kept"}).status, 0);
-    ASSERT_EQ(Post({"--line1", "12345678901234567890EXTRA"}).status, 0);
-    const Bytes record = Record();
-    EXPECT_EQ(Slice(record, 0, 20), Field("12345678901234567890", 20));
-    EXPECT_EQ(Slice(record, 20, 20), Field("kept", 20));
+TEST_F(PostTool, CutsTextsAtTwentyBytesAndAShorterTextClearsTheRest) {
+    ASSERT_EQ(Post({"--line2", "kept"}), 0);
+    ASSERT_EQ(Post({"--line1", "12345678901234567890EXTRA"}), 0);
+    EXPECT_EQ(Record().substr(0, 40), LineField("12345678901234567890") + LineField("kept"));
+    ASSERT_EQ(Post({"--line1", "Hi"}), 0);
+    EXPECT_EQ(Record().substr(0, 20), LineField("Hi"));
 }
 
-TEST_F(PostTest, ShorterTextClearsTheRestOfTheLongerOne) {
-    ASSERT_EQ(Post({"--line1", "A long first text"}).status, 0);
-    ASSERT_EQ(Post({"--line1", "Hi"}).status, 0);
-    EXPECT_EQ(Slice(Record(), 0, 20), Field("Hi", 20));
+TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOne) {
+    ASSERT_EQ(Post({"--total", "13.50"}), 0);
+    ASSERT_EQ(Record().size(), 74u);
+    EXPECT_EQ(Record().substr(58, 4), Le16(1) + Le16(1));
+    EXPECT_EQ(Record().substr(70, 4), Le32(1350));
+
+    run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
+    ASSERT_EQ(Post({"--tax", "0.5"}), 0);
+    ASSERT_EQ(Record().size(), 74u);
+    EXPECT_EQ(Record().substr(58, 4), Le16(1) + Le16(1));
+    EXPECT_EQ(Record().substr(66, 4), Le32(50));
 }
 
-TEST_F(PostTest, NewOrEmptyFileGetsScaleOneAndCounterOne) {
-    ASSERT_EQ(Post({"--total", "13.50"}).status, 0);
-    Bytes record = Record();
-    ASSERT_EQ(record.size(), kRecordSize);
-    EXPECT_EQ(Le16(record, 58), 1);
-    EXPECT_EQ(Le16(record, 60), 1);
-    EXPECT_EQ(Slice(record, 70, 4), Le32(1350));
-
-    WriteRecord({});  // as korvpole creates it
-    ASSERT_EQ(Post({"--tax", "0.5"}).status, 0);
-    record = Record();
-    ASSERT_EQ(record.size(), kRecordSize);
-    EXPECT_EQ(Le16(record, 58), 1);
-    EXPECT_EQ(Le16(record, 60), 1);
-    EXPECT_EQ(Slice(record, 66, 4), Le32(50));
+TEST_F(PostTool, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
+    std::string before(80, '\xAA');
+    before.replace(58, 2, Le16(0x1234));
+    run_.Dir().Write("POLE.DAT", before);
+    ASSERT_EQ(Post({"--total", "2"}), 0);
+    std::string expected = before;
+    expected.replace(58, 2, Le16(0x1235));
+    expected.replace(70, 4, Le32(200));
+    EXPECT_EQ(Hex(Record()), Hex(expected));
 }
 
-TEST_F(PostTest, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
-    Bytes before(80, 0xAA);
-    before[58] = 0x34;
-    before[59] = 0x12;
-    WriteRecord(before);
-    ASSERT_EQ(Post({"--total", "2"}).status, 0);
-    const Bytes after = Record();
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        if (i == 58 || i == 59 || (i >= 70 && i < 74)) continue;
-        EXPECT_EQ(after[i], before[i]) << "byte " << i;
-    }
-    EXPECT_EQ(Le16(after, 58), 0x1235);
-    EXPECT_EQ(Slice(after, 70, 4), Le32(200));
+TEST_F(PostTool, CounterCountsUpAndWrapsPastZeroToOne) {
+    ASSERT_EQ(Post({"--line1", "one"}), 0);
+    ASSERT_EQ(Post({}), 0);
+    EXPECT_EQ(U16At(Record(), 58), 2);
+
+    run_.WriteRecordBytes(58, Le16(0xFFFE));
+    ASSERT_EQ(Post({}), 0);
+    EXPECT_EQ(U16At(Record(), 58), 0xFFFF);
+    ASSERT_EQ(Post({}), 0);
+    EXPECT_EQ(U16At(Record(), 58), 1) << "0 would read as 'nothing drawn yet'";
+    EXPECT_EQ(Record().substr(0, 20), LineField("one"));
 }
 
-TEST_F(PostTest, CounterCountsUpAndWrapsPastZeroToOne) {
-    ASSERT_EQ(Post({"--line1", "one"}).status, 0);
-    ASSERT_EQ(Post({}).status, 0);
-    EXPECT_EQ(Le16(Record(), 58), 2);
-
-    Bytes record = Record();
-    record[58] = 0xFE;
-    record[59] = 0xFF;
-    WriteRecord(record);
-    ASSERT_EQ(Post({}).status, 0);
-    EXPECT_EQ(Le16(Record(), 58), 0xFFFF);
-    ASSERT_EQ(Post({}).status, 0);
-    EXPECT_EQ(Le16(Record(), 58), 1) << "0 would read as 'nothing drawn yet'";
-    EXPECT_EQ(Slice(Record(), 0, 20), Field("one", 20));
-}
-
-// Values whose binary floating-point form lies just below the cent they name.
-TEST_F(PostTest, ParsesAmountsExactlyToTheCent) {
+// Values whose binary floating-point form lies just below the cent they name; the
+// scale's whole range.
+TEST_F(PostTool, ParsesAmountsExactlyToTheCentAndScalesOverTheirRange) {
     const struct {
         const char* text;
         std::int32_t hundredths;
     } cases[] = {
-        {"0.29", 29},           {"1.15", 115},          {"19.99", 1999},
-        {"4.35", 435},          {"1.1", 110},           {"+3", 300},
-        {"-0.07", -7},          {"1.250", 125},         {".5", 50},
-        {"21474836.47", 2147483647},                    {"-21474836.48", -2147483647 - 1},
-        {"0", 0},
+        {"0.29", 29},    {"1.15", 115}, {"19.99", 1999}, {"4.35", 435}, {"1.1", 110}, {"+3", 300},
+        {"-0.07", -7},   {"1.250", 125}, {".5", 50},     {"0", 0},
+        {"21474836.47", 2147483647},    {"-21474836.48", -2147483647 - 1},
     };
     for (const auto& c : cases) {
-        ASSERT_EQ(Post({"--tax", c.text}).status, 0) << c.text;
-        EXPECT_EQ(Slice(Record(), 66, 4), Le32(static_cast<std::uint32_t>(c.hundredths))) << c.text;
+        ASSERT_EQ(Post({"--tax", c.text}), 0) << c.text;
+        EXPECT_EQ(Record().substr(66, 4), Le32(c.hundredths)) << c.text;
+    }
+    for (const std::uint16_t scale : {65535, 0}) {
+        ASSERT_EQ(Post({"--scale", std::to_string(scale)}), 0);
+        EXPECT_EQ(U16At(Record(), 60), scale);
     }
 }
 
-TEST_F(PostTest, ScaleTakesItsWholeRange) {
-    ASSERT_EQ(Post({"--scale", "65535"}).status, 0);
-    EXPECT_EQ(Le16(Record(), 60), 65535);
-    ASSERT_EQ(Post({"--scale", "0"}).status, 0);
-    EXPECT_EQ(Le16(Record(), 60), 0);
-}
+TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
+    EXPECT_EQ(Post({"--total", "twelve"}), 2);
+    EXPECT_FALSE(run_.Dir().Has("POLE.DAT")) << "a missing file was created";
 
-TEST_F(PostTest, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
-    const std::vector<std::vector<std::string>> bad = {
+    const std::vector<Args> bad = {
         {"--tax", "abc"},          {"--tax", "1e3"},           {"--tax", "0x10"},
         {"--tax", "1,25"},         {"--tax", " 1"},            {"--tax", "-"},
         {"--total", "1.234"},      {"--total", "21474836.48"}, {"--total", "-21474836.49"},
@@ -211,238 +124,147 @@ TEST_F(PostTest, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
         {"--line1", "fine", "--total", "bad"},                 {"--loop"},
         {"--step-ms", "10"},       {"--demo", "--total", "1"}, {"--demo", "--step-ms", "soon"},
     };
-    ASSERT_EQ(Post({"--line1", "before", "--total", "1"}).status, 0);
-    const Bytes before = Record();
-    for (const auto& args : bad) {
-        const Outcome run = Post(args);
+    ASSERT_EQ(Post({"--line1", "before", "--total", "1"}), 0);
+    const std::string before = Record();
+    for (const Args& args : bad) {
         const std::string shown = args.front() + (args.size() > 1 ? " " + args[1] : "");
-        EXPECT_EQ(run.status, 2) << shown;
-        EXPECT_NE(run.err.find("korvpole-post: "), std::string::npos) << shown << ": " << run.err;
+        EXPECT_EQ(Post(args), 2) << shown;
+        EXPECT_NE(run_.Errors().find("korvpole-post: "), std::string::npos) << shown;
         EXPECT_EQ(Record(), before) << shown;
     }
 }
 
-TEST_F(PostTest, BadArgumentsDoNotCreateAMissingFile) {
-    EXPECT_EQ(Post({"--total", "twelve"}).status, 2);
-    EXPECT_FALSE(run_.Dir().Has("POLE.DAT"));
-}
-
-TEST_F(PostTest, DemoPlaysTheSaleOnceWithRunningTotals) {
-    const Outcome run = Post({"--demo", "--step-ms", "0"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    // One output line per step, each with the counter it wrote.
-    std::istringstream lines(run.out);
-    std::string line;
+TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
+    ASSERT_EQ(Post({"--demo", "--step-ms", "0"}), 0) << run_.Errors();
+    // One output line per step, each starting with the counter it wrote.
+    std::istringstream lines(run_.Output());
     std::vector<std::string> steps;
-    while (std::getline(lines, line)) steps.push_back(line);
-    ASSERT_EQ(steps.size(), 7u) << run.out;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first != std::string::npos && std::isdigit(static_cast<unsigned char>(line[first])))
+            steps.push_back(line);
+    }
+    ASSERT_EQ(steps.size(), 7u) << run_.Output();
     EXPECT_NE(steps.front().find("WELCOME"), std::string::npos);
     EXPECT_NE(steps.back().find("THANK YOU"), std::string::npos);
-
-    const Bytes record = Record();
-    EXPECT_EQ(Le16(record, 58), 7);
-    EXPECT_EQ(Le16(record, 60), 1);
-    // 8.90 + 2 x 1.80 + 2.35 = 14.85; 7 % of it is 1.0395, a till's 1.04.
-    EXPECT_EQ(Slice(record, 66, 4), Le32(104));
-    EXPECT_EQ(Slice(record, 70, 4), Le32(1589));
     EXPECT_NE(steps[4].find("14.85"), std::string::npos) << steps[4];
+    // 8.90 + 2 x 1.80 + 2.35 = 14.85; 7 % of it is 1.0395, a till's 1.04.
+    EXPECT_EQ(Record().substr(58, 4), Le16(7) + Le16(1));
+    EXPECT_EQ(Record().substr(66, 8), Le32(104) + Le32(1589));
 }
 
-// ---------------------------------------------------------------- korvpole-display
-
-class DisplayTest : public ::testing::Test {
-protected:
-    void StartDisplay(std::vector<std::string> args, const std::string& link = "COM1") {
-        run_.Start(Program::Tool("korvpole-display", std::move(args)), kScripted);
-        EXPECT_TRUE(WaitFor([&] { return run_.Dir().Has(link); })) << run_.Errors();
-    }
-    int StopDisplay(int signal_number = SIGTERM) {
-        run_.Signal(signal_number);
-        return StatusOf(run_.WaitExit());
-    }
-    // Opens the port as a client would, writes, and closes it again.
-    void SendToPort(const std::string& bytes, const std::string& link = "COM1") {
-        const int fd = open(run_.PathOf(link).c_str(), O_WRONLY | O_NOCTTY);
-        ASSERT_GE(fd, 0) << std::strerror(errno);
-        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        close(fd);
-    }
-    std::size_t LogLines() const {
-        const std::string log = run_.Dir().Has("bytes.log") ? run_.Dir().Read("bytes.log") : "";
-        return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
-    }
-
-    Runner run_;
+// --show against korvpole itself: for each record, the four rows the inspector prints
+// are the rows a fresh korvpole puts on the display, and the rows it marks as not drawn
+// are never addressed.
+struct ShownRecord {
+    const char* name;
+    Args post_args;     // made by korvpole-post when given
+    std::string bytes;  // otherwise these, written as they are
 };
 
-std::string Command(std::uint8_t command) {
-    return {static_cast<char>(protocol::kCommandPrefix), static_cast<char>(command)};
+const ShownRecord kShownRecords[] = {
+    {"a sale", {"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "0.22", "--total", "3.20"}, ""},
+    {"scale 100", {"--line1", "WHOLE", "--scale", "100", "--tax", "12.50", "--total", "999"}, ""},
+    {"scale 0", {"--line1", "ZERO", "--scale", "0", "--tax", "1.25", "--total", "3"}, ""},
+    {"one amount too long, one just short enough",
+     {"--line1", "BIG", "--tax", "1000000.00", "--total", "999999.99"}, ""},
+    {"a negative amount too long", {"--line1", "REFUND", "--total", "-100000.00"}, ""},
+    {"counter 0", {}, RecordByHand("NEVER SHOWN", "NOR THIS", 0, 1, 125, 250)},
+    {"66 bytes", {}, RecordByHand("SHORT", "FILE", 9, 1, 125, 250).substr(0, 66)},
+    {"72 bytes", {}, RecordByHand("ALMOST", "WHOLE", 9, 1, 125, 0x01020304).substr(0, 72)},
+    {"0xFE in both lines", {}, RecordByHand("AB\xFE" "CD", "\xFE" "EF", 3, 1, 0, 100)},
+};
+
+// The framed rows of --show, "1 |<20 characters>|" then "  (not drawn)" or nothing:
+// each row's text and whether it is drawn.
+std::vector<std::pair<std::string, bool>> RowsPrinted(const std::string& output) {
+    std::vector<std::pair<std::string, bool>> rows;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() < 24 || line[1] != ' ' || line[2] != '|' || line[23] != '|') continue;
+        if (line[0] != static_cast<char>('1' + rows.size())) continue;
+        rows.emplace_back(line.substr(3, 20), line.find("(not drawn)", 24) == std::string::npos);
+    }
+    return rows;
 }
 
-std::string At(int row, int column) {
-    return Command(static_cast<std::uint8_t>(protocol::kRowBase20x4[row - 1] + column - 1));
+// The rows whose cursor was set since the display was last cleared: those drawn.
+std::set<int> RowsAddressed(const DisplayTap& tap) {
+    const int row_base[4] = {0x00, 0x40, 0x14, 0x54};
+    sim::Hd44780Model replay;
+    std::set<int> rows;
+    for (unsigned char byte : tap.Received()) {
+        const sim::DecodedByte decoded = replay.Feed(byte);
+        if (decoded.kind == sim::DecodedByte::Kind::kClear) rows.clear();
+        if (decoded.kind != sim::DecodedByte::Kind::kSetAddress) continue;
+        for (int row = 1; row <= 4; ++row)
+            if (decoded.address >= row_base[row - 1] && decoded.address < row_base[row - 1] + 20)
+                rows.insert(row);
+    }
+    return rows;
 }
 
-std::string BringUp() {
-    std::string bytes;
-    for (std::uint8_t command : protocol::kInitialisation) bytes += Command(command);
-    return bytes + Command(protocol::kBacklightOn);
+TEST(PostShow, PrintsTheRowsAFreshKorvpoleDraws) {
+    for (const ShownRecord& record : kShownRecords) {
+        SCOPED_TRACE(record.name);
+        Runner run;
+        run.UseWine(Program::Korvpole().wine);
+        run.WriteConfig(5, true);
+        DisplayTap& com5 = run.Port(5);
+        if (record.post_args.empty()) run.Dir().Write("POLE.DAT", record.bytes);
+        else ASSERT_TRUE(run.RunToEnd(Program::Tool("korvpole-post", record.post_args)).Succeeded());
+        ASSERT_TRUE(run.RunToEnd(Program::Tool("korvpole-post", {"--show"})).Succeeded()) << run.Errors();
+        const std::string show_output = run.Output();
+        const auto printed = RowsPrinted(show_output);
+        ASSERT_EQ(printed.size(), 4u) << show_output;
+
+        run.Start(Program::Korvpole());
+        ASSERT_TRUE(Prints(run, kMenu));
+        ASSERT_TRUE(CyclesPass(com5, 2));
+        const std::set<int> drawn = RowsAddressed(com5);
+        for (int row = 1; row <= 4; ++row) {
+            SCOPED_TRACE("row " + std::to_string(row) + "; --show:\n" + show_output + "screen " + ScreenOf(com5));
+            EXPECT_EQ(printed[row - 1].first, com5.Model().Row(row));
+            EXPECT_EQ(printed[row - 1].second, drawn.count(row) == 1);
+        }
+        run.Type("x");
+        EXPECT_TRUE(run.WaitExit().Succeeded());
+    }
 }
 
-TEST_F(DisplayTest, DumpShowsTheScreenAfterAKnownStreamAcrossTwoClients) {
-    StartDisplay({"--dump", "--log", "bytes.log"});
-    const std::string first = BringUp() + At(1, 1) + "HELLO" + At(3, 1) + "TOTAL TAX" + At(3, 17) + "1.25";
-    SendToPort(first);
-    // The first client has closed the port: no hang-up may end or deafen the simulator.
-    const std::string second = At(4, 16) + "13.50" + At(2, 20) + "Z" + At(1, 3) + "y";
-    SendToPort(second);
-    ASSERT_TRUE(WaitFor([&] { return LogLines() == first.size() + second.size(); }))
-        << LogLines() << " log lines";
-    ASSERT_EQ(StopDisplay(), 0) << run_.Errors();
-    EXPECT_EQ(run_.Output(),
-              "HEyLO               \n"
-              "                   Z\n"
-              "TOTAL TAX       1.25\n"
-              "               13.50\n");
-}
-
-TEST_F(DisplayTest, LogHasOneDecodedLinePerByteInOrder) {
-    StartDisplay({"--dump", "--log", "bytes.log"});
-    const std::string bytes = Command(protocol::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
-    SendToPort(bytes);
-    ASSERT_TRUE(WaitFor([&] { return LogLines() == bytes.size(); }));
-    ASSERT_EQ(StopDisplay(SIGINT), 0);
-
-    std::istringstream log(run_.Dir().Read("bytes.log"));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), 8u);
-    const char* expected[][3] = {
-        {"FE", "prefix", nullptr},         {"01", "clear", nullptr},
-        {"FE", "prefix", nullptr},         {"95", "set-address", "row 3 col 2"},
-        {"41", "character", "'A'"},        {"01", "character", "'\\x01'"},
-        {"FE", "prefix", nullptr},         {"00", "unknown-command", nullptr},
+// Bytes LF (10), Ctrl-Z (26) and CR (13) in amounts and the scale, where a text-mode
+// write or read would turn or stop; a shorter text; the counter from 0xFFFF to 1;
+// amounts at their limits; a till's 80-byte file whose bytes past 74 must stay.
+TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
+    std::string till_file;
+    while (till_file.size() < 80) till_file += std::string("\x1A\r\n\x1A", 4);
+    till_file.replace(0, 6, "Till\0\0", 6);
+    till_file.replace(58, 4, Le16(0xFFFF) + Le16(1));
+    const struct {
+        std::string seed;
+        std::vector<Args> steps;
+    } files[] = {
+        {"", {{"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "0.10", "--total", "0.26", "--scale", "13"},
+              {"--line1", "Tea", "--total", "-21474836.48"}}},
+        {till_file, {{"--tax", "-0.07"}, {"--total", "21474836.47", "--line2", "x"}}},
     };
-    long previous_ms = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::istringstream fields(lines[i]);
-        long ms = -1;
-        std::string unit, hex, kind;
-        fields >> ms >> unit >> hex >> kind;
-        EXPECT_EQ(unit, "ms") << lines[i];
-        EXPECT_GE(ms, previous_ms) << lines[i];
-        previous_ms = ms;
-        EXPECT_EQ(hex, expected[i][0]) << lines[i];
-        EXPECT_EQ(kind, expected[i][1]) << lines[i];
-        if (expected[i][2]) {
-            EXPECT_NE(lines[i].find(expected[i][2]), std::string::npos) << lines[i];
+    for (const auto& file : files) {
+        Runner linux_run;
+        Runner windows_run;
+        if (!file.seed.empty()) {
+            linux_run.Dir().Write("POLE.DAT", file.seed);
+            windows_run.Dir().Write("POLE.DAT", file.seed);
+        }
+        for (std::size_t step = 0; step < file.steps.size(); ++step) {
+            const std::string says = "POLE.DAT: counter " + std::to_string(step + 1) + " written";
+            SCOPED_TRACE(says);
+            ASSERT_TRUE(linux_run.RunToEnd(Program::ThisBuild("korvpole-post", file.steps[step])).Succeeded());
+            const ExitResult result = windows_run.RunToEnd(Program::Tool("korvpole-post", file.steps[step]));
+            ASSERT_TRUE(result.Succeeded()) << result.Describe() << windows_run.Output();
+            EXPECT_NE(windows_run.Output().find(says), std::string::npos) << windows_run.Output();
+            EXPECT_EQ(Hex(windows_run.Dir().Read("POLE.DAT")), Hex(linux_run.Dir().Read("POLE.DAT")));
         }
     }
-    EXPECT_NE(lines[4].find("ddram 15"), std::string::npos) << "the 'A' lands at row 3 col 2: "
-                                                            << lines[4];
-}
-
-TEST_F(DisplayTest, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCounts) {
-    StartDisplay({"--log", "bytes.log"});
-    const std::string bytes = BringUp() + At(2, 1) + "PANEL" + Command(0x00);
-    SendToPort(bytes);
-    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
-        << run_.Output();
-    const std::string lit = run_.Output();
-    EXPECT_NE(lit.find("backlight ON"), std::string::npos) << lit;
-    EXPECT_NE(lit.find("|PANEL               |"), std::string::npos) << lit;
-    EXPECT_NE(lit.find("bytes " + std::to_string(bytes.size())), std::string::npos) << lit;
-    EXPECT_NE(lit.find("commands 11"), std::string::npos) << lit;
-    EXPECT_EQ(lit.find('\x1b'), std::string::npos) << "no escape codes off a terminal";
-
-    SendToPort(Command(protocol::kBacklightOff));
-    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; }))
-        << run_.Output();
-    EXPECT_EQ(StopDisplay(), 0);
-}
-
-TEST_F(DisplayTest, RefusesAnEntryThatIsNotItsOwnLink) {
-    run_.Dir().Write("COM1", "keep");
-    Outcome run = RunToEnd(run_, "korvpole-display", {"--port", "1"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("COM1"), std::string::npos) << run.err;
-    EXPECT_EQ(run_.Dir().Read("COM1"), "keep");
-
-    // A link to a pseudo-terminal that some other program made is no less foreign.
-    const std::string other_slave = run_.Port(7).Port().SlavePath();
-    run = RunToEnd(run_, "korvpole-display", {"--port", "7"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(fs::read_symlink(run_.PathOf("COM7")).string(), other_slave);
-}
-
-TEST_F(DisplayTest, RemovesItsLinkWhenEndedBySignal) {
-    for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
-        StartDisplay({"--port", "3"}, "COM3");
-        EXPECT_EQ(StopDisplay(signal_number), 0) << strsignal(signal_number);
-        EXPECT_FALSE(run_.Dir().Has("COM3")) << strsignal(signal_number);
-    }
-}
-
-TEST_F(DisplayTest, LeavesAnEntryThatReplacedItsLink) {
-    StartDisplay({});
-    ASSERT_EQ(unlink(run_.PathOf("COM1").c_str()), 0);
-    run_.Dir().Write("COM1", "new");
-    EXPECT_EQ(StopDisplay(), 0);
-    EXPECT_EQ(run_.Dir().Read("COM1"), "new");
-}
-
-TEST_F(DisplayTest, BadArgumentsExitTwoAndLinkNothing) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
-          {"--log"}, {"--colour"}}) {
-        const Outcome run = RunToEnd(run_, "korvpole-display", args);
-        EXPECT_EQ(run.status, 2) << args.front();
-        EXPECT_NE(run.err.find("korvpole-display: "), std::string::npos) << run.err;
-    }
-    for (const std::string& name : run_.Dir().Entries()) EXPECT_NE(name.rfind("COM", 0), 0u) << name;
-}
-
-// ---------------------------------------------------------------- the demo's pieces
-
-bool ShowsSaleText(const std::string& panel) {
-    for (const char* text : {"WELCOME", "Coffee", "Oat milk", "Croissant", "SUBTOTAL", "TOTAL DUE", "THANK YOU"})
-        if (panel.find(text) != std::string::npos) return true;
-    return false;
-}
-
-TEST(DemoPieces, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
-    Runner display;
-    Runner pole(display.SharedDir());
-    Runner writer(display.SharedDir());
-    display.Dir().Write("KORVPOLE.CFG", std::string("1\0\0" "1\0", 5));  // COM1, backlight on
-    display.Start(Program::Tool("korvpole-display", {"--port", "1"}), kScripted);
-    ASSERT_TRUE(WaitFor([&] { return display.Dir().Has("COM1"); })) << display.Errors();
-    pole.Start(Program::Korvpole(), {Input::kPipe, false});
-    writer.Start(Program::Tool("korvpole-post", {"--demo", "--loop", "--step-ms", "300"}), kScripted);
-
-    ASSERT_TRUE(WaitFor([&] {
-        const std::string panel = display.Output();
-        return ShowsSaleText(panel) && panel.find("|    TOTAL ") != std::string::npos;
-    }, std::chrono::seconds(20))) << display.Output() << pole.Output() << pole.Errors();
-    EXPECT_NE(display.Output().find("backlight ON"), std::string::npos);
-
-    pole.Type("X");
-    EXPECT_EQ(StatusOf(pole.WaitExit()), 0) << pole.Errors();
-    writer.Signal(SIGTERM);
-    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM)
-        << "the looping writer runs until it is stopped";
-    // korvpole's own goodbye: screen cleared, backlight off.
-    EXPECT_TRUE(WaitFor([&] {
-        const std::string panel = display.Output();
-        return panel.rfind("backlight off") != std::string::npos &&
-               panel.rfind("backlight off") > panel.rfind("backlight ON");
-    })) << display.Output();
-    display.Signal(SIGTERM);
-    EXPECT_EQ(StatusOf(display.WaitExit()), 0);
-
-    EXPECT_FALSE(display.Dir().Has("COM1"));
-    for (pid_t pid : {display.Pid(), pole.Pid(), writer.Pid()})
-        EXPECT_EQ(kill(pid, 0), -1) << "process " << pid << " is still there";
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // The tools' own parts: command lines, the health check's words and test pattern, the
-// record inspector's warnings, and the record writer's file handling.
-#include <unistd.h>
-
+// record inspector's warnings.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "display/display_driver.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
-#include "tests/support/pty_port.h"
-#include "tests/support/temp_dir.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_messages.h"
 #include "tools/check/check_pattern.h"
@@ -223,10 +219,10 @@ std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t ta
 
 // What --show makes of a file holding `record`.
 RecordView Inspect(const std::string& record) {
-    test::TempDir dir;
-    dir.Write("POLE.DAT", record);
+    platform::fake::Reset();
+    platform::fake::Platform().record = record;
     platform::RecordFile file;
-    EXPECT_TRUE(file.Open((dir / "POLE.DAT").c_str()));
+    EXPECT_TRUE(file.Open("POLE.DAT"));
     return InspectRecord(file, record);
 }
 
@@ -285,51 +281,6 @@ TEST(PostShow, PrintsTheRowsFramedWithUnprintableBytesMarked) {
     const RecordView odd = Inspect(Record74(1, 1, 0, 0, "A\x01" "B"));
     EXPECT_NE(FormatRecordView("POLE.DAT", 74, odd).find("1 |A?B "), std::string::npos);
     EXPECT_TRUE(Warns(odd, "row 1 column 2 holds the byte 0x01"));
-}
-
-TEST(RecordWriter, WritesInPlaceKeepingWhatLiesBeyondTheRecord) {
-    test::TempDir dir;
-    std::string error;
-    ASSERT_TRUE(WriteRecordInPlace(dir / "new.dat", Record74(1, 1, 2, 3), error)) << error;
-    EXPECT_EQ(dir.Read("new.dat"), Record74(1, 1, 2, 3));
-
-    dir.Write("long.dat", std::string(100, 'x'));
-    ASSERT_TRUE(WriteRecordInPlace(dir / "long.dat", Record74(4, 1, 2, 3), error)) << error;
-    EXPECT_EQ(dir.Read("long.dat"), Record74(4, 1, 2, 3) + std::string(26, 'x'));
-
-    std::string bytes = "left over";
-    EXPECT_TRUE(ReadRecordBytes(dir / "missing.dat", bytes, error));
-    EXPECT_EQ(bytes, "") << "a missing file holds nothing";
-    EXPECT_FALSE(dir.Has("missing.dat"));
-
-    ASSERT_EQ(mkdir((dir / "folder.dat").c_str(), 0755), 0);
-    error.clear();
-    EXPECT_FALSE(WriteRecordInPlace(dir / "folder.dat", Record74(1, 1, 2, 3), error));
-    EXPECT_EQ(error.rfind(dir / "folder.dat", 0), 0u) << error;
-}
-
-// What korvpole-check reads from the driver: why an open failed, and how many bytes
-// an open port did not take.
-TEST(DisplayLink, TellsWhyItDidNotOpenAndCountsBytesNotTaken) {
-    test::TempDir dir;
-    test::WorkingDirectory here(dir.Path());
-    DisplayDriver display;
-    ASSERT_EQ(symlink("/nonexistent/ttyUSB9", "COM9"), 0);
-    EXPECT_FALSE(display.OpenPort(9));
-    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNoDevice);
-    EXPECT_EQ(platform::DescribePort(9).leads_to, "/nonexistent/ttyUSB9");
-
-    test::PtyPort port("COM5");
-    ASSERT_TRUE(display.OpenPort(5));
-    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNone);
-
-    display.WriteText("ABC", 1, 1);
-    EXPECT_EQ(display.BytesNotTaken(), 0u);
-    port.Unplug();
-    display.WriteText("ABC", 1, 1);  // cursor address and three characters
-    display.Clear();
-    EXPECT_EQ(display.BytesNotTaken(), 7u);
-    EXPECT_TRUE(display.Unreachable());
 }
 
 }  // namespace
