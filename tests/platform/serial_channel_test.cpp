@@ -155,15 +155,6 @@ TEST_F(SerialChannelTest, MissingPortFailsAndLeavesTheChannelClosed) {
     EXPECT_TRUE(channel_.Open(5, 9600));  // nothing of the failure lingers
 }
 
-TEST_F(SerialChannelTest, PortZeroAndNegativeFailEvenWhenSoNamedLinksExist) {
-    run_.Port(0);
-    run_.Port(-1);
-    EXPECT_FALSE(channel_.Open(0, 9600));
-    EXPECT_FALSE(channel_.Open(-1, 9600));
-    EXPECT_FALSE(channel_.IsOpen());
-    EXPECT_EQ(channel_.Send(kFive, 5), 0);
-}
-
 TEST_F(SerialChannelTest, PortLockedByAnotherOpenerFails) {
     const int holder = open(com5_.SlavePath().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(holder, 0);

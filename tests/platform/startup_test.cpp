@@ -136,21 +136,6 @@ INSTANTIATE_TEST_SUITE_P(Startup, ConfigFileTest, ::testing::ValuesIn(kConfigCas
 
 // --- The dialogue at first start ---------------------------------------------------------
 
-TEST_F(StartupTest, FirstStartAsksSavesAndBringsTheDisplayUp) {
-    run_.StartFunction(StartUp);
-    ASSERT_TRUE(run_.WaitForOutput(kPortQuestion)) << "the question is shown before the wait";
-    EXPECT_EQ(run_.Output().find(kBacklightQuestion), std::string::npos);
-    run_.Type("5\n");
-    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion));
-    run_.Type("1\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(), "35 00 00 31 00");
-    EXPECT_EQ(SentToCom5(), kBringUpLit);
-    EXPECT_TRUE(com5_.Model().BacklightOn());
-}
-
 TEST_F(StartupTest, ThreeDigitAnswerGivesPortTwelveAndTheThreeAnswersTheSecondQuestion) {
     test::DisplayTap& com12 = run_.Port(12);
     run_.StartFunction(StartUp);

@@ -111,21 +111,24 @@ TEST_F(ProgramAbsence, AFileOpenErrorWaitsForItsKeyWithoutSpinning) {
     EXPECT_TRUE(run_.WaitExit().Succeeded());
 }
 
-// Missing at start, then unplugged: retried without a word and without spinning.
+// Missing at start, then unplugged: retried without a word and without spinning, and
+// painted whole once it is there.
 TEST_F(ProgramAbsence, AnUnreachableDisplayIsRetriedQuietlyWithoutSpinning) {
-    run_.WriteRecord(Sale(1, "RETRIED"));
+    const tools::PoleRecordFields record = Sale(1, "RETRIED", "MISSING AT START", 40, 4250);
+    run_.WriteRecord(record);
     run_.WriteConfig(5, true);
     std::filesystem::create_symlink("/dev/pts/does-not-exist", run_.PortLink(5));
     run_.Start();
     ASSERT_TRUE(Prints(run_, kMenu));
     const std::string printed = run_.Output();
     EXPECT_LT(run_.CpuShareOver(1500ms), kIdleShare);
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("RETRIED")));
+    ASSERT_TRUE(ShowsRecord(Com5(), record));
+    EXPECT_TRUE(Model().BacklightOn());
 
     run_.Unplug(5);
     EXPECT_LT(run_.CpuShareOver(1500ms), kIdleShare);
     ASSERT_TRUE(run_.Running());
-    ASSERT_TRUE(ShowsRow(run_.Replug(5), 1, TextRow("RETRIED")));
+    ASSERT_TRUE(ShowsRecord(run_.Replug(5), record));
     EXPECT_EQ(run_.Output(), printed) << "the program printed while it retried";
     ExitWithX();
 }

@@ -22,6 +22,7 @@ TEST_F(ProgramTest, FirstStartAsksForTheSettingsSavesThemAndBringsTheDisplayUp) 
     ASSERT_TRUE(Prints(run_, "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n"
                              "Entering config mode\n\n"
                              "Please enter the number of the COM Port (i.e. for COM5 enter 5): "));
+    EXPECT_EQ(run_.Output().find(kBacklightQuestion), std::string::npos) << "asked before the answer";
     run_.Type("5\r");
     ASSERT_TRUE(Prints(run_, kBacklightQuestion));
     run_.Type("1\r");

@@ -11,7 +11,37 @@
 #include <stdexcept>
 #include <thread>
 
+#ifndef KORV_BUILD_DIR
+#error "KORV_BUILD_DIR must name the folder of the built programs"
+#endif
+
 namespace korv::test {
+
+namespace {
+std::string g_windows_folder;
+WinePrefix* g_wine = nullptr;
+}  // namespace
+
+Program Program::Korvpole(std::vector<std::string> args) { return Tool("korvpole", std::move(args)); }
+
+Program Program::Tool(const std::string& name, std::vector<std::string> args) {
+    if (g_windows_folder.empty()) return ThisBuild(name, std::move(args));
+    return {g_windows_folder + "/" + name + ".exe", std::move(args), g_wine};
+}
+
+Program Program::ThisBuild(const std::string& name, std::vector<std::string> args) {
+    return {std::string(KORV_BUILD_DIR) + "/" + name, std::move(args), nullptr};
+}
+
+bool Program::IsWindows() const {
+    return path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0;
+}
+
+void TestWindowsBuild(const std::string& folder, WinePrefix* wine) {
+    g_windows_folder = folder;
+    g_wine = wine;
+}
+
 
 std::string ExitResult::Describe() const {
     std::ostringstream text;

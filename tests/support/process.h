@@ -7,9 +7,31 @@
 #include <string>
 #include <vector>
 
-// The one way the tests start a process: a fork whose child runs a function that
-// execs or ends with _exit.
+// The programs under test, and the one way the tests start a process: a fork whose
+// child runs a function that execs or ends with _exit.
 namespace korv::test {
+
+class WinePrefix;
+
+// A built program and its arguments. A path ending in ".exe" runs under Wine, which
+// needs the prefix to run it in.
+struct Program {
+    std::string path;
+    std::vector<std::string> args;
+    WinePrefix* wine = nullptr;
+
+    // korvpole and its tools as the test program was told to test them: this build's,
+    // or the .exe files of a Windows build (TestWindowsBuild).
+    static Program Korvpole(std::vector<std::string> args = {});
+    static Program Tool(const std::string& name, std::vector<std::string> args = {});
+    // A program of this build, whatever is under test.
+    static Program ThisBuild(const std::string& name, std::vector<std::string> args = {});
+    bool IsWindows() const;
+};
+
+// From now on Program::Korvpole and Program::Tool are the .exe files in `folder`,
+// run in `wine`.
+void TestWindowsBuild(const std::string& folder, WinePrefix* wine);
 
 struct ExitResult {
     bool timed_out = false;  // still running at the deadline: killed

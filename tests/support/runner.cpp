@@ -17,10 +17,6 @@
 
 #include "tests/support/console_text.h"
 
-#ifndef KORV_BUILD_DIR
-#error "KORV_BUILD_DIR must name the folder of the built programs"
-#endif
-
 namespace korv::test {
 
 namespace {
@@ -28,33 +24,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kPollStep = std::chrono::milliseconds(10);
 
-std::string g_windows_folder;
-WinePrefix* g_wine = nullptr;
-
 void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
 std::string WithoutCarriageReturns(const std::string& text) {
     std::string plain;
-    plain.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        plain += text[i];
-    }
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text.compare(i, 2, "\r\n") != 0) plain += text[i];
     return plain;
 }
 
 void DrainInto(int fd, std::string& text) {
-    if (fd < 0) return;
     char buffer[4096];
-    while (true) {
-        const ssize_t count = read(fd, buffer, sizeof buffer);
-        if (count > 0) {
-            text.append(buffer, static_cast<std::size_t>(count));
-            continue;
-        }
-        if (count < 0 && errno == EINTR) continue;
-        return;
-    }
+    ssize_t count = 0;
+    while (fd >= 0 && ((count = read(fd, buffer, sizeof buffer)) > 0 || (count < 0 && errno == EINTR)))
+        if (count > 0) text.append(buffer, static_cast<std::size_t>(count));
 }
 
 // A pipe whose ends both close on exec.
@@ -66,26 +49,6 @@ void OpenPipe(int& read_end, int& write_end) {
 }
 
 }  // namespace
-
-Program Program::Korvpole(std::vector<std::string> args) { return Tool("korvpole", std::move(args)); }
-
-Program Program::Tool(const std::string& name, std::vector<std::string> args) {
-    if (g_windows_folder.empty()) return ThisBuild(name, std::move(args));
-    return {g_windows_folder + "/" + name + ".exe", std::move(args), g_wine};
-}
-
-Program Program::ThisBuild(const std::string& name, std::vector<std::string> args) {
-    return {std::string(KORV_BUILD_DIR) + "/" + name, std::move(args), nullptr};
-}
-
-bool Program::IsWindows() const {
-    return path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0;
-}
-
-void TestWindowsBuild(const std::string& folder, WinePrefix* wine) {
-    g_windows_folder = folder;
-    g_wine = wine;
-}
 
 Runner::~Runner() {
     KillAll();
@@ -104,12 +67,7 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
     if (Running()) throw std::runtime_error("a program runs already");
     CloseConsole();
     windows_ = false;
-    raw_output_.clear();
-    console_.clear();
-    output_.clear();
-    errors_.clear();
-    output_start_ = 0;
-    matched_up_to_ = 0;
+    text_ = {};
 
     if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
@@ -201,16 +159,11 @@ ExitResult Runner::RunFunction(const std::function<int()>& body) {
 
 void Runner::Type(const std::string& keys) {
     const int fd = input_ >= 0 ? input_ : master_;
-    std::size_t done = 0;
-    while (done < keys.size()) {
+    for (std::size_t done = 0; done < keys.size();) {
         const ssize_t count = write(fd, keys.data() + done, keys.size() - done);
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0 && errno == EAGAIN) {
-            std::this_thread::sleep_for(kPollStep);
-            continue;
-        }
-        if (count <= 0) throw std::runtime_error("cannot type keys");
-        done += static_cast<std::size_t>(count);
+        if (count > 0) done += static_cast<std::size_t>(count);
+        else if (count < 0 && errno == EAGAIN) std::this_thread::sleep_for(kPollStep);
+        else if (!(count < 0 && errno == EINTR)) throw std::runtime_error("cannot type keys");
     }
 }
 
@@ -221,33 +174,32 @@ void Runner::CloseInput() {
 }
 
 void Runner::Pump() {
-    const std::size_t before = raw_output_.size();
-    DrainInto(master_, raw_output_);
-    DrainInto(output_fd_, raw_output_);
-    DrainInto(errors_fd_, errors_);
-    if (raw_output_.size() == before) return;
-    console_ = windows_ ? PlainText(raw_output_) : WithoutCarriageReturns(raw_output_);
-    output_ = console_.substr(std::min(output_start_, console_.size()));
+    const std::size_t before = text_.raw.size();
+    DrainInto(master_, text_.raw);
+    DrainInto(output_fd_, text_.raw);
+    DrainInto(errors_fd_, text_.errors);
+    if (text_.raw.size() == before) return;
+    text_.shown = windows_ ? PlainText(text_.raw) : WithoutCarriageReturns(text_.raw);
+    text_.output = text_.shown.substr(std::min(text_.output_start, text_.shown.size()));
 }
 
 const std::string& Runner::Output() {
     Pump();
-    return output_;
+    return text_.output;
 }
 
 const std::string& Runner::Errors() {
     Pump();
-    return windows_ ? output_ : errors_;
+    return windows_ ? text_.output : text_.errors;
 }
 
 bool Runner::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     while (true) {
         Pump();
-        const std::size_t from = std::max(matched_up_to_, output_start_);
-        const std::size_t at = console_.find(text, from);
+        const std::size_t at = text_.shown.find(text, std::max(text_.matched_up_to, text_.output_start));
         if (at != std::string::npos) {
-            matched_up_to_ = at + text.size();
+            text_.matched_up_to = at + text.size();
             return true;
         }
         if (Clock::now() >= deadline) return false;

@@ -13,28 +13,6 @@
 
 namespace korv::test {
 
-class WinePrefix;
-
-// A built program and its arguments. A path ending in ".exe" runs under Wine, which
-// needs the prefix to run it in.
-struct Program {
-    std::string path;
-    std::vector<std::string> args;
-    WinePrefix* wine = nullptr;
-
-    // korvpole and its tools as the test program was told to test them: this build's,
-    // or the .exe files of a Windows build (TestWindowsBuild).
-    static Program Korvpole(std::vector<std::string> args = {});
-    static Program Tool(const std::string& name, std::vector<std::string> args = {});
-    // A program of this build, whatever is under test.
-    static Program ThisBuild(const std::string& name, std::vector<std::string> args = {});
-    bool IsWindows() const;
-};
-
-// From now on Program::Korvpole and Program::Tool are the .exe files in `folder`,
-// run in `wine`.
-void TestWindowsBuild(const std::string& folder, WinePrefix* wine);
-
 // How the program's console is connected. It always has a pseudo-terminal of its own as
 // its controlling terminal; standard input and output are that terminal unless told
 // otherwise, standard error is a pipe of its own (under Wine the console takes all).
@@ -134,12 +112,14 @@ private:
     int output_fd_ = -1;  // read end of the standard output pipe, when not the terminal
     int errors_fd_ = -1;  // read end of the standard error pipe
     termios initial_terminal_{};
-    std::string raw_output_;
-    std::string console_;  // all the console shows, as text
-    std::string output_;   // the program's part of it
-    std::string errors_;
-    std::size_t output_start_ = 0;  // under Wine: where the program's own output begins
-    std::size_t matched_up_to_ = 0;
+    struct {
+        std::string raw;
+        std::string shown;   // all the console shows, as text
+        std::string output;  // the program's part of it
+        std::string errors;
+        std::size_t output_start = 0;  // under Wine: where the program's own output begins
+        std::size_t matched_up_to = 0;
+    } text_;
     std::string prompt_;            // cmd's prompt, under Wine
     std::string windows_program_;   // the program's file name, under Wine
     const WinePrefix* windows_prefix_ = nullptr;  // where it runs

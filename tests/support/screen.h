@@ -7,6 +7,7 @@
 
 #include "sim/hd44780_model.h"
 #include "tests/support/pty_port.h"
+#include "tools/record_writer.h"
 
 // What a customer sees on a display tap, as assertions that wait for it and print the
 // screen and the bytes when it does not come.
@@ -29,6 +30,8 @@ std::string ScreenOf(const DisplayTap& tap);
                                      const std::string& row4);
 ::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
                                             std::chrono::milliseconds limit = kDisplayWait);
+// The whole record, rows 1 and 2 included, amounts in hundredths.
+::testing::AssertionResult ShowsRecord(DisplayTap& tap, const tools::PoleRecordFields& record);
 // Waits until `count` more poll cycles have drawn row 3, so that everything the program
 // had been given before is known to have been acted on.
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count);

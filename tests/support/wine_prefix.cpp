@@ -152,7 +152,7 @@ void Runner::StartWindows(const Program& program, const Console& console) {
 
     prompt_ = WinePrefix::WindowsPath(Dir().Path()) + ">";
     if (!WaitForOutput(prompt_, kCmdStartLimit)) return;  // every wait of the case then fails
-    output_start_ = matched_up_to_;
+    text_.output_start = text_.matched_up_to;
     windows_program_ = BaseName(program.path);
     std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
     for (const std::string& arg : program.args) line += " \"" + arg + "\"";
@@ -182,11 +182,11 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
             KillAll();
             return result;
         }
-        const std::size_t after_mark = console_.rfind("\n" + mark) + 1 + mark.size();
-        if (std::string("-0123456789").find(console_[after_mark]) != std::string::npos)
+        const std::size_t after_mark = text_.shown.rfind("\n" + mark) + 1 + mark.size();
+        if (std::string("-0123456789").find(text_.shown[after_mark]) != std::string::npos)
             number_at = after_mark;
     }
-    const long long code = std::atoll(console_.c_str() + number_at);
+    const long long code = std::atoll(text_.shown.c_str() + number_at);
     result.timed_out = false;
     result.exited = true;
     result.status = static_cast<int>(code & 0xFF);

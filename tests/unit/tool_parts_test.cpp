@@ -63,12 +63,14 @@ std::string Shown(const Args& args) {
 }
 
 TEST(ToolArgs, BadArgumentsExitTwoWithTheToolsNameFirst) {
-    // Beside the cases the program tests run: the arguments of --show, stray words, and
-    // the edges of ranges they do not reach.
     const std::vector<Args> post_bad = {
-        {"--tax", "21474836.48"}, {"--tax", "1.234"}, {"stray"}, {"--file", ""},
-        {"--demo", "--step-ms", "3600001"}, {"--show", "--line1", "x"}, {"--show", "--quiet"},
-        {"--show", "--demo"},
+        {"--tax", "abc"}, {"--tax", "1e3"}, {"--tax", "0x10"}, {"--tax", "1,25"}, {"--tax", " 1"},
+        {"--tax", "-"}, {"--tax", "21474836.48"}, {"--tax", "1.234"}, {"--total", "1.234"},
+        {"--total", "21474836.48"}, {"--total", "-21474836.49"}, {"--total", "99999999999999999999"},
+        {"--total", ""}, {"--scale", "65536"}, {"--scale", "-1"}, {"--scale", "1.5"}, {"--scale", ""},
+        {"--frobnicate"}, {"--tax"}, {"--loop"}, {"--step-ms", "10"}, {"--demo", "--total", "1"},
+        {"--demo", "--step-ms", "soon"}, {"stray"}, {"--file", ""}, {"--demo", "--step-ms", "3600001"},
+        {"--show", "--line1", "x"}, {"--show", "--quiet"}, {"--show", "--demo"},
     };
     for (const Args& args : post_bad) {
         const Parsed parsed = Post(args);
@@ -87,6 +89,22 @@ TEST(ToolArgs, BadArgumentsExitTwoWithTheToolsNameFirst) {
               std::string::npos);
     EXPECT_NE(Post({"--frobnicate"}).err.find("unknown option '--frobnicate'"), std::string::npos);
     EXPECT_NE(Check({"--port", "0"}).err.find("--help"), std::string::npos) << "points to --help";
+}
+
+// Values whose binary floating-point form lies just below the cent they name.
+TEST(ToolArgs, AmountsAreTakenExactlyToTheCent) {
+    const struct {
+        const char* text;
+        std::int32_t hundredths;
+    } cases[] = {
+        {"0.29", 29}, {"1.15", 115}, {"19.99", 1999}, {"4.35", 435}, {"1.1", 110}, {"+3", 300},
+        {"-0.07", -7}, {"1.250", 125}, {".5", 50}, {"0", 0}, {"21474836.47", 2147483647},
+    };
+    for (const auto& c : cases) {
+        PostOptions options;
+        ASSERT_EQ(Post({"--tax", c.text}, options).status, std::nullopt) << c.text;
+        EXPECT_EQ(options.update.tax, c.hundredths) << c.text;
+    }
 }
 
 TEST(ToolArgs, HelpAndVersionEndWithZero) {
