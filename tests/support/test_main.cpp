@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "tests/support/temp_dir.h"
@@ -29,7 +30,10 @@ int RunUnderWine(const std::string& folder) {
     try {
         wine = std::make_unique<WinePrefix>(root / "prefix", folder + "/korv-desktop-holder.exe");
     } catch (const std::exception& error) {
+        // The log goes with the folder: show it first.
         std::fprintf(stderr, "cannot set up Wine: %s\n", error.what());
+        std::ifstream log(root / "prefix.log");
+        for (std::string line; std::getline(log, line);) std::fprintf(stderr, "  %s\n", line.c_str());
         return 1;
     }
     TestWindowsBuild(folder, wine.get());
