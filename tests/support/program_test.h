@@ -4,10 +4,11 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
+#include "tests/support/console_text.h"
 #include "tests/support/runner.h"
 #include "tests/support/screen.h"
-#include "tools/record_writer.h"
 
 namespace korv::test {
 
@@ -15,11 +16,18 @@ inline constexpr const char* kMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
 inline constexpr const char* kFileOpenError =
     "File open error detected: POLE.DAT\nPress any key to exit\n";
+inline constexpr const char* kPortQuestion = "(i.e. for COM5 enter 5): ";
+inline constexpr const char* kBacklightQuestion =
+    "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ";
+inline constexpr const char* kExiting = "Exiting config mode\n\n";
+// korvpole's lines on standard error for a display it cannot reach, and reaches again.
+inline constexpr const char* kStaysDark = ". The display stays dark; korvpole tries again every second.\n";
+inline constexpr const char* kCom5Open = "COM5 is open: the display shows POLE.DAT again.\n";
 
 // A sale as the till writes it: scale 1, amounts in hundredths.
 inline PoleRecordFields Sale(std::uint16_t counter, std::string line1,
-                                    std::string line2 = "THANK YOU", std::int32_t tax = 125,
-                                    std::int32_t total = 250) {
+                             std::string line2 = "THANK YOU", std::int32_t tax = 125,
+                             std::int32_t total = 250) {
     return {std::move(line1), std::move(line2), counter, 1, tax, total};
 }
 
@@ -31,16 +39,38 @@ inline ::testing::AssertionResult Prints(Runner& run, const std::string& text,
                                          << run.Output();
 }
 
-// The built korvpole with its display on COM5 of the run's folder.
+// Waits until the program has said `text` on standard error (under Wine on its console,
+// which breaks long lines at its width) `times` times in all; fails when said more often.
+inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times,
+                                       std::chrono::milliseconds limit = Runner::kWait) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const std::string wanted = Unwrapped(text);
+    int said = 0;
+    while (true) {
+        const std::string flat = Unwrapped(run.Errors());
+        said = 0;
+        for (std::size_t at = flat.find(wanted); at != std::string::npos; at = flat.find(wanted, at + 1)) ++said;
+        if (said >= times || std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (said == times) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "[" << text << "] said " << said << " times, not " << times
+                                         << "; standard error:\n" << run.Errors();
+}
+
+// korvpole as under test (this build's, or korvpole.exe under Wine) in a fresh folder,
+// its display on COM5. Suites derived as LinuxProgramTest run on this build only.
 class ProgramTest : public ::testing::Test {
 protected:
+    ProgramTest() { run_.UseWine(Program::Korvpole().wine); }
+
     // KORVPOLE.CFG for COM5, the display attached, then the program started; waits for
     // the key menu.
-    void StartOnCom5(bool backlight_on = true, Input input = Input::kTerminal, mode_t umask = 022) {
+    void StartOnCom5(bool backlight_on = true, const Console& console = {}) {
         run_.WriteConfig(5, backlight_on);
         Com5();
-        run_.Start(Program::Korvpole(), {input, true, umask});
-        ASSERT_TRUE(run_.WaitForOutput(kMenu)) << run_.Output();
+        run_.Start(Program::Korvpole(), console);
+        ASSERT_TRUE(Prints(run_, kMenu));
     }
 
     void StartShowing(const PoleRecordFields& record, bool backlight_on = true) {
@@ -51,23 +81,39 @@ protected:
     DisplayTap& Com5() { return run_.Port(5); }
     const sim::Hd44780Model& Model() { return Com5().Model(); }
 
-    // X typed: status 0, and the display cleared and darkened last.
-    void ExitWithX(const std::string& key = "x") {
+    // `key` typed: status 0, and the display on `tap` blank and dark, cleared last.
+    void ExitWithX(const std::string& key = "x", DisplayTap* tap = nullptr) {
+        DisplayTap& display = tap != nullptr ? *tap : Com5();
         run_.Type(key);
         const ExitResult result = run_.WaitExit();
-        EXPECT_TRUE(result.Succeeded()) << result.Describe();
-        Com5().Pump(std::chrono::milliseconds(200));
-        EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
+        ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
+        display.CatchUp();
+        EXPECT_TRUE(EndsWith(display, wire::kClose));
+        for (int row = 1; row <= 4; ++row) EXPECT_EQ(display.Model().Row(row), kBlankRow) << row;
+        EXPECT_FALSE(display.Model().BacklightOn());
     }
 
+    // S and the two answers, each followed by Enter; waits until the dialogue has ended.
+    void RunSetup(const std::string& port, const std::string& backlight) {
+        run_.Type("s");
+        ASSERT_TRUE(Prints(run_, kPortQuestion));
+        run_.Type(port + "\r");
+        ASSERT_TRUE(Prints(run_, kBacklightQuestion));
+        run_.Type(backlight + "\r");
+        ASSERT_TRUE(Prints(run_, kExiting));
+    }
+
+    Runner run_;
+};
+
+class LinuxProgramTest : public ProgramTest {
+protected:
     static bool InKeyMode(const termios& settings) {
         return (settings.c_lflag & (ICANON | ECHO)) == 0;
     }
     static bool InLineMode(const termios& settings) {
         return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
     }
-
-    Runner run_;
 };
 
 }  // namespace korv::test

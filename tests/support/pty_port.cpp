@@ -31,6 +31,7 @@ PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
     fcntl(master_, F_SETFD, FD_CLOEXEC);
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK);  // a stopped line blocks no mark
     MakeRaw(slave_);
     unlink(link_.c_str());
     if (symlink(slave_path_.c_str(), link_.c_str()) != 0)
@@ -59,15 +60,19 @@ std::string PtyPort::ReadFor(std::chrono::milliseconds window) {
     return bytes;
 }
 
-std::string PtyPort::ReadUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
+std::string PtyPort::CatchUp() {
+    static const std::string kMark("\0korv-mark\0", 11);  // never among a display's bytes
+    if (master_ < 0) return "";
+    if (write(slave_, kMark.data(), kMark.size()) != static_cast<ssize_t>(kMark.size()))
+        throw std::runtime_error("no mark could be written to " + link_ + ": the line is stopped");
     std::string bytes;
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-        const std::string more = ReadFor(quiet);
-        if (more.empty()) break;
-        bytes += more;
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    std::size_t at = std::string::npos;
+    while ((at = bytes.find(kMark)) == std::string::npos) {
+        if (Clock::now() >= deadline) throw std::runtime_error("the mark never came back on " + link_);
+        bytes += ReadFor(std::chrono::milliseconds(20));
     }
-    return bytes;
+    return bytes.erase(at, kMark.size());
 }
 
 void PtyPort::Unplug() {
@@ -98,8 +103,8 @@ bool DisplayTap::PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& 
     return true;
 }
 
-std::string DisplayTap::PumpUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
-    const std::string bytes = port_.ReadUntilQuiet(quiet, limit);
+std::string DisplayTap::CatchUp() {
+    const std::string bytes = port_.CatchUp();
     model_.Feed(bytes);
     received_ += bytes;
     return bytes;

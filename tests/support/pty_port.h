@@ -23,9 +23,10 @@ public:
 
     // Everything that arrives within `window`.
     std::string ReadFor(std::chrono::milliseconds window);
-    // Reads until `quiet` passes with nothing new, or `limit` in all.
-    std::string ReadUntilQuiet(std::chrono::milliseconds quiet,
-                               std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Every byte written to the port before the call, and whatever comes meanwhile: a
+    // mark written to the port's own end comes back behind them. Throws when the mark
+    // does not come back (a stopped line). Nothing once unplugged.
+    std::string CatchUp();
 
     // The far side goes away, as an unplugged adapter; the link is left dangling.
     void Unplug();
@@ -51,10 +52,9 @@ public:
     std::string Pump(std::chrono::milliseconds window);
     // Pumps until `done` holds or `limit` passes; true when it held.
     bool PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
-                   std::chrono::milliseconds limit = std::chrono::seconds(5));
-    // Pumps until the line has been quiet for `quiet`.
-    std::string PumpUntilQuiet(std::chrono::milliseconds quiet = std::chrono::milliseconds(400),
-                               std::chrono::milliseconds limit = std::chrono::seconds(10));
+                   std::chrono::milliseconds limit = std::chrono::seconds(20));
+    // Feeds every byte sent before the call (PtyPort::CatchUp); returns what came.
+    std::string CatchUp();
 
     const sim::Hd44780Model& Model() const { return model_; }
     sim::Hd44780Model& Model() { return model_; }

@@ -1,5 +1,7 @@
 #include "tests/support/screen.h"
 
+#include <cstdio>
+
 namespace korv::test {
 
 namespace {
@@ -61,6 +63,20 @@ std::string ScreenOf(const DisplayTap& tap) {
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "backlight never became " << (on ? "on" : "off")
                                          << "; screen " << ScreenOf(tap);
+}
+
+::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record) {
+    const auto hundredths = [](std::int32_t value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", value / 100.0);
+        return std::string(text);
+    };
+    if (tap.PumpUntil([&](const sim::Hd44780Model& m) {
+            return m.Row(1) == TextRow(record.line1) && m.Row(2) == TextRow(record.line2) &&
+                   m.Row(3) == TaxRow(hundredths(record.tax)) && m.Row(4) == TotalRow(hundredths(record.total));
+        }, kDisplayWait))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the record is not on the display; screen " << ScreenOf(tap);
 }
 
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count) {

@@ -7,12 +7,13 @@
 
 #include "sim/hd44780_model.h"
 #include "tests/support/pty_port.h"
+#include "pole/record_format.h"
 
 // What a customer sees on a display tap, as assertions that wait for it and print the
 // screen and the bytes when it does not come.
 namespace korv::test {
 
-inline constexpr std::chrono::milliseconds kDisplayWait{8000};
+inline constexpr std::chrono::milliseconds kDisplayWait{20000};
 inline const std::string kBlankRow(20, ' ');
 
 // The rows a customer should see for given texts, 20 characters each.
@@ -29,6 +30,8 @@ std::string ScreenOf(const DisplayTap& tap);
                                      const std::string& row4);
 ::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
                                             std::chrono::milliseconds limit = kDisplayWait);
+// The whole record, rows 1 and 2 included, amounts in hundredths.
+::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record);
 // Waits until `count` more poll cycles have drawn row 3, so that everything the program
 // had been given before is known to have been acted on.
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count);

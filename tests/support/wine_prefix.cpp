@@ -2,70 +2,42 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 #include "tests/support/runner.h"
-#include "tests/support/temp_dir.h"
 
 namespace korv::test {
 
 namespace {
 
 constexpr std::chrono::seconds kBootLimit{180};
+constexpr std::chrono::seconds kCmdStartLimit{60};
 
-// Starts a command with its output appended to `log` and no input; its process id,
-// or -1 when it cannot be started.
-pid_t SpawnLogged(const std::vector<std::string>& argv, const std::string& log) {
-    const pid_t pid = fork();
-    if (pid != 0) return pid;
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    const int in = open("/dev/null", O_RDONLY);
-    if (out >= 0) {
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-    }
-    if (in >= 0) dup2(in, STDIN_FILENO);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
+// Starts a command with its output appended to `log` and no input.
+void StartLogged(ChildProcess& process, const std::vector<std::string>& argv, const std::string& log) {
+    process.Start([&] {
+        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out >= 0) {
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
+        }
+        if (in >= 0) dup2(in, STDIN_FILENO);
+        Exec(argv);
+    });
 }
 
-// Runs a command with its output appended to `log`; its exit status, or -1 when it
-// ran past `limit` (it is killed then).
-int RunLogged(const std::vector<std::string>& argv, const std::string& log,
-              std::chrono::seconds limit) {
-    const pid_t pid = SpawnLogged(argv, log);
-    if (pid < 0) return -1;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (true) {
-        const pid_t reaped = waitpid(pid, &status, WNOHANG);
-        if (reaped == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (reaped < 0 && errno != EINTR) return -1;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+// Runs a command to its end, its output appended to `log`: true when it ended with 0.
+bool RunLogged(const std::vector<std::string>& argv, const std::string& log, std::chrono::seconds limit) {
+    ChildProcess process;
+    StartLogged(process, argv, log);
+    return process.Wait(limit).Succeeded();
 }
 
 // The kernel keeps the first 15 characters of a process's name, and Debian's server is
@@ -74,6 +46,11 @@ bool IsNamed(const std::string& command, const std::string& name) {
     if (command.empty()) return false;
     return name.compare(0, command.size(), command) == 0 ||
            command.compare(0, name.size(), name) == 0;
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -92,10 +69,10 @@ WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
     const std::string log = directory_ + ".log";
     // A persistent server started first, its output in the log: its background
     // processes would otherwise hold the test's pipes open.
-    if (RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)) != 0)
+    if (!RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)))
         throw std::runtime_error("wineserver -p failed; see " + log);
     running_ = true;
-    if (RunLogged({"wineboot", "-i"}, log, kBootLimit) != 0) {
+    if (!RunLogged({"wineboot", "-i"}, log, kBootLimit)) {
         Stop();
         throw std::runtime_error("wineboot -i failed; see " + log);
     }
@@ -108,10 +85,10 @@ void WinePrefix::MapComPort(int n, const std::string& device) {
     const std::string name = "COM" + std::to_string(n);
     const std::vector<std::string> add = {"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports",
                                           "/v", name, "/d", device, "/f"};
-    if (RunLogged(add, log, std::chrono::seconds(60)) != 0)
+    if (!RunLogged(add, log, std::chrono::seconds(60)))
         throw std::runtime_error("wine reg add failed; see " + log);
     Stop();
-    if (RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)) != 0)
+    if (!RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)))
         throw std::runtime_error("wineserver -p failed; see " + log);
     running_ = true;
     StartDesktopHolder(desktop_holder_);
@@ -122,11 +99,7 @@ void WinePrefix::StartDesktopHolder(const std::string& holder) {
         Stop();
         throw std::runtime_error("no desktop holder at " + holder);
     }
-    holder_ = SpawnLogged({"wine", holder}, directory_ + ".log");
-    if (holder_ < 0) {
-        Stop();
-        throw std::runtime_error("cannot start the desktop holder");
-    }
+    StartLogged(holder_, {"wine", holder}, directory_ + ".log");
 }
 
 WinePrefix::~WinePrefix() { Stop(); }
@@ -137,12 +110,7 @@ void WinePrefix::Stop() {
     RunLogged({"wineserver", "-k"}, directory_ + ".log", std::chrono::seconds(30));
     RunLogged({"wineserver", "-w"}, directory_ + ".log", std::chrono::seconds(30));
     // The server took the holder with it; only its exit is left to collect.
-    if (holder_ > 0) {
-        kill(holder_, SIGKILL);
-        while (waitpid(holder_, nullptr, 0) < 0 && errno == EINTR) {
-        }
-        holder_ = -1;
-    }
+    holder_.Kill();
 }
 
 bool WinePrefix::Runs(pid_t pid) const {
@@ -180,18 +148,68 @@ std::string WinePrefix::WindowsPath(const std::string& path) {
     return windows;
 }
 
-int RunAllTestsUnderWine(const std::vector<Program*>& programs, const std::string& desktop_holder) {
-    TempDir root;
-    std::unique_ptr<WinePrefix> wine;
-    try {
-        wine = std::make_unique<WinePrefix>(root / "prefix", desktop_holder);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "cannot set up Wine: %s\n", error.what());
-        return 1;
+// Typed at the prompt of `wine cmd` on a raw terminal: the one way its console gets
+// single keys there. cmd then tells the exit status.
+void Runner::StartWindows(const Program& program, const Console& console) {
+    if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
+    // Wine's console takes all output; input is the console, NUL or a file.
+    if (console.input == Input::kPipe)
+        throw std::runtime_error("under Wine the input is the console, NUL or a file");
+    // Wine's own console takes the standard streams: the error pipe goes unused.
+    close(OpenConsole(Console{}).errors);
+    windows_ = true;
+    windows_prefix_ = program.wine;
+    termios raw = initial_terminal_;
+    cfmakeraw(&raw);
+    tcsetattr(slave_, TCSANOW, &raw);
+    initial_terminal_ = raw;
+    StartChild(console, ChildEnds{}, [] { Exec({"wine", "cmd"}); });
+
+    prompt_ = WinePrefix::WindowsPath(Dir().Path()) + ">";
+    if (!WaitForOutput(prompt_, kCmdStartLimit)) return;  // every wait of the case then fails
+    text_.output_start = text_.matched_up_to;
+    windows_program_ = BaseName(program.path);
+    std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
+    for (const std::string& arg : program.args) line += " \"" + arg + "\"";
+    if (console.input == Input::kNothing) line += " < NUL";
+    if (console.input == Input::kFile) line += std::string(" < ") + console.input_file;
+    Type(line + "\r");
+}
+
+pid_t Runner::WindowsProgramPid() const {
+    return windows_prefix_ == nullptr ? -1 : windows_prefix_->ProcessNamed(windows_program_);
+}
+
+// The program has ended when cmd shows its prompt again; cmd is asked for the status.
+ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
+    ExitResult result;
+    result.timed_out = true;
+    if (!WaitForOutput("\n" + prompt_, limit)) {
+        KillAll();
+        return result;
     }
-    for (Program* program : programs) program->wine = wine.get();
-    const int result = RUN_ALL_TESTS();
-    wine->Stop();
+    const std::string mark = "KORVSTATUS=";
+    Type("echo " + mark + "%ERRORLEVEL%\r");
+    // The command line itself may wrap right before the mark; only the answer has a
+    // number after it.
+    std::size_t number_at = std::string::npos;
+    while (number_at == std::string::npos) {
+        if (!WaitForOutput("\n" + mark, limit) || !WaitForOutput("\n", limit)) {
+            KillAll();
+            return result;
+        }
+        const std::size_t after_mark = text_.shown.rfind("\n" + mark) + 1 + mark.size();
+        if (std::string("-0123456789").find(text_.shown[after_mark]) != std::string::npos)
+            number_at = after_mark;
+    }
+    const long long code = std::atoll(text_.shown.c_str() + number_at);
+    result.timed_out = false;
+    result.exited = true;
+    result.status = static_cast<int>(code & 0xFF);
+    result.windows_status = code;
+    Type("exit\r");
+    child_.Wait(limit);
+    KillAll();
     return result;
 }
 

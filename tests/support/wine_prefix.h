@@ -3,14 +3,14 @@
 #include <sys/types.h>
 
 #include <string>
-#include <vector>
+
+#include "tests/support/process.h"
 
 namespace korv::test {
 
-struct Program;
-
-// A fresh, headless Wine prefix for one test program, shared by all its cases since
-// creating one takes seconds. Its wineserver runs until Stop(): the COM port's
+// The Wine launcher: a fresh, headless Wine prefix for one test program, shared by all
+// its cases since creating one takes seconds; a .exe runs in it typed at `wine cmd` on
+// the runner's console (Runner::Start). Its wineserver runs until Stop(): the COM port's
 // pseudo-terminal must stay open until then, as wineserver hangs up on it otherwise.
 //
 // Wine closes the prefix's desktop about a second after the last program using it
@@ -51,12 +51,7 @@ private:
     std::string directory_;
     std::string desktop_holder_;
     bool running_ = false;
-    pid_t holder_ = -1;
+    ChildProcess holder_;
 };
-
-// The main of a test program's Wine run: every case runs with `programs` in one fresh
-// prefix whose desktop `desktop_holder` keeps open. The result is RUN_ALL_TESTS()'s, or
-// 1 when Wine cannot be set up.
-int RunAllTestsUnderWine(const std::vector<Program*>& programs, const std::string& desktop_holder);
 
 }  // namespace korv::test

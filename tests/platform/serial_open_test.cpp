@@ -68,6 +68,8 @@ TEST_F(SerialOpenTest, NamesThatLeadToNoDeviceAndNumbersThatNameNone) {
     for (int port : {5, 6}) EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNoDevice) << port;
     EXPECT_EQ(SerialDevice::DeviceName(5), "COM5");
 
+    run_.Port(0);  // even where such names lead to a terminal
+    run_.Port(-1);
     for (int port : {0, -1}) {
         EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNoPortNumber) << port;
         EXPECT_EQ(device_.LastOpenError(), 0);

@@ -1,15 +1,17 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 
 #include "display/display_driver.h"
+#include "platform/port_facts.h"
 #include "tests/support/runner.h"
 
 namespace korv {
 namespace {
 
-using std::chrono::milliseconds;
 using test::Hex;
 
 const std::string kOpen = Hex(test::wire::kOpen);
@@ -31,7 +33,7 @@ std::string RowWith(const std::string& text, int column) {
 class DisplayDriverTest : public ::testing::Test {
 protected:
     // What reached COM5 since the last call, as hexadecimal pairs.
-    std::string Sent() { return Hex(tap_.PumpUntilQuiet(milliseconds(50))); }
+    std::string Sent() { return Hex(tap_.CatchUp()); }
 
     void OpenAndDrain(DisplayGeometry geometry = {5, 9600, 4, 20, false}) {
         ASSERT_TRUE(display_.Open(geometry));
@@ -276,6 +278,25 @@ TEST_F(DisplayDriverTest, SetBacklightAndClearWhileOpen) {
     EXPECT_EQ(Sent(), "FE 01");
     EXPECT_EQ(tap_.Model().Row(2), kBlankRow);
     EXPECT_TRUE(tap_.Model().BacklightOn());
+}
+
+// What korvpole-check reads from the driver: why an open failed, and how many bytes an
+// open port did not take.
+TEST_F(DisplayDriverTest, TellsWhyItDidNotOpenAndCountsBytesNotTaken) {
+    ASSERT_EQ(symlink("/nonexistent/ttyUSB9", "COM9"), 0);
+    EXPECT_FALSE(display_.OpenPort(9));
+    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNoDevice);
+    EXPECT_EQ(platform::DescribePort(9).leads_to, "/nonexistent/ttyUSB9");
+
+    ASSERT_TRUE(display_.OpenPort(5));
+    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNone);
+    display_.WriteText("ABC", 1, 1);
+    EXPECT_EQ(display_.BytesNotTaken(), 0u);
+    run_.Unplug(5);
+    display_.WriteText("ABC", 1, 1);  // cursor address and three characters
+    display_.Clear();
+    EXPECT_EQ(display_.BytesNotTaken(), 7u);
+    EXPECT_TRUE(display_.Unreachable());
 }
 
 }  // namespace

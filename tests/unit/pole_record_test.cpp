@@ -48,6 +48,8 @@ TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimals) {
     EXPECT_EQ(Formatted(125, 10), "12.50");
     EXPECT_EQ(Formatted(1250, 100), "1250");
     EXPECT_EQ(Formatted(777, 0), "0.00");
+    EXPECT_EQ(Formatted(-99999, 0), "-0.00");
+    EXPECT_EQ(Formatted(-99999999, 100), "-99999999");
     EXPECT_EQ(Formatted(99999999, 1), "999999.99");
     EXPECT_EQ(Formatted(-9999999, 1), "-99999.99");
     EXPECT_EQ(Formatted(999999999, 100), "999999999");

@@ -15,7 +15,7 @@
 #include "tests/support/console_text.h"
 #include "tests/support/program_test.h"
 #include "tests/support/wine_prefix.h"
-#include "tests/wine/program_under_test.h"
+#include "tests/support/test_main.h"
 
 namespace korv::test {
 namespace {
@@ -93,35 +93,11 @@ protected:
         ASSERT_TRUE(script.good()) << "cannot append to the key script";
     }
 
-    // The console wraps lines at 80 columns; this counts across the breaks.
-    int TimesPrinted(const std::string& text) {
-        const std::string flat = Unwrapped(run_.Output());
-        const std::string wanted = Unwrapped(text);
-        int count = 0;
-        for (std::size_t at = flat.find(wanted); at != std::string::npos;
-             at = flat.find(wanted, at + 1))
-            ++count;
-        return count;
-    }
-
-    // Waits until `text` has been printed `times` times in all, and not more often.
-    ::testing::AssertionResult Printed(const std::string& text, int times) {
-        const auto deadline = std::chrono::steady_clock::now() + kWineWait;
-        while (TimesPrinted(text) < times && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(milliseconds(20));
-        const int printed = TimesPrinted(text);
-        if (printed == times) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "[" << text << "] printed " << printed
-                                             << " times, not " << times << "; console:\n"
-                                             << run_.Output();
-    }
-
-
     // The program ended with status 0 and cleared and darkened the display last.
     void EndsByTheExitKey(seconds limit = kWineWait) {
         const ExitResult result = run_.WaitExit(limit);
         ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
-        Com5().PumpUntilQuiet(milliseconds(400));
+        Com5().CatchUp();
         EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
     }
 
@@ -233,7 +209,7 @@ TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
     EXPECT_LT(std::chrono::duration_cast<milliseconds>(took).count(), 5000);
     EXPECT_EQ(result.windows_status, kControlCExit) << result.Describe();
 
-    Com5().PumpUntilQuiet(milliseconds(400));
+    Com5().CatchUp();
     EXPECT_EQ(Com5().Model().Row(1), TextRow("STOPPED")) << ScreenOf(Com5());
     EXPECT_EQ(Com5().Model().Row(2), TextRow("BY CTRL+C")) << ScreenOf(Com5());
     EXPECT_EQ(Com5().Model().Row(4), TotalRow("2.50")) << ScreenOf(Com5());
@@ -244,7 +220,7 @@ TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
     const std::size_t before = Com5().Received().size();
     run_.Start(g_program);
     ASSERT_TRUE(Prints(run_, "Reading config...\n", kWineWait));
-    Com5().Pump(milliseconds(100));
+    Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received().substr(before, wire::kBringUpLit.size())),
               Hex(wire::kBringUpLit));
     run_.Type("x");
@@ -274,7 +250,7 @@ TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAndSavesNothing) {
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(stored));
     EXPECT_EQ(run_.Dir().Entries(),
               (std::vector<std::string>{"KORVPOLE.CFG", "POLE.DAT", kScript, kStatus}));
-    Com5().PumpUntilQuiet(milliseconds(400));
+    Com5().CatchUp();
     EXPECT_EQ(Com5().Model().Row(1), TextRow("HALF ANSWERED")) << ScreenOf(Com5());
     EXPECT_TRUE(Com5().Model().BacklightOn()) << ScreenOf(Com5());
 }
@@ -294,14 +270,14 @@ TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
     Keys(Press(kS));
     ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(kEndOfInput);
-    ASSERT_TRUE(Printed(cut_short, 1));
+    ASSERT_TRUE(Said(run_, cut_short, 1));
 
     Keys(Press(kS));
     ASSERT_TRUE(Prints(run_, "(i.e. for COM5 enter 5): ", kWineWait));
     Keys(Digit('7') + kEnter);
     ASSERT_TRUE(Prints(run_, "Press 2 for OFF): ", kWineWait));
     Keys(kEndOfInput);
-    ASSERT_TRUE(Printed(cut_short, 2));
+    ASSERT_TRUE(Said(run_, cut_short, 2));
 
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(stored));
     ASSERT_TRUE(CyclesPass(Com5(), 1));
@@ -330,7 +306,7 @@ TEST_F(WindowsConsoleCase, KeysComeFromTheConsoleWhateverStandardInputIs) {
     run_.Start(g_program, {Input::kNothing});
     ASSERT_TRUE(Prints(run_, kMenu, kWineWait));
     run_.Type("s");
-    ASSERT_TRUE(Printed(std::string("Press 2 for OFF): ") + kInputEndedNote + "Exiting config mode\n", 1));
+    ASSERT_TRUE(Said(run_, std::string("Press 2 for OFF): ") + kInputEndedNote + "Exiting config mode\n", 1));
     run_.Type("b");
     ASSERT_TRUE(BacklightBecomes(Com5(), true, kWineWait));
     run_.Type("x");

@@ -1,7 +1,5 @@
-// The tools' own parts: command lines, the health check's words and test pattern, the
-// record inspector's warnings, and the record writer's file handling.
-#include <unistd.h>
-
+// The tools' own parts: command lines, the health check's words, test pattern and port
+// list, the amounts korvpole-post stores.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,23 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "display/display_driver.h"
 #include "platform/port_facts.h"
-#include "platform/record_file.h"
 #include "pole/pole_record.h"
-#include "pole/record_format.h"
-#include "tests/support/pty_port.h"
-#include "tests/support/temp_dir.h"
-#include "tools/check/check_args.h"
 #include "pole/port_messages.h"
+#include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
 #include "tools/check/port_list.h"
 #include "tools/display/display_args.h"
 #include "tools/post/post_amount.h"
 #include "tools/post/post_args.h"
-#include "tools/post/post_record.h"
-#include "tools/post/post_show.h"
-#include "tools/record_writer.h"
 
 namespace korv::tools {
 namespace {
@@ -72,12 +62,14 @@ std::string Shown(const Args& args) {
 }
 
 TEST(ToolArgs, BadArgumentsExitTwoWithTheToolsNameFirst) {
-    // Beside the cases the program tests run: the arguments of --show, stray words, and
-    // the edges of ranges they do not reach.
     const std::vector<Args> post_bad = {
-        {"--tax", "21474836.48"}, {"--tax", "1.234"}, {"stray"}, {"--file", ""},
-        {"--demo", "--step-ms", "3600001"}, {"--show", "--line1", "x"}, {"--show", "--quiet"},
-        {"--show", "--demo"},
+        {"--tax", "abc"}, {"--tax", "1e3"}, {"--tax", "0x10"}, {"--tax", "1,25"}, {"--tax", " 1"},
+        {"--tax", "-"}, {"--tax", "21474836.48"}, {"--tax", "1.234"}, {"--total", "1.234"},
+        {"--total", "21474836.48"}, {"--total", "-21474836.49"}, {"--total", "99999999999999999999"},
+        {"--total", ""}, {"--scale", "65536"}, {"--scale", "-1"}, {"--scale", "1.5"}, {"--scale", ""},
+        {"--frobnicate"}, {"--tax"}, {"--loop"}, {"--step-ms", "10"}, {"--demo", "--total", "1"},
+        {"--demo", "--step-ms", "soon"}, {"stray"}, {"--file", ""}, {"--demo", "--step-ms", "3600001"},
+        {"--show", "--line1", "x"}, {"--show", "--quiet"}, {"--show", "--demo"},
     };
     for (const Args& args : post_bad) {
         const Parsed parsed = Post(args);
@@ -97,6 +89,22 @@ TEST(ToolArgs, BadArgumentsExitTwoWithTheToolsNameFirst) {
               std::string::npos);
     EXPECT_NE(Post({"--frobnicate"}).err.find("unknown option '--frobnicate'"), std::string::npos);
     EXPECT_NE(Check({"--port", "0"}).err.find("--help"), std::string::npos) << "points to --help";
+}
+
+// Values whose binary floating-point form lies just below the cent they name.
+TEST(ToolArgs, AmountsAreTakenExactlyToTheCent) {
+    const struct {
+        const char* text;
+        std::int32_t hundredths;
+    } cases[] = {
+        {"0.29", 29}, {"1.15", 115}, {"19.99", 1999}, {"4.35", 435}, {"1.1", 110}, {"+3", 300},
+        {"-0.07", -7}, {"1.250", 125}, {".5", 50}, {"0", 0}, {"21474836.47", 2147483647},
+    };
+    for (const auto& c : cases) {
+        PostOptions options;
+        ASSERT_EQ(Post({"--tax", c.text}, options).status, std::nullopt) << c.text;
+        EXPECT_EQ(options.update.tax, c.hundredths) << c.text;
+    }
 }
 
 TEST(ToolArgs, HelpAndVersionEndWithZero) {
@@ -282,106 +290,6 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(prober[0].find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos) << prober[0];
 }
 
-std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t tax,
-                     std::int32_t total, const std::string& line1 = "Line one",
-                     const std::string& line2 = "Line two") {
-    PoleRecordFields fields;
-    fields.line1 = line1;
-    fields.line2 = line2;
-    fields.counter = counter;
-    fields.scale = scale;
-    fields.tax = tax;
-    fields.total = total;
-    return EncodeRecord(fields);
-}
-
-// What --show makes of a file holding `record`.
-RecordView Inspect(const std::string& record) {
-    test::TempDir dir;
-    dir.Write("POLE.DAT", record);
-    platform::RecordFile file;
-    EXPECT_TRUE(file.Open(dir / "POLE.DAT", platform::RecordFile::Mode::kRead));
-    return InspectRecord(file, record);
-}
-
-bool Warns(const RecordView& view, const std::string& text) {
-    for (const std::string& warning : view.warnings)
-        if (warning.find(text) != std::string::npos) return true;
-    return false;
-}
-
-TEST(PostShow, WarnsAboutWhatKorvpoleWillDoWithTheRecord) {
-    const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
-    EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
-    EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
-    EXPECT_EQ(healthy.counter, 3);
-
-    const RecordView counter0 = Inspect(Record74(0, 1, 125, 1350));
-    EXPECT_TRUE(Warns(counter0, "change counter is 0"));
-    EXPECT_FALSE(counter0.drawn[0] || counter0.drawn[1]);
-    EXPECT_EQ(counter0.rows[0], std::string(20, ' '));
-
-    const RecordView prefix = Inspect(Record74(1, 1, 0, 0, "ab\xFE", "\xFE"));
-    EXPECT_TRUE(Warns(prefix, "line 1 holds the byte 0xFE at column 3"));
-    EXPECT_TRUE(Warns(prefix, "line 2 holds the byte 0xFE at column 1"));
-    EXPECT_EQ(prefix.rows[0].substr(0, 3), "ab ");
-
-    const RecordView overflow = Inspect(Record74(1, 1, 100000000, -10000000));
-    EXPECT_TRUE(Warns(overflow, "the tax amount 1000000.00 needs 10 characters"));
-    EXPECT_TRUE(Warns(overflow, "the total amount -100000.00 needs 10 characters"));
-    EXPECT_TRUE(Warns(overflow, "shown as ***********"));  // the 11 columns after the caption
-
-    const RecordView scale0 = Inspect(Record74(1, 0, 100, 100));
-    EXPECT_TRUE(Warns(scale0, "amount scale is 0"));
-    EXPECT_FALSE(Warns(Inspect(Record74(1, 100, 100, 100)), "scale"));
-
-    const std::string full = Record74(9, 1, 125, 1350);
-    const RecordView short66 = Inspect(full.substr(0, 66));
-    EXPECT_TRUE(Warns(short66, "66 of the 74 bytes"));
-    EXPECT_TRUE(Warns(short66, "draws only rows 1, 2 and 3 (row 3 without its amount)"));
-    EXPECT_TRUE(Warns(short66, "without its pause"));
-    EXPECT_EQ(short66.tax, std::nullopt);
-    EXPECT_TRUE(Warns(Inspect(full.substr(0, 59)), "change counter is cut short"));
-    EXPECT_TRUE(Warns(Inspect(full.substr(0, 40)), "draws nothing"));
-    const RecordView short72 = Inspect(full.substr(0, 72));
-    EXPECT_TRUE(Warns(short72, "draws all four rows"));
-    EXPECT_TRUE(Warns(short72, "total amount is cut short"));
-    EXPECT_FALSE(Warns(short72, "without its pause")) << "a cycle that completes pauses";
-}
-
-TEST(PostShow, PrintsTheRowsFramedWithUnprintableBytesMarked) {
-    const RecordView view = Inspect(Record74(0, 100, 1250, 99, "A\x01" "B"));
-    const std::string text = FormatRecordView("POLE.DAT", 74, view);
-    EXPECT_NE(text.find("1 |                    |  (not drawn)\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("3 |TOTAL TAX       1250|\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("amount scale    100 (whole numbers)"), std::string::npos) << text;
-    EXPECT_NE(text.find("tax amount      1250 (hundredths), shown as 1250"), std::string::npos) << text;
-    const RecordView odd = Inspect(Record74(1, 1, 0, 0, "A\x01" "B"));
-    EXPECT_NE(FormatRecordView("POLE.DAT", 74, odd).find("1 |A?B "), std::string::npos);
-    EXPECT_TRUE(Warns(odd, "row 1 column 2 holds the byte 0x01"));
-}
-
-TEST(RecordWriter, WritesInPlaceKeepingWhatLiesBeyondTheRecord) {
-    test::TempDir dir;
-    std::string error;
-    ASSERT_TRUE(WriteRecordInPlace(dir / "new.dat", Record74(1, 1, 2, 3), error)) << error;
-    EXPECT_EQ(dir.Read("new.dat"), Record74(1, 1, 2, 3));
-
-    dir.Write("long.dat", std::string(100, 'x'));
-    ASSERT_TRUE(WriteRecordInPlace(dir / "long.dat", Record74(4, 1, 2, 3), error)) << error;
-    EXPECT_EQ(dir.Read("long.dat"), Record74(4, 1, 2, 3) + std::string(26, 'x'));
-
-    std::string bytes = "left over";
-    EXPECT_TRUE(ReadRecordBytes(dir / "missing.dat", bytes, error));
-    EXPECT_EQ(bytes, "") << "a missing file holds nothing";
-    EXPECT_FALSE(dir.Has("missing.dat"));
-
-    ASSERT_EQ(mkdir((dir / "folder.dat").c_str(), 0755), 0);
-    error.clear();
-    EXPECT_FALSE(WriteRecordInPlace(dir / "folder.dat", Record74(1, 1, 2, 3), error));
-    EXPECT_EQ(error.rfind(dir / "folder.dat", 0), 0u) << error;
-}
-
 // Each amount is stored so that the poll cycle's own formatting shows it as typed.
 TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
     const struct {
@@ -405,46 +313,6 @@ TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
     for (const auto& [typed, scale] : {std::pair<std::int32_t, std::uint16_t>{1250, 100}, {1255, 10},
                                        {1, 10}, {-50, 100}, {100, 0}, {-2147483647 - 1, 3}})
         EXPECT_EQ(StoredAmount(typed, scale), std::nullopt) << typed << " at scale " << scale;
-
-    // Without --scale the file's counts; a refusal writes nothing.
-    test::TempDir dir;
-    const std::string before = Record74(4, 100, 7, 9);
-    dir.Write("POLE.DAT", before);
-    RecordUpdate update;
-    update.total = 1250;
-    WriteOutcome written = WriteRecord(dir / "POLE.DAT", update);
-    EXPECT_EQ(written.status, 2);
-    EXPECT_NE(written.error.find("the total 12.50 cannot be shown with the file's scale 100"),
-              std::string::npos) << written.error;
-    EXPECT_EQ(dir.Read("POLE.DAT"), before);
-    update.total = 1200;
-    written = WriteRecord(dir / "POLE.DAT", update);
-    ASSERT_EQ(written.status, 0) << written.error;
-    EXPECT_EQ(dir.Read("POLE.DAT"), Record74(5, 100, 7, 12));
-}
-
-// What korvpole-check reads from the driver: why an open failed, and how many bytes
-// an open port did not take.
-TEST(DisplayLink, TellsWhyItDidNotOpenAndCountsBytesNotTaken) {
-    test::TempDir dir;
-    test::WorkingDirectory here(dir.Path());
-    DisplayDriver display;
-    ASSERT_EQ(symlink("/nonexistent/ttyUSB9", "COM9"), 0);
-    EXPECT_FALSE(display.OpenPort(9));
-    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNoDevice);
-    EXPECT_EQ(platform::DescribePort(9).leads_to, "/nonexistent/ttyUSB9");
-
-    test::PtyPort port("COM5");
-    ASSERT_TRUE(display.OpenPort(5));
-    EXPECT_EQ(display.LastOpenFailure(), OpenFailure::kNone);
-
-    display.WriteText("ABC", 1, 1);
-    EXPECT_EQ(display.BytesNotTaken(), 0u);
-    port.Unplug();
-    display.WriteText("ABC", 1, 1);  // cursor address and three characters
-    display.Clear();
-    EXPECT_EQ(display.BytesNotTaken(), 7u);
-    EXPECT_TRUE(display.Unreachable());
 }
 
 }  // namespace

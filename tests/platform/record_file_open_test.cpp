@@ -1,0 +1,244 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/record_file.h"
+#include "pole/record_format.h"
+#include "tests/support/record_bytes.h"
+#include "tests/support/runner.h"
+#include "tests/support/temp_dir.h"
+#include "tools/post/post_record.h"
+#include "tools/post/post_show.h"
+#include "tools/record_writer.h"
+
+namespace korv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const char* const kName = "POLE.DAT";
+
+bool IsLink(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool IsEmpty(const std::string& folder) { return fs::is_empty(folder); }
+
+class RecordFileOpenTest : public ::testing::Test {
+protected:
+    test::Runner run_;
+    const TempDir& dir_ = run_.Dir();
+    TempDir elsewhere_;
+    test::WorkingDirectory cwd_{dir_.Path()};
+};
+
+TEST_F(RecordFileOpenTest, CreatesOnlyUnderItsOwnNameNeverThroughALink) {
+    ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
+    platform::RecordFile file;
+    EXPECT_FALSE(file.Open(kName, platform::RecordFile::Mode::kPoll)) << "a dangling link is a file that cannot be opened";
+    EXPECT_TRUE(IsEmpty(elsewhere_.Path())) << "its target was created";
+    EXPECT_TRUE(IsLink(kName));
+
+    ASSERT_EQ(unlink(kName), 0);
+    const mode_t previous = umask(022);
+    const bool opened = file.Open(kName, platform::RecordFile::Mode::kPoll);
+    umask(previous);
+    ASSERT_TRUE(opened);
+    struct stat info;
+    ASSERT_EQ(lstat(kName, &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0644u) << "readable and writable for its writer";
+    EXPECT_EQ(info.st_size, 0);
+    char byte;
+    EXPECT_EQ(file.Read(&byte, 1), 0);
+}
+
+TEST_F(RecordFileOpenTest, LinkToAnExistingFileIsReadAsTheFile) {
+    elsewhere_.Write("pole", "Coffee");
+    ASSERT_EQ(symlink((elsewhere_ / "pole").c_str(), kName), 0);
+    platform::RecordFile file;
+    ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll));
+    char text[6] = {};
+    EXPECT_EQ(file.Seek(0), 0);
+    ASSERT_EQ(file.Read(text, sizeof text), 6);
+    EXPECT_EQ(std::string(text, sizeof text), "Coffee");
+}
+
+std::string FirstBytes(platform::RecordFile& file) {
+    char text[8] = {};
+    file.Seek(0);
+    const int count = file.Read(text, sizeof text);
+    return std::string(text, count > 0 ? static_cast<std::size_t>(count) : 0);
+}
+
+// The file held follows its name to another ordinary file only, and never creates one.
+TEST_F(RecordFileOpenTest, FollowsItsNameToAnotherFileOnly) {
+    dir_.Write(kName, "first");
+    platform::RecordFile file;
+    ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll));
+    EXPECT_FALSE(file.FollowName()) << "still the same file";
+
+    ASSERT_EQ(unlink(kName), 0);
+    EXPECT_FALSE(file.FollowName());
+    ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
+    EXPECT_FALSE(file.FollowName());
+    EXPECT_TRUE(IsEmpty(elsewhere_.Path())) << "created through a link";
+    ASSERT_EQ(unlink(kName), 0);
+    ASSERT_EQ(mkdir(kName, 0755), 0);
+    EXPECT_FALSE(file.FollowName());
+    EXPECT_EQ(FirstBytes(file), "first") << "the file held is kept meanwhile";
+
+    ASSERT_EQ(rmdir(kName), 0);
+    elsewhere_.Write("pole", "second");
+    ASSERT_EQ(symlink((elsewhere_ / "pole").c_str(), kName), 0);
+    EXPECT_TRUE(file.FollowName());
+    EXPECT_EQ(FirstBytes(file), "second");
+    EXPECT_FALSE(file.FollowName());
+}
+
+// The stand-in for the point-of-sale application writes in place, also through a
+// link to an existing file, but never creates through a link nor writes a non-file.
+TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName) {
+    tools::RecordUpdate update;
+    update.line1 = "Coffee";
+
+    ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
+    tools::WriteOutcome written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 1);
+    EXPECT_EQ(written.error.rfind(std::string(kName) + " is a link that leads nowhere", 0), 0u)
+        << written.error;
+    EXPECT_TRUE(IsEmpty(elsewhere_.Path()));
+
+    ASSERT_EQ(mkfifo((elsewhere_ / "x").c_str(), 0666), 0);
+    written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 1) << "a FIFO is no record";
+    EXPECT_FALSE(written.error.empty());
+
+    ASSERT_EQ(unlink((elsewhere_ / "x").c_str()), 0);
+    elsewhere_.Write("x", "");
+    written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 0) << written.error;
+    EXPECT_EQ(written.counter, 1);
+    EXPECT_TRUE(IsLink(kName)) << "an existing file is written in place";
+    EXPECT_EQ(elsewhere_.Read("x").substr(0, 6), "Coffee");
+
+    ASSERT_EQ(unlink(kName), 0);
+    written = tools::WriteRecord(kName, update);
+    EXPECT_EQ(written.status, 0) << written.error;
+    struct stat info;
+    ASSERT_EQ(lstat(kName, &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+}
+
+TEST_F(RecordFileOpenTest, RecordWriterWritesInPlaceKeepingWhatLiesBeyondTheRecord) {
+    const std::string first = test::RecordByHand("A", "B", 1, 1, 2, 3);
+    const std::string second = test::RecordByHand("C", "D", 4, 1, 2, 3);
+    std::string error;
+    ASSERT_TRUE(tools::WriteRecordInPlace("new.dat", first, error)) << error;
+    EXPECT_EQ(dir_.Read("new.dat"), first);
+
+    dir_.Write("long.dat", std::string(100, 'x'));
+    ASSERT_TRUE(tools::WriteRecordInPlace("long.dat", second, error)) << error;
+    EXPECT_EQ(dir_.Read("long.dat"), second + std::string(26, 'x'));
+
+    std::string bytes = "left over";
+    EXPECT_TRUE(tools::ReadRecordBytes("missing.dat", bytes, error));
+    EXPECT_EQ(bytes, "") << "a missing file holds nothing";
+    EXPECT_FALSE(dir_.Has("missing.dat"));
+
+    ASSERT_EQ(mkdir("folder.dat", 0755), 0);
+    error.clear();
+    EXPECT_FALSE(tools::WriteRecordInPlace("folder.dat", first, error));
+    EXPECT_EQ(error.rfind("folder.dat", 0), 0u) << error;
+}
+
+// korvpole-post --show's inspector, reading the file as korvpole does.
+using tools::RecordView;
+
+std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t tax,
+                     std::int32_t total, const std::string& line1 = "Line one",
+                     const std::string& line2 = "Line two") {
+    PoleRecordFields fields;
+    fields.line1 = line1;
+    fields.line2 = line2;
+    fields.counter = counter;
+    fields.scale = scale;
+    fields.tax = tax;
+    fields.total = total;
+    return EncodeRecord(fields);
+}
+
+// What --show makes of a file holding `record`.
+RecordView Inspect(const std::string& record) {
+    TempDir dir;
+    dir.Write("POLE.DAT", record);
+    platform::RecordFile file;
+    EXPECT_TRUE(file.Open(dir / "POLE.DAT", platform::RecordFile::Mode::kRead));
+    return tools::InspectRecord(file, record);
+}
+
+bool Warns(const RecordView& view, const std::string& text) {
+    for (const std::string& warning : view.warnings)
+        if (warning.find(text) != std::string::npos) return true;
+    return false;
+}
+
+TEST(PostShow, WarnsAboutWhatKorvpoleWillDoWithTheRecord) {
+    const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
+    EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
+    EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
+    EXPECT_EQ(healthy.counter, 3);
+
+    const RecordView counter0 = Inspect(Record74(0, 1, 125, 1350));
+    EXPECT_TRUE(Warns(counter0, "change counter is 0"));
+    EXPECT_FALSE(counter0.drawn[0] || counter0.drawn[1]);
+    EXPECT_EQ(counter0.rows[0], std::string(20, ' '));
+
+    const RecordView prefix = Inspect(Record74(1, 1, 0, 0, "ab\xFE", "\xFE"));
+    EXPECT_TRUE(Warns(prefix, "line 1 holds the byte 0xFE at column 3"));
+    EXPECT_TRUE(Warns(prefix, "line 2 holds the byte 0xFE at column 1"));
+    EXPECT_EQ(prefix.rows[0].substr(0, 3), "ab ");
+
+    const RecordView overflow = Inspect(Record74(1, 1, 100000000, -10000000));
+    EXPECT_TRUE(Warns(overflow, "the tax amount 1000000.00 needs 10 characters"));
+    EXPECT_TRUE(Warns(overflow, "the total amount -100000.00 needs 10 characters"));
+    EXPECT_TRUE(Warns(overflow, "shown as ***********"));  // the 11 columns after the caption
+
+    const RecordView scale0 = Inspect(Record74(1, 0, 100, 100));
+    EXPECT_TRUE(Warns(scale0, "amount scale is 0"));
+    EXPECT_FALSE(Warns(Inspect(Record74(1, 100, 100, 100)), "scale"));
+
+    const std::string full = Record74(9, 1, 125, 1350);
+    const RecordView short66 = Inspect(full.substr(0, 66));
+    EXPECT_TRUE(Warns(short66, "66 of the 74 bytes"));
+    EXPECT_TRUE(Warns(short66, "draws only rows 1, 2 and 3 (row 3 without its amount)"));
+    EXPECT_TRUE(Warns(short66, "without its pause"));
+    EXPECT_EQ(short66.tax, std::nullopt);
+    EXPECT_TRUE(Warns(Inspect(full.substr(0, 59)), "change counter is cut short"));
+    EXPECT_TRUE(Warns(Inspect(full.substr(0, 40)), "draws nothing"));
+    const RecordView short72 = Inspect(full.substr(0, 72));
+    EXPECT_TRUE(Warns(short72, "draws all four rows"));
+    EXPECT_TRUE(Warns(short72, "total amount is cut short"));
+    EXPECT_FALSE(Warns(short72, "without its pause")) << "a cycle that completes pauses";
+}
+
+TEST(PostShow, PrintsTheRowsFramedWithUnprintableBytesMarked) {
+    const RecordView view = Inspect(Record74(0, 100, 1250, 99, "A\x01" "B"));
+    const std::string text = tools::FormatRecordView("POLE.DAT", 74, view);
+    EXPECT_NE(text.find("1 |                    |  (not drawn)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("3 |TOTAL TAX       1250|\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("amount scale    100 (whole numbers)"), std::string::npos) << text;
+    EXPECT_NE(text.find("tax amount      1250 (hundredths), shown as 1250"), std::string::npos) << text;
+    const RecordView odd = Inspect(Record74(1, 1, 0, 0, "A\x01" "B"));
+    EXPECT_NE(tools::FormatRecordView("POLE.DAT", 74, odd).find("1 |A?B "), std::string::npos);
+    EXPECT_TRUE(Warns(odd, "row 1 column 2 holds the byte 0x01"));
+}
+
+}  // namespace
+}  // namespace korv

@@ -1,0 +1,215 @@
+// The whole program through faults a counter meets: a display that stops reading, is
+// unplugged, missing or held elsewhere, each said on standard error; settings that
+// cannot be saved, said on the console.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/program_test.h"
+
+namespace korv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsSubsequence(const std::string& part, const std::string& whole) {
+    std::size_t at = 0;
+    for (char c : part) {
+        at = whole.find(c, at);
+        if (at == std::string::npos) return false;
+        ++at;
+    }
+    return true;
+}
+
+// Every byte is waited for about a second and given up; a write given up must not be
+// finished later from a buffer that was reused meanwhile.
+TEST_F(ProgramTest, DisplayThatStopsReadingStillLetsXEndTheProgram) {
+    run_.Dir().Write("POLE.DAT", "");
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5(false));
+    Com5().CatchUp();
+    const std::size_t before = Com5().Received().size();
+    const int line = Com5().Port().SlaveFd();
+    ASSERT_EQ(tcflow(line, TCOOFF), 0);  // as after the display's XOFF
+
+    run_.Type("x");
+    const ExitResult result = run_.WaitExit();
+    ASSERT_TRUE(result.Succeeded()) << "X did not end the program: " << result.Describe();
+
+    // What arrives once the line moves again must be bytes the program sent, in its
+    // order, each at most once.
+    ASSERT_EQ(tcflow(line, TCOON), 0);
+    Com5().CatchUp();
+    const std::string late = Com5().Received().substr(before);
+    EXPECT_TRUE(IsSubsequence(late, wire::kClose)) << "bytes after the stall: " << Hex(late);
+    EXPECT_LT(late.size(), wire::kClose.size()) << "the line never stalled: " << Hex(late);
+}
+
+// The record changes while the display is away, and B is pressed; the last time it
+// stays, so rows 1 and 2 come back only because the blank display is repainted whole.
+TEST_F(ProgramTest, UnpluggedDisplayComesBackWithRecordAndBacklightThreeTimes) {
+    PoleRecordFields record = Sale(3, "BEFORE UNPLUG", "REPLUG 3", 30, 1999);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(record));
+    ASSERT_TRUE(ShowsRecord(Com5(), record));
+    bool backlight_on = true;
+
+    for (int replug = 1; replug <= 3; ++replug) {
+        SCOPED_TRACE("replug " + std::to_string(replug));
+        run_.Unplug(5);
+        // Said once, when the first attempt to open the port again fails.
+        EXPECT_TRUE(Said(run_, "COM5 cannot be opened: ", replug));
+        EXPECT_TRUE(Said(run_, kStaysDark, replug));
+        if (replug < 3) {
+            record = Sale(static_cast<std::uint16_t>(10 + replug), "WHILE AWAY " + std::to_string(replug),
+                          "REPLUG", 100 * replug, 100 * replug + 5);
+            run_.WriteRecord(record);
+        }
+        if (replug == 2) {
+            run_.Type("b");
+            backlight_on = !backlight_on;
+        }
+        run_.Replug(5);
+        ASSERT_TRUE(ShowsRecord(Com5(), record));
+        EXPECT_TRUE(BacklightBecomes(Com5(), backlight_on));
+        EXPECT_EQ(Count(Com5(), backlight_on ? sim::DecodedByte::Kind::kBacklightOn
+                                             : sim::DecodedByte::Kind::kBacklightOff), 1)
+            << Hex(Com5().Received());
+        EXPECT_EQ(Hex(Com5().Received().substr(0, wire::kInitialisation.size())), Hex(wire::kInitialisation));
+        EXPECT_TRUE(Said(run_, kCom5Open, replug));
+    }
+    ExitWithX();
+}
+
+TEST_F(ProgramTest, ReconnectFollowsThePortChosenInSetup) {
+    const PoleRecordFields record = Sale(6, "MOVED PORT", "", 60, 600);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(record));
+    ASSERT_TRUE(ShowsRecord(Com5(), record));
+
+    // Setup moves the display to COM6, which is not plugged in yet.
+    fs::create_symlink("/dev/pts/does-not-exist", run_.PortLink(6));
+    ASSERT_NO_FATAL_FAILURE(RunSetup("6", "1"));
+    DisplayTap& com6 = run_.Port(6);
+    EXPECT_TRUE(ShowsRecord(com6, record));
+    Com5().CatchUp();
+    EXPECT_TRUE(EndsWith(Com5(), wire::kClose)) << "the old port is still written";
+    ExitWithX("x", &com6);
+}
+
+TEST_F(ProgramTest, PortThatDoesNotExistLeavesTheProgramRunning) {
+    run_.Dir().Write("KORVPOLE.CFG", std::string("42\0001\0", 5));
+    run_.WriteRecord(Sale(1, "NOBODY SEES THIS"));
+    Com5();
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, "Reading config...\nCOM=42\nBacklight=ON\n"));
+    ASSERT_TRUE(Prints(run_, kMenu));
+    const std::string device = Program::Korvpole().IsWindows() ? "\\\\.\\COM42" : "/dev/ttyS41";
+    EXPECT_TRUE(Said(run_, "COM42 cannot be opened: there is no COM42 (" + device + ")" + kStaysDark, 1));
+    run_.Type("B");
+    run_.Type("x");
+    const ExitResult result = run_.WaitExit();
+    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
+    EXPECT_EQ(Com5().CatchUp(), "");
+}
+
+// Refused at start; the reconnect watch looks again and finds the terminal put there
+// later. The file keeps its bytes throughout.
+TEST_F(ProgramTest, PortLinkedToAnOrdinaryFileIsNeverWritten) {
+    const std::string foreign = "SOMEONE ELSE'S DATA";
+    TempDir elsewhere;
+    elsewhere.Write("file", foreign);
+    fs::create_symlink(elsewhere / "file", run_.PortLink(5));
+    const PoleRecordFields record = Sale(1, "FOUND AT LAST", "", 10, 100);
+    run_.WriteRecord(record);
+    run_.WriteConfig(5, true);
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, kMenu));
+    ASSERT_EQ(elsewhere.Read("file"), foreign);
+    ASSERT_TRUE(ShowsRecord(Com5(), record));  // the terminal goes behind the name
+    ExitWithX();
+    EXPECT_EQ(elsewhere.Read("file"), foreign);
+}
+
+// flock is how this build keeps a port to itself.
+TEST_F(LinuxProgramTest, PortHeldElsewhereIsTakenOnceItIsReleased) {
+    const PoleRecordFields record = Sale(1, "RELEASED", "", 10, 100);
+    run_.WriteRecord(record);
+    run_.WriteConfig(5, true);
+    const int holder = open(Com5().Port().SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, std::string("COM=5\nBacklight=ON\n") + kMenu));
+    EXPECT_TRUE(run_.WaitForErrors("is held by another program")) << run_.Errors();
+    close(holder);
+    ASSERT_TRUE(ShowsRecord(Com5(), record));
+    EXPECT_EQ(Hex(Com5().Received().substr(0, wire::kInitialisation.size())), Hex(wire::kInitialisation))
+        << "written while held";
+    ExitWithX();
+}
+
+TEST_F(ProgramTest, SetupThatCannotSaveLeavesFileAndDisplayAsTheyWere) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(2, "KEEP ME", "", 150)));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("KEEP ME")));
+    // The settings' name is taken by a folder: nothing can be saved there.
+    fs::remove(run_.PathOf("KORVPOLE.CFG"));
+    fs::create_directory(run_.PathOf("KORVPOLE.CFG"));
+    const auto clears_before = Model().Clears();
+
+    ASSERT_NO_FATAL_FAILURE(RunSetup("6", "2"));
+    EXPECT_NE(Unwrapped(run_.Output()).find("KORVPOLE.CFG was not saved (a folder has that name): the answers "
+                                            "were not applied.Exiting config mode"), std::string::npos)
+        << run_.Output();
+    ASSERT_TRUE(CyclesPass(Com5(), 2));
+    EXPECT_EQ(Model().Row(1), TextRow("KEEP ME")) << "the display was brought up again";
+    EXPECT_EQ(Model().Clears(), clears_before);
+    EXPECT_TRUE(Model().BacklightOn());
+    EXPECT_TRUE(fs::is_directory(run_.PathOf("KORVPOLE.CFG")));
+    ExitWithX();
+}
+
+TEST_F(ProgramTest, SettingsLinkedElsewhereAreReplacedNotWrittenThrough) {
+    TempDir elsewhere;
+    elsewhere.Write("KORVPOLE.CFG", ConfigBytes(5, true));
+    fs::create_symlink(elsewhere / "KORVPOLE.CFG", run_.PathOf("KORVPOLE.CFG"));
+    Com5();
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, std::string("COM=5\nBacklight=ON\n") + kMenu)) << "read through the link";
+    ASSERT_NO_FATAL_FAILURE(RunSetup("7", "2"));
+
+    EXPECT_EQ(elsewhere.Read("KORVPOLE.CFG"), ConfigBytes(5, true));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run_.PathOf("KORVPOLE.CFG"))))
+        << "the link itself is replaced";
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
+    ExitWithX();
+}
+
+// Three of the five bytes fit, as on a disk that fills in the middle of the save.
+TEST_F(LinuxProgramTest, FullDiskDuringTheSaveKeepsTheOldSettingsExactly) {
+    run_.WriteRecord(Sale(2, "KEEP ME"));
+    DisplayTap& com7 = run_.Port(7);
+    Console full_disk;
+    full_disk.file_size_limit = 3;
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5(true, full_disk));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("KEEP ME")));
+    const auto clears_before = Model().Clears();
+
+    ASSERT_NO_FATAL_FAILURE(RunSetup("7", "2"));
+    EXPECT_NE(run_.Output().find("KORVPOLE.CFG was not saved (the disk is full)"), std::string::npos);
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(ConfigBytes(5, true)));
+    EXPECT_EQ(run_.Dir().Entries(), (std::vector<std::string>{"COM5", "COM7", "KORVPOLE.CFG", "POLE.DAT"}))
+        << "no temporary file is left";
+    ASSERT_TRUE(CyclesPass(Com5(), 2));
+    EXPECT_EQ(Model().Clears(), clears_before) << "the display was brought up again";
+    EXPECT_TRUE(Model().BacklightOn());
+    ExitWithX();
+    EXPECT_EQ(com7.CatchUp(), "") << "the unsaved port was opened";
+}
+
+}  // namespace
+}  // namespace korv::test

@@ -1,0 +1,100 @@
+// The keys S, B and X typed at the program's console; keys that are no commands are in
+// absence_test, a Windows console's own key records in windows_console_test.
+#include <string>
+
+#include "tests/support/program_test.h"
+
+namespace korv::test {
+namespace {
+
+using Kind = sim::DecodedByte::Kind;
+
+TEST_F(ProgramTest, BacklightKeyTogglesInEitherCase) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "LIGHT")));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("LIGHT")));
+    ASSERT_TRUE(Model().BacklightOn());
+    run_.Type("B");
+    ASSERT_TRUE(BacklightBecomes(Com5(), false));
+    run_.Type("b");
+    ASSERT_TRUE(BacklightBecomes(Com5(), true));
+    run_.Type("B");
+    ASSERT_TRUE(BacklightBecomes(Com5(), false));
+    EXPECT_EQ(Model().Row(1), TextRow("LIGHT"));
+    ExitWithX();
+}
+
+// The new port gets the whole record at once, the counter unchanged, as a display
+// brought up again mid-sale must; the old port is closed and left alone.
+TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
+    DisplayTap& com6 = run_.Port(6);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "ON COM FIVE", "SECOND LINE")));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("ON COM FIVE")));
+
+    ASSERT_NO_FATAL_FAILURE(RunSetup("6", "2"));
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "36 00 00 32 00");
+    for (const std::string& name : run_.Dir().Entries())  // saved by a rename, nothing left
+        EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name.rfind("COM", 0) == 0) << name;
+
+    EXPECT_TRUE(ShowsRecord(com6, Sale(1, "ON COM FIVE", "SECOND LINE")));
+    EXPECT_FALSE(com6.Model().BacklightOn());
+
+    run_.WriteRecord(Sale(2, "ON COM SIX", "SECOND LINE"));
+    EXPECT_TRUE(ShowsRow(com6, 1, TextRow("ON COM SIX")));
+    EXPECT_TRUE(ShowsRow(com6, 2, TextRow("SECOND LINE")));
+    // COM5 was closed, blank and dark, before COM6 opened, and got nothing since.
+    Com5().CatchUp();
+    EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
+    EXPECT_FALSE(Model().BacklightOn());
+    ExitWithX("X", &com6);
+}
+
+TEST_F(ProgramTest, AnswersTypedAheadOfTheDialogueAreTaken) {
+    DisplayTap& com7 = run_.Port(7);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "FAST TYPIST", "SECOND LINE")));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("FAST TYPIST")));
+
+    // Typed while the console still gives single keys.
+    run_.Type("s7\r1\r");
+    ASSERT_TRUE(Prints(run_, kExiting));
+    EXPECT_TRUE(ShowsRow(com7, 3, TaxRow("1.25")));
+    EXPECT_TRUE(com7.Model().BacklightOn());
+    EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(7, true));
+    ExitWithX("x", &com7);
+}
+
+// Under Wine the keys behind X would go to the cmd that korvpole.exe was typed at.
+TEST_F(LinuxProgramTest, KeysBehindTheExitKeyAreIgnoredAndTheTerminalIsRestored) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(3, "GOODBYE", "SECOND LINE")));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("GOODBYE")));
+    ASSERT_TRUE(InKeyMode(run_.TerminalSettings()));
+
+    // B right behind X: the loop ends after the turn that took X.
+    ASSERT_NO_FATAL_FAILURE(ExitWithX("XB"));
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 1);
+    const termios after = run_.TerminalSettings();
+    EXPECT_TRUE(InLineMode(after));
+    EXPECT_EQ(after.c_lflag, run_.InitialTerminalSettings().c_lflag);
+    EXPECT_EQ(run_.Errors(), "");
+}
+
+TEST_F(LinuxProgramTest, SetupAnswersAreEchoedAndEditableAndKeysAreSingleAgainAfter) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "MODES")));
+    EXPECT_TRUE(InKeyMode(run_.TerminalSettings()));
+    run_.Type("s");
+    ASSERT_TRUE(Prints(run_, kPortQuestion));
+    EXPECT_TRUE(InLineMode(run_.TerminalSettings())) << "answers must echo and be editable";
+    run_.Type("6\x7f" "5\n");  // 6, rubbed out, then 5
+    ASSERT_TRUE(Prints(run_, kBacklightQuestion));
+    run_.Type("1\n");
+    ASSERT_TRUE(Prints(run_, kExiting));
+    EXPECT_NE(run_.Output().find("enter 5): 6"), std::string::npos) << "not echoed: " << run_.Output();
+    EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(5, true));
+    // Single keys come back before the loop turns again: a cycle drawn after this point.
+    Com5().CatchUp();
+    ASSERT_TRUE(CyclesPass(Com5(), 1));
+    EXPECT_TRUE(InKeyMode(run_.TerminalSettings()));
+    ExitWithX();
+}
+
+}  // namespace
+}  // namespace korv::test

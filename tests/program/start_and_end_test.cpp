@@ -1,0 +1,186 @@
+// How the program starts, with or without its two files, and how it ends: a record
+// file it cannot use, signals, and input that is no terminal.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/program_test.h"
+
+namespace korv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = sim::DecodedByte::Kind;
+
+TEST_F(ProgramTest, FirstStartAsksForTheSettingsSavesThemAndBringsTheDisplayUp) {
+    Com5();
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n"
+                             "Entering config mode\n\n"
+                             "Please enter the number of the COM Port (i.e. for COM5 enter 5): "));
+    EXPECT_EQ(run_.Output().find(kBacklightQuestion), std::string::npos) << "asked before the answer";
+    run_.Type("5\r");
+    ASSERT_TRUE(Prints(run_, kBacklightQuestion));
+    run_.Type("1\r");
+    ASSERT_TRUE(Prints(run_, kExiting));
+    ASSERT_TRUE(Prints(run_, kMenu));
+
+    EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(5, true));
+    EXPECT_EQ(run_.Output().find("Reading config..."), std::string::npos);
+    Com5().CatchUp();
+    EXPECT_EQ(Hex(Com5().Received()), Hex(wire::kBringUpLit));
+    EXPECT_TRUE(Model().BacklightOn());
+    ExitWithX();
+}
+
+TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile) {
+    run_.WriteConfig(5, false);
+    Com5();
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, "Korvane pole app release v 1.0.1\n"));
+    ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=5\nBacklight=OFF\n") + kMenu));
+    EXPECT_EQ(run_.Output().find("No korvpole.cfg"), std::string::npos);
+    // The empty POLE.DAT draws nothing: the line carries the bring-up only.
+    Com5().CatchUp();
+    EXPECT_EQ(Hex(Com5().Received()), Hex(wire::kBringUpDark));
+    EXPECT_TRUE(fs::is_regular_file(run_.PathOf("POLE.DAT")));
+    EXPECT_EQ(fs::file_size(run_.PathOf("POLE.DAT")), 0u);
+
+    run_.WriteRecord(Sale(4, "FILLED LATER"));
+    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("FILLED LATER")));
+    EXPECT_TRUE(ShowsRows(Com5(), TaxRow("1.25"), TotalRow("2.50")));
+    ExitWithX("X");
+}
+
+// POLE.DAT a folder, or a link that leads nowhere: said so, any key waited for (Enter:
+// under Wine it is left to cmd, which takes it as an empty line), the display closed,
+// status 0, and nothing made in its place or through the link.
+TEST_F(ProgramTest, RecordFileThatCannotBeOpenedEndsAfterAnyKey) {
+    TempDir elsewhere;
+    for (const bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "a folder" : "a link that leads nowhere");
+        Runner run;
+        run.UseWine(Program::Korvpole().wine);
+        if (folder) fs::create_directory(run.PathOf("POLE.DAT"));
+        else fs::create_symlink(elsewhere / "POLE.DAT", run.PathOf("POLE.DAT"));
+        run.WriteConfig(5, true);
+        DisplayTap& com5 = run.Port(5);
+        run.Start();
+        ASSERT_TRUE(Prints(run, kFileOpenError));
+        run.Type("\r");
+        const ExitResult result = run.WaitExit();
+        ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run.Output();
+        EXPECT_EQ(run.Output().find("Press S to run setup"), std::string::npos);
+        com5.CatchUp();
+        EXPECT_EQ(Hex(com5.Received()), Hex(wire::kBringUpLit + wire::kClose));
+        EXPECT_EQ(fs::is_directory(fs::symlink_status(run.PathOf("POLE.DAT"))), folder);
+        EXPECT_EQ(fs::is_symlink(run.PathOf("POLE.DAT")), !folder);
+    }
+    EXPECT_TRUE(elsewhere.Entries().empty()) << "a file was made through the link";
+}
+
+TEST_F(LinuxProgramTest, HelpAndVersionPrintAndEndWithoutTouchingTheFolder) {
+    ExitResult result = run_.RunToEnd(Program::Korvpole({"--version"}));
+    EXPECT_TRUE(result.Succeeded()) << result.Describe();
+    EXPECT_EQ(run_.Output(), std::string("korvpole ") + KORV_EXPECTED_VERSION + "\n");
+    result = run_.RunToEnd(Program::Korvpole({"--help"}));
+    EXPECT_TRUE(result.Succeeded()) << result.Describe();
+    EXPECT_EQ(run_.Output().rfind("Usage: korvpole", 0), 0u) << run_.Output();
+    EXPECT_NE(run_.Output().find("Exit status"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(run_.Dir().Entries().empty()) << "it started: " << run_.Dir().Entries().front();
+}
+
+// As the systemd unit runs it: standard input null, output to the journal, nobody to
+// press a key (how it drives the display so, absence_test): a file open error ends it.
+TEST_F(LinuxProgramTest, WithoutAConsoleAFileOpenErrorEndsItWithoutAKey) {
+    fs::create_directory(run_.PathOf("POLE.DAT"));
+    run_.WriteConfig(5, true);
+    Com5();
+    const ExitResult result = run_.RunToEnd(Program::Korvpole(), kScripted);
+    ASSERT_TRUE(result.Succeeded()) << result.Describe();
+    EXPECT_NE(run_.Output().find(kFileOpenError), std::string::npos) << run_.Output();
+    Com5().CatchUp();
+    EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
+}
+
+TEST_F(LinuxProgramTest, RecordFileIsCreatedAsTheUmaskAllows) {
+    run_.WriteConfig(5, true);
+    Com5();
+    run_.Start(Program::Korvpole(), Console{Input::kTerminal, true, 002});
+    ASSERT_TRUE(Prints(run_, kMenu));
+    struct stat info {};
+    ASSERT_EQ(stat(run_.PathOf("POLE.DAT").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0664u) << "0666 less the umask";
+    ExitWithX();
+}
+
+TEST_F(LinuxProgramTest, FileOpenErrorRestoresTheTerminal) {
+    ASSERT_EQ(mkdir(run_.PathOf("POLE.DAT").c_str(), 0777), 0);
+    run_.WriteConfig(5, true);
+    run_.Start();
+    ASSERT_TRUE(Prints(run_, kFileOpenError));
+    run_.Type("q");
+    ASSERT_TRUE(run_.WaitExit().Succeeded());
+    EXPECT_TRUE(InLineMode(run_.TerminalSettings()));
+}
+
+class LinuxProgramSignal : public LinuxProgramTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LinuxProgramSignal, RestoresTheTerminalAndDiesOfTheSignal) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "SIGNALLED")));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("SIGNALLED")));
+    ASSERT_TRUE(InKeyMode(run_.TerminalSettings()));
+
+    run_.Signal(GetParam());
+    const ExitResult result = run_.WaitExit();
+    EXPECT_FALSE(result.exited) << result.Describe();
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.signal, GetParam());
+    EXPECT_EQ(run_.TerminalSettings().c_lflag, run_.InitialTerminalSettings().c_lflag);
+}
+
+INSTANTIATE_TEST_SUITE_P(LinuxEndingSignals, LinuxProgramSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(sigabbrev_np(info.param));
+                         });
+
+TEST_F(LinuxProgramTest, SeekFailureEndsWithStatus255AndLeavesTheDisplayAsItWas) {
+    // A FIFO opens like a file but cannot be positioned.
+    ASSERT_EQ(mkfifo(run_.PathOf("POLE.DAT").c_str(), 0666), 0);
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5(true));
+    const ExitResult result = run_.WaitExit();
+    ASSERT_TRUE(result.exited && result.status == 255) << result.Describe();
+
+    EXPECT_EQ(run_.Errors(), std::string("_lseek failed: ") + std::strerror(ESPIPE) + "\n");
+    Com5().CatchUp();
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 0) << Hex(Com5().Received());
+    EXPECT_TRUE(Model().BacklightOn());
+    EXPECT_TRUE(InLineMode(run_.TerminalSettings()));
+}
+
+// Keys from a pipe, as under a service manager; its end costs no core (absence_test).
+TEST_F(LinuxProgramTest, KeysComeFromAPipeAndTheProgramOutlivesItsEnd) {
+    run_.WriteRecord(Sale(1, "PIPED"));
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5(true, {Input::kPipe}));
+    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("PIPED")));
+
+    run_.Type("b");
+    ASSERT_TRUE(BacklightBecomes(Com5(), false));
+    run_.CloseInput();
+    run_.WriteRecord(Sale(2, "AFTER THE END", "", 300));
+    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("AFTER THE END")));
+    EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("3.00")));
+    // Its terminal is not its input, so it leaves the terminal alone.
+    EXPECT_EQ(run_.TerminalSettings().c_lflag, run_.InitialTerminalSettings().c_lflag);
+
+    run_.Signal(SIGTERM);
+    const ExitResult result = run_.WaitExit();
+    EXPECT_EQ(result.signal, SIGTERM) << result.Describe();
+}
+
+}  // namespace
+}  // namespace korv::test

@@ -1,0 +1,298 @@
+// korvpole-check as a technician runs it: the test pattern and the character pages on
+// the display, the list of ports, and where the port does not open, each cause in its
+// own words, status 1 and nothing sent.
+#include <grp.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/hd44780_model.h"
+#include "tests/support/console_text.h"
+#include "tests/support/program_test.h"
+#include "tests/support/wine_prefix.h"
+
+namespace korv::test {
+namespace {
+
+using Args = std::vector<std::string>;
+using Screen = std::array<std::string, 4>;
+
+// The pattern as a technician should see it, written out by hand: the printable
+// characters from '!' to '~', 40 to a page on rows 3 and 4.
+const std::string kSettingsRow = "COM5 9600 baud 8N1  ";
+const std::string kRuler = "12345678901234567890";
+const Screen kPages[] = {
+    {kSettingsRow, kRuler, "!\"#$%&'()*+,-./01234", "56789:;<=>?@ABCDEFGH"},
+    {kSettingsRow, kRuler, "IJKLMNOPQRSTUVWXYZ[\\", "]^_`abcdefghijklmnop"},
+    {kSettingsRow, kRuler, "qrstuvwxyz{|}~      ", kBlankRow},
+};
+const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
+
+// Replays every byte the display took, so that a screen that stood for a moment only
+// counts as well as one the test happened to look at.
+::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens) {
+    sim::Hd44780Model replay;
+    std::size_t next = 0;
+    for (unsigned char byte : tap.Received()) {
+        if (next == screens.size()) break;
+        replay.Feed(byte);
+        if (replay.Screen() == screens[next]) ++next;
+    }
+    if (next == screens.size()) return ::testing::AssertionSuccess();
+    std::string shown;
+    for (const std::string& row : screens[next]) shown += "[" + row + "]";
+    return ::testing::AssertionFailure() << "never showed " << shown << " after the screens before it; screen "
+                                         << ScreenOf(tap);
+}
+
+class CheckTool : public ::testing::Test {
+protected:
+    CheckTool() { run_.UseWine(Program::Tool("korvpole-check").wine); }
+
+    ExitResult Check(const Args& args = {}, const Console& console = kScripted) {
+        const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-check", args), console);
+        Com5().CatchUp();
+        return result;
+    }
+    ::testing::AssertionResult FailsSaying(const ExitResult& result, const std::string& words) {
+        const std::string verdict = "korvpole-check: FAIL: " + words;
+        if (result.exited && result.status == 1 && Unwrapped(run_.Errors()).find(verdict) != std::string::npos &&
+            run_.Output().find("korvpole-check: OK") == std::string::npos && Com5().Received().empty())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << result.Describe() << ", not status 1 with [" << verdict
+                                             << "] and nothing sent; output:\n" << run_.Output()
+                                             << "errors:\n" << run_.Errors() << "screen " << ScreenOf(Com5());
+    }
+    DisplayTap& Com5() { return run_.Port(5); }
+
+    Runner run_;
+};
+
+struct PatternRun {
+    const char* name;
+    int configured_port;
+    bool backlight_on;
+    bool keep;
+    Args args;
+};
+
+// Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
+// overridden by --port 5 in the last.
+const PatternRun kPatternRuns[] = {
+    {"backlight on", 5, true, false, {}},
+    {"backlight off", 5, false, false, {}},
+    {"--keep", 5, true, true, {"--keep"}},
+    {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
+};
+
+TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
+    for (const PatternRun& plan : kPatternRuns) {
+        SCOPED_TRACE(plan.name);
+        Runner run;
+        run.UseWine(Program::Tool("korvpole-check").wine);
+        run.WriteConfig(plan.configured_port, plan.backlight_on);
+        DisplayTap& com5 = run.Port(5);
+        DisplayTap& com7 = run.Port(7);
+        Args args = {"--step-ms", "50"};
+        args.insert(args.end(), plan.args.begin(), plan.args.end());
+
+        const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", args));
+        com5.CatchUp();
+        EXPECT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run.Output()
+                                        << "errors:\n" << run.Errors() << "screen " << ScreenOf(com5);
+        const std::string verdict = Unwrapped(run.Output());
+        EXPECT_NE(verdict.find("korvpole-check: OK: the test pattern went out on COM5 ("), std::string::npos)
+            << verdict;
+        const std::string ending = std::string(plan.keep ? "the pattern stays up" : "it is cleared") +
+                                   ", backlight " + (plan.backlight_on ? "on" : "off") + ".";
+        EXPECT_NE(verdict.find(ending), std::string::npos) << verdict;
+
+        const std::string bring_up = plan.backlight_on ? wire::kBringUpLit : wire::kBringUpDark;
+        EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));
+        EXPECT_TRUE(ShowedInOrder(com5, {kPages[0], kPages[1], kPages[2]}));
+        // Off and on once, then as configured: no other backlight command after the bring-up.
+        const std::string configured = plan.backlight_on ? wire::kBacklightOn : wire::kBacklightOff;
+        EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
+                                       (plan.keep ? "" : wire::kClear)));
+        EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kBacklightOn) +
+                      Count(com5, sim::DecodedByte::Kind::kBacklightOff),
+                  4) << ScreenOf(com5);
+        EXPECT_EQ(com5.Model().Screen(), plan.keep ? kPages[0] : kCleared) << ScreenOf(com5);
+        EXPECT_EQ(com5.Model().BacklightOn(), plan.backlight_on) << ScreenOf(com5);
+        EXPECT_EQ(Hex(com7.CatchUp()), "") << "COM7 is not the port checked";
+    }
+}
+
+TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
+    EXPECT_TRUE(FailsSaying(Check(), "no KORVPOLE.CFG in this folder"));
+    run_.WriteConfig(0, true);
+    EXPECT_TRUE(FailsSaying(Check(), "no COM port is configured (port 0)"));
+    run_.WriteConfig(5, true);
+    const ExitResult bad = Check({"--port", "100"});
+    EXPECT_EQ(bad.status, 2) << bad.Describe();
+    EXPECT_NE(run_.Errors().find("korvpole-check: "), std::string::npos) << run_.Errors();
+    EXPECT_EQ(Com5().Received(), "");
+}
+
+// The display's own characters from `first`, 48 to a page, as a technician should see
+// them: a ruler of the last hex digit, then 16 characters behind the code of the first;
+// FE, the command prefix, travels as a blank.
+Screen CharsetPage(int first) {
+    Screen page = {"   0123456789ABCDEF "};
+    const char* const hex = "0123456789ABCDEF";
+    for (int row = 1; row < 4; ++row) {
+        const int code = first + 16 * (row - 1);
+        page[row] = {hex[code >> 4], '0', ' '};
+        for (int c = code; c < code + 16; ++c) page[row] += c == 0xFE ? ' ' : static_cast<char>(c);
+        page[row] += ' ';
+    }
+    return page;
+}
+
+TEST_F(CheckTool, CharsetShowsA0ToFFBehindTheirCodesAPageAtATimeThenClears) {
+    run_.WriteConfig(5, false);
+    Com5();
+    const ExitResult result = Check({"--charset", "--step-ms", "50"});
+    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
+    EXPECT_NE(Unwrapped(run_.Output()).find("page 2 of 2: codes D0 to FF"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(ShowedInOrder(Com5(), {CharsetPage(0xA0), CharsetPage(0xD0), kCleared}));
+    EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
+    EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
+}
+
+// Opens of the files watched, as the kernel reported them until now.
+class OpenWatch {
+public:
+    explicit OpenWatch(const std::vector<std::string>& paths) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        for (const std::string& path : paths)
+            if (inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0) ADD_FAILURE() << "cannot watch " << path;
+    }
+    ~OpenWatch() { close(fd_); }
+    int Opens() const {
+        int opens = 0;
+        alignas(inotify_event) char events[4096];
+        for (ssize_t size; (size = read(fd_, events, sizeof events)) > 0;)
+            for (char* at = events; at < events + size;
+                 at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+                ++opens;
+        return opens;
+    }
+
+private:
+    int fd_;
+};
+
+// The index of the line of `text` that matches `pattern` whole; -1 when none does.
+int LineMatching(const std::string& text, const std::string& pattern) {
+    const std::regex expression(pattern);
+    std::istringstream lines(text);
+    int index = 0;
+    for (std::string line; std::getline(lines, line); ++index)
+        if (std::regex_match(line, expression)) return index;
+    return -1;
+}
+
+// On Linux beside the pseudo-terminal: a link that leads nowhere and a file in a port's
+// place. Under Wine, COM5 is mapped in the registry as a technician's adapter would be.
+TEST_F(CheckTool, ListNamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone) {
+    const Program check = Program::Tool("korvpole-check", {"--list"});
+    run_.WriteConfig(5, true);
+    std::vector<std::string> watched = {Com5().Port().SlavePath()};
+    if (check.IsWindows()) {
+        check.wine->MapComPort(5, Com5().Port().SlavePath());
+    } else {
+        std::filesystem::create_symlink("/dev/korv-unplugged-adapter", run_.PathOf("COM6"));
+        run_.Dir().Write("COM7", "not a port");
+        watched.push_back(run_.PathOf("COM7"));
+    }
+    const OpenWatch watch(watched);
+    const ExitResult result = run_.RunToEnd(check);
+    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
+    EXPECT_EQ(watch.Opens(), 0) << "listing opened a port or the file in one's place";
+
+    const std::string& list = run_.Output();
+    if (check.IsWindows()) {
+        EXPECT_GE(LineMatching(list, R"(COM5 +\\\\\.\\COM5 +present +<- KORVPOLE\.CFG)"), 0) << list;
+        return;
+    }
+    const int com5_line = LineMatching(list, "COM5 +COM5 -> " + Com5().Port().SlavePath() +
+                                                 " +present +pseudo-terminal +<- KORVPOLE\\.CFG");
+    const int com6_line = LineMatching(list, "COM6 +COM6 -> /dev/korv-unplugged-adapter +missing");
+    const int com7_line = LineMatching(list, "COM7 +COM7 +not a serial device");
+    EXPECT_GE(com5_line, 0) << list;
+    EXPECT_GT(com6_line, com5_line) << list;
+    EXPECT_GT(com7_line, com6_line) << list;
+    const int machine_line = LineMatching(list, "(COM[0-9]+|-) +/dev/.*");
+    EXPECT_TRUE(machine_line < 0 || machine_line > com7_line) << "the folder's ports come first:\n" << list;
+}
+
+class LinuxCheckTool : public CheckTool {};
+
+TEST_F(LinuxCheckTool, ALinkThatLeadsNowhereOrNoPortAtAll) {
+    run_.WriteConfig(5, true);
+    std::filesystem::create_symlink("/nonexistent/ttyUSB9", run_.PathOf("COM4"));
+    EXPECT_TRUE(FailsSaying(Check({"--port", "4"}), "COM4 links to /nonexistent/ttyUSB9, which does not exist"));
+    // A port number with neither a COM link nor a built-in port behind it.
+    int port = 6;
+    while (port < 99 && access(("/dev/ttyS" + std::to_string(port - 1)).c_str(), F_OK) == 0) ++port;
+    EXPECT_TRUE(FailsSaying(Check({"--port", std::to_string(port)}),
+                            "there is no COM" + std::to_string(port) + " (/dev/ttyS" + std::to_string(port - 1) + ")"));
+}
+
+TEST_F(LinuxCheckTool, APortARunningKorvpoleHolds) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "HELD"));
+    Com5();
+    Runner pole(run_.SharedDir());
+    pole.Start(Program::Korvpole());
+    ASSERT_TRUE(Prints(pole, kMenu));
+    ASSERT_TRUE(CyclesPass(Com5(), 1));
+    const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-check"));
+    EXPECT_EQ(result.status, 1) << result.Describe();
+    EXPECT_NE(run_.Errors().find("korvpole-check: FAIL: COM5 (link to " + Com5().Port().SlavePath() +
+                                 ") is held by another program, a running korvpole included"),
+              std::string::npos) << run_.Errors();
+    Com5().CatchUp();
+    EXPECT_EQ(Com5().Received().find("9600 baud"), std::string::npos) << ScreenOf(Com5());
+    pole.Type("x");
+    EXPECT_TRUE(pole.WaitExit().Succeeded()) << "korvpole was disturbed";
+}
+
+TEST_F(LinuxCheckTool, ALinkToAnOrdinaryFileIsNoSerialDevice) {
+    run_.WriteConfig(6, true);
+    run_.Dir().Write("plain.txt", "kept as it was");
+    std::filesystem::create_symlink("plain.txt", run_.PathOf("COM6"));
+    EXPECT_TRUE(FailsSaying(Check(), "COM6 (link to plain.txt -> " + run_.PathOf("plain.txt") +
+                                         ") is not a serial device"));
+    EXPECT_EQ(run_.Dir().Read("plain.txt"), "kept as it was");
+}
+
+TEST_F(LinuxCheckTool, ADeviceOnlyItsGroupMayOpen) {
+    if (geteuid() != 0) GTEST_SKIP() << "only the superuser can hand the port to root";
+    const group* dialout = getgrnam("dialout");
+    if (dialout == nullptr) GTEST_SKIP() << "no group 'dialout' here";
+    run_.WriteConfig(5, true);
+    const std::string device = Com5().Port().SlavePath();
+    ASSERT_EQ(chown(device.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+    ASSERT_EQ(chmod(run_.Dir().Path().c_str(), 0755), 0);  // the device, not the folder, forbids
+    Console as_shop_user = kScripted;
+    as_shop_user.ordinary_user = true;
+    const ExitResult refused = Check({}, as_shop_user);
+    if (refused.status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges";
+    EXPECT_TRUE(FailsSaying(refused, "you may not open COM5 (link to " + device +
+                                         "): only members of the group 'dialout' may. Join it "
+                                         "with: sudo usermod -aG dialout $USER"));
+}
+
+}  // namespace
+}  // namespace korv::test

@@ -1,0 +1,234 @@
+// korvpole-display, which this build has only: its link, dump, panel and log after
+// known bytes; and the demo's pieces (simulator, korvpole, writer) run together.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "display/protocol.h"
+#include "tests/support/runner.h"
+
+namespace korv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = Runner::kWait) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
+int StatusOf(const ExitResult& result) {
+    if (result.timed_out) return -1;
+    return result.exited ? result.status : 128 + result.signal;
+}
+
+class LinuxDisplayTool : public ::testing::Test {
+protected:
+    void StartDisplay(std::vector<std::string> args, const std::string& link = "COM1") {
+        run_.Start(Program::ThisBuild("korvpole-display", std::move(args)), kScripted);
+        EXPECT_TRUE(WaitFor([&] { return run_.Dir().Has(link); })) << run_.Errors();
+    }
+    int StopDisplay(int signal_number = SIGTERM) {
+        run_.Signal(signal_number);
+        return StatusOf(run_.WaitExit());
+    }
+    // Opens the port as a client would, writes, and closes it again.
+    void SendToPort(const std::string& bytes, const std::string& link = "COM1") {
+        const int fd = open(run_.PathOf(link).c_str(), O_WRONLY | O_NOCTTY);
+        ASSERT_GE(fd, 0) << std::strerror(errno);
+        ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        close(fd);
+    }
+    std::size_t LogLines() const {
+        const std::string log = run_.Dir().Has("bytes.log") ? run_.Dir().Read("bytes.log") : "";
+        return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
+    }
+
+    Runner run_;
+};
+
+std::string Command(std::uint8_t command) {
+    return {static_cast<char>(protocol::kCommandPrefix), static_cast<char>(command)};
+}
+
+std::string At(int row, int column) {
+    return Command(static_cast<std::uint8_t>(protocol::kRowBase20x4[row - 1] + column - 1));
+}
+
+std::string BringUp() {
+    std::string bytes;
+    for (std::uint8_t command : protocol::kInitialisation) bytes += Command(command);
+    return bytes + Command(protocol::kBacklightOn);
+}
+
+TEST_F(LinuxDisplayTool, DumpShowsTheScreenAfterAKnownStreamAcrossTwoClients) {
+    StartDisplay({"--dump", "--log", "bytes.log"});
+    const std::string first = BringUp() + At(1, 1) + "HELLO" + At(3, 1) + "TOTAL TAX" + At(3, 17) + "1.25";
+    SendToPort(first);
+    // The first client has closed the port: no hang-up may end or deafen the simulator.
+    const std::string second = At(4, 16) + "13.50" + At(2, 20) + "Z" + At(1, 3) + "y";
+    SendToPort(second);
+    ASSERT_TRUE(WaitFor([&] { return LogLines() == first.size() + second.size(); }))
+        << LogLines() << " log lines";
+    ASSERT_EQ(StopDisplay(), 0) << run_.Errors();
+    EXPECT_EQ(run_.Output(),
+              "HEyLO               \n"
+              "                   Z\n"
+              "TOTAL TAX       1.25\n"
+              "               13.50\n");
+}
+
+TEST_F(LinuxDisplayTool, LogHasOneDecodedLinePerByteInOrder) {
+    StartDisplay({"--dump", "--log", "bytes.log"});
+    const std::string bytes = Command(protocol::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
+    SendToPort(bytes);
+    ASSERT_TRUE(WaitFor([&] { return LogLines() == bytes.size(); }));
+    ASSERT_EQ(StopDisplay(SIGINT), 0);
+
+    std::istringstream log(run_.Dir().Read("bytes.log"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 8u);
+    const char* expected[][3] = {
+        {"FE", "prefix", nullptr},         {"01", "clear", nullptr},
+        {"FE", "prefix", nullptr},         {"95", "set-address", "row 3 col 2"},
+        {"41", "character", "'A'"},        {"01", "character", "'\\x01'"},
+        {"FE", "prefix", nullptr},         {"00", "unknown-command", nullptr},
+    };
+    long previous_ms = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::istringstream fields(lines[i]);
+        long ms = -1;
+        std::string unit, hex, kind;
+        fields >> ms >> unit >> hex >> kind;
+        EXPECT_EQ(unit, "ms") << lines[i];
+        EXPECT_GE(ms, previous_ms) << lines[i];
+        previous_ms = ms;
+        EXPECT_EQ(hex, expected[i][0]) << lines[i];
+        EXPECT_EQ(kind, expected[i][1]) << lines[i];
+        if (expected[i][2]) {
+            EXPECT_NE(lines[i].find(expected[i][2]), std::string::npos) << lines[i];
+        }
+    }
+    EXPECT_NE(lines[4].find("ddram 15"), std::string::npos) << "the 'A' lands at row 3 col 2: "
+                                                            << lines[4];
+}
+
+TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCounts) {
+    StartDisplay({"--log", "bytes.log"});
+    const std::string bytes = BringUp() + At(2, 1) + "PANEL" + Command(0x00);
+    SendToPort(bytes);
+    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
+        << run_.Output();
+    const std::string lit = run_.Output();
+    EXPECT_NE(lit.find("backlight ON"), std::string::npos) << lit;
+    EXPECT_NE(lit.find("|PANEL               |"), std::string::npos) << lit;
+    EXPECT_NE(lit.find("bytes " + std::to_string(bytes.size())), std::string::npos) << lit;
+    EXPECT_NE(lit.find("commands 11"), std::string::npos) << lit;
+    EXPECT_EQ(lit.find('\x1b'), std::string::npos) << "no escape codes off a terminal";
+
+    SendToPort(Command(protocol::kBacklightOff));
+    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; }))
+        << run_.Output();
+    EXPECT_EQ(StopDisplay(), 0);
+}
+
+TEST_F(LinuxDisplayTool, RefusesAnEntryThatIsNotItsOwnLink) {
+    run_.Dir().Write("COM1", "keep");
+    EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", {"--port", "1"}))), 1);
+    EXPECT_NE(run_.Errors().find("COM1"), std::string::npos) << run_.Errors();
+    EXPECT_EQ(run_.Dir().Read("COM1"), "keep");
+
+    // A link to a pseudo-terminal that some other program made is no less foreign.
+    const std::string other_slave = run_.Port(7).Port().SlavePath();
+    EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", {"--port", "7"}))), 1);
+    EXPECT_EQ(fs::read_symlink(run_.PathOf("COM7")).string(), other_slave);
+}
+
+TEST_F(LinuxDisplayTool, RemovesItsLinkWhenEndedBySignal) {
+    for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+        StartDisplay({"--port", "3"}, "COM3");
+        EXPECT_EQ(StopDisplay(signal_number), 0) << strsignal(signal_number);
+        EXPECT_FALSE(run_.Dir().Has("COM3")) << strsignal(signal_number);
+    }
+}
+
+TEST_F(LinuxDisplayTool, LeavesAnEntryThatReplacedItsLink) {
+    StartDisplay({});
+    ASSERT_EQ(unlink(run_.PathOf("COM1").c_str()), 0);
+    run_.Dir().Write("COM1", "new");
+    EXPECT_EQ(StopDisplay(), 0);
+    EXPECT_EQ(run_.Dir().Read("COM1"), "new");
+}
+
+TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothing) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
+          {"--log"}, {"--colour"}}) {
+        EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", args))), 2) << args.front();
+        EXPECT_NE(run_.Errors().find("korvpole-display: "), std::string::npos) << run_.Errors();
+    }
+    for (const std::string& name : run_.Dir().Entries()) EXPECT_NE(name.rfind("COM", 0), 0u) << name;
+}
+
+bool ShowsSaleText(const std::string& panel) {
+    for (const char* text : {"WELCOME", "Coffee", "Oat milk", "Croissant", "SUBTOTAL", "TOTAL DUE", "THANK YOU"})
+        if (panel.find(text) != std::string::npos) return true;
+    return false;
+}
+
+TEST(LinuxDemo, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
+    Runner display;
+    Runner pole(display.SharedDir());
+    Runner writer(display.SharedDir());
+    display.Dir().Write("KORVPOLE.CFG", std::string("1\0\0" "1\0", 5));  // COM1, backlight on
+    display.Start(Program::ThisBuild("korvpole-display", {"--port", "1"}), kScripted);
+    ASSERT_TRUE(WaitFor([&] { return display.Dir().Has("COM1"); })) << display.Errors();
+    pole.Start(Program::ThisBuild("korvpole"), {Input::kPipe, false});
+    writer.Start(Program::ThisBuild("korvpole-post", {"--demo", "--loop", "--step-ms", "300"}), kScripted);
+
+    ASSERT_TRUE(WaitFor([&] {
+        const std::string panel = display.Output();
+        return ShowsSaleText(panel) && panel.find("|    TOTAL ") != std::string::npos;
+    })) << display.Output() << pole.Output() << pole.Errors();
+    EXPECT_NE(display.Output().find("backlight ON"), std::string::npos);
+
+    pole.Type("X");
+    EXPECT_EQ(StatusOf(pole.WaitExit()), 0) << pole.Errors();
+    writer.Signal(SIGTERM);
+    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM)
+        << "the looping writer runs until it is stopped";
+    // korvpole's own goodbye: screen cleared, backlight off.
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string panel = display.Output();
+        return panel.rfind("backlight off") != std::string::npos &&
+               panel.rfind("backlight off") > panel.rfind("backlight ON");
+    })) << display.Output();
+    display.Signal(SIGTERM);
+    EXPECT_EQ(StatusOf(display.WaitExit()), 0);
+
+    EXPECT_FALSE(display.Dir().Has("COM1"));
+    for (pid_t pid : {display.Pid(), pole.Pid(), writer.Pid()})
+        EXPECT_EQ(kill(pid, 0), -1) << "process " << pid << " is still there";
+}
+
+}  // namespace
+}  // namespace korv::test

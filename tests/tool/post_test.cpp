@@ -1,0 +1,245 @@
+// korvpole-post as an integrator runs it: the record it writes read back byte by byte,
+// its bad arguments, the demo, and --show against what korvpole itself draws.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/hd44780_model.h"
+#include "tests/support/console_text.h"
+#include "tests/support/program_test.h"
+#include "tests/support/record_bytes.h"
+
+namespace korv::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::uint16_t U16At(const std::string& record, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(record.at(at)) |
+                                      static_cast<unsigned char>(record.at(at + 1)) << 8);
+}
+
+class PostTool : public ::testing::Test {
+protected:
+    PostTool() { run_.UseWine(Program::Tool("korvpole-post").wine); }
+
+    // Runs korvpole-post in the folder to its end; its exit status.
+    int Post(const Args& args) {
+        const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-post", args));
+        EXPECT_FALSE(result.timed_out) << result.Describe();
+        return result.exited ? result.status : -1;
+    }
+    std::string Record() const { return run_.Dir().Read("POLE.DAT"); }
+
+    Runner run_;
+};
+
+TEST_F(PostTool, WritesEveryFieldAtItsOffsetLittleEndianAndZeroFilled) {
+    // Shown as typed at scale 10: 12.50 and -50 are stored as 125 and -500.
+    ASSERT_EQ(Post({"--line1", "ABC", "--line2", "Second line", "--tax", "12.50", "--total", "-50",
+                    "--scale", "10"}), 0) << run_.Errors();
+    EXPECT_EQ(Hex(Record()), Hex(LineField("ABC") + LineField("Second line") + std::string(18, '\0') +
+                                 Le16(1) + Le16(10) + std::string(4, '\0') + Le32(125) + Le32(-500)));
+}
+
+TEST_F(PostTool, CutsTextsAtTwentyBytesAndAShorterTextClearsTheRest) {
+    ASSERT_EQ(Post({"--line2", "kept"}), 0);
+    ASSERT_EQ(Post({"--line1", "12345678901234567890EXTRA"}), 0);
+    EXPECT_EQ(Record().substr(0, 40), LineField("12345678901234567890") + LineField("kept"));
+    ASSERT_EQ(Post({"--line1", "Hi"}), 0);
+    EXPECT_EQ(Record().substr(0, 20), LineField("Hi"));
+}
+
+TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOne) {
+    ASSERT_EQ(Post({"--total", "13.50"}), 0);
+    ASSERT_EQ(Record().size(), 74u);
+    EXPECT_EQ(Record().substr(58, 4), Le16(1) + Le16(1));
+    EXPECT_EQ(Record().substr(70, 4), Le32(1350));
+
+    run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
+    ASSERT_EQ(Post({"--tax", "0.5"}), 0);
+    ASSERT_EQ(Record().size(), 74u);
+    EXPECT_EQ(Record().substr(58, 4), Le16(1) + Le16(1));
+    EXPECT_EQ(Record().substr(66, 4), Le32(50));
+}
+
+TEST_F(PostTool, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
+    std::string before(80, '\xAA');
+    before.replace(58, 2, Le16(0x1234));
+    run_.Dir().Write("POLE.DAT", before);
+    ASSERT_EQ(Post({"--total", "873.80"}), 0);  // the file's scale 0xAAAA shows 2 so
+    std::string expected = before;
+    expected.replace(58, 2, Le16(0x1235));
+    expected.replace(70, 4, Le32(2));
+    EXPECT_EQ(Hex(Record()), Hex(expected));
+}
+
+TEST_F(PostTool, CounterCountsUpAndWrapsPastZeroToOne) {
+    ASSERT_EQ(Post({"--line1", "one"}), 0);
+    ASSERT_EQ(Post({}), 0);
+    EXPECT_EQ(U16At(Record(), 58), 2);
+
+    run_.WriteRecordBytes(58, Le16(0xFFFE));
+    ASSERT_EQ(Post({}), 0);
+    EXPECT_EQ(U16At(Record(), 58), 0xFFFF);
+    ASSERT_EQ(Post({}), 0);
+    EXPECT_EQ(U16At(Record(), 58), 1) << "0 would read as 'nothing drawn yet'";
+    EXPECT_EQ(Record().substr(0, 20), LineField("one"));
+}
+
+// The arguments themselves are tool_parts_test's; here what the tool does with a bad one,
+// and with an amount the scale given, or else the file's, cannot show.
+TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
+    EXPECT_EQ(Post({"--total", "twelve"}), 2);
+    EXPECT_NE(run_.Errors().find("korvpole-post: "), std::string::npos) << run_.Errors();
+    EXPECT_FALSE(run_.Dir().Has("POLE.DAT")) << "a missing file was created";
+    ASSERT_EQ(Post({"--line1", "before", "--total", "12", "--scale", "100"}), 0);
+    const std::string before = Record();
+    for (const Args& args : {Args{"--line1", "fine", "--total", "bad"}, Args{"--scale", "0", "--tax", "1"},
+                             Args{"--scale", "100", "--total", "12.50"}, Args{"--total", "12.50"}}) {
+        EXPECT_EQ(Post(args), 2);
+        EXPECT_EQ(Record(), before);
+    }
+    EXPECT_NE(Unwrapped(run_.Errors()).find("the total 12.50 cannot be shown with the file's scale 100"),
+              std::string::npos) << run_.Errors();
+}
+
+TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
+    ASSERT_EQ(Post({"--demo", "--step-ms", "0"}), 0) << run_.Errors();
+    // One output line per step, each starting with the counter it wrote.
+    std::istringstream lines(run_.Output());
+    std::vector<std::string> steps;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first != std::string::npos && std::isdigit(static_cast<unsigned char>(line[first])))
+            steps.push_back(line);
+    }
+    ASSERT_EQ(steps.size(), 7u) << run_.Output();
+    EXPECT_NE(steps.front().find("WELCOME"), std::string::npos);
+    EXPECT_NE(steps.back().find("THANK YOU"), std::string::npos);
+    EXPECT_NE(steps[4].find("14.85"), std::string::npos) << steps[4];
+    // 8.90 + 2 x 1.80 + 2.35 = 14.85; 7 % of it is 1.0395, a till's 1.04.
+    EXPECT_EQ(Record().substr(58, 4), Le16(7) + Le16(1));
+    EXPECT_EQ(Record().substr(66, 8), Le32(104) + Le32(1589));
+}
+
+// --show against korvpole itself: for each record, the four rows the inspector prints
+// are the rows a fresh korvpole puts on the display, and the rows it marks as not drawn
+// are never addressed.
+struct ShownRecord {
+    const char* name;
+    Args post_args;     // made by korvpole-post when given
+    std::string bytes;  // otherwise these, written as they are
+};
+
+const ShownRecord kShownRecords[] = {
+    {"a sale", {"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "0.22", "--total", "3.20"}, ""},
+    {"scale 100", {"--line1", "WHOLE", "--scale", "100", "--tax", "1250", "--total", "999"}, ""},
+    {"scale 0", {}, RecordByHand("ZERO", "", 2, 0, 125, 300)},
+    {"one amount too long, one just short enough",
+     {"--line1", "BIG", "--tax", "1000000.00", "--total", "999999.99"}, ""},
+    {"a negative amount too long", {"--line1", "REFUND", "--total", "-100000.00"}, ""},
+    {"counter 0", {}, RecordByHand("NEVER SHOWN", "NOR THIS", 0, 1, 125, 250)},
+    {"66 bytes", {}, RecordByHand("SHORT", "FILE", 9, 1, 125, 250).substr(0, 66)},
+    {"72 bytes", {}, RecordByHand("ALMOST", "WHOLE", 9, 1, 125, 0x01020304).substr(0, 72)},
+    {"0xFE in both lines", {}, RecordByHand("AB\xFE" "CD", "\xFE" "EF", 3, 1, 0, 100)},
+};
+
+// The framed rows of --show, "1 |<20 characters>|" then "  (not drawn)" or nothing:
+// each row's text and whether it is drawn.
+std::vector<std::pair<std::string, bool>> RowsPrinted(const std::string& output) {
+    std::vector<std::pair<std::string, bool>> rows;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.size() < 24 || line[1] != ' ' || line[2] != '|' || line[23] != '|') continue;
+        if (line[0] != static_cast<char>('1' + rows.size())) continue;
+        rows.emplace_back(line.substr(3, 20), line.find("(not drawn)", 24) == std::string::npos);
+    }
+    return rows;
+}
+
+// The rows whose cursor was set since the display was last cleared: those drawn.
+std::set<int> RowsAddressed(const DisplayTap& tap) {
+    const int row_base[4] = {0x00, 0x40, 0x14, 0x54};
+    sim::Hd44780Model replay;
+    std::set<int> rows;
+    for (unsigned char byte : tap.Received()) {
+        const sim::DecodedByte decoded = replay.Feed(byte);
+        if (decoded.kind == sim::DecodedByte::Kind::kClear) rows.clear();
+        if (decoded.kind != sim::DecodedByte::Kind::kSetAddress) continue;
+        for (int row = 1; row <= 4; ++row)
+            if (decoded.address >= row_base[row - 1] && decoded.address < row_base[row - 1] + 20)
+                rows.insert(row);
+    }
+    return rows;
+}
+
+TEST(PostShow, PrintsTheRowsAFreshKorvpoleDraws) {
+    for (const ShownRecord& record : kShownRecords) {
+        SCOPED_TRACE(record.name);
+        Runner run;
+        run.UseWine(Program::Korvpole().wine);
+        run.WriteConfig(5, true);
+        DisplayTap& com5 = run.Port(5);
+        if (record.post_args.empty()) run.Dir().Write("POLE.DAT", record.bytes);
+        else ASSERT_TRUE(run.RunToEnd(Program::Tool("korvpole-post", record.post_args)).Succeeded());
+        ASSERT_TRUE(run.RunToEnd(Program::Tool("korvpole-post", {"--show"})).Succeeded()) << run.Errors();
+        const std::string show_output = run.Output();
+        const auto printed = RowsPrinted(show_output);
+        ASSERT_EQ(printed.size(), 4u) << show_output;
+
+        run.Start(Program::Korvpole());
+        ASSERT_TRUE(Prints(run, kMenu));
+        ASSERT_TRUE(CyclesPass(com5, 2));
+        const std::set<int> drawn = RowsAddressed(com5);
+        for (int row = 1; row <= 4; ++row) {
+            SCOPED_TRACE("row " + std::to_string(row) + "; --show:\n" + show_output + "screen " + ScreenOf(com5));
+            EXPECT_EQ(printed[row - 1].first, com5.Model().Row(row));
+            EXPECT_EQ(printed[row - 1].second, drawn.count(row) == 1);
+        }
+        run.Type("x");
+        EXPECT_TRUE(run.WaitExit().Succeeded());
+    }
+}
+
+// Bytes LF (10), Ctrl-Z (26) and CR (13) in amounts and the scale, where a text-mode
+// write or read would turn or stop; a shorter text; the counter from 0xFFFF to 1;
+// amounts at their limits; a till's 80-byte file whose bytes past 74 must stay.
+TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
+    std::string till_file;
+    while (till_file.size() < 80) till_file += std::string("\x1A\r\n\x1A", 4);
+    till_file.replace(0, 6, "Till\0\0", 6);
+    till_file.replace(58, 4, Le16(0xFFFF) + Le16(1));
+    const struct {
+        std::string seed;
+        std::vector<Args> steps;
+    } files[] = {
+        {"", {{"--line1", "Coffee", "--line2", "1 x 3.20", "--tax", "1.30", "--total", "3.38", "--scale", "13"},
+              {"--line1", "Tea", "--total", "-21474836.48", "--scale", "1"}}},
+        {till_file, {{"--tax", "-0.07"}, {"--total", "21474836.47", "--line2", "x"}}},
+    };
+    for (const auto& file : files) {
+        Runner linux_run;
+        Runner windows_run;
+        if (!file.seed.empty()) {
+            linux_run.Dir().Write("POLE.DAT", file.seed);
+            windows_run.Dir().Write("POLE.DAT", file.seed);
+        }
+        for (std::size_t step = 0; step < file.steps.size(); ++step) {
+            const std::string says = "POLE.DAT: counter " + std::to_string(step + 1) + " written";
+            SCOPED_TRACE(says);
+            ASSERT_TRUE(linux_run.RunToEnd(Program::ThisBuild("korvpole-post", file.steps[step])).Succeeded());
+            const ExitResult result = windows_run.RunToEnd(Program::Tool("korvpole-post", file.steps[step]));
+            ASSERT_TRUE(result.Succeeded()) << result.Describe() << windows_run.Output();
+            EXPECT_NE(windows_run.Output().find(says), std::string::npos) << windows_run.Output();
+            EXPECT_EQ(Hex(windows_run.Dir().Read("POLE.DAT")), Hex(linux_run.Dir().Read("POLE.DAT")));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korv::test
