@@ -102,7 +102,7 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
         {4, 16, "B", 1, 2, "C0", "B"}, {4, 16, "ABCDEFGHIJKLMNOPQRST", 1, 1, "80", "ABCDEFGHIJKLMNOP"},
         {2, 20, "C", 1, 3, "90", "C"}, {2, 20, "D", 1, 4, "D0", "D"}, {2, 20, "E", 20, 2, "D3", "E"},
         {4, 20, "TOTAL TAX", 1, 3, "94", "TOTAL TAX"}, {4, 20, "12.34", 16, 4, "E3", "12.34"},
-        {4, 20, "A", 1, 1, "80", "A"}, {4, 20, "B", 1, 2, "C0", "B"}, {4, 20, "Z", 20, 2, "D3", "Z"},
+        {4, 20, "A", 1, 1, "80", "A"}, {4, 20, "B", 1, 2, "C0", "B"}, {4, 20, "Zed", 20, 2, "D3", "Z"},
         {4, 20, letters.c_str(), 1, 1, "80", letters.substr(0, 20)},
         {4, 20, "0123456789", 15, 2, "CE", "012345"},
         {4, 20, "abcdef", 15, 3, "A2", "abcdef"},  // fits exactly

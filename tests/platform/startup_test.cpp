@@ -115,17 +115,34 @@ TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
 
 // --- The dialogue at first start ---------------------------------------------------------
 
-TEST_F(StartupTest, ThreeDigitAnswerGivesPortTwelveAndTheThreeAnswersTheSecondQuestion) {
-    test::DisplayTap& com12 = run_.Port(12);
-    run_.StartFunction(StartUp);
-    run_.Type("123\n");  // nothing more is typed: the second answer must not be waited for
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(run_), "31 32 00 33 00");
-    EXPECT_EQ(SentTo(com12), kBringUpDark);
-    EXPECT_FALSE(com12.Model().BacklightOn());
-    EXPECT_EQ(SentTo(com5_), "");
+TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
+    const struct {
+        std::string typed;  // standard input stays open after it
+        std::string file;
+        int port;
+        std::string sent;
+    } cases[] = {
+        {"\n\n\n5\n\n\n   1\n", "35 00 00 31 00", 5, kBringUpLit},  // empty lines skipped, not asked again
+        {"5\n2\n", "35 00 00 32 00", 5, kBringUpDark},  // anything but 1 means off
+        {"5\n0\n", "35 00 00 30 00", 5, kBringUpDark},
+        {"5\ny\n", "35 00 00 79 00", 5, kBringUpDark},
+        {"123\n", "31 32 00 33 00", 12, kBringUpDark},  // the 3 answers the second question
+        {"ab 1\n", "61 62 00 31 00", 5, ""},            // naming no port, saved as typed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("typed \"" + c.typed + "\"");
+        Runner run;
+        test::DisplayTap& com5 = run.Port(5);
+        test::DisplayTap& com12 = run.Port(12);
+        run.StartFunction(StartUp);
+        run.Type(c.typed);
+        ASSERT_TRUE(Finished(run)) << run.Output();
+        EXPECT_EQ(AfterBanner(run.Output()), kNoConfig + kDialogue);
+        EXPECT_EQ(ConfigFile(run), c.file);
+        EXPECT_EQ(SentTo(c.port == 12 ? com12 : com5), c.sent);
+        EXPECT_EQ(SentTo(c.port == 12 ? com5 : com12), "");
+        EXPECT_EQ(com5.Model().BacklightOn() || com12.Model().BacklightOn(), c.sent == kBringUpLit);
+    }
 }
 
 TEST_F(StartupTest, RestOfAWordStaysBufferedForTheNextDialogue) {
@@ -141,34 +158,6 @@ TEST_F(StartupTest, RestOfAWordStaysBufferedForTheNextDialogue) {
     EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
     EXPECT_EQ(ConfigFile(run_), "35 00 00 31 00");
     EXPECT_EQ(SentTo(com5_), kBringUpLit) << "port CO is 0 and opens nothing; then port 5";
-}
-
-TEST_F(StartupTest, EmptyLinesAreSkippedWithoutAskingAgain) {
-    run_.StartFunction(StartUp);
-    // Each question shows once in the whole output, and 5 and 1 are the answers.
-    run_.Type("\n\n\n5\n");
-    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion));
-    run_.Type("\n\n   1\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(run_), "35 00 00 31 00");
-    EXPECT_EQ(SentTo(com5_), kBringUpLit);
-}
-
-TEST(StartupBacklightAnswer, AnythingButOneMeansOff) {
-    for (const std::string answer : {"2", "0", "y"}) {
-        SCOPED_TRACE(answer);
-        Runner run;
-        test::DisplayTap& com5 = run.Port(5);
-        run.StartFunction(StartUp);
-        run.Type("5\n" + answer + "\n");
-        ASSERT_TRUE(Finished(run)) << run.Output();
-        EXPECT_EQ(AfterBanner(run.Output()), kNoConfig + kDialogue);
-        EXPECT_EQ(ConfigFile(run), "35 00 00 " + Hex(answer) + " 00");
-        EXPECT_EQ(SentTo(com5), kBringUpDark);
-        EXPECT_FALSE(com5.Model().BacklightOn());
-    }
 }
 
 TEST_F(StartupTest, BacklightAnswerOnIsOffAndLeavesItsNForTheNextDialogue) {
@@ -263,14 +252,6 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     EXPECT_EQ(ConfigFile(run_), Hex(kStored));
     EXPECT_EQ(SentTo(com5_), kBringUpLit) << "the dialogue sent nothing";
     EXPECT_TRUE(com5_.Model().BacklightOn());
-}
-
-TEST_F(StartupTest, PortAnswersNamingNoPortAreSavedAsTyped) {
-    run_.StartFunction(StartUp);
-    run_.Type("ab 1\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-    EXPECT_EQ(ConfigFile(run_), "61 62 00 31 00");
-    EXPECT_EQ(SentTo(com5_), "");
 }
 
 }  // namespace
