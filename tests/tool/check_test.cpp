@@ -237,12 +237,17 @@ TEST_F(CheckTool, ListNamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone
 
 class LinuxCheckTool : public CheckTool {};
 
-TEST_F(LinuxCheckTool, ALinkThatLeadsNowhereOrNoPortAtAll) {
-    run_.WriteConfig(5, true);
+TEST_F(LinuxCheckTool, ALinkThatLeadsNowhereOrToAFileOrNoPortAtAll) {
+    run_.WriteConfig(6, true);
     std::filesystem::create_symlink("/nonexistent/ttyUSB9", run_.PathOf("COM4"));
     EXPECT_TRUE(FailsSaying(Check({"--port", "4"}), "COM4 links to /nonexistent/ttyUSB9, which does not exist"));
+    run_.Dir().Write("plain.txt", "kept as it was");
+    std::filesystem::create_symlink("plain.txt", run_.PathOf("COM6"));
+    EXPECT_TRUE(FailsSaying(Check(), "COM6 (link to plain.txt -> " + run_.PathOf("plain.txt") +
+                                         ") is not a serial device"));
+    EXPECT_EQ(run_.Dir().Read("plain.txt"), "kept as it was");
     // A port number with neither a COM link nor a built-in port behind it.
-    int port = 6;
+    int port = 7;
     while (port < 99 && access(("/dev/ttyS" + std::to_string(port - 1)).c_str(), F_OK) == 0) ++port;
     EXPECT_TRUE(FailsSaying(Check({"--port", std::to_string(port)}),
                             "there is no COM" + std::to_string(port) + " (/dev/ttyS" + std::to_string(port - 1) + ")"));
@@ -265,15 +270,6 @@ TEST_F(LinuxCheckTool, APortARunningKorvpoleHolds) {
     EXPECT_EQ(Com5().Received().find("9600 baud"), std::string::npos) << ScreenOf(Com5());
     pole.Type("x");
     EXPECT_TRUE(pole.WaitExit().Succeeded()) << "korvpole was disturbed";
-}
-
-TEST_F(LinuxCheckTool, ALinkToAnOrdinaryFileIsNoSerialDevice) {
-    run_.WriteConfig(6, true);
-    run_.Dir().Write("plain.txt", "kept as it was");
-    std::filesystem::create_symlink("plain.txt", run_.PathOf("COM6"));
-    EXPECT_TRUE(FailsSaying(Check(), "COM6 (link to plain.txt -> " + run_.PathOf("plain.txt") +
-                                         ") is not a serial device"));
-    EXPECT_EQ(run_.Dir().Read("plain.txt"), "kept as it was");
 }
 
 TEST_F(LinuxCheckTool, ADeviceOnlyItsGroupMayOpen) {

@@ -157,20 +157,17 @@ TEST_F(LinuxDisplayTool, RefusesAnEntryThatIsNotItsOwnLink) {
     EXPECT_EQ(fs::read_symlink(run_.PathOf("COM7")).string(), other_slave);
 }
 
-TEST_F(LinuxDisplayTool, RemovesItsLinkWhenEndedBySignal) {
+TEST_F(LinuxDisplayTool, RemovesItsLinkWhenEndedBySignalButNotAnEntryThatReplacedIt) {
     for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
         StartDisplay({"--port", "3"}, "COM3");
         EXPECT_EQ(StopDisplay(signal_number), 0) << strsignal(signal_number);
         EXPECT_FALSE(run_.Dir().Has("COM3")) << strsignal(signal_number);
     }
-}
-
-TEST_F(LinuxDisplayTool, LeavesAnEntryThatReplacedItsLink) {
-    StartDisplay({});
-    ASSERT_EQ(unlink(run_.PathOf("COM1").c_str()), 0);
-    run_.Dir().Write("COM1", "new");
+    StartDisplay({"--port", "3"}, "COM3");
+    ASSERT_EQ(unlink(run_.PathOf("COM3").c_str()), 0);
+    run_.Dir().Write("COM3", "new");
     EXPECT_EQ(StopDisplay(), 0);
-    EXPECT_EQ(run_.Dir().Read("COM1"), "new");
+    EXPECT_EQ(run_.Dir().Read("COM3"), "new");
 }
 
 TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothing) {

@@ -157,35 +157,26 @@ TEST(ToolArgs, ValuesAtTheEdgesOfTheirRangesAndTheLastOfARepeat) {
     EXPECT_EQ(Check({"--step-ms", "0", "--charset"}).options.step_ms, 0);
 }
 
-platform::PortFacts Facts(const std::string& device, const std::string& leads_to = "",
-                          const std::string& group = "", bool member = false) {
-    platform::PortFacts facts;
-    facts.device = device;
-    facts.leads_to = leads_to;
-    facts.group = group;
-    facts.member_of_group = member;
-    return facts;
-}
-
 TEST(CheckMessages, EachOpenFailureSaysWhatIsWrongAndWhatToDo) {
-    const auto advice = [](OpenFailure failure, const platform::PortFacts& facts, int port = 5) {
-        return OpenFailureAdvice(port, failure, 5, "Input/output error", facts);
+    const auto advice = [](OpenFailure failure, const char* device, const char* leads_to = "",
+                           const char* group = "", bool member = false, int port = 5) {
+        return OpenFailureAdvice(port, failure, 5, "Input/output error", {device, leads_to, group, member});
     };
     const struct {
         std::string text;
         std::vector<std::string> says;
         std::vector<std::string> never;
     } cases[] = {
-        {advice(OpenFailure::kNoPortNumber, Facts("COM0"), 0), {"no COM port is configured", "press S", "--port N"}, {}},
-        {advice(OpenFailure::kNoDevice, Facts("/dev/ttyS4")), {"there is no COM5 (/dev/ttyS4)", "plugged in", "/dev/ttyUSB"}, {"Device Manager"}},
-        {advice(OpenFailure::kNoDevice, Facts("\\\\.\\COM5")), {"there is no COM5 (\\\\.\\COM5)", "Device Manager"}, {"/dev/"}},
-        {advice(OpenFailure::kNoDevice, Facts("COM5", "/dev/ttyUSB0")), {"COM5 links to /dev/ttyUSB0, which does not exist", "ls -l COM5"}, {}},
-        {advice(OpenFailure::kBusy, Facts("\\\\.\\COM5")), {"held by another program", "korvpole", "X"}, {}},
-        {advice(OpenFailure::kPermission, Facts("/dev/ttyS4", "", "dialout")), {"group 'dialout'", "sudo usermod -aG dialout $USER", "log out and in"}, {}},
-        {advice(OpenFailure::kPermission, Facts("/dev/ttyS4", "", "dialout", true)), {"although you are in its group 'dialout'", "ls -lL"}, {"usermod"}},
-        {advice(OpenFailure::kPermission, Facts("\\\\.\\COM5")), {"access to COM5", "refused"}, {"usermod"}},
-        {advice(OpenFailure::kNotSerial, Facts("COM5", "plain.txt")), {"COM5 (link to plain.txt) is not a serial device"}, {}},
-        {advice(OpenFailure::kOther, Facts("/dev/ttyS4")), {"COM5 (/dev/ttyS4) cannot be opened: Input/output error (error 5)"}, {}},
+        {advice(OpenFailure::kNoPortNumber, "COM0", "", "", false, 0), {"no COM port is configured", "press S", "--port N"}, {}},
+        {advice(OpenFailure::kNoDevice, "/dev/ttyS4"), {"there is no COM5 (/dev/ttyS4)", "plugged in", "/dev/ttyUSB"}, {"Device Manager"}},
+        {advice(OpenFailure::kNoDevice, "\\\\.\\COM5"), {"there is no COM5 (\\\\.\\COM5)", "Device Manager"}, {"/dev/"}},
+        {advice(OpenFailure::kNoDevice, "COM5", "/dev/ttyUSB0"), {"COM5 links to /dev/ttyUSB0, which does not exist", "ls -l COM5"}, {}},
+        {advice(OpenFailure::kBusy, "\\\\.\\COM5"), {"held by another program", "korvpole", "X"}, {}},
+        {advice(OpenFailure::kPermission, "/dev/ttyS4", "", "dialout"), {"group 'dialout'", "sudo usermod -aG dialout $USER", "log out and in"}, {}},
+        {advice(OpenFailure::kPermission, "/dev/ttyS4", "", "dialout", true), {"although you are in its group 'dialout'", "ls -lL"}, {"usermod"}},
+        {advice(OpenFailure::kPermission, "\\\\.\\COM5"), {"access to COM5", "refused"}, {"usermod"}},
+        {advice(OpenFailure::kNotSerial, "COM5", "plain.txt"), {"COM5 (link to plain.txt) is not a serial device"}, {}},
+        {advice(OpenFailure::kOther, "/dev/ttyS4"), {"COM5 (/dev/ttyS4) cannot be opened: Input/output error (error 5)"}, {}},
     };
     std::set<std::string> distinct;
     for (const auto& c : cases) {
@@ -202,18 +193,6 @@ TEST(CheckPattern, TheSettingsRowFitsForCom99AndThreePagesHoldTheCharacters) {
     EXPECT_EQ(CharacterPages(), 3);
 }
 
-platform::ListedPort Listed(int number, std::string device, platform::PortState state,
-                            std::string group = "", bool in_group = false, bool usb = false) {
-    platform::ListedPort port;
-    port.number = number;
-    port.device = std::move(device);
-    port.state = state;
-    port.group = std::move(group);
-    port.in_group = in_group;
-    port.usb_adapter = usb;
-    return port;
-}
-
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -225,8 +204,8 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     using platform::PortState;
     std::ostringstream nothing_there;
     EXPECT_EQ(PrintPortList(nothing_there,
-                            {Listed(6, "COM6 -> /dev/ttyUSB3", PortState::kMissing),
-                             Listed(7, "COM7", PortState::kNotSerial)},
+                            {{6, "COM6 -> /dev/ttyUSB3", "", PortState::kMissing, false, "", false},
+                             {7, "COM7", "", PortState::kNotSerial, false, "", false}},
                             5, {}),
               1);
     EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"),
@@ -235,9 +214,9 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     // A refused port is there all the same; each missing group is told once.
     std::ostringstream refused;
     EXPECT_EQ(PrintPortList(refused,
-                            {Listed(1, "/dev/ttyS0", PortState::kNoPermission, "dialout"),
-                             Listed(0, "/dev/ttyUSB0", PortState::kNoPermission, "dialout"),
-                             Listed(0, "/dev/ttyACM0", PortState::kNoPermission, "plugdev", true)},
+                            {{1, "/dev/ttyS0", "", PortState::kNoPermission, false, "dialout", false},
+                             {0, "/dev/ttyUSB0", "", PortState::kNoPermission, false, "dialout", false},
+                             {0, "/dev/ttyACM0", "", PortState::kNoPermission, false, "plugdev", true}},
                             1, {}),
               0);
     const std::string text = refused.str();
@@ -249,9 +228,9 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
 
     // The braille daemon matters beside a USB adapter, taken already or still listed.
     const std::vector<platform::ListedPort> built_in = {
-        Listed(1, "/dev/ttyS0", PortState::kPresent)};
+        {1, "/dev/ttyS0", "", PortState::kPresent, false, "", false}};
     const std::vector<platform::ListedPort> usb = {
-        Listed(0, "/dev/ttyUSB0", PortState::kPresent, "", false, true)};
+        {0, "/dev/ttyUSB0", "", PortState::kPresent, true, "", false}};
     EXPECT_TRUE(TakerAdvice(built_in, {true, false, false}).empty());
     for (const std::vector<std::string>& advice :
          {TakerAdvice(built_in, {true, false, true}),
