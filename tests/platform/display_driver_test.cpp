@@ -185,8 +185,19 @@ TEST_F(DisplayDriverTest, WhileClosedNothingIsSentAndTheBacklightIsOnlyRecorded)
     EXPECT_EQ(Sent(), "");
 }
 
-TEST_F(DisplayDriverTest, CloseClearsDarkensAndReleasesThePort) {
-    ASSERT_NO_FATAL_FAILURE(OpenAndDrain({5, 9600, 4, 20, true}));
+TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAndReleases) {
+    ASSERT_NO_FATAL_FAILURE(OpenAndDrain());
+    display_.SetBacklight(true);
+    EXPECT_EQ(Sent(), "FE 03");
+    display_.SetBacklight(true);
+    EXPECT_EQ(Sent(), "FE 03") << "sent again, not only on a change";
+    display_.WriteText("X", 5, 2);
+    Sent();
+    display_.Clear();
+    EXPECT_EQ(Sent(), "FE 01");
+    EXPECT_EQ(tap_.Model().Row(2), kBlankRow);
+    EXPECT_TRUE(tap_.Model().BacklightOn());
+
     display_.WriteText("SALE", 1, 1);
     Sent();
     display_.Close();
@@ -199,20 +210,6 @@ TEST_F(DisplayDriverTest, CloseClearsDarkensAndReleasesThePort) {
     DisplayDriver other;
     EXPECT_TRUE(other.OpenPort(5)) << "the port was released";
     EXPECT_EQ(Sent(), kOpen);
-}
-
-TEST_F(DisplayDriverTest, SetBacklightAndClearWhileOpen) {
-    ASSERT_NO_FATAL_FAILURE(OpenAndDrain());
-    display_.SetBacklight(true);
-    EXPECT_EQ(Sent(), "FE 03");
-    display_.SetBacklight(true);
-    EXPECT_EQ(Sent(), "FE 03") << "sent again, not only on a change";
-    display_.WriteText("X", 5, 2);
-    Sent();
-    display_.Clear();
-    EXPECT_EQ(Sent(), "FE 01");
-    EXPECT_EQ(tap_.Model().Row(2), kBlankRow);
-    EXPECT_TRUE(tap_.Model().BacklightOn());
 }
 
 // What korvpole-check reads from the driver: why an open failed, and how many bytes an
