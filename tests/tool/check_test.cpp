@@ -77,25 +77,22 @@ protected:
     Runner run_;
 };
 
-struct PatternRun {
-    const char* name;
-    int configured_port;
-    bool backlight_on;
-    bool keep;
-    Args args;
-};
-
-// Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
-// overridden by --port 5 in the last.
-const PatternRun kPatternRuns[] = {
-    {"backlight on", 5, true, false, {}},
-    {"backlight off", 5, false, false, {}},
-    {"--keep", 5, true, true, {"--keep"}},
-    {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
-};
-
 TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
-    for (const PatternRun& plan : kPatternRuns) {
+    // Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
+    // overridden by --port 5 in the last.
+    const struct {
+        const char* name;
+        int configured_port;
+        bool backlight_on;
+        bool keep;
+        Args args;
+    } runs[] = {
+        {"backlight on", 5, true, false, {}},
+        {"backlight off", 5, false, false, {}},
+        {"--keep", 5, true, true, {"--keep"}},
+        {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
+    };
+    for (const auto& plan : runs) {
         SCOPED_TRACE(plan.name);
         Runner run;
         run.UseWine(Program::Tool("korvpole-check").wine);
