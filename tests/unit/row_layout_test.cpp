@@ -3,7 +3,6 @@
 // for every record, short files and overflowing amounts included.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
