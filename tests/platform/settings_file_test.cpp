@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,8 +38,6 @@ bool IsOrdinaryFile(const std::string& path) {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    std::vector<std::string> Entries() const { return dir_.Entries(); }
-
     test::Runner run_;
     const TempDir& dir_ = run_.Dir();
     TempDir elsewhere_;
@@ -58,7 +55,7 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothi
     ASSERT_EQ(lstat(kName, &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
     EXPECT_EQ(info.st_mode & 07777, 0644u) << "0666 less the umask, as fopen would make it";
-    EXPECT_EQ(Entries(), std::vector<std::string>{kName}) << "no temporary file remains";
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{kName}) << "no temporary file remains";
     ASSERT_EQ(chmod(kName, 0600), 0);
     EXPECT_TRUE(Save(kOld));
     ASSERT_EQ(lstat(kName, &info), 0);
@@ -87,7 +84,7 @@ TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
     EXPECT_TRUE(IsOrdinaryFile(kName));
     EXPECT_EQ(dir_.Read(kName), kNew);
     EXPECT_EQ(elsewhere_.Entries(), std::vector<std::string>{"target"});
-    EXPECT_EQ((std::vector<std::string>{kName, "shared"}), Entries());
+    EXPECT_EQ((std::vector<std::string>{kName, "shared"}), dir_.Entries());
 }
 
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
@@ -96,7 +93,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
     dir_.Write(std::string(kName) + "/inside", kForeign);
     EXPECT_TRUE(Save(kNew, kName, SaveResult::kFolderByThatName));
     EXPECT_EQ(dir_.Read(std::string(kName) + "/inside"), kForeign);
-    EXPECT_EQ(Entries(), std::vector<std::string>{kName});
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{kName});
     ASSERT_TRUE(fs::remove_all(kName) > 0);
 
     // The disk fills after three bytes.
@@ -109,7 +106,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
     }).status;
     EXPECT_EQ(status, 0) << "a short write is a failed save";
     EXPECT_EQ(dir_.Read(kName), kOld);
-    EXPECT_EQ(Entries(), std::vector<std::string>{kName});
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{kName});
 }
 
 TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
@@ -126,7 +123,7 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
     if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, 0) << "refused for the read-only file, saved beside it";
     EXPECT_EQ(dir_.Read(kName), kOld);
-    EXPECT_EQ((std::vector<std::string>{kName, "OTHER.CFG"}), Entries());
+    EXPECT_EQ((std::vector<std::string>{kName, "OTHER.CFG"}), dir_.Entries());
 }
 
 // A folder where no file may be made: the bytes go over the file in place, never

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <ostream>
 #include <string>
 
 #include "display/display_driver.h"
@@ -27,6 +25,7 @@ const std::string kBacklightQuestion =
     "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ";
 const std::string kExiting = "Exiting config mode\n\n";
 const std::string kDialogue = kEntering + kPortQuestion + kBacklightQuestion + kExiting;
+const std::string kCutShort = kEntering + kPortQuestion + kBacklightQuestion + kInputEndedNote + kExiting;
 
 const std::string kBringUpLit = Hex(test::wire::kBringUpLit);
 const std::string kBringUpDark = Hex(test::wire::kBringUpDark);
@@ -76,77 +75,78 @@ std::string SentTo(test::DisplayTap& tap) { return Hex(tap.CatchUp()); }
 // whose COM5 is a pseudo-terminal read by the test.
 class StartupTest : public ::testing::Test {
 protected:
-    std::string SentToCom5() { return SentTo(com5_); }
-    std::string ConfigFile() const { return korv::ConfigFile(run_); }
-
     Runner run_;
     test::DisplayTap& com5_ = run_.Port(5);
 };
 
 // --- Reading the configuration file ----------------------------------------------------
 
-struct ConfigCase {
-    const char* name;
-    std::string file;
-    int port;
-    std::string printed;  // after the banner
-    std::string sent;     // to that port
-};
+const std::string kStored = Bytes("5\0\0" "1\0", 5);
+const std::string kReadPort5On = "Reading config...\nCOM=5\nBacklight=ON\n";
 
-void PrintTo(const ConfigCase& param, std::ostream* out) { *out << param.name; }
+TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
+    const struct {
+        std::string file;
+        int port;
+        std::string printed;  // after the banner
+        std::string sent;     // to that port
+    } cases[] = {
+        {kStored, 5, kReadPort5On, kBringUpLit},
+        {Bytes("5x\0" "2\0", 5), 5, "Reading config...\nCOM=5x\nBacklight=OFF\n", kBringUpDark},
+        {Bytes("123" "1\0", 5), 12, "Reading config...\nCOM=12\nBacklight=ON\n", kBringUpLit},
+        {Bytes("5\0\0", 3), 5, "Reading config...\nCOM=5\nBacklight=OFF\n", kBringUpDark},
+        {Bytes("5\0\0" "1", 4), 5, kReadPort5On, kBringUpLit},
+        {std::string(), 5, "Reading config...\nCOM=\nBacklight=OFF\n", ""},
+        {kStored + "99", 5, kReadPort5On, kBringUpLit},  // bytes after the fifth ignored
+        {Bytes("05\0" "1\0", 5), 5, "Reading config...\nCOM=05\nBacklight=ON\n", kBringUpLit},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("file " + Hex(c.file));
+        Runner run;
+        test::DisplayTap& tap = run.Port(c.port);
+        run.Dir().Write(kConfigFileName, c.file);
 
-class ConfigFileTest : public ::testing::TestWithParam<ConfigCase> {};
-
-TEST_P(ConfigFileTest, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
-    const ConfigCase& param = GetParam();
-    Runner run;
-    test::DisplayTap& tap = run.Port(param.port);
-    run.Dir().Write(kConfigFileName, param.file);
-
-    run.StartFunction(StartUp);  // standard input stays open: nothing is read from it
-    ASSERT_TRUE(Finished(run)) << run.Output();
-    EXPECT_EQ(AfterBanner(run.Output()), param.printed);
-    EXPECT_EQ(SentTo(tap), param.sent);
-    EXPECT_EQ(ConfigFile(run), Hex(param.file)) << "the file is only read";
+        run.StartFunction(StartUp);  // standard input stays open: nothing is read from it
+        ASSERT_TRUE(Finished(run)) << run.Output();
+        EXPECT_EQ(AfterBanner(run.Output()), c.printed);
+        EXPECT_EQ(SentTo(tap), c.sent);
+        EXPECT_EQ(ConfigFile(run), Hex(c.file)) << "the file is only read";
+    }
 }
-
-const ConfigCase kConfigCases[] = {
-    {"Port5On", Bytes("5\0\0" "1\0", 5), 5,
-     "Reading config...\nCOM=5\nBacklight=ON\n", kBringUpLit},
-    {"TextWithTrailingLetter", Bytes("5x\0" "2\0", 5), 5,
-     "Reading config...\nCOM=5x\nBacklight=OFF\n", kBringUpDark},
-    {"ThreeDigitsWithoutNul", Bytes("123" "1\0", 5), 12,
-     "Reading config...\nCOM=12\nBacklight=ON\n", kBringUpLit},
-    {"ThreeBytes", Bytes("5\0\0", 3), 5,
-     "Reading config...\nCOM=5\nBacklight=OFF\n", kBringUpDark},
-    {"FourBytes", Bytes("5\0\0" "1", 4), 5,
-     "Reading config...\nCOM=5\nBacklight=ON\n", kBringUpLit},
-    {"EmptyFile", std::string(), 5,
-     "Reading config...\nCOM=\nBacklight=OFF\n", ""},
-    {"BytesAfterTheFifthIgnored", Bytes("5\0\0" "1\0" "99", 7), 5,
-     "Reading config...\nCOM=5\nBacklight=ON\n", kBringUpLit},
-    {"LeadingZero", Bytes("05\0" "1\0", 5), 5,
-     "Reading config...\nCOM=05\nBacklight=ON\n", kBringUpLit},
-};
-
-INSTANTIATE_TEST_SUITE_P(Startup, ConfigFileTest, ::testing::ValuesIn(kConfigCases),
-                         [](const ::testing::TestParamInfo<ConfigCase>& info) {
-                             return std::string(info.param.name);
-                         });
 
 // --- The dialogue at first start ---------------------------------------------------------
 
-TEST_F(StartupTest, ThreeDigitAnswerGivesPortTwelveAndTheThreeAnswersTheSecondQuestion) {
-    test::DisplayTap& com12 = run_.Port(12);
-    run_.StartFunction(StartUp);
-    run_.Type("123\n");  // nothing more is typed: the second answer must not be waited for
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(), "31 32 00 33 00");
-    EXPECT_EQ(SentTo(com12), kBringUpDark);
-    EXPECT_FALSE(com12.Model().BacklightOn());
-    EXPECT_EQ(SentToCom5(), "");
+TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
+    const struct {
+        std::string typed;
+        bool input_ends;  // else it stays open: nothing more is waited for
+        std::string file;
+        int port;
+        std::string sent;
+    } cases[] = {
+        {"\n\n\n5\n\n\n   1\n", false, "35 00 00 31 00", 5, kBringUpLit},  // empty lines skipped, not asked again
+        {"5\n2\n", false, "35 00 00 32 00", 5, kBringUpDark},  // anything but 1 means off
+        {"5\n0\n", false, "35 00 00 30 00", 5, kBringUpDark},
+        {"5\ny\n", false, "35 00 00 79 00", 5, kBringUpDark},
+        {"123\n", false, "31 32 00 33 00", 12, kBringUpDark},  // the 3 answers the second question
+        {"ab 1\n", false, "61 62 00 31 00", 5, ""},            // naming no port, saved as typed
+        {"", true, "(missing)", 5, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("typed \"" + c.typed + "\"");
+        Runner run;
+        test::DisplayTap& com5 = run.Port(5);
+        test::DisplayTap& com12 = run.Port(12);
+        run.StartFunction(StartUp);
+        run.Type(c.typed);
+        if (c.input_ends) run.CloseInput();
+        ASSERT_TRUE(Finished(run)) << run.Output();
+        EXPECT_EQ(AfterBanner(run.Output()), kNoConfig + (c.input_ends ? kCutShort : kDialogue));
+        EXPECT_EQ(ConfigFile(run), c.file);
+        EXPECT_EQ(SentTo(c.port == 12 ? com12 : com5), c.sent);
+        EXPECT_EQ(SentTo(c.port == 12 ? com5 : com12), "");
+        EXPECT_EQ(com5.Model().BacklightOn() || com12.Model().BacklightOn(), c.sent == kBringUpLit);
+    }
 }
 
 TEST_F(StartupTest, RestOfAWordStaysBufferedForTheNextDialogue) {
@@ -155,80 +155,40 @@ TEST_F(StartupTest, RestOfAWordStaysBufferedForTheNextDialogue) {
     ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion) &&
                 run_.WaitForOutput(kBacklightQuestion))
         << "the second dialogue takes 5 without waiting:\n" << run_.Output();
-    EXPECT_EQ(ConfigFile(), "43 4F 00 4D 00");
+    EXPECT_EQ(ConfigFile(run_), "43 4F 00 4D 00");
     run_.Type("1\n");  // taken as the backlight answer, so it was waited for
     ASSERT_TRUE(Finished(run_)) << run_.Output();
 
     EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
-    EXPECT_EQ(ConfigFile(), "35 00 00 31 00");
-    EXPECT_EQ(SentToCom5(), kBringUpLit) << "port CO is 0 and opens nothing; then port 5";
+    EXPECT_EQ(ConfigFile(run_), "35 00 00 31 00");
+    EXPECT_EQ(SentTo(com5_), kBringUpLit) << "port CO is 0 and opens nothing; then port 5";
 }
-
-TEST_F(StartupTest, EmptyLinesAreSkippedWithoutAskingAgain) {
-    run_.StartFunction(StartUp);
-    // Each question shows once in the whole output, and 5 and 1 are the answers.
-    run_.Type("\n\n\n5\n");
-    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion));
-    run_.Type("\n\n   1\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(), "35 00 00 31 00");
-    EXPECT_EQ(SentToCom5(), kBringUpLit);
-}
-
-class BacklightAnswerTest : public StartupTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(BacklightAnswerTest, AnythingButOneMeansOff) {
-    run_.StartFunction(StartUp);
-    run_.Type(std::string("5\n") + GetParam() + "\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kDialogue);
-    EXPECT_EQ(ConfigFile(), "35 00 00 " + Hex(GetParam()) + " 00");
-    EXPECT_EQ(SentToCom5(), kBringUpDark);
-    EXPECT_FALSE(com5_.Model().BacklightOn());
-}
-
-INSTANTIATE_TEST_SUITE_P(Startup, BacklightAnswerTest, ::testing::Values("2", "0", "y"));
 
 TEST_F(StartupTest, BacklightAnswerOnIsOffAndLeavesItsNForTheNextDialogue) {
     run_.StartFunction(TwoDialogues);
     run_.Type("5\non");
     ASSERT_TRUE(run_.WaitForOutput(kPortQuestion) && run_.WaitForOutput(kPortQuestion))
         << run_.Output();
-    EXPECT_EQ(ConfigFile(), "35 00 00 6F 00");
-    EXPECT_EQ(SentToCom5(), kBringUpDark);
+    EXPECT_EQ(ConfigFile(run_), "35 00 00 6F 00");
+    EXPECT_EQ(SentTo(com5_), kBringUpDark);
     EXPECT_FALSE(com5_.Model().BacklightOn());
 
     run_.Type("\n1\n");
     ASSERT_TRUE(Finished(run_)) << run_.Output();
     EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
-    EXPECT_EQ(ConfigFile(), "6E 00 00 31 00") << "the n was the second port answer";
-    EXPECT_EQ(SentToCom5(), kClose) << "closed for port n, which opens nothing";
+    EXPECT_EQ(ConfigFile(run_), "6E 00 00 31 00") << "the n was the second port answer";
+    EXPECT_EQ(SentTo(com5_), kClose) << "closed for port n, which opens nothing";
 }
 
 // --- Input that ends before the answers ----------------------------------------------
 
-const std::string kCutShort =
-    kEntering + kPortQuestion + kBacklightQuestion + kInputEndedNote + kExiting;
-
-TEST_F(StartupTest, AFirstStartWithoutInputSavesNoFileAndOpensNoPort) {
-    run_.StartFunction(StartUp);
-    run_.CloseInput();
-    ASSERT_TRUE(Finished(run_)) << "no hang at the end of input:\n" << run_.Output();
-    EXPECT_EQ(AfterBanner(run_.Output()), kNoConfig + kCutShort);
-    EXPECT_EQ(ConfigFile(), "(missing)");
-    EXPECT_EQ(SentToCom5(), "");
-}
-
 TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
-    const std::string stored = Bytes("5\0\0" "1\0", 5);
     // Nothing, blanks only, the port answer only: input ends at either question.
     for (const std::string typed : {"", " \n\n\t", "7\n", "7 "}) {
         SCOPED_TRACE("typed \"" + typed + "\"");
         Runner run;
         test::DisplayTap& com5 = run.Port(5);
-        run.Dir().Write(kConfigFileName, stored);
+        run.Dir().Write(kConfigFileName, kStored);
         run.StartFunction([] {
             DisplayDriver display;
             RunStartup(display);
@@ -238,8 +198,8 @@ TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
         run.Type(typed);
         run.CloseInput();
         ASSERT_TRUE(Finished(run)) << run.Output();
-        EXPECT_EQ(AfterBanner(run.Output()), "Reading config...\nCOM=5\nBacklight=ON\n" + kCutShort);
-        EXPECT_EQ(ConfigFile(run), Hex(stored));
+        EXPECT_EQ(AfterBanner(run.Output()), kReadPort5On + kCutShort);
+        EXPECT_EQ(ConfigFile(run), Hex(kStored));
         EXPECT_EQ(SentTo(com5), kBringUpLit) << "the start-up's bring-up only";
         EXPECT_TRUE(com5.Model().BacklightOn());
     }
@@ -247,24 +207,22 @@ TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
 
 // Ctrl+D on a terminal ends its input once; the next dialogue gets its answers.
 TEST_F(StartupTest, AfterATerminalsEndOfInputTheNextDialogueReadsAgain) {
-    const std::string stored = Bytes("5\0\0" "1\0", 5);
-    run_.Dir().Write(kConfigFileName, stored);
+    run_.Dir().Write(kConfigFileName, kStored);
     run_.StartFunction(TwoDialogues, {test::Input::kTerminal});
     ASSERT_TRUE(run_.WaitForOutput(kEntering)) << run_.Output();
     run_.Type("\x04");
     ASSERT_TRUE(run_.WaitForOutput(kInputEndedNote + kExiting + kEntering)) << run_.Output();
-    EXPECT_EQ(ConfigFile(), Hex(stored));
+    EXPECT_EQ(ConfigFile(run_), Hex(kStored));
     run_.Type("5\n2\n");
     ASSERT_TRUE(Finished(run_)) << run_.Output();
-    EXPECT_EQ(ConfigFile(), "35 00 00 32 00");
-    EXPECT_EQ(SentToCom5(), kBringUpDark) << "the second dialogue's bring-up only";
+    EXPECT_EQ(ConfigFile(run_), "35 00 00 32 00");
+    EXPECT_EQ(SentTo(com5_), kBringUpDark) << "the second dialogue's bring-up only";
 }
 
 // --- A configuration file that cannot be written ----------------------------------------------
 
 TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
-    const std::string file = Bytes("5\0\0" "1\0", 5);
-    run_.Dir().Write(kConfigFileName, file);
+    run_.Dir().Write(kConfigFileName, kStored);
     ASSERT_EQ(chmod(run_.PathOf(kConfigFileName).c_str(), 0444), 0);
     ASSERT_EQ(chmod(run_.Dir().Path().c_str(), 0755), 0);  // the file, not the directory, forbids
 
@@ -281,19 +239,11 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     ASSERT_TRUE(result.Succeeded()) << run_.Output();
 
     EXPECT_EQ(AfterBanner(run_.Output()),
-              "Reading config...\nCOM=5\nBacklight=ON\n" + kEntering + kPortQuestion + kBacklightQuestion +
+              kReadPort5On + kEntering + kPortQuestion + kBacklightQuestion +
                   "KORVPOLE.CFG was not saved (it is read-only): the answers were not applied.\n" + kExiting);
-    EXPECT_EQ(ConfigFile(), Hex(file));
-    EXPECT_EQ(SentToCom5(), kBringUpLit) << "the dialogue sent nothing";
+    EXPECT_EQ(ConfigFile(run_), Hex(kStored));
+    EXPECT_EQ(SentTo(com5_), kBringUpLit) << "the dialogue sent nothing";
     EXPECT_TRUE(com5_.Model().BacklightOn());
-}
-
-TEST_F(StartupTest, PortAnswersNamingNoPortAreSavedAsTyped) {
-    run_.StartFunction(StartUp);
-    run_.Type("ab 1\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-    EXPECT_EQ(ConfigFile(), "61 62 00 31 00");
-    EXPECT_EQ(SentToCom5(), "");
 }
 
 }  // namespace

@@ -77,25 +77,22 @@ protected:
     Runner run_;
 };
 
-struct PatternRun {
-    const char* name;
-    int configured_port;
-    bool backlight_on;
-    bool keep;
-    Args args;
-};
-
-// Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
-// overridden by --port 5 in the last.
-const PatternRun kPatternRuns[] = {
-    {"backlight on", 5, true, false, {}},
-    {"backlight off", 5, false, false, {}},
-    {"--keep", 5, true, true, {"--keep"}},
-    {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
-};
-
 TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
-    for (const PatternRun& plan : kPatternRuns) {
+    // Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
+    // overridden by --port 5 in the last.
+    const struct {
+        const char* name;
+        int configured_port;
+        bool backlight_on;
+        bool keep;
+        Args args;
+    } runs[] = {
+        {"backlight on", 5, true, false, {}},
+        {"backlight off", 5, false, false, {}},
+        {"--keep", 5, true, true, {"--keep"}},
+        {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
+    };
+    for (const auto& plan : runs) {
         SCOPED_TRACE(plan.name);
         Runner run;
         run.UseWine(Program::Tool("korvpole-check").wine);
@@ -237,12 +234,17 @@ TEST_F(CheckTool, ListNamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone
 
 class LinuxCheckTool : public CheckTool {};
 
-TEST_F(LinuxCheckTool, ALinkThatLeadsNowhereOrNoPortAtAll) {
-    run_.WriteConfig(5, true);
+TEST_F(LinuxCheckTool, ALinkThatLeadsNowhereOrToAFileOrNoPortAtAll) {
+    run_.WriteConfig(6, true);
     std::filesystem::create_symlink("/nonexistent/ttyUSB9", run_.PathOf("COM4"));
     EXPECT_TRUE(FailsSaying(Check({"--port", "4"}), "COM4 links to /nonexistent/ttyUSB9, which does not exist"));
+    run_.Dir().Write("plain.txt", "kept as it was");
+    std::filesystem::create_symlink("plain.txt", run_.PathOf("COM6"));
+    EXPECT_TRUE(FailsSaying(Check(), "COM6 (link to plain.txt -> " + run_.PathOf("plain.txt") +
+                                         ") is not a serial device"));
+    EXPECT_EQ(run_.Dir().Read("plain.txt"), "kept as it was");
     // A port number with neither a COM link nor a built-in port behind it.
-    int port = 6;
+    int port = 7;
     while (port < 99 && access(("/dev/ttyS" + std::to_string(port - 1)).c_str(), F_OK) == 0) ++port;
     EXPECT_TRUE(FailsSaying(Check({"--port", std::to_string(port)}),
                             "there is no COM" + std::to_string(port) + " (/dev/ttyS" + std::to_string(port - 1) + ")"));
@@ -265,15 +267,6 @@ TEST_F(LinuxCheckTool, APortARunningKorvpoleHolds) {
     EXPECT_EQ(Com5().Received().find("9600 baud"), std::string::npos) << ScreenOf(Com5());
     pole.Type("x");
     EXPECT_TRUE(pole.WaitExit().Succeeded()) << "korvpole was disturbed";
-}
-
-TEST_F(LinuxCheckTool, ALinkToAnOrdinaryFileIsNoSerialDevice) {
-    run_.WriteConfig(6, true);
-    run_.Dir().Write("plain.txt", "kept as it was");
-    std::filesystem::create_symlink("plain.txt", run_.PathOf("COM6"));
-    EXPECT_TRUE(FailsSaying(Check(), "COM6 (link to plain.txt -> " + run_.PathOf("plain.txt") +
-                                         ") is not a serial device"));
-    EXPECT_EQ(run_.Dir().Read("plain.txt"), "kept as it was");
 }
 
 TEST_F(LinuxCheckTool, ADeviceOnlyItsGroupMayOpen) {

@@ -41,28 +41,24 @@ TEST(Hd44780ModelAddressing, RowsStartAtTheirDdramAddresses) {
     EXPECT_EQ(model.Row(4), RowWith("D", 1));
 }
 
-TEST(Hd44780ModelAddressing, RowOneRunsOnIntoRowThree) {
-    Hd44780Model model;
-    model.Feed(At(0x13) + "XY");
-    EXPECT_EQ(model.Row(1), RowWith("X", 20));
-    EXPECT_EQ(model.Row(3), RowWith("Y", 1));
-    EXPECT_EQ(model.Address(), 0x15);
-}
-
-TEST(Hd44780ModelAddressing, FirstLineWrapsIntoSecond) {
-    Hd44780Model model;
-    model.Feed(At(0x27) + "XY");
-    EXPECT_EQ(model.Row(3), RowWith("X", 20));
-    EXPECT_EQ(model.Row(2), RowWith("Y", 1));
-    EXPECT_EQ(model.Address(), 0x41);
-}
-
-TEST(Hd44780ModelAddressing, SecondLineWrapsIntoFirst) {
-    Hd44780Model model;
-    model.Feed(At(0x67) + "XY");
-    EXPECT_EQ(model.Row(4), RowWith("X", 20));
-    EXPECT_EQ(model.Row(1), RowWith("Y", 1));
-    EXPECT_EQ(model.Address(), 0x01);
+TEST(Hd44780ModelAddressing, WritingRunsOnAsTheDdramLinesDo) {
+    const struct {
+        unsigned char start;
+        int row_of_x, row_of_y;
+        int address_after;
+    } cases[] = {
+        {0x13, 1, 3, 0x15},  // row one runs on into row three
+        {0x27, 3, 2, 0x41},  // the first line wraps into the second
+        {0x67, 4, 1, 0x01},  // the second line wraps into the first
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        Hd44780Model model;
+        model.Feed(At(c.start) + "XY");
+        EXPECT_EQ(model.Row(c.row_of_x), RowWith("X", 20));
+        EXPECT_EQ(model.Row(c.row_of_y), RowWith("Y", 1));
+        EXPECT_EQ(model.Address(), c.address_after);
+    }
 }
 
 TEST(Hd44780ModelAddressing, SetAddressDecodesAndReportsTheNewAddress) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "display/display_driver.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
+#include "tests/support/record_bytes.h"
 
 namespace korv {
 namespace {
@@ -82,26 +82,13 @@ TEST(FillAmountField, RightAlignsWhatFitsAndMarksWhatDoesNot) {
     EXPECT_EQ(Field("-100000.00", 10), std::string(10, '*'));
     EXPECT_EQ(Field("12.50", 4), "****");
     EXPECT_EQ(Field("", 10), std::string(10, ' '));
-}
-
-TEST(FillAmountField, MarksAFailedFormatting) {
-    char out[8];
-    FillAmountField("", -1, 5, out);
-    EXPECT_STREQ(out, "*****");
+    char failed[8];
+    FillAmountField("", -1, 5, failed);
+    EXPECT_STREQ(failed, "*****") << "a failed formatting";
 }
 
 std::string Record(std::uint16_t counter, std::int32_t tax, std::int32_t total) {
-    std::string bytes(record::kUsedSize, '\0');
-    bytes.replace(0, 5, "LINE1");
-    bytes.replace(20, 5, "LINE2");
-    bytes[58] = static_cast<char>(counter & 0xFF);
-    bytes[59] = static_cast<char>(counter >> 8);
-    bytes[60] = 1;
-    for (int i = 0; i < 4; ++i) {
-        bytes[66 + i] = static_cast<char>((static_cast<std::uint32_t>(tax) >> (8 * i)) & 0xFF);
-        bytes[70 + i] = static_cast<char>((static_cast<std::uint32_t>(total) >> (8 * i)) & 0xFF);
-    }
-    return bytes;
+    return test::RecordByHand("LINE1", "LINE2", counter, 1, tax, total);
 }
 
 namespace fake = platform::fake;

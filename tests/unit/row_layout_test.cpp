@@ -3,7 +3,6 @@
 // for every record, short files and overflowing amounts included.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,22 +55,12 @@ Drawn OnTheWire(const std::string& record) {
     return drawn;
 }
 
-TEST(RowRules, CutAtTheLastColumnAndThePrefixShownAsABlank) {
-    EXPECT_EQ(FittingLength(5, 1, 20), 5);
-    EXPECT_EQ(FittingLength(25, 1, 20), 20);
-    EXPECT_EQ(FittingLength(10, 15, 20), 6);
-    EXPECT_EQ(FittingLength(3, 20, 20), 1);
-    EXPECT_EQ(FittingLength(3, 21, 20), 0);
-    EXPECT_EQ(FittingLength(0, 1, 20), 0);
-    EXPECT_EQ(ShownByte(0xFE), 0x20);
-    for (int byte : {0x00, 0x01, 0x41, 0x7F, 0xFD, 0xFF})
-        EXPECT_EQ(ShownByte(static_cast<std::uint8_t>(byte)), byte);
-    // 9 characters fit an amount field; the 10th overflows, as does anything wider
-    // than the field it goes into.
+// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire.
+TEST(RowRules, NineCharactersFitAnAmountFieldAndTheTenthOverflows) {
     EXPECT_FALSE(AmountOverflows(9, 11));
     EXPECT_TRUE(AmountOverflows(10, 11));
-    EXPECT_TRUE(AmountOverflows(9, 8));
-    EXPECT_TRUE(AmountOverflows(-1, 11));
+    EXPECT_TRUE(AmountOverflows(9, 8)) << "wider than its field";
+    EXPECT_TRUE(AmountOverflows(-1, 11)) << "a failed formatting";
 }
 
 TEST(RowPicture, KeepsWhatATextDoesNotCoverAndForgetsItOnAClear) {
@@ -128,6 +117,8 @@ TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
 TEST(RowPicture, ShortFilesDrawTheRowsTheirFieldsReach) {
     const std::string full = test::RecordByHand("Line one", "Line two", 9, 1, 125, 1350);
     const std::string blank(20, ' ');
+    const std::string one = "Line one" + std::string(12, ' ');
+    const std::string two = "Line two" + std::string(12, ' ');
     struct Expected {
         std::size_t size;
         std::vector<std::string> rows;
@@ -137,18 +128,11 @@ TEST(RowPicture, ShortFilesDrawTheRowsTheirFieldsReach) {
         {0, {blank, blank, blank, blank}, CycleOutcome::kEndedEarly},
         {58, {blank, blank, blank, blank}, CycleOutcome::kEndedEarly},
         // Counter 9 read from its first byte alone; no scale yet.
-        {59, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '), blank, blank},
-         CycleOutcome::kEndedEarly},
-        {66, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '),
-              "TOTAL TAX" + std::string(11, ' '), blank},
-         CycleOutcome::kEndedEarly},
-        {70, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '),
-              "TOTAL TAX       1.25", blank},
-         CycleOutcome::kEndedEarly},
+        {59, {one, two, blank, blank}, CycleOutcome::kEndedEarly},
+        {66, {one, two, "TOTAL TAX" + std::string(11, ' '), blank}, CycleOutcome::kEndedEarly},
+        {70, {one, two, "TOTAL TAX       1.25", blank}, CycleOutcome::kEndedEarly},
         // The total's last three bytes are missing: 1350 is 0x546, so 0x46 = 70 is left.
-        {71, {"Line one" + std::string(12, ' '), "Line two" + std::string(12, ' '),
-              "TOTAL TAX       1.25", "    TOTAL       0.70"},
-         CycleOutcome::kCompleted},
+        {71, {one, two, "TOTAL TAX       1.25", "    TOTAL       0.70"}, CycleOutcome::kCompleted},
     };
     for (const Expected& expected : cases) {
         const Drawn drawn = OnPicture(full.substr(0, expected.size));
