@@ -55,6 +55,13 @@ protected:
         ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow(record.line1)));
     }
 
+    // S and a port answer of 7 typed ahead: the backlight question waits.
+    void StartAtTheBacklightQuestion(const std::string& line1) {
+        ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, line1)));
+        run_.Type("s7\r");
+        ASSERT_TRUE(Prints(run_, "Press 2 for OFF): "));
+    }
+
     void Keys(const std::string& lines) {
         std::ofstream script(run_.PathOf(kScript), std::ios::app | std::ios::binary);
         script << lines << std::flush;
@@ -87,7 +94,7 @@ TEST_F(WindowsConsoleCase, RecordsWithoutACharacterGiveNoKeyAndEscIsAPlainKey) {
     Keys(Record("up", 'B', 'b', 0) + Press(0x2E, 0, 0x100) + "focus\n" + kEscape + kAltKeypadB);
     ASSERT_TRUE(BacklightBecomes(Com5(), false));
     Keys(kEscape + Record("down", 0x10, 0, 0x10) + Press('X', 'X', 0x10) + Record("up", 0x10, 0, 0));
-    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));
+    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));  // the X was a record
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 2) << "the b and the end; " << ScreenOf(Com5());
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 1) << "the bring-up; " << ScreenOf(Com5());
 }
@@ -121,11 +128,7 @@ TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAtOnceAndFreesThePort) {
 // Wine 8 refuses GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT), so Ctrl+Break has no case.
 
 TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAndSavesNothing) {
-    ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, "HALF ANSWERED")));
-    run_.Type("s");
-    ASSERT_TRUE(Prints(run_, kPortQuestion));
-    run_.Type("7\r");
-    ASSERT_TRUE(Prints(run_, "Press 2 for OFF): "));
+    ASSERT_NO_FATAL_FAILURE(StartAtTheBacklightQuestion("HALF ANSWERED"));
     ASSERT_NO_FATAL_FAILURE(EndsByControlC());
 
     EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(5, true));
@@ -138,11 +141,7 @@ TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAndSavesNothing) {
 // Ctrl+Z and Enter end a console's input for the read that waits: the port answer
 // given, the settings and the display stay as they were, and keys still count.
 TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
-    ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, "KEEP ME")));
-    run_.Type("s");
-    ASSERT_TRUE(Prints(run_, kPortQuestion));
-    run_.Type("7\r");
-    ASSERT_TRUE(Prints(run_, "Press 2 for OFF): "));
+    ASSERT_NO_FATAL_FAILURE(StartAtTheBacklightQuestion("KEEP ME"));
     Keys(kEndOfInput);
     ASSERT_TRUE(Said(run_, "^Z\n" + kInputEnded, 1));
 
