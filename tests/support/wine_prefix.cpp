@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -48,58 +49,40 @@ bool IsNamed(const std::string& command, const std::string& name) {
            command.compare(0, name.size(), name) == 0;
 }
 
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
-    : directory_(std::move(directory)) {
-    if (mkdir(directory_.c_str(), 0755) != 0)
-        throw std::runtime_error("cannot create the Wine prefix " + directory_);
+    : directory_(std::move(directory)), log_(directory_ + ".log"), desktop_holder_(std::move(desktop_holder)) {
+    if (access(desktop_holder_.c_str(), R_OK) != 0) throw std::runtime_error("no desktop holder at " + desktop_holder_);
+    if (mkdir(directory_.c_str(), 0755) != 0) throw std::runtime_error("cannot create the Wine prefix " + directory_);
     setenv("WINEPREFIX", directory_.c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
     // No Mono or Gecko download prompts on a machine without them.
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    StartServer(false);
+}
 
-    const std::string log = directory_ + ".log";
-    // A persistent server started first, its output in the log: its background
-    // processes would otherwise hold the test's pipes open.
-    if (!RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)))
-        throw std::runtime_error("wineserver -p failed; see " + log);
+// A persistent server, its output in the log: its background processes would otherwise
+// hold the test's pipes open. A new prefix is booted before the desktop holder starts.
+void WinePrefix::StartServer(bool booted) {
+    if (!RunLogged({"wineserver", "-p"}, log_, std::chrono::seconds(30)))
+        throw std::runtime_error("wineserver -p failed; see " + log_);
     running_ = true;
-    if (!RunLogged({"wineboot", "-i"}, log, kBootLimit)) {
+    if (!booted && !RunLogged({"wineboot", "-i"}, log_, kBootLimit)) {
         Stop();
-        throw std::runtime_error("wineboot -i failed; see " + log);
+        throw std::runtime_error("wineboot -i failed; see " + log_);
     }
-    desktop_holder_ = desktop_holder;
-    StartDesktopHolder(desktop_holder);
+    StartLogged(holder_, {"wine", desktop_holder_}, log_);
 }
 
 void WinePrefix::MapComPort(int n, const std::string& device) {
-    const std::string log = directory_ + ".log";
-    const std::string name = "COM" + std::to_string(n);
     const std::vector<std::string> add = {"wine", "reg", "add", "HKLM\\Software\\Wine\\Ports",
-                                          "/v", name, "/d", device, "/f"};
-    if (!RunLogged(add, log, std::chrono::seconds(60)))
-        throw std::runtime_error("wine reg add failed; see " + log);
+                                          "/v", "COM" + std::to_string(n), "/d", device, "/f"};
+    if (!RunLogged(add, log_, std::chrono::seconds(60))) throw std::runtime_error("wine reg add failed; see " + log_);
     Stop();
-    if (!RunLogged({"wineserver", "-p"}, log, std::chrono::seconds(30)))
-        throw std::runtime_error("wineserver -p failed; see " + log);
-    running_ = true;
-    StartDesktopHolder(desktop_holder_);
-}
-
-void WinePrefix::StartDesktopHolder(const std::string& holder) {
-    if (access(holder.c_str(), R_OK) != 0) {
-        Stop();
-        throw std::runtime_error("no desktop holder at " + holder);
-    }
-    StartLogged(holder_, {"wine", holder}, directory_ + ".log");
+    StartServer(true);
 }
 
 WinePrefix::~WinePrefix() { Stop(); }
@@ -107,8 +90,8 @@ WinePrefix::~WinePrefix() { Stop(); }
 void WinePrefix::Stop() {
     if (!running_) return;
     running_ = false;
-    RunLogged({"wineserver", "-k"}, directory_ + ".log", std::chrono::seconds(30));
-    RunLogged({"wineserver", "-w"}, directory_ + ".log", std::chrono::seconds(30));
+    RunLogged({"wineserver", "-k"}, log_, std::chrono::seconds(30));
+    RunLogged({"wineserver", "-w"}, log_, std::chrono::seconds(30));
     // The server took the holder with it; only its exit is left to collect.
     holder_.Kill();
 }
@@ -152,7 +135,6 @@ std::string WinePrefix::WindowsPath(const std::string& path) {
 // single keys there. cmd then tells the exit status.
 void Runner::StartWindows(const Program& program, const Console& console) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
-    // Wine's console takes all output; input is the console, NUL or a file.
     if (console.input == Input::kPipe)
         throw std::runtime_error("under Wine the input is the console, NUL or a file");
     // Wine's own console takes the standard streams: the error pipe goes unused.
@@ -168,7 +150,7 @@ void Runner::StartWindows(const Program& program, const Console& console) {
     prompt_ = WinePrefix::WindowsPath(Dir().Path()) + ">";
     if (!WaitForOutput(prompt_, kCmdStartLimit)) return;  // every wait of the case then fails
     text_.output_start = text_.matched_up_to;
-    windows_program_ = BaseName(program.path);
+    windows_program_ = std::filesystem::path(program.path).filename().string();
     std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
     for (const std::string& arg : program.args) line += " \"" + arg + "\"";
     if (console.input == Input::kNothing) line += " < NUL";

@@ -45,10 +45,11 @@ public:
     static std::string WindowsPath(const std::string& path);
 
 private:
-    void StartDesktopHolder(const std::string& holder);
+    void StartServer(bool booted);
     bool Runs(pid_t pid) const;
 
     std::string directory_;
+    std::string log_;
     std::string desktop_holder_;
     bool running_ = false;
     ChildProcess holder_;

@@ -5,6 +5,7 @@
 
 #include "platform/posix/escape_skipper.h"
 #include "platform/win32/key_event_filter.h"
+#include "pole/key_reader.h"
 
 namespace korv::platform {
 namespace {
@@ -50,6 +51,16 @@ TEST(KeyEventFilterTest, OnlyKeyDownsWithACharacterAndAltKeypadCharactersAreKeys
           {true, 0x10, 0, 0x10}, {true, 0x12, 0, 0x02}, {true, 0x58, 'x', 0x02}, {true, 0x53, 's', 0x01},
           {true, 0x62, 0, 0x02 | 0x20}})
         EXPECT_EQ(CharacterOf(none), kNoKey) << none.virtual_key << " state " << none.control_state;
+}
+
+// S, B and X in either case; a wide character whose low byte is one of them is none.
+TEST(KeyCommandTest, SBAndXInEitherCaseAreTheCommandsAndNothingElseIs) {
+    for (const auto& [key, command] : {std::pair{'S', KeyCommand::kSetup}, {'s', KeyCommand::kSetup},
+                                       {'B', KeyCommand::kBacklight}, {'b', KeyCommand::kBacklight},
+                                       {'X', KeyCommand::kExit}, {'x', KeyCommand::kExit}})
+        EXPECT_EQ(CommandOf(key), command) << key;
+    for (const int none : std::initializer_list<int>{'q', '5', '\x1b', '\r', 0x153, 0x162, kNoKey})
+        EXPECT_EQ(CommandOf(none), KeyCommand::kNone) << none;
 }
 
 }  // namespace
