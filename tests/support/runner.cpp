@@ -149,16 +149,6 @@ void Runner::StartFunction(const std::function<int()>& body, const Console& cons
     });
 }
 
-ExitResult Runner::RunToEnd(const Program& program, const Console& console) {
-    Start(program, console);
-    return WaitExit();
-}
-
-ExitResult Runner::RunFunction(const std::function<int()>& body) {
-    StartFunction(body, {Input::kNothing, false});
-    return WaitExit();
-}
-
 void Runner::Type(const std::string& keys) {
     const int fd = input_ >= 0 ? input_ : master_;
     for (std::size_t done = 0; done < keys.size();) {
@@ -193,14 +183,6 @@ const std::string& Runner::Output() {
 const std::string& Runner::Errors() {
     Pump();
     return windows_ ? text_.output : text_.errors;
-}
-
-bool Runner::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
-    return WaitFor(text, limit, false);
-}
-
-bool Runner::WaitForErrors(const std::string& text, std::chrono::milliseconds limit) {
-    return WaitFor(text, limit, !windows_);
 }
 
 bool Runner::WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors) {

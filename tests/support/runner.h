@@ -54,17 +54,21 @@ public:
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
 
-    // --- Starting; once a program has ended, the next may start.
+    // Once a program has ended, the next may start.
     void Start(const Program& program = Program::Korvpole(), const Console& console = {});
     // `body` in a forked child working in the folder, with the same console; its result
-    // is the exit status. RunFunction also waits for the end.
+    // is the exit status.
     void StartFunction(const std::function<int()>& body, const Console& console = {Input::kPipe});
-    ExitResult RunFunction(const std::function<int()>& body);
-    // Start, then WaitExit.
-    ExitResult RunToEnd(const Program& program, const Console& console = kScripted);
+    ExitResult RunFunction(const std::function<int()>& body) {
+        StartFunction(body, kScripted);
+        return WaitExit();
+    }
+    ExitResult RunToEnd(const Program& program, const Console& console = kScripted) {
+        Start(program, console);
+        return WaitExit();
+    }
     pid_t Pid() const { return child_.Pid(); }
 
-    // --- The console
     void Type(const std::string& keys);
     void CloseInput();
     // Takes in what the program has written so far, without waiting.
@@ -76,18 +80,20 @@ public:
     const std::string& Errors();
     // Waits until `text` appears after the end of the previous successful wait, so that
     // repeated texts are matched in turn.
-    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
-    // The same for standard error (under Wine the console, as WaitForOutput).
-    bool WaitForErrors(const std::string& text, std::chrono::milliseconds limit = kWait);
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait) {
+        return WaitFor(text, limit, false);
+    }
+    // The same for standard error (under Wine the console).
+    bool WaitForErrors(const std::string& text, std::chrono::milliseconds limit = kWait) {
+        return WaitFor(text, limit, !windows_);
+    }
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
-    // --- The end
     // Under Wine the signal goes to the Windows program's own process.
     void Signal(int signal_number);
     ExitResult WaitExit(std::chrono::milliseconds limit = kWait);
     bool Running() { return child_.Running(); }
-
     // User plus system time the program has used so far, in seconds.
     double CpuSeconds() const;
     // The share of one core the program used over `window` (0.0 to 1.0 and beyond).
