@@ -46,18 +46,24 @@ public:
     explicit DisplayTap(std::string link) : port_(std::move(link)) {}
 
     // Feeds what arrives within `window`; returns those bytes.
-    std::string Pump(std::chrono::milliseconds window);
+    std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
     // Pumps until `done` holds or `limit` passes; true when it held.
     bool PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
                    std::chrono::milliseconds limit = std::chrono::seconds(20));
     // Feeds every byte sent before the call (PtyPort::CatchUp); returns what came.
-    std::string CatchUp();
+    std::string CatchUp() { return Fed(port_.CatchUp()); }
 
     const sim::Hd44780Model& Model() const { return model_; }
     PtyPort& Port() { return port_; }
     const std::string& Received() const { return received_; }
 
 private:
+    std::string Fed(const std::string& bytes) {
+        model_.Feed(bytes);
+        received_ += bytes;
+        return bytes;
+    }
+
     PtyPort port_;
     sim::Hd44780Model model_;
     std::string received_;
