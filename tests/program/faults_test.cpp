@@ -140,7 +140,7 @@ TEST_F(LinuxProgramTest, PortHeldElsewhereIsTakenOnceItIsReleased) {
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
     run_.Start();
     ASSERT_TRUE(Prints(run_, std::string("COM=5\nBacklight=ON\n") + kMenu));
-    EXPECT_TRUE(run_.WaitForErrors("is held by another program")) << run_.Errors();
+    EXPECT_TRUE(Said(run_, "is held by another program", 1));
     close(holder);
     ASSERT_TRUE(ShowsRecord(Com5(), record));
     EXPECT_EQ(Hex(Com5().Received().substr(0, wire::kInitialisation.size())), Hex(wire::kInitialisation))

@@ -240,20 +240,18 @@ const std::string& Runner::Errors() {
     return windows_ ? text_.output : text_.errors;
 }
 
-bool Runner::WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors) {
+bool Runner::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    std::size_t& matched = in_errors ? text_.errors_matched_up_to : text_.matched_up_to;
     while (true) {
         Pump();
-        const std::string& where = in_errors ? text_.errors : text_.shown;
-        const std::size_t at = where.find(text, in_errors ? matched : std::max(matched, text_.output_start));
+        const std::size_t at = text_.shown.find(text, std::max(text_.matched_up_to, text_.output_start));
         if (at != std::string::npos) {
-            matched = at + text.size();
+            text_.matched_up_to = at + text.size();
             return true;
         }
         if (Clock::now() >= deadline) return false;
-        pollfd readable[3] = {{master_, POLLIN, 0}, {output_fd_, POLLIN, 0}, {errors_fd_, POLLIN, 0}};
-        poll(readable, 3, static_cast<int>(kPollStep.count()));
+        pollfd readable[2] = {{master_, POLLIN, 0}, {output_fd_, POLLIN, 0}};
+        poll(readable, 2, static_cast<int>(kPollStep.count()));
     }
 }
 

@@ -122,13 +122,7 @@ public:
     const std::string& Errors();
     // Waits until `text` appears after the end of the previous successful wait, so that
     // repeated texts are matched in turn.
-    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait) {
-        return WaitFor(text, limit, false);
-    }
-    // The same for standard error (under Wine the console).
-    bool WaitForErrors(const std::string& text, std::chrono::milliseconds limit = kWait) {
-        return WaitFor(text, limit, !windows_);
-    }
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
@@ -154,7 +148,6 @@ private:
     void StartWindows(const Program& program, const Console& console);
     ExitResult WaitWindowsExit(std::chrono::milliseconds limit);
     pid_t WindowsProgramPid() const;
-    bool WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors);
     void KillAll();
 
     ChildProcess child_;
@@ -172,7 +165,6 @@ private:
         std::string errors;
         std::size_t output_start = 0;  // under Wine: where the program's own output begins
         std::size_t matched_up_to = 0;
-        std::size_t errors_matched_up_to = 0;
     } text_;
     std::string prompt_;            // cmd's prompt, under Wine
     std::string windows_program_;   // the program's file name, under Wine
