@@ -1,4 +1,4 @@
-// The keys S, B and X typed at the program's console; keys that are no commands are in
+// The keys S, B and X typed at the program's console; keys without a character are in
 // absence_test, a Windows console's own key records in windows_console_test.
 #include <string>
 
@@ -9,11 +9,12 @@ namespace {
 
 using Kind = sim::DecodedByte::Kind;
 
-TEST_F(ProgramTest, BacklightKeyTogglesInEitherCase) {
+// Keys that are no commands go before the first B; once the program has ended, the
+// bytes it sent are all in, so the toggles are counted exactly.
+TEST_F(ProgramTest, BacklightKeyTogglesInEitherCaseAndOtherKeysDoNothing) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "LIGHT")));
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("LIGHT")));
     ASSERT_TRUE(Model().BacklightOn());
-    run_.Type("B");
+    run_.Type("q5 a1\rB");
     ASSERT_TRUE(BacklightBecomes(Com5(), false));
     run_.Type("b");
     ASSERT_TRUE(BacklightBecomes(Com5(), true));
@@ -21,16 +22,20 @@ TEST_F(ProgramTest, BacklightKeyTogglesInEitherCase) {
     ASSERT_TRUE(BacklightBecomes(Com5(), false));
     EXPECT_EQ(Model().Row(1), TextRow("LIGHT"));
     ExitWithX();
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 2) << "start-up, b";
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 3) << "B, B, the close";
+    EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos);
 }
 
-// The new port gets the whole record at once, the counter unchanged, as a display
-// brought up again mid-sale must; the old port is closed and left alone.
+// The answers are typed ahead, while the console still gives single keys. The new
+// port gets the whole record at once, the counter unchanged, as a display brought up
+// again mid-sale must; the old port is closed and left alone.
 TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     DisplayTap& com6 = run_.Port(6);
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "ON COM FIVE", "SECOND LINE")));
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("ON COM FIVE")));
 
-    ASSERT_NO_FATAL_FAILURE(RunSetup("6", "2"));
+    run_.Type("s6\r2\r");
+    ASSERT_TRUE(Prints(run_, kExiting));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "36 00 00 32 00");
     for (const std::string& name : run_.Dir().Entries())  // saved by a rename, nothing left
         EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name.rfind("COM", 0) == 0) << name;
@@ -48,36 +53,10 @@ TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     ExitWithX("X", &com6);
 }
 
-TEST_F(ProgramTest, AnswersTypedAheadOfTheDialogueAreTaken) {
-    DisplayTap& com7 = run_.Port(7);
-    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "FAST TYPIST", "SECOND LINE")));
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("FAST TYPIST")));
-
-    // Typed while the console still gives single keys.
-    run_.Type("s7\r1\r");
-    ASSERT_TRUE(Prints(run_, kExiting));
-    EXPECT_TRUE(ShowsRow(com7, 3, TaxRow("1.25")));
-    EXPECT_TRUE(com7.Model().BacklightOn());
-    EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(7, true));
-    ExitWithX("x", &com7);
-}
-
-// Under Wine the keys behind X would go to the cmd that korvpole.exe was typed at.
-TEST_F(LinuxProgramTest, KeysBehindTheExitKeyAreIgnoredAndTheTerminalIsRestored) {
-    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(3, "GOODBYE", "SECOND LINE")));
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("GOODBYE")));
-    ASSERT_TRUE(InKeyMode(run_.TerminalSettings()));
-
-    // B right behind X: the loop ends after the turn that took X.
-    ASSERT_NO_FATAL_FAILURE(ExitWithX("XB"));
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 1);
-    const termios after = run_.TerminalSettings();
-    EXPECT_TRUE(InLineMode(after));
-    EXPECT_EQ(after.c_lflag, run_.InitialTerminalSettings().c_lflag);
-    EXPECT_EQ(run_.Errors(), "");
-}
-
-TEST_F(LinuxProgramTest, SetupAnswersAreEchoedAndEditableAndKeysAreSingleAgainAfter) {
+// Single keys in the loop, echoed and editable answers in the dialogue, the terminal as
+// it was once X ends the program. Under Wine the keys behind X would go to the cmd that
+// korvpole.exe was typed at.
+TEST_F(LinuxProgramTest, TerminalModesFollowTheDialogueAndAreRestoredAtX) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "MODES")));
     EXPECT_TRUE(InKeyMode(run_.TerminalSettings()));
     run_.Type("s");
@@ -93,7 +72,15 @@ TEST_F(LinuxProgramTest, SetupAnswersAreEchoedAndEditableAndKeysAreSingleAgainAf
     Com5().CatchUp();
     ASSERT_TRUE(CyclesPass(Com5(), 1));
     EXPECT_TRUE(InKeyMode(run_.TerminalSettings()));
-    ExitWithX();
+
+    // B right behind X: the loop ends after the turn that took X.
+    const int offs_before = Count(Com5(), Kind::kBacklightOff);
+    ASSERT_NO_FATAL_FAILURE(ExitWithX("XB"));
+    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), offs_before + 1) << "the close only";
+    const termios after = run_.TerminalSettings();
+    EXPECT_TRUE(InLineMode(after));
+    EXPECT_EQ(after.c_lflag, run_.InitialTerminalSettings().c_lflag);
+    EXPECT_EQ(run_.Errors(), "");
 }
 
 }  // namespace

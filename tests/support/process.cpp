@@ -42,7 +42,6 @@ void TestWindowsBuild(const std::string& folder, WinePrefix* wine) {
     g_wine = wine;
 }
 
-
 std::string ExitResult::Describe() const {
     std::ostringstream text;
     if (timed_out) text << "timed out and killed; ";

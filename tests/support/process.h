@@ -52,17 +52,14 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // Forks; the child runs `in_child`, which must not return. Throws when fork fails.
+    // The child runs `in_child`, which must not return.
     void Start(const std::function<void()>& in_child);
-    // Collects the end once it has come.
     bool Running();
     // Waits for the end up to `limit`, calling `meanwhile` between looks; killed at
     // the deadline.
     ExitResult Wait(std::chrono::milliseconds limit, const std::function<void()>& meanwhile = {});
     void Kill();
     pid_t Pid() const { return pid_; }
-    bool Started() const { return pid_ > 0; }
-    const ExitResult& Result() const { return result_; }
 
 private:
     void Reap(int wait_status);

@@ -73,9 +73,13 @@ protected:
         ASSERT_TRUE(Prints(run_, kMenu));
     }
 
+    // A sale (counter not 0) is waited for on the display.
     void StartShowing(const PoleRecordFields& record, bool backlight_on = true) {
         run_.WriteRecord(record);
-        StartOnCom5(backlight_on);
+        ASSERT_NO_FATAL_FAILURE(StartOnCom5(backlight_on));
+        if (record.counter != 0) {
+            ASSERT_TRUE(ShowsRecord(Com5(), record));
+        }
     }
 
     DisplayTap& Com5() { return run_.Port(5); }
@@ -106,14 +110,11 @@ protected:
     Runner run_;
 };
 
-class LinuxProgramTest : public ProgramTest {
-protected:
-    static bool InKeyMode(const termios& settings) {
-        return (settings.c_lflag & (ICANON | ECHO)) == 0;
-    }
-    static bool InLineMode(const termios& settings) {
-        return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
-    }
-};
+class LinuxProgramTest : public ProgramTest {};
+
+inline bool InKeyMode(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) == 0; }
+inline bool InLineMode(const termios& settings) {
+    return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
+}
 
 }  // namespace korv::test

@@ -7,21 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <stdexcept>
 
 namespace korv::test {
 
-namespace {
 using Clock = std::chrono::steady_clock;
-
-void MakeRaw(int fd) {
-    termios settings;
-    if (tcgetattr(fd, &settings) != 0) return;
-    cfmakeraw(&settings);
-    tcsetattr(fd, TCSANOW, &settings);
-}
-}  // namespace
 
 PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
     char name[256] = {};
@@ -32,7 +22,11 @@ PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     fcntl(slave_, F_SETFL, fcntl(slave_, F_GETFL) | O_NONBLOCK);  // a stopped line blocks no mark
-    MakeRaw(slave_);
+    termios raw{};
+    if (tcgetattr(slave_, &raw) == 0) {
+        cfmakeraw(&raw);
+        tcsetattr(slave_, TCSANOW, &raw);
+    }
     unlink(link_.c_str());
     if (symlink(slave_path_.c_str(), link_.c_str()) != 0)
         throw std::runtime_error("symlink " + link_ + " failed");
@@ -86,13 +80,6 @@ void PtyPort::Unplug() {
     slave_ = -1;
 }
 
-std::string DisplayTap::Pump(std::chrono::milliseconds window) {
-    const std::string bytes = port_.ReadFor(window);
-    model_.Feed(bytes);
-    received_ += bytes;
-    return bytes;
-}
-
 bool DisplayTap::PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
                            std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
@@ -101,13 +88,6 @@ bool DisplayTap::PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& 
         Pump(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-std::string DisplayTap::CatchUp() {
-    const std::string bytes = port_.CatchUp();
-    model_.Feed(bytes);
-    received_ += bytes;
-    return bytes;
 }
 
 }  // namespace korv::test

@@ -19,8 +19,6 @@ public:
     PtyPort& operator=(const PtyPort&) = delete;
 
     const std::string& SlavePath() const { return slave_path_; }
-    const std::string& Link() const { return link_; }
-
     // Everything that arrives within `window`.
     std::string ReadFor(std::chrono::milliseconds window);
     // Every byte written to the port before the call, and whatever comes meanwhile: a
@@ -30,10 +28,9 @@ public:
 
     // The far side goes away, as an unplugged adapter; the link is left dangling.
     void Unplug();
-    // Stop reading: the test's own slave side stays open so nothing hangs up.
     int MasterFd() const { return master_; }
-    // The test's own hold on the slave side: what it writes there queues up with the
-    // program's bytes, so a test can fill the line as a display that stopped reading.
+    // The test's own hold on the slave side, which keeps the line from hanging up; a
+    // test stops the line there (tcflow) as a display that stopped reading.
     int SlaveFd() const { return slave_; }
 
 private:
@@ -49,19 +46,24 @@ public:
     explicit DisplayTap(std::string link) : port_(std::move(link)) {}
 
     // Feeds what arrives within `window`; returns those bytes.
-    std::string Pump(std::chrono::milliseconds window);
+    std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
     // Pumps until `done` holds or `limit` passes; true when it held.
     bool PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
                    std::chrono::milliseconds limit = std::chrono::seconds(20));
     // Feeds every byte sent before the call (PtyPort::CatchUp); returns what came.
-    std::string CatchUp();
+    std::string CatchUp() { return Fed(port_.CatchUp()); }
 
     const sim::Hd44780Model& Model() const { return model_; }
-    sim::Hd44780Model& Model() { return model_; }
     PtyPort& Port() { return port_; }
     const std::string& Received() const { return received_; }
 
 private:
+    std::string Fed(const std::string& bytes) {
+        model_.Feed(bytes);
+        received_ += bytes;
+        return bytes;
+    }
+
     PtyPort port_;
     sim::Hd44780Model model_;
     std::string received_;

@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "tests/support/console_text.h"
+#include "tests/support/wine_prefix.h"
+#include "tools/record_writer.h"
 
 namespace korv::test {
 
@@ -49,6 +51,59 @@ void OpenPipe(int& read_end, int& write_end) {
 }
 
 }  // namespace
+
+WorkingFolder::WorkingFolder() : dir_(std::make_shared<TempDir>()) {}
+
+WorkingFolder::WorkingFolder(std::shared_ptr<const TempDir> dir) : dir_(std::move(dir)) {}
+
+void WorkingFolder::WriteConfig(int port, bool backlight_on) const {
+    dir_->Write("KORVPOLE.CFG", ConfigBytes(port, backlight_on));
+}
+
+void WorkingFolder::WriteRecord(const PoleRecordFields& fields) const {
+    std::string error;
+    if (!tools::WriteRecordInPlace(PathOf("POLE.DAT"), EncodeRecord(fields), error))
+        throw std::runtime_error(error);
+}
+
+void WorkingFolder::WriteRecordBytes(std::size_t offset, const std::string& bytes) const {
+    std::string error;
+    if (!tools::WriteBytesAt(PathOf("POLE.DAT"), offset, bytes, error))
+        throw std::runtime_error(error);
+}
+
+void WorkingFolder::TruncateRecord(std::size_t length) const {
+    WriteRecordBytes(0, "");
+    if (truncate(PathOf("POLE.DAT").c_str(), static_cast<off_t>(length)) != 0)
+        throw std::runtime_error("cannot cut POLE.DAT");
+}
+
+std::string WorkingFolder::PortLink(int n) const {
+    if (wine_ != nullptr) return wine_->DosDevice("com" + std::to_string(n));
+    return PathOf("COM" + std::to_string(n));
+}
+
+DisplayTap& WorkingFolder::Port(int n) {
+    std::unique_ptr<DisplayTap>& tap = ports_[n];
+    if (!tap) tap = std::make_unique<DisplayTap>(PortLink(n));
+    return *tap;
+}
+
+void WorkingFolder::Unplug(int n) { Port(n).Port().Unplug(); }
+
+DisplayTap& WorkingFolder::Replug(int n) {
+    // The old terminal's link goes with it, so the new one must come after.
+    ports_[n].reset();
+    return Port(n);
+}
+
+std::string ConfigBytes(int port, bool backlight_on) {
+    std::string bytes = std::to_string(port);
+    bytes.resize(3, '\0');
+    bytes += backlight_on ? '1' : '0';
+    bytes += '\0';
+    return bytes;
+}
 
 Runner::~Runner() {
     KillAll();
@@ -149,16 +204,6 @@ void Runner::StartFunction(const std::function<int()>& body, const Console& cons
     });
 }
 
-ExitResult Runner::RunToEnd(const Program& program, const Console& console) {
-    Start(program, console);
-    return WaitExit();
-}
-
-ExitResult Runner::RunFunction(const std::function<int()>& body) {
-    StartFunction(body, {Input::kNothing, false});
-    return WaitExit();
-}
-
 void Runner::Type(const std::string& keys) {
     const int fd = input_ >= 0 ? input_ : master_;
     for (std::size_t done = 0; done < keys.size();) {
@@ -196,27 +241,17 @@ const std::string& Runner::Errors() {
 }
 
 bool Runner::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
-    return WaitFor(text, limit, false);
-}
-
-bool Runner::WaitForErrors(const std::string& text, std::chrono::milliseconds limit) {
-    return WaitFor(text, limit, !windows_);
-}
-
-bool Runner::WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors) {
     const auto deadline = Clock::now() + limit;
-    std::size_t& matched = in_errors ? text_.errors_matched_up_to : text_.matched_up_to;
     while (true) {
         Pump();
-        const std::string& where = in_errors ? text_.errors : text_.shown;
-        const std::size_t at = where.find(text, in_errors ? matched : std::max(matched, text_.output_start));
+        const std::size_t at = text_.shown.find(text, std::max(text_.matched_up_to, text_.output_start));
         if (at != std::string::npos) {
-            matched = at + text.size();
+            text_.matched_up_to = at + text.size();
             return true;
         }
         if (Clock::now() >= deadline) return false;
-        pollfd readable[3] = {{master_, POLLIN, 0}, {output_fd_, POLLIN, 0}, {errors_fd_, POLLIN, 0}};
-        poll(readable, 3, static_cast<int>(kPollStep.count()));
+        pollfd readable[2] = {{master_, POLLIN, 0}, {output_fd_, POLLIN, 0}};
+        poll(readable, 2, static_cast<int>(kPollStep.count()));
     }
 }
 

@@ -5,13 +5,55 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "pole/record_format.h"
 #include "tests/support/process.h"
-#include "tests/support/working_folder.h"
+#include "tests/support/pty_port.h"
+#include "tests/support/temp_dir.h"
 
 namespace korv::test {
+
+// A fresh temporary working folder as a counter has it, removed at the end with all it
+// holds: KORVPOLE.CFG, POLE.DAT written in place as a till writes it, and COM ports
+// that are pseudo-terminals whose bytes the display model decodes.
+class WorkingFolder {
+public:
+    WorkingFolder();
+    // The same folder again, for programs that run side by side.
+    explicit WorkingFolder(std::shared_ptr<const TempDir> dir);
+
+    const TempDir& Dir() const { return *dir_; }
+    std::shared_ptr<const TempDir> SharedDir() const { return dir_; }
+    std::string PathOf(const std::string& name) const { return *dir_ / name; }
+    void WriteConfig(int port, bool backlight_on) const;
+    void WriteRecord(const PoleRecordFields& fields) const;
+    void WriteRecordBytes(std::size_t offset, const std::string& bytes) const;
+    void TruncateRecord(std::size_t length) const;
+
+    // COM port n: a pseudo-terminal linked as COM<n> in the folder (under Wine as the
+    // prefix's com<n>), made on first use. Unplug leaves the link dangling, as a pulled
+    // adapter does; Replug puts a new terminal behind the name.
+    DisplayTap& Port(int n);
+    void Unplug(int n);
+    DisplayTap& Replug(int n);
+    // The link a port gets, before it is made.
+    std::string PortLink(int n) const;
+    // COM ports are made in this prefix, for programs run under Wine.
+    void UseWine(WinePrefix* wine) { wine_ = wine; }
+
+private:
+    std::shared_ptr<const TempDir> dir_;
+    WinePrefix* wine_ = nullptr;
+    std::map<int, std::unique_ptr<DisplayTap>> ports_;
+};
+
+// KORVPOLE.CFG as the setup dialogue writes it: the port text, NULs, then '1' for the
+// backlight on ('0' for off) and a NUL.
+std::string ConfigBytes(int port, bool backlight_on);
 
 // How the program's console is connected. It always has a pseudo-terminal of its own as
 // its controlling terminal; standard input and output are that terminal unless told
@@ -54,17 +96,21 @@ public:
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
 
-    // --- Starting; once a program has ended, the next may start.
+    // Once a program has ended, the next may start.
     void Start(const Program& program = Program::Korvpole(), const Console& console = {});
     // `body` in a forked child working in the folder, with the same console; its result
-    // is the exit status. RunFunction also waits for the end.
+    // is the exit status.
     void StartFunction(const std::function<int()>& body, const Console& console = {Input::kPipe});
-    ExitResult RunFunction(const std::function<int()>& body);
-    // Start, then WaitExit.
-    ExitResult RunToEnd(const Program& program, const Console& console = kScripted);
+    ExitResult RunFunction(const std::function<int()>& body) {
+        StartFunction(body, kScripted);
+        return WaitExit();
+    }
+    ExitResult RunToEnd(const Program& program, const Console& console = kScripted) {
+        Start(program, console);
+        return WaitExit();
+    }
     pid_t Pid() const { return child_.Pid(); }
 
-    // --- The console
     void Type(const std::string& keys);
     void CloseInput();
     // Takes in what the program has written so far, without waiting.
@@ -77,17 +123,13 @@ public:
     // Waits until `text` appears after the end of the previous successful wait, so that
     // repeated texts are matched in turn.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
-    // The same for standard error (under Wine the console, as WaitForOutput).
-    bool WaitForErrors(const std::string& text, std::chrono::milliseconds limit = kWait);
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
-    // --- The end
     // Under Wine the signal goes to the Windows program's own process.
     void Signal(int signal_number);
     ExitResult WaitExit(std::chrono::milliseconds limit = kWait);
     bool Running() { return child_.Running(); }
-
     // User plus system time the program has used so far, in seconds.
     double CpuSeconds() const;
     // The share of one core the program used over `window` (0.0 to 1.0 and beyond).
@@ -106,7 +148,6 @@ private:
     void StartWindows(const Program& program, const Console& console);
     ExitResult WaitWindowsExit(std::chrono::milliseconds limit);
     pid_t WindowsProgramPid() const;
-    bool WaitFor(const std::string& text, std::chrono::milliseconds limit, bool in_errors);
     void KillAll();
 
     ChildProcess child_;
@@ -124,7 +165,6 @@ private:
         std::string errors;
         std::size_t output_start = 0;  // under Wine: where the program's own output begins
         std::size_t matched_up_to = 0;
-        std::size_t errors_matched_up_to = 0;
     } text_;
     std::string prompt_;            // cmd's prompt, under Wine
     std::string windows_program_;   // the program's file name, under Wine

@@ -22,6 +22,18 @@ int CaptionsSent(const DisplayTap& tap) {
     return count;
 }
 
+::testing::AssertionResult Waited(DisplayTap& tap, const std::function<bool(const sim::Hd44780Model&)>& done,
+                                  const std::string& failure, std::chrono::milliseconds limit = kDisplayWait) {
+    if (tap.PumpUntil(done, limit)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << failure << "; screen " << ScreenOf(tap);
+}
+
+std::string Hundredths(std::int32_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value / 100.0);
+    return text;
+}
+
 }  // namespace
 
 std::string TextRow(const std::string& line) {
@@ -32,9 +44,7 @@ std::string TextRow(const std::string& line) {
 
 std::string TaxRow(const std::string& amount_text) { return RightAligned("TOTAL TAX", amount_text); }
 
-std::string TotalRow(const std::string& amount_text) {
-    return RightAligned("    TOTAL ", amount_text);
-}
+std::string TotalRow(const std::string& amount_text) { return RightAligned("    TOTAL ", amount_text); }
 
 std::string ScreenOf(const DisplayTap& tap) {
     std::string text;
@@ -45,10 +55,8 @@ std::string ScreenOf(const DisplayTap& tap) {
 
 ::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
                                     std::chrono::milliseconds limit) {
-    if (tap.PumpUntil([&](const sim::Hd44780Model& m) { return m.Row(row) == text; }, limit))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "row " << row << " never showed [" << text
-                                         << "]; screen " << ScreenOf(tap);
+    return Waited(tap, [&](const sim::Hd44780Model& m) { return m.Row(row) == text; },
+                  "row " + std::to_string(row) + " never showed [" + text + "]", limit);
 }
 
 ::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
@@ -59,33 +67,21 @@ std::string ScreenOf(const DisplayTap& tap) {
 
 ::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
                                             std::chrono::milliseconds limit) {
-    if (tap.PumpUntil([&](const sim::Hd44780Model& m) { return m.BacklightOn() == on; }, limit))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "backlight never became " << (on ? "on" : "off")
-                                         << "; screen " << ScreenOf(tap);
+    return Waited(tap, [&](const sim::Hd44780Model& m) { return m.BacklightOn() == on; },
+                  std::string("backlight never became ") + (on ? "on" : "off"), limit);
 }
 
 ::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record) {
-    const auto hundredths = [](std::int32_t value) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", value / 100.0);
-        return std::string(text);
-    };
-    if (tap.PumpUntil([&](const sim::Hd44780Model& m) {
-            return m.Row(1) == TextRow(record.line1) && m.Row(2) == TextRow(record.line2) &&
-                   m.Row(3) == TaxRow(hundredths(record.tax)) && m.Row(4) == TotalRow(hundredths(record.total));
-        }, kDisplayWait))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the record is not on the display; screen " << ScreenOf(tap);
+    return Waited(tap, [&](const sim::Hd44780Model& m) {
+        return m.Row(1) == TextRow(record.line1) && m.Row(2) == TextRow(record.line2) &&
+               m.Row(3) == TaxRow(Hundredths(record.tax)) && m.Row(4) == TotalRow(Hundredths(record.total));
+    }, "the record is not on the display");
 }
 
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count) {
     const int target = CaptionsSent(tap) + count;
-    if (tap.PumpUntil([&](const sim::Hd44780Model&) { return CaptionsSent(tap) >= target; },
-                      kDisplayWait))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "fewer than " << count << " more cycles drawn; screen "
-                                         << ScreenOf(tap);
+    return Waited(tap, [&](const sim::Hd44780Model&) { return CaptionsSent(tap) >= target; },
+                  "fewer than " + std::to_string(count) + " more cycles drawn");
 }
 
 ::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail) {

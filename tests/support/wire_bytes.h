@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 // The display's byte protocol written out by hand, apart from display/protocol.h, so
@@ -27,6 +28,14 @@ inline const std::string kClose = kClear + kBacklightOff;
 namespace korv::test {
 
 // Bytes as hexadecimal pairs, "FE 01 41", for comparisons and failure messages.
-std::string Hex(const std::string& bytes);
+inline std::string Hex(const std::string& bytes) {
+    std::string text;
+    char pair[4];
+    for (unsigned char byte : bytes) {
+        std::snprintf(pair, sizeof pair, " %02X", byte);
+        text += pair;
+    }
+    return text.empty() ? text : text.substr(1);
+}
 
 }  // namespace korv::test
