@@ -3,7 +3,7 @@
 #include <string>
 
 #include "display/display_driver.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 
 namespace korv {
 namespace {
@@ -26,7 +26,7 @@ std::string RowWith(const std::string& text, int column) {
 }
 
 // COM5 in a scratch working directory is a pseudo-terminal; the test reads its far side.
-class DisplayDriverTest : public ::testing::Test {
+class DisplayDriverTest : public test::FolderTest {
 protected:
     // What reached COM5 since the last call, as hexadecimal pairs.
     std::string Sent() { return Hex(tap_.CatchUp()); }
@@ -36,8 +36,6 @@ protected:
         Sent();
     }
 
-    test::Runner run_;
-    test::WorkingDirectory here_{run_.Dir().Path()};
     test::DisplayTap& tap_ = run_.Port(5);
     DisplayDriver display_;
 };

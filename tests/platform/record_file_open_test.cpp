@@ -8,7 +8,7 @@
 
 #include "platform/record_file.h"
 #include "tests/support/record_bytes.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 #include "tests/support/temp_dir.h"
 #include "tools/post/post_record.h"
 #include "tools/post/post_show.h"
@@ -34,13 +34,7 @@ std::string FirstBytes(platform::RecordFile& file) {
     return std::string(text, count > 0 ? static_cast<std::size_t>(count) : 0);
 }
 
-class RecordFileOpenTest : public ::testing::Test {
-protected:
-    test::Runner run_;
-    const TempDir& dir_ = run_.Dir();
-    TempDir elsewhere_;
-    test::WorkingDirectory cwd_{dir_.Path()};
-};
+using RecordFileOpenTest = test::FolderTest;
 
 TEST_F(RecordFileOpenTest, CreatesOnlyUnderItsOwnNameNeverThroughALink) {
     ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);

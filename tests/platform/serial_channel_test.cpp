@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "display/serial_channel.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 
 // Every write() of this program passes through here, so the test can see how the
 // channel hands bytes to the device: one call per byte, and when.
@@ -84,10 +84,8 @@ public:
 
 const std::uint8_t kFive[] = {'H', 'E', 'L', 'L', 'O'};
 
-class SerialChannelTest : public ::testing::Test {
+class SerialChannelTest : public test::FolderTest {
 protected:
-    test::Runner run_;
-    test::WorkingDirectory here_{run_.Dir().Path()};
     test::PtyPort& com5_ = run_.Port(5).Port();
     SerialChannel channel_;
 };

@@ -8,17 +8,15 @@
 #include <string>
 
 #include "platform/serial_device.h"
-#include "tests/support/runner.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/program_test.h"
 
 namespace korv {
 namespace {
 
 using platform::OpenFailure;
 using platform::SerialDevice;
-using test::TempDir;
 
-const std::string kForeign = "SOMEONE ELSE'S DATA";
+using test::kForeign;
 
 // Why port n failed to open, or kNone when it opened.
 OpenFailure OpenPort(SerialDevice& device, int port) {
@@ -32,12 +30,8 @@ OpenFailure OpenPort(SerialDevice& device, int port) {
     return device.LastOpenFailure();
 }
 
-class SerialOpenTest : public ::testing::Test {
+class SerialOpenTest : public test::FolderTest {
 protected:
-    test::Runner run_;
-    const TempDir& dir_ = run_.Dir();
-    TempDir elsewhere_;
-    test::WorkingDirectory cwd_{dir_.Path()};
     SerialDevice device_;
 };
 

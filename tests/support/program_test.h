@@ -24,6 +24,19 @@ inline constexpr const char* kExiting = "Exiting config mode\n\n";
 inline constexpr const char* kStaysDark = ". The display stays dark; korvpole tries again every second.\n";
 inline constexpr const char* kCom5Open = "COM5 is open: the display shows POLE.DAT again.\n";
 
+// Someone else's file, which a link in the folder may lead to.
+inline const std::string kForeign = "SOMEONE ELSE'S DATA";
+
+// Code tested in process, working in a fresh folder (as korvpole's own), with another
+// folder for links to lead out to.
+class FolderTest : public ::testing::Test {
+protected:
+    Runner run_;
+    const TempDir& dir_ = run_.Dir();
+    TempDir elsewhere_;
+    WorkingDirectory cwd_{dir_.Path()};
+};
+
 // A sale as the till writes it: scale 1, amounts in hundredths.
 inline PoleRecordFields Sale(std::uint16_t counter, std::string line1,
                              std::string line2 = "THANK YOU", std::int32_t tax = 125,

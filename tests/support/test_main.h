@@ -13,8 +13,7 @@
 // build only, "Windows..." suites on the .exe files only.
 namespace korv::test {
 
-// korvpole as under test; under Wine the key injector built beside korvpole.exe.
-extern Program g_program;
+// Under Wine, the key injector built beside korvpole.exe.
 extern std::string g_key_injector;
 
 }  // namespace korv::test
