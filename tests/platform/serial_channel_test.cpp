@@ -92,7 +92,7 @@ protected:
 
 // --- Refusals -------------------------------------------------------------------
 
-TEST_F(SerialChannelTest, ClosedChannelRefusesAndWritesNothing) {
+TEST_F(SerialChannelTest, ClosedChannelOrAnEmptyOrNegativeLengthIsRefusedAndWritesNothing) {
     for (bool opened_before : {false, true}) {
         SCOPED_TRACE(opened_before ? "closed after an open" : "never opened");
         if (opened_before) {
@@ -107,9 +107,7 @@ TEST_F(SerialChannelTest, ClosedChannelRefusesAndWritesNothing) {
         EXPECT_FALSE(channel_.IsLost());
         EXPECT_EQ(com5_.CatchUp(), "");
     }
-}
-
-TEST_F(SerialChannelTest, OpenChannelRefusesEmptyAndNegativeLengths) {
+    // Open, it refuses empty and negative lengths.
     ASSERT_TRUE(channel_.Open(5, 9600));
     EXPECT_EQ(channel_.Send(kFive, 0), 0);
     EXPECT_EQ(channel_.Send(kFive, -1), 0);

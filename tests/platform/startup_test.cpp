@@ -7,7 +7,7 @@
 
 #include "display/display_driver.h"
 #include "pole/startup.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 
 namespace korv {
 namespace {
@@ -19,11 +19,9 @@ const std::string kBannerFirstLine = "Korvane pole app release v 1.0.1\n";
 const std::string kNoConfig =
     "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n";
 const std::string kEntering = "Entering config mode\n\n";
-const std::string kPortQuestion =
-    "Please enter the number of the COM Port (i.e. for COM5 enter 5): ";
-const std::string kBacklightQuestion =
-    "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ";
-const std::string kExiting = "Exiting config mode\n\n";
+const std::string kPortQuestion = std::string("Please enter the number of the COM Port ") + test::kPortQuestion;
+using test::kBacklightQuestion;
+using test::kExiting;
 const std::string kDialogue = kEntering + kPortQuestion + kBacklightQuestion + kExiting;
 const std::string kCutShort = kEntering + kPortQuestion + kBacklightQuestion + kInputEndedNote + kExiting;
 
@@ -211,7 +209,7 @@ TEST_F(StartupTest, AfterATerminalsEndOfInputTheNextDialogueReadsAgain) {
     run_.StartFunction(TwoDialogues, {test::Input::kTerminal});
     ASSERT_TRUE(run_.WaitForOutput(kEntering)) << run_.Output();
     run_.Type("\x04");
-    ASSERT_TRUE(run_.WaitForOutput(kInputEndedNote + kExiting + kEntering)) << run_.Output();
+    ASSERT_TRUE(run_.WaitForOutput(std::string(kInputEndedNote) + kExiting + kEntering)) << run_.Output();
     EXPECT_EQ(ConfigFile(run_), Hex(kStored));
     run_.Type("5\n2\n");
     ASSERT_TRUE(Finished(run_)) << run_.Output();

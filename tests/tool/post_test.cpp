@@ -52,13 +52,6 @@ TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsTold) {
     EXPECT_EQ(Hex(Record()), Hex(Written("Hi", "Second line", 3, 10, 125, -500)));
 }
 
-TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOne) {
-    ASSERT_EQ(Post({"--total", "13.50"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 0, 1350)));
-    run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
-    ASSERT_EQ(Post({"--tax", "0.5"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 50, 0)));
-}
 
 TEST_F(PostTool, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
     std::string before(80, '\xAA');
@@ -71,8 +64,12 @@ TEST_F(PostTool, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
     EXPECT_EQ(Hex(Record()), Hex(expected));
 }
 
-TEST_F(PostTool, CounterCountsUpAndWrapsPastZeroToOne) {
+TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPastZeroToOne) {
+    ASSERT_EQ(Post({"--total", "13.50"}), 0);
+    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 0, 1350)));
+    run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
     ASSERT_EQ(Post({"--line1", "one"}), 0);
+    EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0)));
     ASSERT_EQ(Post({}), 0);
     EXPECT_EQ(Hex(Record().substr(58, 2)), Hex(Le16(2)));
     run_.WriteRecordBytes(58, Le16(0xFFFE));

@@ -22,7 +22,7 @@ std::string RowWith(const std::string& text, int column) {
     return row;
 }
 
-TEST(Hd44780ModelStart, IsBlankLitOffAndAtAddressZero) {
+TEST(Hd44780ModelAddressing, StartsBlankDarkAtAddressZeroAndRowsStartAtTheirDdramAddresses) {
     Hd44780Model model;
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.Row(row), kBlankRow) << row;
     EXPECT_FALSE(model.BacklightOn());
@@ -30,10 +30,6 @@ TEST(Hd44780ModelStart, IsBlankLitOffAndAtAddressZero) {
     EXPECT_EQ(model.Address(), 0);
     EXPECT_EQ(model.Row(0), "");
     EXPECT_EQ(model.Row(5), "");
-}
-
-TEST(Hd44780ModelAddressing, RowsStartAtTheirDdramAddresses) {
-    Hd44780Model model;
     model.Feed(At(0x00) + "A" + At(0x40) + "B" + At(0x14) + "C" + At(0x54) + "D");
     EXPECT_EQ(model.Row(1), RowWith("A", 1));
     EXPECT_EQ(model.Row(2), RowWith("B", 1));
@@ -95,16 +91,12 @@ TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommands) {
     EXPECT_EQ(model.UnknownCommands(), 0u);
 }
 
-TEST(Hd44780ModelCommands, CursorLeftStepsBackAndWrapsBelowZero) {
+TEST(Hd44780ModelCommands, CursorLeftAndEntryModeDecrementStepBackAndWrapBelowZero) {
     Hd44780Model model;
     model.Feed(At(0x05) + Cmd(0x10) + "X");
     EXPECT_EQ(model.Row(1), RowWith("X", 5));
     model.Feed(At(0x00) + Cmd(0x10));
     EXPECT_EQ(model.Address(), 0x67);
-}
-
-TEST(Hd44780ModelCommands, EntryModeDecrementWritesLeftwards) {
-    Hd44780Model model;
     model.Feed(At(0x05) + Cmd(0x04) + "AB");
     EXPECT_EQ(model.Row(1), RowWith("BA", 5));
     EXPECT_EQ(model.Address(), 0x03);

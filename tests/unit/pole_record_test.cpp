@@ -114,8 +114,11 @@ protected:
     CycleState state_;
 };
 
-TEST_F(PollCycle, EmptyRecordEndsEarlyAfterOneSeek) {
+TEST_F(PollCycle, EmptyRecordEndsEarlyAndAFailedSeekStopsTheCycleAfterOneSeek) {
     EXPECT_EQ(Cycle(""), CycleOutcome::kEndedEarly);
+    EXPECT_EQ(Seeks(), 1);
+    fake::Platform().seeks_fail = true;
+    EXPECT_EQ(Cycle(Record(3, 125, 250)), CycleOutcome::kSeekFailed);
     EXPECT_EQ(Seeks(), 1);
     EXPECT_EQ(state_.last_seen_counter, 0);
 }
@@ -143,13 +146,6 @@ TEST_F(PollCycle, ACounterIsTakenAsSeenBeforeItsLinesAreRead) {
     EXPECT_EQ(Cycle(Record(5, 125, 250)), CycleOutcome::kCompleted);
     EXPECT_EQ(Seeks(), 4);
     EXPECT_EQ(state_.line1[0], 0);
-}
-
-TEST_F(PollCycle, AFailedSeekStopsTheCycleAtOnce) {
-    fake::Platform().seeks_fail = true;
-    EXPECT_EQ(Cycle(Record(3, 125, 250)), CycleOutcome::kSeekFailed);
-    EXPECT_EQ(Seeks(), 1);
-    EXPECT_EQ(state_.last_seen_counter, 0);
 }
 
 TEST_F(PollCycle, ShortOrFailedReadsKeepWhatTheBufferHeld) {
