@@ -40,8 +40,6 @@ protected:
     DisplayDriver display_;
 };
 
-// --- Bring-up --------------------------------------------------------------------
-
 TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_EQ(display_.Columns(), 0);
     EXPECT_TRUE(display_.OpenPort(5));
@@ -83,8 +81,6 @@ TEST_F(DisplayDriverTest, FailedOpenLeavesTheDisplayClosedAndLetsGoOfThePortItHa
     DisplayDriver other;
     EXPECT_TRUE(other.OpenPort(5)) << "and released";
 }
-
-// --- Cursor addresses and text ------------------------------------------------------
 
 TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastColumn) {
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXY";  // 25
@@ -149,8 +145,6 @@ TEST_F(DisplayDriverTest, EveryOtherTextByteGoesOutUnchanged) {
     EXPECT_EQ(Sent(), "FE E7 20");
     EXPECT_EQ(tap_.Model().Row(4), kBlankRow);
 }
-
-// --- Closed display and backlight ---------------------------------------------------
 
 TEST_F(DisplayDriverTest, WhileClosedNothingIsSentAndTheBacklightIsOnlyRecorded) {
     display_.ToggleBacklight();

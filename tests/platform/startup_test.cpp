@@ -77,8 +77,6 @@ protected:
     test::DisplayTap& com5_ = run_.Port(5);
 };
 
-// --- Reading the configuration file ----------------------------------------------------
-
 const std::string kStored = Bytes("5\0\0" "1\0", 5);
 const std::string kReadPort5On = "Reading config...\nCOM=5\nBacklight=ON\n";
 
@@ -111,8 +109,6 @@ TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
         EXPECT_EQ(ConfigFile(run), Hex(c.file)) << "the file is only read";
     }
 }
-
-// --- The dialogue at first start ---------------------------------------------------------
 
 TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
     const struct {
@@ -178,8 +174,6 @@ TEST_F(StartupTest, BacklightAnswerOnIsOffAndLeavesItsNForTheNextDialogue) {
     EXPECT_EQ(SentTo(com5_), kClose) << "closed for port n, which opens nothing";
 }
 
-// --- Input that ends before the answers ----------------------------------------------
-
 TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
     // Nothing, blanks only, the port answer only: input ends at either question.
     for (const std::string typed : {"", " \n\n\t", "7\n", "7 "}) {
@@ -216,8 +210,6 @@ TEST_F(StartupTest, AfterATerminalsEndOfInputTheNextDialogueReadsAgain) {
     EXPECT_EQ(ConfigFile(run_), "35 00 00 32 00");
     EXPECT_EQ(SentTo(com5_), kBringUpDark) << "the second dialogue's bring-up only";
 }
-
-// --- A configuration file that cannot be written ----------------------------------------------
 
 TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     run_.Dir().Write(kConfigFileName, kStored);
