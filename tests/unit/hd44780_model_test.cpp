@@ -69,7 +69,7 @@ TEST(Hd44780ModelAddressing, SetAddressDecodesAndReportsTheNewAddress) {
     EXPECT_EQ(model.Row(2), RowWith("Q", 20));
 }
 
-TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrement) {
+TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrementAndDisplayOffHidesRowsButKeepsThem) {
     Hd44780Model model;
     model.Feed(At(0x40) + "ABC" + Cmd(0x04) + Cmd(0x01));
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.Row(row), kBlankRow) << row;
@@ -77,9 +77,17 @@ TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrement) {
     EXPECT_EQ(model.Clears(), 1u);
     model.Feed("AB");
     EXPECT_EQ(model.Row(1), RowWith("AB", 1));
+
+    model.Feed(At(0x00) + "HELLO" + Cmd(0x08));
+    EXPECT_FALSE(model.DisplayOn());
+    EXPECT_EQ(model.VisibleRow(1), kBlankRow);
+    EXPECT_EQ(model.Row(1), RowWith("HELLO", 1));
+    model.Feed(Cmd(0x0C));
+    EXPECT_TRUE(model.DisplayOn());
+    EXPECT_EQ(model.VisibleRow(1), RowWith("HELLO", 1));
 }
 
-TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommands) {
+TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommandsAndCommandsOutsideTheProtocolAreCounted) {
     Hd44780Model model;
     model.Feed(0xFE);
     EXPECT_EQ(model.Feed(0x03).kind, Kind::kBacklightOn);
@@ -89,6 +97,15 @@ TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommands) {
     EXPECT_FALSE(model.BacklightOn());
     EXPECT_EQ(model.Address(), 0);  // not a "return home" on this display
     EXPECT_EQ(model.UnknownCommands(), 0u);
+    EXPECT_EQ(model.CommandsSeen(), 2u);
+    model.Feed(0xFE);
+    EXPECT_EQ(model.Feed(0x00).kind, Kind::kUnknownCommand);
+    model.Feed(Cmd(0x04) + Cmd(0x08) + Cmd(0x18));
+    EXPECT_EQ(model.UnknownCommands(), 4u);
+    EXPECT_EQ(model.CommandsSeen(), 6u);
+    model.Feed(At(0x10) + Cmd(0x02) + Cmd(0x03) + Cmd(0x0C));
+    EXPECT_EQ(model.UnknownCommands(), 4u);
+    EXPECT_EQ(model.CommandsSeen(), 10u);
 }
 
 TEST(Hd44780ModelCommands, CursorLeftAndEntryModeDecrementStepBackAndWrapBelowZero) {
@@ -104,17 +121,6 @@ TEST(Hd44780ModelCommands, CursorLeftAndEntryModeDecrementStepBackAndWrapBelowZe
     EXPECT_EQ(model.Row(1), RowWith("CBA", 4));
 }
 
-TEST(Hd44780ModelCommands, DisplayOffHidesRowsButKeepsTheirContent) {
-    Hd44780Model model;
-    model.Feed(At(0x00) + "HELLO" + Cmd(0x08));
-    EXPECT_FALSE(model.DisplayOn());
-    EXPECT_EQ(model.VisibleRow(1), kBlankRow);
-    EXPECT_EQ(model.Row(1), RowWith("HELLO", 1));
-    model.Feed(Cmd(0x0C));
-    EXPECT_TRUE(model.DisplayOn());
-    EXPECT_EQ(model.VisibleRow(1), RowWith("HELLO", 1));
-}
-
 TEST(Hd44780ModelCommands, BringUpSequenceLeavesABlankScreen) {
     Hd44780Model model;
     model.Feed(At(0x00) + "junk");
@@ -126,18 +132,6 @@ TEST(Hd44780ModelCommands, BringUpSequenceLeavesABlankScreen) {
     EXPECT_EQ(model.CommandsSeen(), 10u);
     EXPECT_EQ(model.UnknownCommands(), 0u);
     EXPECT_EQ(model.BytesReceived(), 4u + 2u + 18u);
-}
-
-TEST(Hd44780ModelCommands, CommandsOutsideTheProtocolAreCounted) {
-    Hd44780Model model;
-    model.Feed(0xFE);
-    EXPECT_EQ(model.Feed(0x00).kind, Kind::kUnknownCommand);
-    model.Feed(Cmd(0x04) + Cmd(0x08) + Cmd(0x18));
-    EXPECT_EQ(model.UnknownCommands(), 4u);
-    EXPECT_EQ(model.CommandsSeen(), 4u);
-    model.Feed(At(0x10) + Cmd(0x02) + Cmd(0x03) + Cmd(0x0C));
-    EXPECT_EQ(model.UnknownCommands(), 4u);
-    EXPECT_EQ(model.CommandsSeen(), 8u);
 }
 
 TEST(Hd44780ModelCommands, CgramDataStaysOffTheScreen) {
