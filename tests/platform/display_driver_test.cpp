@@ -12,17 +12,12 @@ using test::Hex;
 
 const std::string kOpen = Hex(test::wire::kOpen);
 const std::string kOpenLit = Hex(test::wire::kOpenLit);
-const std::string kBlankRow(20, ' ');
+using test::kBlankRow;
+using test::TextRow;
 
 // Expected line bytes: a cursor address, then the text's own bytes.
 std::string CursorThen(const std::string& address_hex, const std::string& text) {
     return text.empty() ? "FE " + address_hex : "FE " + address_hex + " " + Hex(text);
-}
-
-std::string RowWith(const std::string& text, int column) {
-    std::string row = kBlankRow;
-    row.replace(static_cast<std::size_t>(column - 1), text.size(), text);
-    return row;
 }
 
 // COM5 in a scratch working directory is a pseudo-terminal; the test reads its far side.
@@ -119,9 +114,9 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
     }
     const sim::Hd44780Model& model = tap_.Model();
     EXPECT_EQ(model.Row(1), letters.substr(0, 20));
-    EXPECT_EQ(model.Row(2), RowWith("B", 1).substr(0, 14) + "012345");
-    EXPECT_EQ(model.Row(3), RowWith("TOTAL TAX", 1).substr(0, 14) + "abcdef");
-    EXPECT_EQ(model.Row(4), RowWith("12.34", 16));
+    EXPECT_EQ(model.Row(2), TextRow("B").substr(0, 14) + "012345");
+    EXPECT_EQ(model.Row(3), TextRow("TOTAL TAX").substr(0, 14) + "abcdef");
+    EXPECT_EQ(model.Row(4), TextRow(std::string(15, ' ') + "12.34"));
     EXPECT_EQ(model.Address(), 0x54);
 }
 

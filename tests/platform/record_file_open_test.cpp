@@ -22,11 +22,6 @@ using test::TempDir;
 
 const char* const kName = "POLE.DAT";
 
-bool IsLink(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
 std::string FirstBytes(platform::RecordFile& file) {
     char text[8] = {};
     file.Seek(0);
@@ -87,7 +82,7 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     written = tools::WriteRecord(kName, update);
     EXPECT_EQ(written.status, 0) << written.error;
     EXPECT_EQ(written.counter, 1);
-    EXPECT_TRUE(IsLink(kName)) << "an existing file is written in place";
+    EXPECT_TRUE(fs::is_symlink(kName)) << "an existing file is written in place";
     EXPECT_EQ(elsewhere_.Read("x").substr(0, 6), "Coffee");
 
     ASSERT_EQ(unlink(kName), 0);

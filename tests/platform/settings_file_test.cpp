@@ -29,11 +29,6 @@ bool Save(const std::string& bytes, const char* name = kName, SaveResult expecte
     return platform::SaveFileContents(name, bytes.data(), bytes.size()) == expected;
 }
 
-bool IsOrdinaryFile(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 using SettingsFileTest = test::FolderTest;
 
 TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothingElse) {
@@ -65,7 +60,7 @@ TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
     ASSERT_EQ(unlink(kName), 0);
     ASSERT_EQ(symlink((elsewhere_ / "missing").c_str(), kName), 0);
     EXPECT_TRUE(Save(kNew));
-    EXPECT_TRUE(IsOrdinaryFile(kName));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(kName)));
     EXPECT_EQ(dir_.Read(kName), kNew);
     EXPECT_TRUE(elsewhere_.Entries().empty());
     EXPECT_EQ((std::vector<std::string>{kName, "shared"}), dir_.Entries());
