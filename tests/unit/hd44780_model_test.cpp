@@ -3,13 +3,14 @@
 #include <string>
 
 #include "sim/hd44780_model.h"
+#include "tests/support/screen.h"
 
 namespace korv::sim {
 namespace {
 
 using Kind = DecodedByte::Kind;
 
-const std::string kBlankRow(Hd44780Model::kColumns, ' ');
+using test::kBlankRow;
 
 // Command bytes as the display receives them: prefix, then the instruction.
 std::string Cmd(unsigned char command) { return std::string("\xFE") + static_cast<char>(command); }
@@ -17,9 +18,7 @@ std::string At(unsigned char ddram_address) { return Cmd(static_cast<unsigned ch
 
 // The row text with `text` starting at 1-based column `column`, blanks elsewhere.
 std::string RowWith(const std::string& text, int column) {
-    std::string row = kBlankRow;
-    row.replace(static_cast<std::size_t>(column - 1), text.size(), text);
-    return row;
+    return test::TextRow(std::string(static_cast<std::size_t>(column - 1), ' ') + text);
 }
 
 TEST(Hd44780ModelAddressing, StartsBlankDarkAtAddressZeroAndRowsStartAtTheirDdramAddresses) {
