@@ -80,6 +80,7 @@ protected:
 const std::string kStored = Bytes("5\0\0" "1\0", 5);
 const std::string kReadPort5On = "Reading config...\nCOM=5\nBacklight=ON\n";
 
+// The file as setup writes it is the program cases'.
 TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
     const struct {
         std::string file;
@@ -87,7 +88,6 @@ TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
         std::string printed;  // after the banner
         std::string sent;     // to that port
     } cases[] = {
-        {kStored, 5, kReadPort5On, kBringUpLit},
         {Bytes("5x\0" "2\0", 5), 5, "Reading config...\nCOM=5x\nBacklight=OFF\n", kBringUpDark},
         {Bytes("123" "1\0", 5), 12, "Reading config...\nCOM=12\nBacklight=ON\n", kBringUpLit},
         {Bytes("5\0\0", 3), 5, "Reading config...\nCOM=5\nBacklight=OFF\n", kBringUpDark},

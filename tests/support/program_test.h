@@ -60,9 +60,7 @@ inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int
     const std::string wanted = Unwrapped(text);
     int said = 0;
     while (true) {
-        const std::string flat = Unwrapped(run.Errors());
-        said = 0;
-        for (std::size_t at = flat.find(wanted); at != std::string::npos; at = flat.find(wanted, at + 1)) ++said;
+        said = Occurrences(Unwrapped(run.Errors()), wanted);
         if (said >= times || std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
