@@ -61,7 +61,7 @@ TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
 
 // The stand-in for the point-of-sale application writes in place, also through a
 // link to an existing file, but never creates through a link nor writes a non-file.
-TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName) {
+TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnNameAndReadsAMissingOneAsEmpty) {
     tools::RecordUpdate update;
     update.line1 = "Coffee";
 
@@ -91,10 +91,7 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     struct stat info;
     ASSERT_EQ(lstat(kName, &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
-}
 
-// Writing in place, and what lies beyond the record kept, are post_test's.
-TEST_F(RecordFileOpenTest, RecordWriterReadsAMissingFileAsEmptyAndWritesNoFolder) {
     std::string error;
     std::string bytes = "left over";
     EXPECT_TRUE(tools::ReadRecordBytes("missing.dat", bytes, error));
@@ -129,7 +126,7 @@ bool Warns(const RecordView& view, const std::string& text) {
     return false;
 }
 
-TEST(PostShow, WarnsAboutWhatKorvpoleWillDoWithTheRecord) {
+TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintableBytesMarked) {
     const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
     EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
     EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
@@ -166,9 +163,7 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoWithTheRecord) {
     EXPECT_TRUE(Warns(short72, "draws all four rows"));
     EXPECT_TRUE(Warns(short72, "total amount is cut short"));
     EXPECT_FALSE(Warns(short72, "without its pause")) << "a cycle that completes pauses";
-}
 
-TEST(PostShow, PrintsTheRowsFramedWithUnprintableBytesMarked) {
     const RecordView view = Inspect(Record74(0, 100, 1250, 99, "A\x01" "B"));
     const std::string text = tools::FormatRecordView("POLE.DAT", 74, view);
     EXPECT_NE(text.find("1 |                    |  (not drawn)\n"), std::string::npos) << text;

@@ -115,16 +115,7 @@ TEST_F(SerialChannelTest, ClosedChannelOrAnEmptyOrNegativeLengthIsRefusedAndWrit
     EXPECT_EQ(com5_.CatchUp(), "HE");
 }
 
-TEST_F(SerialChannelTest, OpenOnAnOpenChannelKeepsTheFirstPort) {
-    test::PtyPort& com6 = run_.Port(6).Port();
-    ASSERT_TRUE(channel_.Open(5, 9600));
-    EXPECT_TRUE(channel_.Open(6, 9600));
-    EXPECT_EQ(channel_.Send(kFive, 5), 5);
-    EXPECT_EQ(com5_.CatchUp(), "HELLO");
-    EXPECT_EQ(com6.CatchUp(), "");
-}
-
-TEST_F(SerialChannelTest, PortHeldByAnotherChannelFailsUntilReleased) {
+TEST_F(SerialChannelTest, OpenKeepsTheFirstPortAndAPortHeldByAnotherChannelFailsUntilReleased) {
     {
         SerialChannel first;
         ASSERT_TRUE(first.Open(5, 9600));
@@ -140,6 +131,14 @@ TEST_F(SerialChannelTest, PortHeldByAnotherChannelFailsUntilReleased) {
     EXPECT_FALSE(second.Open(5, 9600));
     EXPECT_TRUE(channel_.Close());
     EXPECT_TRUE(second.Open(5, 9600)) << "released by a close";
+    second.Close();
+
+    test::PtyPort& com6 = run_.Port(6).Port();
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    EXPECT_TRUE(channel_.Open(6, 9600));
+    EXPECT_EQ(channel_.Send(kFive, 5), 5);
+    EXPECT_EQ(com5_.CatchUp(), "HELLO");
+    EXPECT_EQ(com6.CatchUp(), "");
 }
 
 TEST_F(SerialChannelTest, LineBecomes9600RawEightNoneOneWithFlowControlKept) {

@@ -140,7 +140,15 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     EXPECT_EQ(StopDisplay(), 0);
 }
 
-TEST_F(LinuxDisplayTool, RefusesAnEntryThatIsNotItsOwnLink) {
+TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothingAndAnEntryNotItsOwnLinkIsRefused) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
+          {"--log"}, {"--colour"}}) {
+        EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", args))), 2) << args.front();
+        EXPECT_NE(run_.Errors().find("korvpole-display: "), std::string::npos) << run_.Errors();
+    }
+    for (const std::string& name : run_.Dir().Entries()) EXPECT_NE(name.rfind("COM", 0), 0u) << name;
+
     run_.Dir().Write("COM1", "keep");
     EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", {"--port", "1"}))), 1);
     EXPECT_NE(run_.Errors().find("COM1"), std::string::npos) << run_.Errors();
@@ -163,16 +171,6 @@ TEST_F(LinuxDisplayTool, RemovesItsLinkWhenEndedBySignalButNotAnEntryThatReplace
     run_.Dir().Write("COM3", "new");
     EXPECT_EQ(StopDisplay(), 0);
     EXPECT_EQ(run_.Dir().Read("COM3"), "new");
-}
-
-TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothing) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
-          {"--log"}, {"--colour"}}) {
-        EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", args))), 2) << args.front();
-        EXPECT_NE(run_.Errors().find("korvpole-display: "), std::string::npos) << run_.Errors();
-    }
-    for (const std::string& name : run_.Dir().Entries()) EXPECT_NE(name.rfind("COM", 0), 0u) << name;
 }
 
 bool ShowsSaleText(const std::string& panel) {

@@ -21,7 +21,7 @@ std::string RowWith(const std::string& text, int column) {
     return test::TextRow(std::string(static_cast<std::size_t>(column - 1), ' ') + text);
 }
 
-TEST(Hd44780ModelAddressing, StartsBlankDarkAtAddressZeroAndRowsStartAtTheirDdramAddresses) {
+TEST(Hd44780ModelAddressing, StartsBlankDarkAtAddressZeroAndSetAddressDecodesToTheRowsDdramAddresses) {
     Hd44780Model model;
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.Row(row), kBlankRow) << row;
     EXPECT_FALSE(model.BacklightOn());
@@ -34,6 +34,16 @@ TEST(Hd44780ModelAddressing, StartsBlankDarkAtAddressZeroAndRowsStartAtTheirDdra
     EXPECT_EQ(model.Row(2), RowWith("B", 1));
     EXPECT_EQ(model.Row(3), RowWith("C", 1));
     EXPECT_EQ(model.Row(4), RowWith("D", 1));
+
+    model = Hd44780Model();
+    EXPECT_EQ(model.Feed(0xFE).kind, Kind::kPrefix);
+    const DecodedByte decoded = model.Feed(0xD3);
+    EXPECT_EQ(decoded.kind, Kind::kSetAddress);
+    EXPECT_EQ(decoded.address, 0x53);
+    const DecodedByte shown = model.Feed('Q');
+    EXPECT_EQ(shown.kind, Kind::kCharacter);
+    EXPECT_EQ(shown.address, 0x53);  // where it was written
+    EXPECT_EQ(model.Row(2), RowWith("Q", 20));
 }
 
 TEST(Hd44780ModelAddressing, WritingRunsOnAsTheDdramLinesDo) {
@@ -54,18 +64,6 @@ TEST(Hd44780ModelAddressing, WritingRunsOnAsTheDdramLinesDo) {
         EXPECT_EQ(model.Row(c.row_of_y), RowWith("Y", 1));
         EXPECT_EQ(model.Address(), c.address_after);
     }
-}
-
-TEST(Hd44780ModelAddressing, SetAddressDecodesAndReportsTheNewAddress) {
-    Hd44780Model model;
-    EXPECT_EQ(model.Feed(0xFE).kind, Kind::kPrefix);
-    const DecodedByte decoded = model.Feed(0xD3);
-    EXPECT_EQ(decoded.kind, Kind::kSetAddress);
-    EXPECT_EQ(decoded.address, 0x53);
-    const DecodedByte shown = model.Feed('Q');
-    EXPECT_EQ(shown.kind, Kind::kCharacter);
-    EXPECT_EQ(shown.address, 0x53);  // where it was written
-    EXPECT_EQ(model.Row(2), RowWith("Q", 20));
 }
 
 TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrementAndDisplayOffHidesRowsButKeepsThem) {

@@ -41,7 +41,7 @@ std::string Formatted(std::int32_t raw, std::uint16_t scale) {
     return text;
 }
 
-TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimals) {
+TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimalsAndTheFullLengthIsReported) {
     EXPECT_EQ(Formatted(125, 1), "1.25");
     EXPECT_EQ(Formatted(1350, 1), "13.50");
     EXPECT_EQ(Formatted(-500, 1), "-5.00");
@@ -54,9 +54,7 @@ TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimals) {
     EXPECT_EQ(Formatted(-9999999, 1), "-99999.99");
     EXPECT_EQ(Formatted(999999999, 100), "999999999");
     EXPECT_EQ(Formatted(1, 101), "1.01");
-}
 
-TEST(FormatAmount, ReportsTheFullLengthOfATextTheBufferCannotHold) {
     char text[10];
     std::memset(text, 'z', sizeof text);
     EXPECT_EQ(FormatAmount(100000000, 1, text, sizeof text), 10);  // 1000000.00
