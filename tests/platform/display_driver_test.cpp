@@ -3,7 +3,7 @@
 #include <string>
 
 #include "display/display_driver.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 
 namespace korv {
 namespace {
@@ -12,21 +12,16 @@ using test::Hex;
 
 const std::string kOpen = Hex(test::wire::kOpen);
 const std::string kOpenLit = Hex(test::wire::kOpenLit);
-const std::string kBlankRow(20, ' ');
+using test::kBlankRow;
+using test::TextRow;
 
 // Expected line bytes: a cursor address, then the text's own bytes.
 std::string CursorThen(const std::string& address_hex, const std::string& text) {
     return text.empty() ? "FE " + address_hex : "FE " + address_hex + " " + Hex(text);
 }
 
-std::string RowWith(const std::string& text, int column) {
-    std::string row = kBlankRow;
-    row.replace(static_cast<std::size_t>(column - 1), text.size(), text);
-    return row;
-}
-
 // COM5 in a scratch working directory is a pseudo-terminal; the test reads its far side.
-class DisplayDriverTest : public ::testing::Test {
+class DisplayDriverTest : public test::FolderTest {
 protected:
     // What reached COM5 since the last call, as hexadecimal pairs.
     std::string Sent() { return Hex(tap_.CatchUp()); }
@@ -36,13 +31,9 @@ protected:
         Sent();
     }
 
-    test::Runner run_;
-    test::WorkingDirectory here_{run_.Dir().Path()};
     test::DisplayTap& tap_ = run_.Port(5);
     DisplayDriver display_;
 };
-
-// --- Bring-up --------------------------------------------------------------------
 
 TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_EQ(display_.Columns(), 0);
@@ -63,13 +54,16 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_TRUE(model.BacklightOn());
 }
 
-TEST_F(DisplayDriverTest, FailedOpenLeavesTheDisplayClosedAndLetsGoOfThePortItHad) {
+// korvpole-check reads the driver's reason for a failed open.
+TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeAreCounted) {
     EXPECT_FALSE(display_.OpenPort(7));
+    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNoDevice);
     EXPECT_EQ(display_.Columns(), 0);
     display_.WriteText("X", 1, 1);
     EXPECT_EQ(Sent(), "");
 
     ASSERT_TRUE(display_.OpenPort(5));
+    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNone);
     Sent();
     EXPECT_FALSE(display_.OpenPort(7));
     EXPECT_FALSE(display_.IsOpen());
@@ -81,9 +75,15 @@ TEST_F(DisplayDriverTest, FailedOpenLeavesTheDisplayClosedAndLetsGoOfThePortItHa
 
     DisplayDriver other;
     EXPECT_TRUE(other.OpenPort(5)) << "and released";
+    // korvpole-check counts the bytes an open port did not take.
+    other.WriteText("ABC", 1, 1);
+    EXPECT_EQ(other.BytesNotTaken(), 0u);
+    run_.Unplug(5);
+    other.WriteText("ABC", 1, 1);  // cursor address and three characters
+    other.Clear();
+    EXPECT_EQ(other.BytesNotTaken(), 7u);
+    EXPECT_TRUE(other.Unreachable());
 }
-
-// --- Cursor addresses and text ------------------------------------------------------
 
 TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastColumn) {
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXY";  // 25
@@ -122,9 +122,9 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
     }
     const sim::Hd44780Model& model = tap_.Model();
     EXPECT_EQ(model.Row(1), letters.substr(0, 20));
-    EXPECT_EQ(model.Row(2), RowWith("B", 1).substr(0, 14) + "012345");
-    EXPECT_EQ(model.Row(3), RowWith("TOTAL TAX", 1).substr(0, 14) + "abcdef");
-    EXPECT_EQ(model.Row(4), RowWith("12.34", 16));
+    EXPECT_EQ(model.Row(2), TextRow("B").substr(0, 14) + "012345");
+    EXPECT_EQ(model.Row(3), TextRow("TOTAL TAX").substr(0, 14) + "abcdef");
+    EXPECT_EQ(model.Row(4), TextRow(std::string(15, ' ') + "12.34"));
     EXPECT_EQ(model.Address(), 0x54);
 }
 
@@ -148,8 +148,6 @@ TEST_F(DisplayDriverTest, EveryOtherTextByteGoesOutUnchanged) {
     EXPECT_EQ(Sent(), "FE E7 20");
     EXPECT_EQ(tap_.Model().Row(4), kBlankRow);
 }
-
-// --- Closed display and backlight ---------------------------------------------------
 
 TEST_F(DisplayDriverTest, WhileClosedNothingIsSentAndTheBacklightIsOnlyRecorded) {
     display_.ToggleBacklight();
@@ -206,22 +204,6 @@ TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAn
     DisplayDriver other;
     EXPECT_TRUE(other.OpenPort(5)) << "the port was released";
     EXPECT_EQ(Sent(), kOpen);
-}
-
-// What korvpole-check reads from the driver: why an open failed, and how many bytes an
-// open port did not take.
-TEST_F(DisplayDriverTest, TellsWhyItDidNotOpenAndCountsBytesNotTaken) {
-    EXPECT_FALSE(display_.OpenPort(7));
-    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNoDevice);
-    ASSERT_TRUE(display_.OpenPort(5));
-    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNone);
-    display_.WriteText("ABC", 1, 1);
-    EXPECT_EQ(display_.BytesNotTaken(), 0u);
-    run_.Unplug(5);
-    display_.WriteText("ABC", 1, 1);  // cursor address and three characters
-    display_.Clear();
-    EXPECT_EQ(display_.BytesNotTaken(), 7u);
-    EXPECT_TRUE(display_.Unreachable());
 }
 
 }  // namespace

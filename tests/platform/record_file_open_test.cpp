@@ -8,7 +8,7 @@
 
 #include "platform/record_file.h"
 #include "tests/support/record_bytes.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 #include "tests/support/temp_dir.h"
 #include "tools/post/post_record.h"
 #include "tools/post/post_show.h"
@@ -22,11 +22,6 @@ using test::TempDir;
 
 const char* const kName = "POLE.DAT";
 
-bool IsLink(const std::string& path) {
-    struct stat info;
-    return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
-}
-
 std::string FirstBytes(platform::RecordFile& file) {
     char text[8] = {};
     file.Seek(0);
@@ -34,50 +29,23 @@ std::string FirstBytes(platform::RecordFile& file) {
     return std::string(text, count > 0 ? static_cast<std::size_t>(count) : 0);
 }
 
-class RecordFileOpenTest : public ::testing::Test {
-protected:
-    test::Runner run_;
-    const TempDir& dir_ = run_.Dir();
-    TempDir elsewhere_;
-    test::WorkingDirectory cwd_{dir_.Path()};
-};
+using RecordFileOpenTest = test::FolderTest;
 
-TEST_F(RecordFileOpenTest, CreatesOnlyUnderItsOwnNameNeverThroughALink) {
-    ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
+// Opened through a link to a file, then following its name to another ordinary file
+// only, never creating one. The program cases show a new file made under the name, a
+// dangling link left alone, and a save by rename or delete followed.
+TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
+    elsewhere_.Write("first", "first");
+    ASSERT_EQ(symlink((elsewhere_ / "first").c_str(), kName), 0);
     platform::RecordFile file;
-    EXPECT_FALSE(file.Open(kName, platform::RecordFile::Mode::kPoll)) << "a dangling link is a file that cannot be opened";
-    EXPECT_TRUE(fs::is_empty(elsewhere_.Path())) << "its target was created";
-    EXPECT_TRUE(IsLink(kName));
-    elsewhere_.Write("x", "Coffee");
     ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll)) << "a link to a file is the file";
-    EXPECT_EQ(FirstBytes(file), "Coffee");
-
-    ASSERT_EQ(unlink(kName), 0);
-    const mode_t previous = umask(022);
-    const bool opened = file.Open(kName, platform::RecordFile::Mode::kPoll);
-    umask(previous);
-    ASSERT_TRUE(opened);
-    struct stat info;
-    ASSERT_EQ(lstat(kName, &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(info.st_mode & 07777, 0644u) << "readable and writable for its writer";
-    EXPECT_EQ(info.st_size, 0);
-    char byte;
-    EXPECT_EQ(file.Read(&byte, 1), 0);
-}
-
-// The file held follows its name to another ordinary file only, and never creates one.
-TEST_F(RecordFileOpenTest, FollowsItsNameToAnotherFileOnly) {
-    dir_.Write(kName, "first");
-    platform::RecordFile file;
-    ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll));
+    EXPECT_EQ(FirstBytes(file), "first");
     EXPECT_FALSE(file.FollowName()) << "still the same file";
 
     ASSERT_EQ(unlink(kName), 0);
-    EXPECT_FALSE(file.FollowName());
     ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
     EXPECT_FALSE(file.FollowName());
-    EXPECT_TRUE(fs::is_empty(elsewhere_.Path())) << "created through a link";
+    EXPECT_EQ(elsewhere_.Entries(), std::vector<std::string>{"first"}) << "created through a link";
     ASSERT_EQ(unlink(kName), 0);
     ASSERT_EQ(mkdir(kName, 0755), 0);
     EXPECT_FALSE(file.FollowName());
@@ -93,7 +61,7 @@ TEST_F(RecordFileOpenTest, FollowsItsNameToAnotherFileOnly) {
 
 // The stand-in for the point-of-sale application writes in place, also through a
 // link to an existing file, but never creates through a link nor writes a non-file.
-TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName) {
+TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnNameAndReadsAMissingOneAsEmpty) {
     tools::RecordUpdate update;
     update.line1 = "Coffee";
 
@@ -114,7 +82,7 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     written = tools::WriteRecord(kName, update);
     EXPECT_EQ(written.status, 0) << written.error;
     EXPECT_EQ(written.counter, 1);
-    EXPECT_TRUE(IsLink(kName)) << "an existing file is written in place";
+    EXPECT_TRUE(fs::is_symlink(kName)) << "an existing file is written in place";
     EXPECT_EQ(elsewhere_.Read("x").substr(0, 6), "Coffee");
 
     ASSERT_EQ(unlink(kName), 0);
@@ -123,10 +91,7 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     struct stat info;
     ASSERT_EQ(lstat(kName, &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
-}
 
-// Writing in place, and what lies beyond the record kept, are post_test's.
-TEST_F(RecordFileOpenTest, RecordWriterReadsAMissingFileAsEmptyAndWritesNoFolder) {
     std::string error;
     std::string bytes = "left over";
     EXPECT_TRUE(tools::ReadRecordBytes("missing.dat", bytes, error));
@@ -161,7 +126,7 @@ bool Warns(const RecordView& view, const std::string& text) {
     return false;
 }
 
-TEST(PostShow, WarnsAboutWhatKorvpoleWillDoWithTheRecord) {
+TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintableBytesMarked) {
     const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
     EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
     EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
@@ -198,9 +163,7 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoWithTheRecord) {
     EXPECT_TRUE(Warns(short72, "draws all four rows"));
     EXPECT_TRUE(Warns(short72, "total amount is cut short"));
     EXPECT_FALSE(Warns(short72, "without its pause")) << "a cycle that completes pauses";
-}
 
-TEST(PostShow, PrintsTheRowsFramedWithUnprintableBytesMarked) {
     const RecordView view = Inspect(Record74(0, 100, 1250, 99, "A\x01" "B"));
     const std::string text = tools::FormatRecordView("POLE.DAT", 74, view);
     EXPECT_NE(text.find("1 |                    |  (not drawn)\n"), std::string::npos) << text;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "display/serial_channel.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 
 // Every write() of this program passes through here, so the test can see how the
 // channel hands bytes to the device: one call per byte, and when.
@@ -84,17 +84,13 @@ public:
 
 const std::uint8_t kFive[] = {'H', 'E', 'L', 'L', 'O'};
 
-class SerialChannelTest : public ::testing::Test {
+class SerialChannelTest : public test::FolderTest {
 protected:
-    test::Runner run_;
-    test::WorkingDirectory here_{run_.Dir().Path()};
     test::PtyPort& com5_ = run_.Port(5).Port();
     SerialChannel channel_;
 };
 
-// --- Refusals -------------------------------------------------------------------
-
-TEST_F(SerialChannelTest, ClosedChannelRefusesAndWritesNothing) {
+TEST_F(SerialChannelTest, ClosedChannelOrAnEmptyOrNegativeLengthIsRefusedAndWritesNothing) {
     for (bool opened_before : {false, true}) {
         SCOPED_TRACE(opened_before ? "closed after an open" : "never opened");
         if (opened_before) {
@@ -109,9 +105,7 @@ TEST_F(SerialChannelTest, ClosedChannelRefusesAndWritesNothing) {
         EXPECT_FALSE(channel_.IsLost());
         EXPECT_EQ(com5_.CatchUp(), "");
     }
-}
-
-TEST_F(SerialChannelTest, OpenChannelRefusesEmptyAndNegativeLengths) {
+    // Open, it refuses empty and negative lengths.
     ASSERT_TRUE(channel_.Open(5, 9600));
     EXPECT_EQ(channel_.Send(kFive, 0), 0);
     EXPECT_EQ(channel_.Send(kFive, -1), 0);
@@ -121,31 +115,7 @@ TEST_F(SerialChannelTest, OpenChannelRefusesEmptyAndNegativeLengths) {
     EXPECT_EQ(com5_.CatchUp(), "HE");
 }
 
-// --- Opening ---------------------------------------------------------------------
-
-TEST_F(SerialChannelTest, OpenOnAnOpenChannelKeepsTheFirstPort) {
-    test::PtyPort& com6 = run_.Port(6).Port();
-    ASSERT_TRUE(channel_.Open(5, 9600));
-    EXPECT_TRUE(channel_.Open(6, 9600));
-    EXPECT_EQ(channel_.Send(kFive, 5), 5);
-    EXPECT_EQ(com5_.CatchUp(), "HELLO");
-    EXPECT_EQ(com6.CatchUp(), "");
-}
-
-TEST_F(SerialChannelTest, MissingPortFailsAndLeavesTheChannelClosed) {
-    ASSERT_EQ(symlink("/nonexistent/korv-port", "COM8"), 0);
-    struct stat info;
-    ASSERT_NE(stat("/dev/ttyS6", &info), 0) << "port 7 must name no device here";
-    for (int port : {7, 8}) {
-        EXPECT_FALSE(channel_.Open(port, 9600)) << port;
-        EXPECT_FALSE(channel_.IsOpen()) << port;
-        EXPECT_EQ(channel_.Send(kFive, 5), 0) << port;
-        EXPECT_TRUE(channel_.Close()) << port;
-    }
-    EXPECT_TRUE(channel_.Open(5, 9600));  // nothing of the failure lingers
-}
-
-TEST_F(SerialChannelTest, PortHeldByAnotherChannelFailsUntilReleased) {
+TEST_F(SerialChannelTest, OpenKeepsTheFirstPortAndAPortHeldByAnotherChannelFailsUntilReleased) {
     {
         SerialChannel first;
         ASSERT_TRUE(first.Open(5, 9600));
@@ -161,6 +131,14 @@ TEST_F(SerialChannelTest, PortHeldByAnotherChannelFailsUntilReleased) {
     EXPECT_FALSE(second.Open(5, 9600));
     EXPECT_TRUE(channel_.Close());
     EXPECT_TRUE(second.Open(5, 9600)) << "released by a close";
+    second.Close();
+
+    test::PtyPort& com6 = run_.Port(6).Port();
+    ASSERT_TRUE(channel_.Open(5, 9600));
+    EXPECT_TRUE(channel_.Open(6, 9600));
+    EXPECT_EQ(channel_.Send(kFive, 5), 5);
+    EXPECT_EQ(com5_.CatchUp(), "HELLO");
+    EXPECT_EQ(com6.CatchUp(), "");
 }
 
 TEST_F(SerialChannelTest, LineBecomes9600RawEightNoneOneWithFlowControlKept) {
@@ -188,8 +166,6 @@ TEST_F(SerialChannelTest, LineBecomes9600RawEightNoneOneWithFlowControlKept) {
     ASSERT_EQ(channel_.Send(awkward, sizeof awkward), static_cast<int>(sizeof awkward));
     EXPECT_EQ(test::Hex(com5_.CatchUp()), "0A 0D 00 11 13 7F 80 FF 04");
 }
-
-// --- Pacing ----------------------------------------------------------------------
 
 TEST_F(SerialChannelTest, EachByteIsItsOwnWriteFollowedByAtLeastOneMillisecond) {
     ASSERT_TRUE(channel_.Open(5, 9600));

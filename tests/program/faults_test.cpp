@@ -115,19 +115,18 @@ TEST_F(ProgramTest, PortThatDoesNotExistLeavesTheProgramRunning) {
 // Refused at start; the reconnect watch looks again and finds the terminal put there
 // later. The file keeps its bytes throughout.
 TEST_F(ProgramTest, PortLinkedToAnOrdinaryFileIsNeverWritten) {
-    const std::string foreign = "SOMEONE ELSE'S DATA";
     TempDir elsewhere;
-    elsewhere.Write("file", foreign);
+    elsewhere.Write("file", kForeign);
     fs::create_symlink(elsewhere / "file", run_.PortLink(5));
     const PoleRecordFields record = Sale(1, "FOUND AT LAST", "", 10, 100);
     run_.WriteRecord(record);
     run_.WriteConfig(5, true);
     run_.Start();
     ASSERT_TRUE(Prints(run_, kMenu));
-    ASSERT_EQ(elsewhere.Read("file"), foreign);
+    ASSERT_EQ(elsewhere.Read("file"), kForeign);
     ASSERT_TRUE(ShowsRecord(Com5(), record));  // the terminal goes behind the name
     ExitWithX();
-    EXPECT_EQ(elsewhere.Read("file"), foreign);
+    EXPECT_EQ(elsewhere.Read("file"), kForeign);
 }
 
 // flock is how this build keeps a port to itself.

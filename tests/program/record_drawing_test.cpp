@@ -67,15 +67,11 @@ TEST_F(ProgramTest, AmountsAreFormattedByTheScaleAndRightAligned) {
         {1, 125, -500, "1.25", "-5.00"},
         {1, 12345, 99999999, "123.45", "999999.99"},
         {1, 999, 100, "9.99", "1.00"},
-        {10, 125, 0, "12.50", "0.00"},
         {100, 1250, 999999999, "1250", "999999999"},
-        {100, -1250, -99999999, "-1250", "-99999999"},
         {0, 777, 123456, "0.00", "0.00"},
-        {1, -9999999, 1, "-99999.99", "0.01"},
         {1, 100000000, -10000000, tax_marked, total_marked},  // 1000000.00, -100000.00
         {1, 500, 100, "5.00", "1.00"},
         {65535, INT32_MIN, INT32_MAX, tax_marked, total_marked},  // the widest texts there are
-        {100, 1000000000, 42, tax_marked, "42"},                  // "%.0f" gives ten characters
     };
     for (const auto& amounts : cases) {
         SCOPED_TRACE(amounts.tax_text + " / " + amounts.total_text);

@@ -49,8 +49,8 @@ protected:
         run_.Dir().Write(kScript, "");
         run_.Start({g_key_injector,
                     {WinePrefix::WindowsPath(run_.PathOf(kStatus)), WinePrefix::WindowsPath(run_.PathOf(kScript)),
-                     WinePrefix::WindowsPath(g_program.path)},
-                    g_program.wine});
+                     WinePrefix::WindowsPath(Program::Korvpole().path)},
+                    Program::Korvpole().wine});
         ASSERT_TRUE(Prints(run_, kMenu));
         ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow(record.line1)));
     }
@@ -159,14 +159,14 @@ TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
 TEST_F(WindowsConsoleCase, KeysComeFromTheConsoleWhateverStandardInputIs) {
     Com5();
     run_.Dir().Write("answers.txt", "5\r\n2\r\n");
-    run_.Start(g_program, {Input::kFile, true, 022, -1, false, "answers.txt"});
+    run_.Start(Program::Korvpole(), {Input::kFile, true, 022, false, "answers.txt"});
     ASSERT_TRUE(Prints(run_, kMenu));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 32 00");
     run_.Type("B");
     ASSERT_TRUE(BacklightBecomes(Com5(), true));
     ExitWithX("X");
 
-    run_.Start(g_program, {Input::kNothing});
+    run_.Start(Program::Korvpole(), {Input::kNothing});
     ASSERT_TRUE(Prints(run_, kMenu));
     run_.Type("s");
     ASSERT_TRUE(Said(run_, "Press 2 for OFF): " + kInputEnded, 1));

@@ -35,4 +35,10 @@ std::string Unwrapped(std::string text) {
     return text;
 }
 
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 }  // namespace korv::test

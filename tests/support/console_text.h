@@ -12,4 +12,7 @@ std::string PlainText(const std::string& raw);
 // The text without its line ends: a Windows console breaks long lines at its width.
 std::string Unwrapped(std::string text);
 
+// How often `part` occurs in `text`, overlapping ones included.
+int Occurrences(const std::string& text, const std::string& part);
+
 }  // namespace korv::test

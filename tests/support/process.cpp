@@ -47,7 +47,6 @@ std::string ExitResult::Describe() const {
     if (timed_out) text << "timed out and killed; ";
     if (exited) text << "exited with status " << status;
     else text << "ended by signal " << signal;
-    if (windows_status != 0) text << " (Windows exit code " << windows_status << ")";
     return text.str();
 }
 

@@ -38,9 +38,6 @@ struct ExitResult {
     bool exited = false;     // ended by exit; `status` holds its 8 bits
     int status = -1;
     int signal = 0;          // the signal that ended it, when not exited
-    // Under Wine: the whole exit code cmd reports (-1073741510 for 0xC000013A), whose
-    // low 8 bits `status` holds.
-    long long windows_status = 0;
     bool Succeeded() const { return exited && status == 0; }
     std::string Describe() const;
 };

@@ -24,6 +24,19 @@ inline constexpr const char* kExiting = "Exiting config mode\n\n";
 inline constexpr const char* kStaysDark = ". The display stays dark; korvpole tries again every second.\n";
 inline constexpr const char* kCom5Open = "COM5 is open: the display shows POLE.DAT again.\n";
 
+// Someone else's file, which a link in the folder may lead to.
+inline const std::string kForeign = "SOMEONE ELSE'S DATA";
+
+// Code tested in process, working in a fresh folder (as korvpole's own), with another
+// folder for links to lead out to.
+class FolderTest : public ::testing::Test {
+protected:
+    Runner run_;
+    const TempDir& dir_ = run_.Dir();
+    TempDir elsewhere_;
+    WorkingDirectory cwd_{dir_.Path()};
+};
+
 // A sale as the till writes it: scale 1, amounts in hundredths.
 inline PoleRecordFields Sale(std::uint16_t counter, std::string line1,
                              std::string line2 = "THANK YOU", std::int32_t tax = 125,
@@ -47,9 +60,7 @@ inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int
     const std::string wanted = Unwrapped(text);
     int said = 0;
     while (true) {
-        const std::string flat = Unwrapped(run.Errors());
-        said = 0;
-        for (std::size_t at = flat.find(wanted); at != std::string::npos; at = flat.find(wanted, at + 1)) ++said;
+        said = Occurrences(Unwrapped(run.Errors()), wanted);
         if (said >= times || std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -19,7 +19,6 @@ public:
     PtyPort& operator=(const PtyPort&) = delete;
 
     const std::string& SlavePath() const { return slave_path_; }
-    // Everything that arrives within `window`.
     std::string ReadFor(std::chrono::milliseconds window);
     // Every byte written to the port before the call, and whatever comes meanwhile: a
     // mark written to the port's own end comes back behind them. Throws when the mark
@@ -45,7 +44,6 @@ class DisplayTap {
 public:
     explicit DisplayTap(std::string link) : port_(std::move(link)) {}
 
-    // Feeds what arrives within `window`; returns those bytes.
     std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
     // Pumps until `done` holds or `limit` passes; true when it held.
     bool PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utmp.h>
@@ -167,12 +166,6 @@ void Runner::StartChild(const Console& console, const ChildEnds& ends,
         sigprocmask(SIG_SETMASK, &none, nullptr);
         if (chdir(dir.c_str()) != 0) _exit(126);
         umask(console.umask);
-        if (console.file_size_limit >= 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            const rlim_t limit = static_cast<rlim_t>(console.file_size_limit);
-            const rlimit file_size{limit, limit};
-            if (setrlimit(RLIMIT_FSIZE, &file_size) != 0) _exit(126);
-        }
         if (console.ordinary_user) BecomeAnOrdinaryUser();
         then();
     });

@@ -70,9 +70,6 @@ struct Console {
     bool output_to_terminal = true;  // false: standard output is a pipe, as in a script
                                      // (under Wine the console takes all output)
     mode_t umask = 022;
-    // Bytes a file may grow to, as on a full disk; a write past it fails instead of
-    // ending the program. Negative: no limit.
-    long file_size_limit = -1;
     // Runs as an ordinary user, as BecomeAnOrdinaryUser makes it: what the superuser may
     // open regardless is then refused as at a shop's own login.
     bool ordinary_user = false;

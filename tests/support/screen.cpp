@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tests/support/console_text.h"
+
 namespace korv::test {
 
 namespace {
@@ -14,13 +16,7 @@ std::string RightAligned(const std::string& caption, const std::string& amount) 
     return caption + std::string(width - amount.size(), ' ') + amount;
 }
 
-int CaptionsSent(const DisplayTap& tap) {
-    int count = 0;
-    for (std::size_t at = tap.Received().find("TOTAL TAX"); at != std::string::npos;
-         at = tap.Received().find("TOTAL TAX", at + 1))
-        ++count;
-    return count;
-}
+int CaptionsSent(const DisplayTap& tap) { return Occurrences(tap.Received(), "TOTAL TAX"); }
 
 ::testing::AssertionResult Waited(DisplayTap& tap, const std::function<bool(const sim::Hd44780Model&)>& done,
                                   const std::string& failure, std::chrono::milliseconds limit = kDisplayWait) {

@@ -35,10 +35,8 @@ std::string ScreenOf(const DisplayTap& tap);
 // Waits until `count` more poll cycles have drawn row 3, so that everything the program
 // had been given before is known to have been acted on.
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count);
-// The bytes that arrived end with `tail`.
 ::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail);
 
-// How often `kind` occurs in everything the display received.
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind);
 
 }  // namespace korv::test

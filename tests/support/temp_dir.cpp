@@ -1,11 +1,8 @@
 #include "tests/support/temp_dir.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,15 +47,13 @@ std::vector<std::string> TempDir::Entries() const {
     return names;
 }
 
-WorkingDirectory::WorkingDirectory(const std::string& path) {
-    char current[PATH_MAX];
-    if (getcwd(current, sizeof current) == nullptr) throw std::runtime_error("getcwd failed");
-    previous_ = current;
-    if (chdir(path.c_str()) != 0) throw std::runtime_error("cannot work in " + path);
+WorkingDirectory::WorkingDirectory(const std::string& path) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
 }
 
 WorkingDirectory::~WorkingDirectory() {
-    if (chdir(previous_.c_str()) != 0) std::perror("chdir back");
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
 }
 
 }  // namespace korv::test

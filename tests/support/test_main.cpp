@@ -12,7 +12,6 @@
 
 namespace korv::test {
 
-Program g_program;
 std::string g_key_injector;
 
 namespace {
@@ -37,7 +36,6 @@ int RunUnderWine(const std::string& folder) {
         return 1;
     }
     TestWindowsBuild(folder, wine.get());
-    g_program = Program::Korvpole();
     g_key_injector = folder + "/korv-key-injector.exe";
     LeaveOut("Linux");
     const int result = RUN_ALL_TESTS();
@@ -57,7 +55,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--windows FOLDER] [gtest options]\n", argv[0]);
         return 2;
     }
-    g_program = Program::Korvpole();
     LeaveOut("Windows");
     return RUN_ALL_TESTS();
 }

@@ -188,7 +188,6 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
     result.timed_out = false;
     result.exited = true;
     result.status = static_cast<int>(code & 0xFF);
-    result.windows_status = code;
     Type("exit\r");
     child_.Wait(limit);
     KillAll();

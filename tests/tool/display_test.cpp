@@ -73,18 +73,13 @@ std::string At(int row, int column) {
     return Command(static_cast<std::uint8_t>(protocol::kRowBase20x4[row - 1] + column - 1));
 }
 
-std::string BringUp() {
-    std::string bytes;
-    for (std::uint8_t command : protocol::kInitialisation) bytes += Command(command);
-    return bytes + Command(protocol::kBacklightOn);
-}
-
 // Three clients one after another: no hang-up may end or deafen the simulator.
 TEST_F(LinuxDisplayTool, LogsEveryByteDecodedAndDumpsTheScreenAfterAKnownStream) {
     StartDisplay({"--dump", "--log", "bytes.log"});
     const std::string logged = Command(protocol::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
     SendToPort(logged);
-    const std::string first = BringUp() + At(1, 1) + "HELLO" + At(3, 1) + "TOTAL TAX" + At(3, 17) + "1.25";
+    const std::string first = wire::kInitialisation + wire::kBacklightOn + At(1, 1) + "HELLO" + At(3, 1) +
+                              "TOTAL TAX" + At(3, 17) + "1.25";
     SendToPort(first);
     const std::string second = At(4, 16) + "13.50" + At(2, 20) + "Z" + At(1, 3) + "y";
     SendToPort(second);
@@ -128,7 +123,7 @@ TEST_F(LinuxDisplayTool, LogsEveryByteDecodedAndDumpsTheScreenAfterAKnownStream)
 
 TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCounts) {
     StartDisplay({"--log", "bytes.log"});
-    const std::string bytes = BringUp() + At(2, 1) + "PANEL" + Command(0x00);
+    const std::string bytes = wire::kInitialisation + wire::kBacklightOn + At(2, 1) + "PANEL" + Command(0x00);
     SendToPort(bytes);
     ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
         << run_.Output();
@@ -145,7 +140,15 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     EXPECT_EQ(StopDisplay(), 0);
 }
 
-TEST_F(LinuxDisplayTool, RefusesAnEntryThatIsNotItsOwnLink) {
+TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothingAndAnEntryNotItsOwnLinkIsRefused) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
+          {"--log"}, {"--colour"}}) {
+        EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", args))), 2) << args.front();
+        EXPECT_NE(run_.Errors().find("korvpole-display: "), std::string::npos) << run_.Errors();
+    }
+    for (const std::string& name : run_.Dir().Entries()) EXPECT_NE(name.rfind("COM", 0), 0u) << name;
+
     run_.Dir().Write("COM1", "keep");
     EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", {"--port", "1"}))), 1);
     EXPECT_NE(run_.Errors().find("COM1"), std::string::npos) << run_.Errors();
@@ -168,16 +171,6 @@ TEST_F(LinuxDisplayTool, RemovesItsLinkWhenEndedBySignalButNotAnEntryThatReplace
     run_.Dir().Write("COM3", "new");
     EXPECT_EQ(StopDisplay(), 0);
     EXPECT_EQ(run_.Dir().Read("COM3"), "new");
-}
-
-TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothing) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
-          {"--log"}, {"--colour"}}) {
-        EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", args))), 2) << args.front();
-        EXPECT_NE(run_.Errors().find("korvpole-display: "), std::string::npos) << run_.Errors();
-    }
-    for (const std::string& name : run_.Dir().Entries()) EXPECT_NE(name.rfind("COM", 0), 0u) << name;
 }
 
 bool ShowsSaleText(const std::string& panel) {

@@ -41,7 +41,7 @@ protected:
     Runner run_;
 };
 
-TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsTold) {
+TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsToldNorBytesItDoesNotOwn) {
     // Shown as typed at scale 10: 12.50 and -50 are stored as 125 and -500.
     ASSERT_EQ(Post({"--line1", "ABC", "--line2", "Second line", "--tax", "12.50", "--total", "-50",
                     "--scale", "10"}), 0) << run_.Errors();
@@ -50,17 +50,7 @@ TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsTold) {
     EXPECT_EQ(Hex(Record()), Hex(Written("12345678901234567890", "Second line", 2, 10, 125, -500)));
     ASSERT_EQ(Post({"--line1", "Hi"}), 0);
     EXPECT_EQ(Hex(Record()), Hex(Written("Hi", "Second line", 3, 10, 125, -500)));
-}
 
-TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOne) {
-    ASSERT_EQ(Post({"--total", "13.50"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 0, 1350)));
-    run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
-    ASSERT_EQ(Post({"--tax", "0.5"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 50, 0)));
-}
-
-TEST_F(PostTool, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
     std::string before(80, '\xAA');
     before.replace(58, 2, Le16(0x1234));
     run_.Dir().Write("POLE.DAT", before);
@@ -71,8 +61,12 @@ TEST_F(PostTool, KeepsWhatItIsNotToldToChangeAndBytesItDoesNotOwn) {
     EXPECT_EQ(Hex(Record()), Hex(expected));
 }
 
-TEST_F(PostTool, CounterCountsUpAndWrapsPastZeroToOne) {
+TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPastZeroToOne) {
+    ASSERT_EQ(Post({"--total", "13.50"}), 0);
+    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 0, 1350)));
+    run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
     ASSERT_EQ(Post({"--line1", "one"}), 0);
+    EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0)));
     ASSERT_EQ(Post({}), 0);
     EXPECT_EQ(Hex(Record().substr(58, 2)), Hex(Le16(2)));
     run_.WriteRecordBytes(58, Le16(0xFFFE));

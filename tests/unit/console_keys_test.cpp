@@ -6,6 +6,7 @@
 #include "platform/posix/escape_skipper.h"
 #include "platform/win32/key_event_filter.h"
 #include "pole/key_reader.h"
+#include "tests/support/console_text.h"
 
 namespace korv::platform {
 namespace {
@@ -61,6 +62,13 @@ TEST(KeyCommandTest, SBAndXInEitherCaseAreTheCommandsAndNothingElseIs) {
         EXPECT_EQ(CommandOf(key), command) << key;
     for (const int none : std::initializer_list<int>{'q', '5', '\x1b', '\r', 0x153, 0x162, kNoKey})
         EXPECT_EQ(CommandOf(none), KeyCommand::kNone) << none;
+}
+
+// The tests' own reading of a console's output, as Wine's console draws it.
+TEST(PlainText, DropsControlSequencesAndReadsCursorStepsAsBlanks) {
+    EXPECT_EQ(test::PlainText("\x1b]0;C:\\cmd.exe\x07\x1b[?25lPress\x1b[K\x1b[1CS\x1b[?25h\r\n"), "Press S\n");
+    EXPECT_EQ(test::PlainText("a\x1b[3Cb"), "a   b");
+    EXPECT_EQ(test::PlainText("end\x1b["), "end");  // cut short
 }
 
 }  // namespace

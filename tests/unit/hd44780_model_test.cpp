@@ -3,13 +3,14 @@
 #include <string>
 
 #include "sim/hd44780_model.h"
+#include "tests/support/screen.h"
 
 namespace korv::sim {
 namespace {
 
 using Kind = DecodedByte::Kind;
 
-const std::string kBlankRow(Hd44780Model::kColumns, ' ');
+using test::kBlankRow;
 
 // Command bytes as the display receives them: prefix, then the instruction.
 std::string Cmd(unsigned char command) { return std::string("\xFE") + static_cast<char>(command); }
@@ -17,12 +18,10 @@ std::string At(unsigned char ddram_address) { return Cmd(static_cast<unsigned ch
 
 // The row text with `text` starting at 1-based column `column`, blanks elsewhere.
 std::string RowWith(const std::string& text, int column) {
-    std::string row = kBlankRow;
-    row.replace(static_cast<std::size_t>(column - 1), text.size(), text);
-    return row;
+    return test::TextRow(std::string(static_cast<std::size_t>(column - 1), ' ') + text);
 }
 
-TEST(Hd44780ModelStart, IsBlankLitOffAndAtAddressZero) {
+TEST(Hd44780ModelAddressing, StartsBlankDarkAtAddressZeroAndSetAddressDecodesToTheRowsDdramAddresses) {
     Hd44780Model model;
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.Row(row), kBlankRow) << row;
     EXPECT_FALSE(model.BacklightOn());
@@ -30,15 +29,21 @@ TEST(Hd44780ModelStart, IsBlankLitOffAndAtAddressZero) {
     EXPECT_EQ(model.Address(), 0);
     EXPECT_EQ(model.Row(0), "");
     EXPECT_EQ(model.Row(5), "");
-}
-
-TEST(Hd44780ModelAddressing, RowsStartAtTheirDdramAddresses) {
-    Hd44780Model model;
     model.Feed(At(0x00) + "A" + At(0x40) + "B" + At(0x14) + "C" + At(0x54) + "D");
     EXPECT_EQ(model.Row(1), RowWith("A", 1));
     EXPECT_EQ(model.Row(2), RowWith("B", 1));
     EXPECT_EQ(model.Row(3), RowWith("C", 1));
     EXPECT_EQ(model.Row(4), RowWith("D", 1));
+
+    model = Hd44780Model();
+    EXPECT_EQ(model.Feed(0xFE).kind, Kind::kPrefix);
+    const DecodedByte decoded = model.Feed(0xD3);
+    EXPECT_EQ(decoded.kind, Kind::kSetAddress);
+    EXPECT_EQ(decoded.address, 0x53);
+    const DecodedByte shown = model.Feed('Q');
+    EXPECT_EQ(shown.kind, Kind::kCharacter);
+    EXPECT_EQ(shown.address, 0x53);  // where it was written
+    EXPECT_EQ(model.Row(2), RowWith("Q", 20));
 }
 
 TEST(Hd44780ModelAddressing, WritingRunsOnAsTheDdramLinesDo) {
@@ -61,19 +66,7 @@ TEST(Hd44780ModelAddressing, WritingRunsOnAsTheDdramLinesDo) {
     }
 }
 
-TEST(Hd44780ModelAddressing, SetAddressDecodesAndReportsTheNewAddress) {
-    Hd44780Model model;
-    EXPECT_EQ(model.Feed(0xFE).kind, Kind::kPrefix);
-    const DecodedByte decoded = model.Feed(0xD3);
-    EXPECT_EQ(decoded.kind, Kind::kSetAddress);
-    EXPECT_EQ(decoded.address, 0x53);
-    const DecodedByte shown = model.Feed('Q');
-    EXPECT_EQ(shown.kind, Kind::kCharacter);
-    EXPECT_EQ(shown.address, 0x53);  // where it was written
-    EXPECT_EQ(model.Row(2), RowWith("Q", 20));
-}
-
-TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrement) {
+TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrementAndDisplayOffHidesRowsButKeepsThem) {
     Hd44780Model model;
     model.Feed(At(0x40) + "ABC" + Cmd(0x04) + Cmd(0x01));
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.Row(row), kBlankRow) << row;
@@ -81,9 +74,17 @@ TEST(Hd44780ModelCommands, ClearBlanksHomesAndRestoresIncrement) {
     EXPECT_EQ(model.Clears(), 1u);
     model.Feed("AB");
     EXPECT_EQ(model.Row(1), RowWith("AB", 1));
+
+    model.Feed(At(0x00) + "HELLO" + Cmd(0x08));
+    EXPECT_FALSE(model.DisplayOn());
+    EXPECT_EQ(model.VisibleRow(1), kBlankRow);
+    EXPECT_EQ(model.Row(1), RowWith("HELLO", 1));
+    model.Feed(Cmd(0x0C));
+    EXPECT_TRUE(model.DisplayOn());
+    EXPECT_EQ(model.VisibleRow(1), RowWith("HELLO", 1));
 }
 
-TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommands) {
+TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommandsAndCommandsOutsideTheProtocolAreCounted) {
     Hd44780Model model;
     model.Feed(0xFE);
     EXPECT_EQ(model.Feed(0x03).kind, Kind::kBacklightOn);
@@ -93,34 +94,28 @@ TEST(Hd44780ModelCommands, BacklightFollowsItsTwoCommands) {
     EXPECT_FALSE(model.BacklightOn());
     EXPECT_EQ(model.Address(), 0);  // not a "return home" on this display
     EXPECT_EQ(model.UnknownCommands(), 0u);
+    EXPECT_EQ(model.CommandsSeen(), 2u);
+    model.Feed(0xFE);
+    EXPECT_EQ(model.Feed(0x00).kind, Kind::kUnknownCommand);
+    model.Feed(Cmd(0x04) + Cmd(0x08) + Cmd(0x18));
+    EXPECT_EQ(model.UnknownCommands(), 4u);
+    EXPECT_EQ(model.CommandsSeen(), 6u);
+    model.Feed(At(0x10) + Cmd(0x02) + Cmd(0x03) + Cmd(0x0C));
+    EXPECT_EQ(model.UnknownCommands(), 4u);
+    EXPECT_EQ(model.CommandsSeen(), 10u);
 }
 
-TEST(Hd44780ModelCommands, CursorLeftStepsBackAndWrapsBelowZero) {
+TEST(Hd44780ModelCommands, CursorLeftAndEntryModeDecrementStepBackAndWrapBelowZero) {
     Hd44780Model model;
     model.Feed(At(0x05) + Cmd(0x10) + "X");
     EXPECT_EQ(model.Row(1), RowWith("X", 5));
     model.Feed(At(0x00) + Cmd(0x10));
     EXPECT_EQ(model.Address(), 0x67);
-}
-
-TEST(Hd44780ModelCommands, EntryModeDecrementWritesLeftwards) {
-    Hd44780Model model;
     model.Feed(At(0x05) + Cmd(0x04) + "AB");
     EXPECT_EQ(model.Row(1), RowWith("BA", 5));
     EXPECT_EQ(model.Address(), 0x03);
     model.Feed(Cmd(0x06) + "C");
     EXPECT_EQ(model.Row(1), RowWith("CBA", 4));
-}
-
-TEST(Hd44780ModelCommands, DisplayOffHidesRowsButKeepsTheirContent) {
-    Hd44780Model model;
-    model.Feed(At(0x00) + "HELLO" + Cmd(0x08));
-    EXPECT_FALSE(model.DisplayOn());
-    EXPECT_EQ(model.VisibleRow(1), kBlankRow);
-    EXPECT_EQ(model.Row(1), RowWith("HELLO", 1));
-    model.Feed(Cmd(0x0C));
-    EXPECT_TRUE(model.DisplayOn());
-    EXPECT_EQ(model.VisibleRow(1), RowWith("HELLO", 1));
 }
 
 TEST(Hd44780ModelCommands, BringUpSequenceLeavesABlankScreen) {
@@ -134,18 +129,6 @@ TEST(Hd44780ModelCommands, BringUpSequenceLeavesABlankScreen) {
     EXPECT_EQ(model.CommandsSeen(), 10u);
     EXPECT_EQ(model.UnknownCommands(), 0u);
     EXPECT_EQ(model.BytesReceived(), 4u + 2u + 18u);
-}
-
-TEST(Hd44780ModelCommands, CommandsOutsideTheProtocolAreCounted) {
-    Hd44780Model model;
-    model.Feed(0xFE);
-    EXPECT_EQ(model.Feed(0x00).kind, Kind::kUnknownCommand);
-    model.Feed(Cmd(0x04) + Cmd(0x08) + Cmd(0x18));
-    EXPECT_EQ(model.UnknownCommands(), 4u);
-    EXPECT_EQ(model.CommandsSeen(), 4u);
-    model.Feed(At(0x10) + Cmd(0x02) + Cmd(0x03) + Cmd(0x0C));
-    EXPECT_EQ(model.UnknownCommands(), 4u);
-    EXPECT_EQ(model.CommandsSeen(), 8u);
 }
 
 TEST(Hd44780ModelCommands, CgramDataStaysOffTheScreen) {

@@ -41,7 +41,7 @@ std::string Formatted(std::int32_t raw, std::uint16_t scale) {
     return text;
 }
 
-TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimals) {
+TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimalsAndTheFullLengthIsReported) {
     EXPECT_EQ(Formatted(125, 1), "1.25");
     EXPECT_EQ(Formatted(1350, 1), "13.50");
     EXPECT_EQ(Formatted(-500, 1), "-5.00");
@@ -54,9 +54,7 @@ TEST(FormatAmount, ScaleHundredGivesWholeNumbersEveryOtherScaleTwoDecimals) {
     EXPECT_EQ(Formatted(-9999999, 1), "-99999.99");
     EXPECT_EQ(Formatted(999999999, 100), "999999999");
     EXPECT_EQ(Formatted(1, 101), "1.01");
-}
 
-TEST(FormatAmount, ReportsTheFullLengthOfATextTheBufferCannotHold) {
     char text[10];
     std::memset(text, 'z', sizeof text);
     EXPECT_EQ(FormatAmount(100000000, 1, text, sizeof text), 10);  // 1000000.00
@@ -114,8 +112,11 @@ protected:
     CycleState state_;
 };
 
-TEST_F(PollCycle, EmptyRecordEndsEarlyAfterOneSeek) {
+TEST_F(PollCycle, EmptyRecordEndsEarlyAndAFailedSeekStopsTheCycleAfterOneSeek) {
     EXPECT_EQ(Cycle(""), CycleOutcome::kEndedEarly);
+    EXPECT_EQ(Seeks(), 1);
+    fake::Platform().seeks_fail = true;
+    EXPECT_EQ(Cycle(Record(3, 125, 250)), CycleOutcome::kSeekFailed);
     EXPECT_EQ(Seeks(), 1);
     EXPECT_EQ(state_.last_seen_counter, 0);
 }
@@ -143,13 +144,6 @@ TEST_F(PollCycle, ACounterIsTakenAsSeenBeforeItsLinesAreRead) {
     EXPECT_EQ(Cycle(Record(5, 125, 250)), CycleOutcome::kCompleted);
     EXPECT_EQ(Seeks(), 4);
     EXPECT_EQ(state_.line1[0], 0);
-}
-
-TEST_F(PollCycle, AFailedSeekStopsTheCycleAtOnce) {
-    fake::Platform().seeks_fail = true;
-    EXPECT_EQ(Cycle(Record(3, 125, 250)), CycleOutcome::kSeekFailed);
-    EXPECT_EQ(Seeks(), 1);
-    EXPECT_EQ(state_.last_seen_counter, 0);
 }
 
 TEST_F(PollCycle, ShortOrFailedReadsKeepWhatTheBufferHeld) {

@@ -10,6 +10,7 @@
 #include "platform/port_facts.h"
 #include "pole/pole_record.h"
 #include "pole/port_messages.h"
+#include "tests/support/console_text.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
 #include "tools/check/port_list.h"
@@ -193,13 +194,6 @@ TEST(CheckPattern, TheSettingsRowFitsForCom99AndThreePagesHoldTheCharacters) {
     EXPECT_EQ(CharacterPages(), 3);
 }
 
-std::size_t Occurrences(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     using platform::PortState;
     std::ostringstream nothing_there;
@@ -220,8 +214,8 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
                             1, {}),
               0);
     const std::string text = refused.str();
-    EXPECT_EQ(Occurrences(text, "sudo usermod -aG dialout $USER"), 1u) << text;
-    EXPECT_EQ(Occurrences(text, "usermod -aG plugdev"), 0u) << "already in it: " << text;
+    EXPECT_EQ(test::Occurrences(text, "sudo usermod -aG dialout $USER"), 1) << text;
+    EXPECT_EQ(test::Occurrences(text, "usermod -aG plugdev"), 0) << "already in it: " << text;
     EXPECT_EQ(text.rfind("COM1  /dev/ttyS0", 0), 0u) << text;
     EXPECT_NE(text.find("no permission  <- KORVPOLE.CFG\n"), std::string::npos) << text;
     EXPECT_NE(text.find("ln -s /dev/serial/by-id/NAME COM5"), std::string::npos) << text;
