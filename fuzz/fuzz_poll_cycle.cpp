@@ -13,7 +13,7 @@
 #include "fuzz/fuzz_check.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
-#include "pole/pole_record.h"
+#include "pole/poll_cycle.h"
 #include "sim/hd44780_model.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "platform/record_file.h"
 #include "platform/system_error.h"
 #include "pole/console_output.h"
-#include "pole/key_reader.h"
-#include "pole/pole_record.h"
+#include "pole/key_commands.h"
+#include "pole/poll_cycle.h"
 #include "pole/port_messages.h"
 #include "pole/startup.h"
 

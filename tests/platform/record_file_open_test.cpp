@@ -12,7 +12,7 @@
 #include "tests/support/temp_dir.h"
 #include "tools/post/post_record.h"
 #include "tools/post/post_show.h"
-#include "tools/record_writer.h"
+#include "tools/post/record_writer.h"
 
 namespace korv {
 namespace {

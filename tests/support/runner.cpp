@@ -16,7 +16,7 @@
 
 #include "tests/support/console_text.h"
 #include "tests/support/wine_prefix.h"
-#include "tools/record_writer.h"
+#include "tools/post/record_writer.h"
 
 namespace korv::test {
 

@@ -5,7 +5,7 @@
 
 #include "platform/posix/escape_skipper.h"
 #include "platform/win32/key_event_filter.h"
-#include "pole/key_reader.h"
+#include "pole/key_commands.h"
 #include "tests/support/console_text.h"
 
 namespace korv::platform {

@@ -10,8 +10,8 @@
 #include "display/row_text.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
-#include "pole/pole_record.h"
-#include "pole/row_picture.h"
+#include "pole/poll_cycle.h"
+#include "tools/post/row_picture.h"
 #include "sim/hd44780_model.h"
 #include "tests/support/record_bytes.h"
 

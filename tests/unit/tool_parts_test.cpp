@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "platform/port_facts.h"
-#include "pole/pole_record.h"
+#include "pole/poll_cycle.h"
 #include "pole/port_messages.h"
 #include "tests/support/console_text.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
-#include "tools/check/port_list.h"
-#include "tools/display/display_args.h"
+#include "tools/check/port_report.h"
+#include "tools/simulator/simulator_args.h"
 #include "tools/post/post_amount.h"
 #include "tools/post/post_args.h"
 

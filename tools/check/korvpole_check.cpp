@@ -17,7 +17,7 @@
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
 #include "tools/check/charset.h"
-#include "tools/check/port_list.h"
+#include "tools/check/port_report.h"
 #include "tools/common/tool_cli.h"
 
 namespace {

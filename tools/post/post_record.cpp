@@ -3,7 +3,7 @@
 #include "pole/record_format.h"
 #include "tools/common/tool_cli.h"
 #include "tools/post/post_amount.h"
-#include "tools/record_writer.h"
+#include "tools/post/record_writer.h"
 
 namespace korv::tools {
 

@@ -6,9 +6,9 @@
 #include <iostream>
 
 #include "display/protocol.h"
-#include "pole/pole_record.h"
-#include "pole/row_picture.h"
-#include "tools/record_writer.h"
+#include "pole/poll_cycle.h"
+#include "tools/post/row_picture.h"
+#include "tools/post/record_writer.h"
 
 namespace korv::tools {
 

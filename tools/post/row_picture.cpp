@@ -1,4 +1,4 @@
-#include "pole/row_picture.h"
+#include "tools/post/row_picture.h"
 
 #include <cstring>
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pole/pole_record.h"
+#include "pole/poll_cycle.h"
 
 namespace korv {
 

@@ -1,4 +1,4 @@
-#include "tools/display/display_log.h"
+#include "tools/simulator/byte_log.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "tools/check/port_list.h"
+#include "tools/check/port_report.h"
 
 #include <algorithm>
 #include <set>

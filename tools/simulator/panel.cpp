@@ -1,4 +1,4 @@
-#include "tools/display/display_panel.h"
+#include "tools/simulator/panel.h"
 
 namespace korv::tools {
 

@@ -1,4 +1,4 @@
-#include "tools/display/display_link.h"
+#include "tools/simulator/pty_link.h"
 
 #include <fcntl.h>
 #include <limits.h>

@@ -12,11 +12,11 @@
 
 #include "sim/hd44780_model.h"
 #include "tools/common/tool_cli.h"
-#include "tools/display/display_args.h"
-#include "tools/display/display_link.h"
-#include "tools/display/display_log.h"
-#include "tools/display/display_panel.h"
-#include "tools/display/display_signals.h"
+#include "tools/simulator/simulator_args.h"
+#include "tools/simulator/pty_link.h"
+#include "tools/simulator/byte_log.h"
+#include "tools/simulator/panel.h"
+#include "tools/simulator/stop_signals.h"
 
 namespace {
 

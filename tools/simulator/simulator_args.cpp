@@ -1,4 +1,4 @@
-#include "tools/display/display_args.h"
+#include "tools/simulator/simulator_args.h"
 
 #include "tools/common/tool_cli.h"
 

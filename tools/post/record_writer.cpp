@@ -1,4 +1,4 @@
-#include "tools/record_writer.h"
+#include "tools/post/record_writer.h"
 
 #include "pole/record_format.h"
 

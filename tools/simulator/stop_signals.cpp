@@ -1,4 +1,4 @@
-#include "tools/display/display_signals.h"
+#include "tools/simulator/stop_signals.h"
 
 #include <fcntl.h>
 #include <poll.h>

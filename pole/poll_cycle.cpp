@@ -1,4 +1,4 @@
-#include "pole/pole_record.h"
+#include "pole/poll_cycle.h"
 
 #include <cstdio>
 #include <cstring>
