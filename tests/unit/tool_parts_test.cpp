@@ -48,7 +48,7 @@ Parsed<Options> Parse(Parser parser, const Args& args) {
 
 Parsed<PostOptions> Post(const Args& args) { return Parse<PostOptions>(ParsePostArgs, args); }
 Parsed<CheckOptions> Check(const Args& args) { return Parse<CheckOptions>(ParseCheckArgs, args); }
-Parsed<DisplayOptions> Display(const Args& args) { return Parse<DisplayOptions>(ParseDisplayArgs, args); }
+Parsed<SimulatorOptions> Display(const Args& args) { return Parse<SimulatorOptions>(ParseSimulatorArgs, args); }
 
 std::string Shown(const Args& args) {
     std::string text;

@@ -21,7 +21,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using korv::tools::DisplayOptions;
+using korv::tools::SimulatorOptions;
 
 // Pause after a read error, so a master that keeps failing does not spin.
 constexpr int kReadErrorPauseMs = 50;
@@ -54,7 +54,7 @@ korv::tools::PanelStyle StyleFor(bool terminal) {
     return colour ? korv::tools::PanelStyle::kColour : korv::tools::PanelStyle::kPlain;
 }
 
-int Run(const DisplayOptions& options) {
+int Run(const SimulatorOptions& options) {
     korv::tools::PtyLink link;
     std::string error;
     if (!link.Create(options.port, error)) {
@@ -93,8 +93,8 @@ int Run(const DisplayOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    DisplayOptions options;
-    const auto status = korv::tools::ParseDisplayArgs(korv::tools::ArgumentsOf(argc, argv),
+    SimulatorOptions options;
+    const auto status = korv::tools::ParseSimulatorArgs(korv::tools::ArgumentsOf(argc, argv),
                                                       options, std::cout, std::cerr);
     if (status) return *status;
     return Run(options);

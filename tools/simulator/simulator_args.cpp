@@ -14,8 +14,8 @@ const char* const kFooter =
 
 }  // namespace
 
-std::optional<int> ParseDisplayArgs(const std::vector<std::string>& args,
-                                    DisplayOptions& options, std::ostream& out,
+std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
+                                    SimulatorOptions& options, std::ostream& out,
                                     std::ostream& err) {
     CLI::App app("korvpole-display: a simulated pole display", "korvpole-display");
     SetUpToolApp(app, kFooter);

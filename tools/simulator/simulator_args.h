@@ -7,7 +7,7 @@
 
 namespace korv::tools {
 
-struct DisplayOptions {
+struct SimulatorOptions {
     int port = 1;
     std::string log_path;  // empty: no log
     bool dump = false;
@@ -15,8 +15,8 @@ struct DisplayOptions {
 
 // Nothing when korvpole-display should go on with `options`; otherwise its exit
 // status: 0 after --help or --version, 2 after a bad argument (told on `err`).
-std::optional<int> ParseDisplayArgs(const std::vector<std::string>& args,
-                                    DisplayOptions& options, std::ostream& out,
+std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
+                                    SimulatorOptions& options, std::ostream& out,
                                     std::ostream& err);
 
 }  // namespace korv::tools
