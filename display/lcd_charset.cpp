@@ -19,7 +19,7 @@ int SlotHolding(const UserCharacters& characters, char32_t letter) {
 
 LcdCharacter PlanCharacter(CodePage page, CharacterRom rom, std::uint8_t byte) {
     const std::optional<char32_t> code_point = CodePointOf(page, byte);
-    if (!code_point || *code_point < 0x20 || *code_point == 0x7F) return {};
+    if (!code_point) return {};  // nor has a ROM a control character
     if (const std::optional<std::uint8_t> code = RomCodeOf(rom, *code_point))
         return {LcdCharacter::Kind::kRom, *code, *code_point};
     if (PatternOf(*code_point))

@@ -2,7 +2,11 @@
 // byte, with spot checks against the published tables that catch a misplaced row.
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
+#include <cctype>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +85,29 @@ TEST(CodePages, AgreeWithThePublishedTablesAndNames) {
     for (const char* name : {"", "cp125", "cp12522", "1252", "utf-8"}) EXPECT_FALSE(CodePageNamed(name)) << name;
     EXPECT_EQ(CharacterRomNamed("A02"), CharacterRom::kA02);
     EXPECT_FALSE(CharacterRomNamed("a01"));
+}
+
+// The C library's converter as a second reading of the same published tables.
+TEST(CodePages, AgreeWithTheCLibrarysConverter) {
+    for (const CodePage page : kCodePages) {
+        std::string name = CodePageName(page);
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const iconv_t converter = iconv_open("UTF-32LE", name.c_str());
+        if (converter == reinterpret_cast<iconv_t>(-1)) GTEST_SKIP() << "no converter for " << name;
+        for (int byte = 0x80; byte < 256; ++byte) {
+            char in[1] = {static_cast<char>(byte)};
+            unsigned char out[4] = {};
+            char* in_at = in;
+            char* out_at = reinterpret_cast<char*>(out);
+            std::size_t in_left = 1, out_left = sizeof out;
+            std::optional<char32_t> expected;
+            if (iconv(converter, &in_at, &in_left, &out_at, &out_left) != static_cast<std::size_t>(-1))
+                expected = out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
+            iconv(converter, nullptr, nullptr, nullptr, nullptr);
+            EXPECT_EQ(CodePointOf(page, static_cast<std::uint8_t>(byte)), expected) << name << " " << Hex(byte);
+        }
+        iconv_close(converter);
+    }
 }
 
 TEST(CodePages, Utf8TextIsConvertedOrRefusedAtItsFirstMissingOrBrokenCharacter) {
