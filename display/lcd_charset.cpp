@@ -19,7 +19,7 @@ int SlotHolding(const UserCharacters& characters, char32_t letter) {
 
 LcdCharacter PlanCharacter(CodePage page, CharacterRom rom, std::uint8_t byte) {
     const std::optional<char32_t> code_point = CodePointOf(page, byte);
-    if (!code_point) return {};  // nor has a ROM a control character
+    if (!code_point) return {};  // a blank, as is a control byte: no ROM or pattern has one
     if (const std::optional<std::uint8_t> code = RomCodeOf(rom, *code_point))
         return {LcdCharacter::Kind::kRom, *code, *code_point};
     if (PatternOf(*code_point))
