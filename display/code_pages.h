@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The code pages a point-of-sale application writes its text lines in, as tables of
+// Unicode code points; and the conversions between them and UTF-8 that the tools need.
+// A new code page is one more enumerator, name and table row in code_pages.cpp.
+namespace korv::charset {
+
+enum class CodePage { kCp1252, kCp850, kCp437, kCp858 };
+
+inline constexpr CodePage kCodePages[] = {CodePage::kCp1252, CodePage::kCp850,
+                                          CodePage::kCp437, CodePage::kCp858};
+
+// "cp1252", "cp850", "cp437" or "cp858": the name a settings file gives.
+const char* CodePageName(CodePage page);
+// The code page of that name, in any case; none for any other text.
+std::optional<CodePage> CodePageNamed(std::string_view name);
+
+// The character byte `byte` stands for in `page`; none for a byte the code page leaves
+// undefined. Bytes 0x00 to 0x7F are ASCII and its controls in every one of them.
+std::optional<char32_t> CodePointOf(CodePage page, std::uint8_t byte);
+// The byte that stands for `code_point` in `page`; none when the code page lacks it.
+std::optional<std::uint8_t> ByteOf(CodePage page, char32_t code_point);
+
+// `code_point` written in UTF-8; a code point beyond Unicode or a surrogate as U+FFFD.
+std::string Utf8Of(char32_t code_point);
+// The character as a technician reads it in a message: the character itself and its
+// code, "\xE2\x82\xAC (U+20AC)" for the euro sign; a control character by its code only.
+std::string CharacterLabel(char32_t code_point);
+
+// UTF-8 text converted to a code page.
+struct CodePageText {
+    enum class Status {
+        kConverted,    // `bytes` holds the text in the code page
+        kMissing,      // `missing` is the first character the code page lacks
+        kInvalidUtf8,  // the text is not UTF-8; `invalid_at` is the byte offset where it stops
+    };
+    Status status = Status::kConverted;
+    std::string bytes;
+    char32_t missing = 0;
+    std::size_t invalid_at = 0;
+};
+// Overlong forms, surrogates and code points beyond U+10FFFF are not UTF-8.
+CodePageText FromUtf8(CodePage page, std::string_view utf8);
+
+// Code page bytes as UTF-8 for a terminal. A control byte (below 0x20, 0x7F) or a byte
+// the code page leaves undefined is written as `unprintable`.
+std::string ToUtf8(CodePage page, std::string_view bytes, char unprintable = '?');
+
+}  // namespace korv::charset

@@ -1,0 +1,86 @@
+#include "display/lcd_charset.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace korv::charset {
+
+namespace {
+
+constexpr int kNoSlot = -1;
+
+int SlotHolding(const UserCharacters& characters, char32_t letter) {
+    for (int slot = 0; slot < kUserCharacters; ++slot)
+        if (characters[static_cast<std::size_t>(slot)] == letter) return slot;
+    return kNoSlot;
+}
+
+}  // namespace
+
+LcdCharacter PlanCharacter(CodePage page, CharacterRom rom, std::uint8_t byte) {
+    const std::optional<char32_t> code_point = CodePointOf(page, byte);
+    if (!code_point) return {};  // a blank, as is a control byte: no ROM or pattern has one
+    if (const std::optional<std::uint8_t> code = RomCodeOf(rom, *code_point))
+        return {LcdCharacter::Kind::kRom, *code, *code_point};
+    if (PatternOf(*code_point))
+        return {LcdCharacter::Kind::kUserDefined, 0, *code_point};
+    return {LcdCharacter::Kind::kStandIn, static_cast<std::uint8_t>(PlainStandIn(*code_point)),
+            *code_point};
+}
+
+ScreenPlan PlanScreen(CodePage page, CharacterRom rom, const std::vector<std::string>& rows,
+                      const UserCharacters& loaded) {
+    std::vector<std::vector<LcdCharacter>> planned;
+    std::vector<char32_t> wanted;  // letters needing a pattern, as they first appear
+    for (const std::string& row : rows) {
+        planned.emplace_back();
+        for (const char c : row) {
+            const LcdCharacter character = PlanCharacter(page, rom, static_cast<std::uint8_t>(c));
+            planned.back().push_back(character);
+            if (character.kind == LcdCharacter::Kind::kUserDefined &&
+                std::find(wanted.begin(), wanted.end(), character.letter) == wanted.end())
+                wanted.push_back(character.letter);
+        }
+    }
+
+    ScreenPlan plan;
+    plan.characters = loaded;
+    std::array<bool, kUserCharacters> taken{};
+    std::vector<char32_t> unplaced;
+    for (const char32_t letter : wanted) {
+        const int slot = SlotHolding(loaded, letter);
+        if (slot != kNoSlot && !taken[static_cast<std::size_t>(slot)])
+            taken[static_cast<std::size_t>(slot)] = true;
+        else
+            unplaced.push_back(letter);
+    }
+    // Empty characters first, so that a letter that comes back may find its pattern.
+    for (const bool empty_first : {true, false}) {
+        for (int slot = 0; slot < kUserCharacters && !unplaced.empty(); ++slot) {
+            const auto index = static_cast<std::size_t>(slot);
+            if (taken[index] || (empty_first && plan.characters[index] != 0)) continue;
+            plan.characters[index] = unplaced.front();
+            plan.load[index] = true;
+            taken[index] = true;
+            unplaced.erase(unplaced.begin());
+        }
+    }
+
+    for (const std::vector<LcdCharacter>& row : planned) {
+        std::string bytes;
+        for (const LcdCharacter& character : row) {
+            std::uint8_t code = character.code;
+            if (character.kind == LcdCharacter::Kind::kUserDefined) {
+                const int slot = SlotHolding(plan.characters, character.letter);
+                const bool placed = slot != kNoSlot && taken[static_cast<std::size_t>(slot)];
+                code = placed ? static_cast<std::uint8_t>(kFirstUserCode + slot)
+                              : static_cast<std::uint8_t>(PlainStandIn(character.letter));
+            }
+            bytes += static_cast<char>(code);
+        }
+        plan.rows.push_back(bytes);
+    }
+    return plan;
+}
+
+}  // namespace korv::charset
