@@ -1,7 +1,6 @@
 #include "pole/main_loop.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "display/display_driver.h"
@@ -9,11 +8,12 @@
 #include "platform/console_keys.h"
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
-#include "platform/system_error.h"
 #include "pole/console_output.h"
 #include "pole/key_commands.h"
 #include "pole/poll_cycle.h"
 #include "pole/port_messages.h"
+#include "pole/record_format.h"
+#include "pole/record_messages.h"
 #include "pole/startup.h"
 
 namespace korv {
@@ -37,22 +37,19 @@ public:
             }
             return;
         }
-        const platform::OpenFailure failure =
-            port < 1 ? platform::OpenFailure::kNoPortNumber : display_.LastOpenFailure();
-        const int code = display_.LastOpenError();
-        if (!anew && dark_ && failure == failure_ && code == code_) return;
+        const platform::PortOpenFailure failure =
+            port < 1 ? platform::PortOpenFailure{platform::OpenFailure::kNoPortNumber, {}}
+                     : display_.LastOpenFailure();
+        if (!anew && dark_ && failure.cause == said_.cause && failure.error == said_.error) return;
         dark_ = true;
-        failure_ = failure;
-        code_ = code;
-        TellNow(DarkDisplayLine(port, failure, code, platform::SystemErrorText(code),
-                            platform::DescribePort(port)));
+        said_ = failure;
+        TellNow(DarkDisplayLine(port, failure, platform::DescribePort(port)));
     }
 
 private:
     DisplayDriver& display_;
     bool dark_ = false;
-    platform::OpenFailure failure_ = platform::OpenFailure::kNone;
-    int code_ = 0;
+    platform::PortOpenFailure said_;
 };
 
 // About once a second, within the loop's own turns: the record file follows its name,
@@ -80,8 +77,10 @@ private:
     std::int64_t last_ms_;
 };
 
-int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console) {
+int EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDriver& display,
+                          platform::ConsoleKeys& console) {
     PrintNow(kFileOpenError);
+    TellNow(RecordFailureWords(kPoleRecordFileName, platform::RecordFile::Mode::kPoll, failure) + "\n");
     // The key is only waited for, not read: it stays in the console's input.
     while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded()) {
     }
@@ -97,8 +96,9 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     DarkDisplayNote note(display);
     note.Tell(true);
     platform::RecordFile file;
-    if (!file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
-        return EndAfterFileOpenError(display, console);
+    if (const platform::RecordOpenFailure failure =
+            file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
+        return EndAfterFileOpenError(failure, display, console);
     PrintNow(kKeyMenu);
 
     SecondWatch watch(display, file, note);
@@ -128,7 +128,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
 
         const CycleOutcome outcome = RunPollCycle(file, state, display);
         if (outcome == CycleOutcome::kSeekFailed) {
-            std::perror("_lseek failed");
+            TellNow("_lseek failed: " + state.seek_error.message() + "\n");
             console.EndKeyMode();
             return -1;
         }
