@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/record_file.h"
+#include "pole/record_messages.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/program_test.h"
 #include "tests/support/temp_dir.h"
@@ -58,6 +60,32 @@ TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
     EXPECT_TRUE(file.FollowName());
     EXPECT_EQ(FirstBytes(file), "second");
     EXPECT_FALSE(file.FollowName());
+}
+
+// What korvpole says beside its file-open message, for a shop's own login.
+TEST_F(RecordFileOpenTest, AFailedOpenSaysItsCause) {
+    ASSERT_EQ(mkdir("FOLDER.DAT", 0755), 0);
+    dir_.Write("SECRET.DAT", "sale");
+    ASSERT_EQ(chmod("SECRET.DAT", 0), 0);
+    ASSERT_EQ(symlink("NOWHERE.DAT", "LINK.DAT"), 0);
+    ASSERT_EQ(chmod(".", 0555), 0);
+    const int status = run_.RunFunction([] {
+        test::BecomeAnOrdinaryUser();
+        for (const char* name : {"FOLDER.DAT", "SECRET.DAT", "NEW.DAT", "LINK.DAT"}) {
+            platform::RecordFile file;
+            const auto failure = file.Open(name, platform::RecordFile::Mode::kPoll);
+            std::printf("%s\n", RecordFailureWords(name, platform::RecordFile::Mode::kPoll, failure).c_str());
+        }
+        return 0;
+    }).status;
+    ASSERT_EQ(chmod(".", 0755), 0);
+    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(run_.Output(),
+              "FOLDER.DAT is a folder, not a record file\n"
+              "this user may not read SECRET.DAT\n"
+              "the folder does not let this user create NEW.DAT\n"
+              "LINK.DAT is a link that leads nowhere; no file is created through it: point it at "
+              "the record file, or remove it\n");
 }
 
 // The stand-in for the point-of-sale application writes in place, also through a
