@@ -20,6 +20,15 @@ namespace korv {
 
 namespace {
 
+constexpr const char* kKeyMenu =
+    "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
+constexpr const char* kFileOpenError = "File open error detected: POLE.DAT\nPress any key to exit\n";
+
+// Pause where the loop would otherwise turn with nothing to wait for.
+constexpr int kIdlePauseMs = 20;
+// How often an unreachable display is looked for again, and the record file's name.
+constexpr int kWatchIntervalMs = 1000;
+
 // Says on the console why the display stays dark, and when it is back: once each,
 // never a line per retry.
 class DarkDisplayNote {
@@ -89,8 +98,8 @@ int EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDri
     return 0;
 }
 
-}  // namespace
-
+// From the opening of the pole record file to the end of the program; the result is
+// the exit status.
 int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.BeginKeyMode();
     DarkDisplayNote note(display);
@@ -140,6 +149,8 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.EndKeyMode();
     return 0;
 }
+
+}  // namespace
 
 int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
     RunStartup(display);

@@ -27,6 +27,8 @@ CycleOutcome Stop(FieldRead read) {
     return read == FieldRead::kSeekFailed ? CycleOutcome::kSeekFailed : CycleOutcome::kEndedEarly;
 }
 
+constexpr int kCyclePauseMs = 250;
+
 // Room for any width a display row may have, plus the terminator.
 constexpr int kFieldBufferSize = 64;
 constexpr int kAmountBufferSize = 32;

@@ -47,8 +47,6 @@ struct CycleState {
 
 enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
 
-inline constexpr int kCyclePauseMs = 250;
-
 // Where a cycle draws: the display, or a picture of what the display would show.
 class RowCanvas {
 public:

@@ -41,7 +41,7 @@ TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile
     run_.WriteConfig(5, false);
     Com5();
     run_.Start(Program::Korvpole(), Console{Input::kTerminal, true, 002});
-    ASSERT_TRUE(Prints(run_, "Korvane pole app release v 1.0.1\n"));
+    ASSERT_TRUE(Prints(run_, kBannerFirstLine));
     ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=5\nBacklight=OFF\n") + kMenu));
     EXPECT_EQ(run_.Output().find("No korvpole.cfg"), std::string::npos);
     // The empty POLE.DAT draws nothing: the line carries the bring-up only.

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "display/protocol.h"
+#include "display/row_text.h"
 #include "pole/poll_cycle.h"
 #include "pole/record_messages.h"
 #include "tools/post/row_picture.h"
@@ -96,7 +97,7 @@ void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warni
     for (int row = 0; row < 4; ++row) {
         for (std::size_t column = 0; column < view.rows[row].size(); ++column) {
             const auto byte = static_cast<std::uint8_t>(view.rows[row][column]);
-            if (byte >= 0x20 && byte < 0x7F) continue;
+            if (IsPrintable(byte)) continue;
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", byte);
             warnings.push_back("row " + std::to_string(row + 1) + " column " + std::to_string(column + 1) +
@@ -108,10 +109,8 @@ void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warni
 
 std::string Printable(const std::string& row) {
     std::string shown = row;
-    for (char& c : shown) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        if (byte < 0x20 || byte >= 0x7F) c = '?';
-    }
+    for (char& c : shown)
+        if (!IsPrintable(static_cast<std::uint8_t>(c))) c = '?';
     return shown;
 }
 
