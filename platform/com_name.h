@@ -21,8 +21,16 @@ inline int ComNumber(const std::string& name) {
 // /dev/ttyS4. Empty for port 0 and below, which name none.
 std::string ComDevicePath(int port);
 
-// The other way round: the port whose device `path` is ("COM5", or "/dev/ttyS4" while
-// no COM5 in the folder takes its place, give 5); 0 when no port number leads there.
-int ComNumberOfDevice(const std::string& path);
+// The other way round: the port whose device `path` is; 0 when no port leads there.
+// The number a path ends in is its port's ("COM5", "\\.\COM5"), or one less
+// ("/dev/ttyS4", while no COM5 in the folder takes its place).
+inline int ComNumberOfDevice(const std::string& path) {
+    const std::size_t digits = path.find_last_not_of("0123456789") + 1;
+    if (digits == path.size() || path.size() - digits > 6) return 0;
+    const int number = std::atoi(path.c_str() + digits);
+    for (int port : {number, number + 1})
+        if (port > 0 && ComDevicePath(port) == path) return port;
+    return 0;
+}
 
 }  // namespace korv::platform
