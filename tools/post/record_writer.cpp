@@ -9,11 +9,6 @@ namespace {
 
 using platform::RecordFile;
 
-bool Failed(const std::string& path, const std::error_code& failure, std::string& error) {
-    error = path + ": " + failure.message();
-    return false;
-}
-
 bool OpenFailed(const std::string& path, RecordFile::Mode mode,
                 const platform::RecordOpenFailure& failure, std::string& error) {
     error = RecordFailureWords(path, mode, failure);
@@ -24,7 +19,8 @@ bool OpenFailed(const std::string& path, RecordFile::Mode mode,
 bool Finish(RecordFile& file, std::error_code failure, const std::string& path, std::string& error) {
     const std::error_code closing = file.Close();
     if (!failure) failure = closing;
-    return !failure || Failed(path, failure, error);
+    if (failure) error = path + ": " + failure.message();
+    return !failure;
 }
 
 }  // namespace
