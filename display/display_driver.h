@@ -48,9 +48,8 @@ public:
 
     // Bytes sent since the last successful open that the display's port did not take.
     std::uint64_t BytesNotTaken() const { return channel_.BytesNotTaken(); }
-    // Why the last open failed.
-    platform::OpenFailure LastOpenFailure() const { return channel_.LastOpenFailure(); }
-    int LastOpenError() const { return channel_.LastOpenError(); }
+    // Why the last open failed; empty when it opened.
+    const platform::PortOpenFailure& LastOpenFailure() const { return channel_.LastOpenFailure(); }
 
 private:
     void SendByte(std::uint8_t value);

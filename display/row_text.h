@@ -16,6 +16,12 @@ inline int FittingLength(int length, int column, int columns) {
     return fitting > 0 ? fitting : 0;
 }
 
+// Bytes 0x20 to 0x7E show as their ASCII characters; the display draws any other byte
+// from a character set of its own.
+inline constexpr std::uint8_t kFirstPrintable = 0x20;  // the blank
+inline constexpr std::uint8_t kLastPrintable = 0x7E;   // '~'
+inline bool IsPrintable(std::uint8_t byte) { return byte >= kFirstPrintable && byte <= kLastPrintable; }
+
 // The byte the display gets for a text byte: the command prefix would start a command,
 // so it travels as a blank.
 inline std::uint8_t ShownByte(std::uint8_t text_byte) {

@@ -12,7 +12,8 @@ SerialChannel::~SerialChannel() { Close(); }
 
 bool SerialChannel::Open(int port, int baud) {
     if (open_) return true;
-    if (!device_.Open(port, baud)) return false;
+    open_failure_ = device_.Open(port, baud);
+    if (open_failure_) return false;
     open_ = true;
     lost_ = false;
     not_taken_ = 0;

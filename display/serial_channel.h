@@ -17,6 +17,8 @@ public:
 
     // True if the port is open afterwards. On an open channel nothing changes.
     bool Open(int port, int baud);
+    // Close and WriteByte always say true: the display's contract gives them a result
+    // although neither has a failure to report.
     bool Close();
     bool WriteByte(std::uint8_t value);
     // The length when the bytes were handed over; 0 when refused (closed, length <= 0).
@@ -28,12 +30,12 @@ public:
     // Bytes handed over since the last open that the device did not take: dropped
     // after the wait, or not written because the device had gone.
     std::uint64_t BytesNotTaken() const { return not_taken_; }
-    // Why the last open failed, as the platform tells it.
-    platform::OpenFailure LastOpenFailure() const { return device_.LastOpenFailure(); }
-    int LastOpenError() const { return device_.LastOpenError(); }
+    // Why the last open failed; empty when it opened.
+    const platform::PortOpenFailure& LastOpenFailure() const { return open_failure_; }
 
 private:
     platform::SerialDevice device_;
+    platform::PortOpenFailure open_failure_;
     bool open_ = false;
     bool lost_ = false;
     std::uint64_t not_taken_ = 0;

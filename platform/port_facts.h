@@ -7,7 +7,7 @@ namespace korv::platform {
 // What a technician needs to know about the device that port n names, for the words
 // korvpole and the health check say when it does not open.
 struct PortFacts {
-    std::string device;       // SerialDevice::DeviceName: "\\.\COM5", "COM5", "/dev/ttyS4"
+    std::string device;       // ComDevicePath: "\\.\COM5", "COM5", "/dev/ttyS4"
     std::string leads_to;     // a COM<n> link's target (and where it finally leads); empty when no link
     std::string group;        // the group that owns the device; empty where none applies
     bool member_of_group = false;  // this process already has that group

@@ -4,7 +4,23 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/system_error.h"
+
 namespace korv::platform {
+
+// Why a record file did not open, in terms a technician can act on
+// (pole/record_messages.h words them).
+enum class RecordFailure {
+    kNone,
+    kMissing,       // nothing has the name (kRead, which creates nothing)
+    kFolder,        // a folder has the name
+    kNoAccess,      // this user may not read it (kWrite: read and write it)
+    kCannotCreate,  // nothing has the name, and the folder does not let this user create it
+    kDanglingLink,  // the name is a link that leads nowhere; nothing is created through it
+    kNotOrdinary,   // kWrite: something else has the name, a device or a FIFO
+    kOther,         // anything else: the system's error says what
+};
+using RecordOpenFailure = Failure<RecordFailure>;
 
 // The pole record file, for korvpole, which polls it, and for the tools, which read it
 // or write it in place the way a till does. A link to an existing file is used like
@@ -29,18 +45,17 @@ public:
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
-    bool Open(const std::string& name, Mode mode);
-    // False when the system reports a failure on closing, as a late write error.
-    bool Close();
+    RecordOpenFailure Open(const std::string& name, Mode mode);
+    // A failure on closing is a late write error.
+    std::error_code Close();
 
-    // The new position, or -1 when the position cannot be moved.
-    std::int64_t Seek(std::int64_t offset);
-    // Bytes delivered at the position, 0 at the end of the file, -1 on error.
-    int Read(void* buffer, int size);
+    std::error_code Seek(std::int64_t offset);
+    // `count` gets the bytes delivered at the position, 0 at the end of the file.
+    std::error_code Read(void* buffer, int size, int& count);
     // Writes all `size` bytes at `offset`, the file growing as needed.
-    bool WriteAt(const void* bytes, std::size_t size, std::size_t offset);
-    // The file's length in bytes, or -1.
-    std::int64_t Size();
+    std::error_code WriteAt(const void* bytes, std::size_t size, std::size_t offset);
+    // The file's length in bytes.
+    std::error_code Size(std::int64_t& size);
 
     // When the name the file was opened by now leads to another ordinary file (the
     // writer saved by renaming a new file over it, or deleted and wrote it again),
@@ -48,20 +63,9 @@ public:
     // ordinary file, changes nothing, and nothing is created.
     bool FollowName();
 
-    // The last failure was "no such file".
-    bool Missing() const;
-    // The last failure was a create refused because something, such as a link that
-    // leads nowhere, already has the name.
-    bool NameTaken() const;
-    // The last failure in the system's words; empty when there was none.
-    std::string LastError() const;
-
 private:
-    bool Fail();
-
     std::string name_;
     std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
-    int error_ = 0;
 };
 
 }  // namespace korv::platform

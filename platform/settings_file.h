@@ -2,11 +2,13 @@
 
 #include <cstddef>
 
+#include "platform/system_error.h"
+
 namespace korv::platform {
 
-// How a save ended; each failure in the words a technician would use.
-enum class SaveResult {
-    kSaved,
+// Why a save failed, in the words a technician would use.
+enum class SaveFailure {
+    kNone,
     kReadOnly,          // the file, or the disk it is on
     kFolderByThatName,
     kDiskFull,
@@ -14,6 +16,7 @@ enum class SaveResult {
     kFolderRefuses,     // no new file may be made there, and no writing in place either
     kNotWritten,        // any other failure
 };
+using SaveFileFailure = Failure<SaveFailure>;
 
 // Saves exactly `size` bytes as the file `name`, all or nothing. The bytes go to a new
 // file in the same folder, flushed to the disk, which then takes the name's place and
@@ -25,6 +28,6 @@ enum class SaveResult {
 // write never grows it, never through a link, and without cutting it short first.
 // An existing file this user may not write is refused, as is a folder by that name.
 // On failure the old file stays byte for byte and no temporary file remains.
-SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t size);
+SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size);
 
 }  // namespace korv::platform

@@ -1,10 +1,12 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "display/display_driver.h"
 #include "platform/clock.h"
 #include "platform/console_keys.h"
 #include "pole/main_loop.h"
+#include "pole/record_format.h"
 #include "pole/startup.h"
 
 namespace {
@@ -12,23 +14,25 @@ namespace {
 // Program-wide, so that the port is closed at exit on every way out.
 korv::DisplayDriver g_display;
 
-const char* const kHelp =
-    "Usage: korvpole [--help | --version]\n"
-    "Shows the sale that the point-of-sale application keeps in POLE.DAT, in the working\n"
-    "folder, on the customer pole display: the port and backlight are asked for on the\n"
-    "first start and kept in KORVPOLE.CFG there. Keys while it runs: S setup again,\n"
-    "B backlight on/off, X clear the display and end. When the display's port cannot be\n"
-    "opened it says why on its console and tries again every second; korvpole-check\n"
-    "says the same and what to do about it.\n"
-    "Exit status: 0 after X, or after a POLE.DAT that cannot be opened and a key;\n"
-    "-1 (255 on Linux) when POLE.DAT becomes unusable while it runs.\n";
+std::string Help() {
+    const std::string record = korv::kPoleRecordFileName;
+    return "Usage: korvpole [--help | --version]\n"
+           "Shows the sale that the point-of-sale application keeps in " + record + ", in the working\n"
+           "folder, on the customer pole display: the port and backlight are asked for on the\n"
+           "first start and kept in " + korv::kConfigFileName + " there. Keys while it runs: S setup again,\n"
+           "B backlight on/off, X clear the display and end. When the display's port cannot be\n"
+           "opened it says why on its console and tries again every second; korvpole-check\n"
+           "says the same and what to do about it.\n"
+           "Exit status: 0 after X, or after a " + record + " that cannot be opened and a key;\n"
+           "-1 (255 on Linux) when " + record + " becomes unusable while it runs.\n";
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     // Only these two; any other argument is ignored, as it always was.
     if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kHelp, stdout);
+        std::fputs(Help().c_str(), stdout);
         return 0;
     }
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {

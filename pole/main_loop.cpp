@@ -1,7 +1,6 @@
 #include "pole/main_loop.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "display/display_driver.h"
@@ -9,16 +8,26 @@
 #include "platform/console_keys.h"
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
-#include "platform/system_error.h"
 #include "pole/console_output.h"
 #include "pole/key_commands.h"
 #include "pole/poll_cycle.h"
 #include "pole/port_messages.h"
+#include "pole/record_format.h"
+#include "pole/record_messages.h"
 #include "pole/startup.h"
 
 namespace korv {
 
 namespace {
+
+constexpr const char* kKeyMenu =
+    "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
+constexpr const char* kFileOpenError = "File open error detected: POLE.DAT\nPress any key to exit\n";
+
+// Pause where the loop would otherwise turn with nothing to wait for.
+constexpr int kIdlePauseMs = 20;
+// How often an unreachable display is looked for again, and the record file's name.
+constexpr int kWatchIntervalMs = 1000;
 
 // Says on the console why the display stays dark, and when it is back: once each,
 // never a line per retry.
@@ -37,22 +46,19 @@ public:
             }
             return;
         }
-        const platform::OpenFailure failure =
-            port < 1 ? platform::OpenFailure::kNoPortNumber : display_.LastOpenFailure();
-        const int code = display_.LastOpenError();
-        if (!anew && dark_ && failure == failure_ && code == code_) return;
+        const platform::PortOpenFailure failure =
+            port < 1 ? platform::PortOpenFailure{platform::OpenFailure::kNoPortNumber, {}}
+                     : display_.LastOpenFailure();
+        if (!anew && dark_ && failure.cause == said_.cause && failure.error == said_.error) return;
         dark_ = true;
-        failure_ = failure;
-        code_ = code;
-        TellNow(DarkDisplayLine(port, failure, code, platform::SystemErrorText(code),
-                            platform::DescribePort(port)));
+        said_ = failure;
+        TellNow(DarkDisplayLine(port, failure, platform::DescribePort(port)));
     }
 
 private:
     DisplayDriver& display_;
     bool dark_ = false;
-    platform::OpenFailure failure_ = platform::OpenFailure::kNone;
-    int code_ = 0;
+    platform::PortOpenFailure said_;
 };
 
 // About once a second, within the loop's own turns: the record file follows its name,
@@ -80,8 +86,10 @@ private:
     std::int64_t last_ms_;
 };
 
-int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console) {
+int EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDriver& display,
+                          platform::ConsoleKeys& console) {
     PrintNow(kFileOpenError);
+    TellNow(RecordFailureWords(kPoleRecordFileName, platform::RecordFile::Mode::kPoll, failure) + "\n");
     // The key is only waited for, not read: it stays in the console's input.
     while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded()) {
     }
@@ -90,15 +98,16 @@ int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console
     return 0;
 }
 
-}  // namespace
-
+// From the opening of the pole record file to the end of the program; the result is
+// the exit status.
 int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.BeginKeyMode();
     DarkDisplayNote note(display);
     note.Tell(true);
     platform::RecordFile file;
-    if (!file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
-        return EndAfterFileOpenError(display, console);
+    if (const platform::RecordOpenFailure failure =
+            file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
+        return EndAfterFileOpenError(failure, display, console);
     PrintNow(kKeyMenu);
 
     SecondWatch watch(display, file, note);
@@ -128,7 +137,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
 
         const CycleOutcome outcome = RunPollCycle(file, state, display);
         if (outcome == CycleOutcome::kSeekFailed) {
-            std::perror("_lseek failed");
+            TellNow("_lseek failed: " + state.seek_error.message() + "\n");
             console.EndKeyMode();
             return -1;
         }
@@ -140,6 +149,8 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.EndKeyMode();
     return 0;
 }
+
+}  // namespace
 
 int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
     RunStartup(display);

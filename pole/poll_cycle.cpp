@@ -14,14 +14,20 @@ namespace {
 enum class FieldRead { kOk, kEnded, kSeekFailed };
 
 // A short read keeps the rest of the buffer from the previous read; an error keeps all.
-FieldRead ReadField(platform::RecordFile& file, int offset, std::uint8_t* buffer, int size) {
-    if (file.Seek(offset) == -1) return FieldRead::kSeekFailed;
-    return file.Read(buffer, size) == 0 ? FieldRead::kEnded : FieldRead::kOk;
+FieldRead ReadField(platform::RecordFile& file, CycleState& state, int offset, std::uint8_t* buffer,
+                    int size) {
+    state.seek_error = file.Seek(offset);
+    if (state.seek_error) return FieldRead::kSeekFailed;
+    int count = 0;
+    const std::error_code read_error = file.Read(buffer, size, count);
+    return !read_error && count == 0 ? FieldRead::kEnded : FieldRead::kOk;
 }
 
 CycleOutcome Stop(FieldRead read) {
     return read == FieldRead::kSeekFailed ? CycleOutcome::kSeekFailed : CycleOutcome::kEndedEarly;
 }
+
+constexpr int kCyclePauseMs = 250;
 
 // Room for any width a display row may have, plus the terminator.
 constexpr int kFieldBufferSize = 64;
@@ -77,7 +83,7 @@ void FillAmountField(const char* amount, int amount_length, int width, char* out
 }
 
 CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas& display) {
-    FieldRead read = ReadField(file, record::kCounterOffset, state.counter, 2);
+    FieldRead read = ReadField(file, state, record::kCounterOffset, state.counter, 2);
     if (read != FieldRead::kOk) return Stop(read);
 
     const std::int32_t counter = DecodeLe16(state.counter);
@@ -87,29 +93,29 @@ CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas
         state.repaint_lines = false;
         state.lines_drawn = true;
 
-        read = ReadField(file, record::kLine1Offset, state.line1, record::kLineSize);
+        read = ReadField(file, state, record::kLine1Offset, state.line1, record::kLineSize);
         if (read != FieldRead::kOk) return Stop(read);
         state.line1[record::kLineSize] = 0;
         display.WriteText(reinterpret_cast<const char*>(state.line1), 1, 1);
 
-        read = ReadField(file, record::kLine2Offset, state.line2, record::kLineSize);
+        read = ReadField(file, state, record::kLine2Offset, state.line2, record::kLineSize);
         if (read != FieldRead::kOk) return Stop(read);
         state.line2[record::kLineSize] = 0;
         display.WriteText(reinterpret_cast<const char*>(state.line2), 1, 2);
     }
 
-    read = ReadField(file, record::kScaleOffset, state.scale, 2);
+    read = ReadField(file, state, record::kScaleOffset, state.scale, 2);
     if (read != FieldRead::kOk) return Stop(read);
     const std::uint16_t scale = DecodeLe16(state.scale);
 
     const int tax_caption_length = static_cast<int>(std::strlen(kTaxCaption));
     display.WriteText(kTaxCaption, 1, 3);
-    read = ReadField(file, record::kTaxOffset, state.tax, 4);
+    read = ReadField(file, state, record::kTaxOffset, state.tax, 4);
     if (read != FieldRead::kOk) return Stop(read);
     DrawAmount(display, state.tax, scale, tax_caption_length, 3);
 
     const int total_caption_length = static_cast<int>(std::strlen(kTotalCaption));
-    read = ReadField(file, record::kTotalOffset, state.total, 4);
+    read = ReadField(file, state, record::kTotalOffset, state.total, 4);
     if (read != FieldRead::kOk) return Stop(read);
     display.WriteText(kTotalCaption, 1, 4);
     DrawAmount(display, state.total, scale, total_caption_length, 4);

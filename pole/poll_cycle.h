@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <system_error>
 
 #include "pole/record_format.h"
 
@@ -41,11 +42,10 @@ struct CycleState {
     std::uint8_t scale[2] = {};
     std::uint8_t tax[4] = {};
     std::uint8_t total[4] = {};
+    std::error_code seek_error;  // why the last cycle that ended kSeekFailed did
 };
 
 enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
-
-inline constexpr int kCyclePauseMs = 250;
 
 // Where a cycle draws: the display, or a picture of what the display would show.
 class RowCanvas {

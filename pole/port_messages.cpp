@@ -1,15 +1,18 @@
 #include "pole/port_messages.h"
 
+#include "platform/com_name.h"
+#include "pole/record_format.h"
+
 namespace korv {
 
 namespace {
 
+using platform::ComName;
 using platform::OpenFailure;
 using platform::PortFacts;
+using platform::PortOpenFailure;
 
 bool IsWindowsName(const std::string& device) { return device.rfind("\\\\.\\", 0) == 0; }
-
-std::string Com(int port) { return "COM" + std::to_string(port); }
 
 struct Words {
     std::string cause;
@@ -19,9 +22,9 @@ struct Words {
 
 Words NoDevice(int port, const PortFacts& facts) {
     if (!facts.leads_to.empty())
-        return {Com(port) + " links to " + facts.leads_to + ", which does not exist",
+        return {ComName(port) + " links to " + facts.leads_to + ", which does not exist",
                 "plug the display's adapter in, or point the link at its device (ls -l " +
-                    Com(port) + ")"};
+                    ComName(port) + ")"};
     const std::string where = IsWindowsName(facts.device)
                                   ? "Device Manager, under Ports (COM & LPT)"
                                   : "ls -l /dev/ttyS* /dev/ttyUSB* /dev/serial/by-id";
@@ -30,7 +33,7 @@ Words NoDevice(int port, const PortFacts& facts) {
 }
 
 Words Permission(int port, const PortFacts& facts) {
-    const std::string device = facts.leads_to.empty() ? facts.device : Com(port);
+    const std::string device = facts.leads_to.empty() ? facts.device : ComName(port);
     if (facts.group.empty())
         return {"access to " + PortName(port, facts) + " was refused",
                 "run the check as the user that runs korvpole, or ask the computer's "
@@ -41,13 +44,12 @@ Words Permission(int port, const PortFacts& facts) {
                 "look at its permissions (ls -lL " + device + ")"};
     return {"you may not open " + PortName(port, facts) + ": only members of the group '" +
                 facts.group + "' may",
-            "Join it with: sudo usermod -aG " + facts.group + " $USER, then log out and in again",
+            "Join it with: " + JoinGroupAdvice(facts.group),
             ". "};
 }
 
-Words WordsFor(int port, OpenFailure failure, int code, const std::string& system_words,
-               const PortFacts& facts) {
-    switch (failure) {
+Words WordsFor(int port, const PortOpenFailure& failure, const PortFacts& facts) {
+    switch (failure.cause) {
         case OpenFailure::kNoPortNumber:
             return {"no COM port is configured (port " + std::to_string(port) + ")",
                     "start korvpole here and press S to enter the display's port number, or try "
@@ -67,34 +69,36 @@ Words WordsFor(int port, OpenFailure failure, int code, const std::string& syste
         case OpenFailure::kOther:
             break;
     }
-    return {system_words + " (error " + std::to_string(code) + ")", "", ""};
+    return {failure.error.message() + " (error " + std::to_string(failure.error.value()) + ")", "", ""};
 }
 
 }  // namespace
 
 std::string PortName(int port, const PortFacts& facts) {
-    if (!facts.leads_to.empty()) return Com(port) + " (link to " + facts.leads_to + ")";
-    return Com(port) + " (" + facts.device + ")";
+    if (!facts.leads_to.empty()) return ComName(port) + " (link to " + facts.leads_to + ")";
+    return ComName(port) + " (" + facts.device + ")";
 }
 
-std::string OpenFailureAdvice(int port, OpenFailure failure, int code,
-                              const std::string& system_words, const PortFacts& facts) {
-    const Words words = WordsFor(port, failure, code, system_words, facts);
+std::string OpenFailureAdvice(int port, const PortOpenFailure& failure, const PortFacts& facts) {
+    const Words words = WordsFor(port, failure, facts);
     if (words.remedy.empty()) return PortName(port, facts) + " cannot be opened: " + words.cause;
     return words.cause + words.joint + words.remedy;
 }
 
-std::string DarkDisplayLine(int port, OpenFailure failure, int code,
-                            const std::string& system_words, const PortFacts& facts) {
-    const std::string cause = WordsFor(port, failure, code, system_words, facts).cause;
-    if (failure == OpenFailure::kNoPortNumber)
+std::string DarkDisplayLine(int port, const PortOpenFailure& failure, const PortFacts& facts) {
+    const std::string cause = WordsFor(port, failure, facts).cause;
+    if (failure.cause == OpenFailure::kNoPortNumber)
         return "The display stays dark: " + cause + "; press S to enter its port number.\n";
-    return Com(port) + " cannot be opened: " + cause +
+    return ComName(port) + " cannot be opened: " + cause +
            ". The display stays dark; korvpole tries again every second.\n";
 }
 
 std::string DisplayReachedLine(int port) {
-    return Com(port) + " is open: the display shows POLE.DAT again.\n";
+    return ComName(port) + " is open: the display shows " + kPoleRecordFileName + " again.\n";
+}
+
+std::string JoinGroupAdvice(const std::string& group) {
+    return "sudo usermod -aG " + group + " $USER, then log out and in again";
 }
 
 }  // namespace korv

@@ -17,7 +17,7 @@ void Ask(const char* question) {
 }
 
 // All five bytes or none: a save that fails leaves the old file as it was.
-platform::SaveResult SaveSettings(const Settings& settings) {
+platform::SaveFileFailure SaveSettings(const Settings& settings) {
     char bytes[sizeof settings.port_text + sizeof settings.backlight_choice];
     std::memcpy(bytes, settings.port_text, sizeof settings.port_text);
     std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice,
@@ -25,14 +25,14 @@ platform::SaveResult SaveSettings(const Settings& settings) {
     return platform::SaveFileContents(kConfigFileName, bytes, sizeof bytes);
 }
 
-const char* CauseOf(platform::SaveResult result) {
-    using platform::SaveResult;
-    switch (result) {
-        case SaveResult::kReadOnly: return "it is read-only";
-        case SaveResult::kFolderByThatName: return "a folder has that name";
-        case SaveResult::kDiskFull: return "the disk is full";
-        case SaveResult::kHeldByAnotherProgram: return "another program holds it";
-        case SaveResult::kFolderRefuses: return "the folder does not allow it";
+const char* CauseOf(platform::SaveFailure failure) {
+    using platform::SaveFailure;
+    switch (failure) {
+        case SaveFailure::kReadOnly: return "it is read-only";
+        case SaveFailure::kFolderByThatName: return "a folder has that name";
+        case SaveFailure::kDiskFull: return "the disk is full";
+        case SaveFailure::kHeldByAnotherProgram: return "another program holds it";
+        case SaveFailure::kFolderRefuses: return "the folder does not allow it";
         default: return "it could not be written";
     }
 }
@@ -58,6 +58,14 @@ Settings ReadSettings(std::FILE* file) {
     return settings;
 }
 
+std::optional<Settings> LoadSettings() {
+    std::FILE* file = std::fopen(kConfigFileName, "r");
+    if (file == nullptr) return std::nullopt;
+    const Settings settings = ReadSettings(file);
+    std::fclose(file);
+    return settings;
+}
+
 void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
     display.Close();
     display.OpenPort(settings.Port());
@@ -73,20 +81,18 @@ void RunStartup(DisplayDriver& display) {
     PrintNow("Support: see the README that came with korvpole, or ask the integrator of your "
           "point-of-sale system.\n");
 
-    std::FILE* file = std::fopen(kConfigFileName, "r");
-    if (file == nullptr) {
+    const std::optional<Settings> settings = LoadSettings();
+    if (!settings) {
         PrintNow("No korvpole.cfg was detected, you MUST run setup.\n");
         PrintNow("Setup will start now.\n");
         RunSetupDialogue(display);
         return;
     }
-    const Settings settings = ReadSettings(file);
-    std::fclose(file);
 
-    BringUpDisplay(display, settings);
+    BringUpDisplay(display, *settings);
     std::printf("Reading config...\n");
-    std::printf("COM=%s\n", settings.port_text);
-    PrintNow(settings.BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
+    std::printf("COM=%s\n", settings->port_text);
+    PrintNow(settings->BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
 }
 
 bool RunSetupDialogue(DisplayDriver& display) {
@@ -107,15 +113,15 @@ bool RunSetupDialogue(DisplayDriver& display) {
         return false;
     }
 
-    const platform::SaveResult saved = SaveSettings(answers);
-    if (saved == platform::SaveResult::kSaved) {
+    const platform::SaveFileFailure failure = SaveSettings(answers);
+    if (!failure) {
         BringUpDisplay(display, answers);
     } else {
         std::printf("%s was not saved (%s): the answers were not applied.\n", kConfigFileName,
-                    CauseOf(saved));
+                    CauseOf(failure.cause));
     }
     PrintNow("Exiting config mode\n\n");
-    return saved == platform::SaveResult::kSaved;
+    return !failure;
 }
 
 }  // namespace korv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 
 namespace korv {
 
@@ -27,6 +28,10 @@ inline constexpr const char* kInputEndedNote =
 
 // Reads the 5-byte layout; bytes the file does not have read as zero.
 Settings ReadSettings(std::FILE* file);
+
+// KORVPOLE.CFG of the working folder, as korvpole reads it; nothing when it cannot be
+// opened for reading.
+std::optional<Settings> LoadSettings();
 
 // Close, open the configured port, backlight as configured, clear.
 void BringUpDisplay(DisplayDriver& display, const Settings& settings);

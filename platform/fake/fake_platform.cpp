@@ -26,18 +26,16 @@ using fake::Platform;
 
 struct SerialDevice::Impl {
     bool open = false;
-    OpenFailure failure = OpenFailure::kNone;
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
 SerialDevice::~SerialDevice() { Close(); }
 
-bool SerialDevice::Open(int port, int) {
+PortOpenFailure SerialDevice::Open(int port, int) {
     Close();
-    impl_->failure = port < 1 ? OpenFailure::kNoPortNumber : OpenFailure::kNone;
-    if (impl_->failure != OpenFailure::kNone) return false;
+    if (port < 1) return {OpenFailure::kNoPortNumber, {}};
     impl_->open = true;
-    return true;
+    return {};
 }
 
 void SerialDevice::Close() {
@@ -45,11 +43,6 @@ void SerialDevice::Close() {
 }
 
 bool SerialDevice::IsOpen() const { return impl_->open; }
-OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
-int SerialDevice::LastOpenError() const { return 0; }
-std::string SerialDevice::DeviceName(int port) {
-    return port < 1 ? std::string() : "COM" + std::to_string(port);
-}
 
 ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
     if (!impl_->open) return ByteWrite::kDeviceGone;
@@ -87,34 +80,36 @@ bool ConsoleKeys::InputEnded() const { return input_ended_; }
 // The handle doubles as the read position; -1 is closed.
 RecordFile::~RecordFile() { Close(); }
 
-bool RecordFile::Open(const std::string&, Mode) {
+RecordOpenFailure RecordFile::Open(const std::string&, Mode) {
     handle_ = 0;
-    return true;
+    return {};
 }
 
-bool RecordFile::Close() {
+std::error_code RecordFile::Close() {
     handle_ = -1;
-    return true;
+    return {};
 }
 
-std::int64_t RecordFile::Seek(std::int64_t offset) {
+std::error_code RecordFile::Seek(std::int64_t offset) {
     ++Platform().seeks;
-    if (handle_ < 0 || Platform().seeks_fail || offset < 0 || offset > 0x7FFFFFFF) return -1;
+    if (handle_ < 0 || Platform().seeks_fail || offset < 0 || offset > 0x7FFFFFFF)
+        return std::make_error_code(std::errc::invalid_seek);
     handle_ = static_cast<std::intptr_t>(offset);
-    return offset;
+    return {};
 }
 
-int RecordFile::Read(void* buffer, int size) {
-    if (handle_ < 0 || handle_ == Platform().read_fails_at) return -1;
+std::error_code RecordFile::Read(void* buffer, int size, int& count) {
+    count = 0;
+    if (handle_ < 0 || handle_ == Platform().read_fails_at) return std::make_error_code(std::errc::io_error);
     const std::int64_t length = static_cast<std::int64_t>(Platform().record.size());
-    if (handle_ >= length || handle_ == Platform().read_ends_at || size <= 0) return 0;
-    const int count = static_cast<int>(std::min<std::int64_t>(size, length - handle_));
+    if (handle_ >= length || handle_ == Platform().read_ends_at || size <= 0) return {};
+    count = static_cast<int>(std::min<std::int64_t>(size, length - handle_));
     std::memcpy(buffer, Platform().record.data() + handle_, static_cast<std::size_t>(count));
     handle_ += count;
-    return count;
+    return {};
 }
 
 // Nothing on this platform reads settings back.
-SaveResult SaveFileContents(const char*, const void*, std::size_t) { return SaveResult::kSaved; }
+SaveFileFailure SaveFileContents(const char*, const void*, std::size_t) { return {}; }
 
 }  // namespace korv::platform

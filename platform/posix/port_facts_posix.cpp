@@ -1,14 +1,14 @@
 #include <sys/stat.h>
 
+#include "platform/com_name.h"
 #include "platform/port_facts.h"
 #include "platform/posix/device_facts.h"
-#include "platform/serial_device.h"
 
 namespace korv::platform {
 
 PortFacts DescribePort(int port) {
     PortFacts facts;
-    facts.device = SerialDevice::DeviceName(port);
+    facts.device = ComDevicePath(port);
     struct stat info;
     if (lstat(facts.device.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
         facts.leads_to = LinkTarget(facts.device);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com_name.h"
 #include "platform/port_list.h"
 #include "platform/posix/device_facts.h"
 
@@ -142,19 +143,11 @@ void Classify(ListedPort& port, const std::string& path) {
     Describe(port, Resolved(path), info.st_rdev);
 }
 
-// "COM5" to 5; 0 for any other name, "COM05" included, which korvpole never looks for.
-int ComNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 9 || name.compare(0, 3, "COM") != 0 || name[3] == '0' ||
-        name.find_first_not_of("0123456789", 3) != std::string::npos)
-        return 0;
-    return std::atoi(name.c_str() + 3);
-}
-
 // The folder's COM<n> entries by number; `reached` gets the devices they lead to.
 std::vector<ListedPort> WorkingFolderPorts(std::vector<std::string>& reached) {
     std::vector<ListedPort> ports;
     for (const std::string& name : Entries(".")) {
-        const int number = ComNumber(name);
+        const int number = ComNumberOfDevice(name);
         if (number == 0) continue;
         ListedPort port;
         port.number = number;
@@ -167,16 +160,6 @@ std::vector<ListedPort> WorkingFolderPorts(std::vector<std::string>& reached) {
     std::sort(ports.begin(), ports.end(),
               [](const ListedPort& a, const ListedPort& b) { return a.number < b.number; });
     return ports;
-}
-
-// Port n is /dev/ttyS<n-1> only while no COM<n> entry in the folder takes its place.
-int BuiltInNumber(const std::string& tty) {
-    if (tty.rfind("ttyS", 0) != 0 || tty.size() == 4 ||
-        tty.find_first_not_of("0123456789", 4) != std::string::npos)
-        return 0;
-    const int number = std::atoi(tty.c_str() + 4) + 1;
-    struct stat info;
-    return lstat(("COM" + std::to_string(number)).c_str(), &info) == 0 ? 0 : number;
 }
 
 // Names with their numbers in order: ttyUSB2 before ttyUSB10.
@@ -202,7 +185,7 @@ std::vector<ListedPort> SystemPorts(const std::vector<std::string>& reached) {
         const std::string path = "/dev/" + tty;
         if (std::find(reached.begin(), reached.end(), path) != reached.end()) continue;
         ListedPort port;
-        port.number = BuiltInNumber(tty);
+        port.number = ComNumberOfDevice(path);
         port.device = path;
         Classify(port, path);
         ports.push_back(port);

@@ -5,9 +5,7 @@
 
 #include <cerrno>
 
-#include "platform/posix/own_name_open.h"
 #include "platform/record_file.h"
-#include "platform/system_error.h"
 
 namespace korv::platform {
 
@@ -15,101 +13,131 @@ namespace {
 
 // Non-blocking only for the open itself, so that a FIFO in its place cannot hang us.
 constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK;
-constexpr int kNotOrdinaryFile = -1;  // no system error says so
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The descriptor blocking again, if it names what `wanted` accepts; else closed, -1.
-int Accepted(int fd, bool (*wanted)(mode_t), int refusal) {
-    if (fd < 0) return -1;
+bool IsLink(const char* name) {
     struct stat info;
-    if (fstat(fd, &info) != 0 || !wanted(info.st_mode)) {
-        close(fd);
-        errno = refusal;
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    return lstat(name, &info) == 0 && S_ISLNK(info.st_mode);
 }
 
-bool NoFolder(mode_t mode) { return !S_ISDIR(mode); }
-bool Ordinary(mode_t mode) { return S_ISREG(mode); }
+// What the failed open of `name` with `error` means; `creating` when the create failed.
+RecordFailure CauseOf(int error, const char* name, bool creating) {
+    switch (error) {
+        case ENOENT:
+            return IsLink(name) ? RecordFailure::kDanglingLink : RecordFailure::kMissing;
+        case ELOOP:  // links leading round in a circle lead nowhere either
+            return RecordFailure::kDanglingLink;
+        case EISDIR:
+            return RecordFailure::kFolder;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return creating ? RecordFailure::kCannotCreate : RecordFailure::kNoAccess;
+        default:
+            return RecordFailure::kOther;
+    }
+}
+
+// Through a link to an existing file too. A name that holds nothing is created as an
+// ordinary file under that name only, `mode` less the umask: a link that leads nowhere
+// is never followed to create its target.
+int OpenOrCreateUnderOwnName(const char* name, int flags, mode_t mode, bool& creating) {
+    creating = false;
+    const int fd = open(name, flags);
+    if (fd >= 0 || errno != ENOENT) return fd;
+    creating = true;
+    const int created = open(name, flags | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
+    if (created >= 0 || errno != EEXIST) return created;
+    // A link that leads nowhere, or another writer was quicker.
+    return open(name, flags);
+}
+
+// `fd` blocking again when it is taken: never a folder, and when `ordinary_only` only an
+// ordinary file (a device or a FIFO is no record to write). Otherwise closed, and why.
+RecordFailure Take(int fd, bool ordinary_only) {
+    struct stat info;
+    RecordFailure refused = RecordFailure::kNone;
+    if (fstat(fd, &info) != 0) refused = RecordFailure::kOther;
+    else if (S_ISDIR(info.st_mode)) refused = RecordFailure::kFolder;
+    else if (ordinary_only && !S_ISREG(info.st_mode)) refused = RecordFailure::kNotOrdinary;
+    if (refused != RecordFailure::kNone) close(fd);
+    else fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return refused;
+}
 
 }  // namespace
 
 RecordFile::~RecordFile() { Close(); }
 
-bool RecordFile::Fail() {
-    error_ = errno;
-    return false;
-}
-
-bool RecordFile::Open(const std::string& name, Mode mode) {
+RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
     name_ = name;
     const char* path = name.c_str();
+    bool creating = false;
+    int fd = -1;
     switch (mode) {
         case Mode::kPoll:
             // 0666 less the umask makes an ordinary file its writer can open too.
-            handle_ = Accepted(OpenOrCreateUnderOwnName(path, kOpenFlags | O_RDONLY, 0666),
-                               NoFolder, EISDIR);
+            fd = OpenOrCreateUnderOwnName(path, kOpenFlags | O_RDONLY, 0666, creating);
             break;
         case Mode::kRead:
-            handle_ = Accepted(open(path, kOpenFlags | O_RDONLY), NoFolder, EISDIR);
+            fd = open(path, kOpenFlags | O_RDONLY);
             break;
         case Mode::kWrite:
-            // A device or a FIFO in its place is no record.
-            handle_ = Accepted(OpenOrCreateUnderOwnName(path, kOpenFlags | O_RDWR, 0644),
-                               Ordinary, kNotOrdinaryFile);
+            fd = OpenOrCreateUnderOwnName(path, kOpenFlags | O_RDWR, 0644, creating);
             break;
     }
-    return handle_ >= 0 || Fail();
+    if (fd < 0) return {CauseOf(errno, path, creating), LastSystemError()};
+    const RecordFailure refused = Take(fd, mode == Mode::kWrite);
+    if (refused == RecordFailure::kFolder) return {refused, SystemError(EISDIR)};
+    if (refused != RecordFailure::kNone) return {refused, {}};
+    handle_ = fd;
+    return {};
 }
 
-bool RecordFile::Close() {
-    if (handle_ < 0) return true;
+std::error_code RecordFile::Close() {
+    if (handle_ < 0) return {};
     const bool closed = close(static_cast<int>(handle_)) == 0;
     handle_ = -1;
-    return closed || Fail();
+    return closed ? std::error_code() : LastSystemError();
 }
 
-std::int64_t RecordFile::Seek(std::int64_t offset) {
-    const off_t position = lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET);
-    if (position >= 0) return static_cast<std::int64_t>(position);
-    Fail();
-    return -1;
+std::error_code RecordFile::Seek(std::int64_t offset) {
+    if (lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0) return {};
+    return LastSystemError();
 }
 
-int RecordFile::Read(void* buffer, int size) {
-    ssize_t count;
+std::error_code RecordFile::Read(void* buffer, int size, int& count) {
+    ssize_t read_count;
     do {
-        count = read(static_cast<int>(handle_), buffer, static_cast<size_t>(size));
-    } while (count < 0 && errno == EINTR);
-    if (count < 0) Fail();
-    return count < 0 ? -1 : static_cast<int>(count);
+        read_count = read(static_cast<int>(handle_), buffer, static_cast<size_t>(size));
+    } while (read_count < 0 && errno == EINTR);
+    count = read_count < 0 ? 0 : static_cast<int>(read_count);
+    return read_count < 0 ? LastSystemError() : std::error_code();
 }
 
-bool RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset) {
+std::error_code RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset) {
     const auto* from = static_cast<const char*>(bytes);
     std::size_t done = 0;
     while (done < size) {
         const ssize_t count = pwrite(static_cast<int>(handle_), from + done, size - done,
                                      static_cast<off_t>(offset + done));
         if (count < 0 && errno == EINTR) continue;
-        if (count == 0) errno = EIO;
-        if (count <= 0) return Fail();
+        if (count == 0) return SystemError(EIO);
+        if (count < 0) return LastSystemError();
         done += static_cast<std::size_t>(count);
     }
-    return true;
+    return {};
 }
 
-std::int64_t RecordFile::Size() {
+std::error_code RecordFile::Size(std::int64_t& size) {
     struct stat info;
-    if (fstat(static_cast<int>(handle_), &info) == 0) return static_cast<std::int64_t>(info.st_size);
-    Fail();
-    return -1;
+    if (fstat(static_cast<int>(handle_), &info) != 0) return LastSystemError();
+    size = static_cast<std::int64_t>(info.st_size);
+    return {};
 }
 
 bool RecordFile::FollowName() {
@@ -118,20 +146,11 @@ bool RecordFile::FollowName() {
     if (handle_ < 0 || stat(name_.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) return false;
     if (fstat(static_cast<int>(handle_), &held) == 0 && SameFile(named, held)) return false;
     // Opened without creating: the name already leads to an ordinary file.
-    const int fd = Accepted(open(name_.c_str(), kOpenFlags | O_RDONLY), Ordinary, kNotOrdinaryFile);
-    if (fd < 0) return false;
+    const int fd = open(name_.c_str(), kOpenFlags | O_RDONLY);
+    if (fd < 0 || Take(fd, true) != RecordFailure::kNone) return false;
     close(static_cast<int>(handle_));
     handle_ = fd;
     return true;
-}
-
-bool RecordFile::Missing() const { return error_ == ENOENT; }
-
-bool RecordFile::NameTaken() const { return error_ == EEXIST || error_ == ELOOP; }
-
-std::string RecordFile::LastError() const {
-    if (error_ == kNotOrdinaryFile) return "not an ordinary file (a device or a FIFO has the name)";
-    return error_ == 0 ? std::string() : SystemErrorText(error_);
 }
 
 }  // namespace korv::platform

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/com_name.h"
 #include "platform/serial_device.h"
 
 namespace korv::platform {
@@ -16,15 +17,6 @@ namespace korv::platform {
 namespace {
 
 constexpr int kWriteWaitMs = 1000;
-
-// COM<n> in the working directory when it exists (a link to the adapter or to a
-// pseudo-terminal), else the n-th built-in serial port.
-std::string DevicePathOf(int port) {
-    const std::string link = "COM" + std::to_string(port);
-    struct stat info;
-    if (lstat(link.c_str(), &info) == 0) return link;
-    return "/dev/ttyS" + std::to_string(port - 1);
-}
 
 speed_t SpeedOf(int baud) {
     switch (baud) {
@@ -58,7 +50,7 @@ void ConfigureLine(int fd, int baud) {
 }
 
 // errno of a look at the port's name or of its open, as a technician can act on it.
-OpenFailure FailureOfOpen(int error) {
+OpenFailure CauseOf(int error) {
     switch (error) {
         case ENOENT:   // no such name, or a link whose adapter is unplugged
         case ENOTDIR:
@@ -78,6 +70,10 @@ OpenFailure FailureOfOpen(int error) {
     }
 }
 
+PortOpenFailure Failed(OpenFailure cause, int error) { return {cause, SystemError(error)}; }
+
+PortOpenFailure FailedWithErrno() { return Failed(CauseOf(errno), errno); }
+
 // The descriptor, not the name, is what gets written: the name may have been swapped
 // since it was looked at.
 bool IsTerminal(int fd) {
@@ -94,59 +90,42 @@ bool IsDeviceGone(int error) {
 
 struct SerialDevice::Impl {
     int fd = -1;
-    OpenFailure failure = OpenFailure::kNone;
-    int error = 0;
-
-    bool Fail(OpenFailure why, int code) {
-        failure = why;
-        error = code;
-        return false;
-    }
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
 
 SerialDevice::~SerialDevice() { Close(); }
 
-bool SerialDevice::Open(int port, int baud) {
+PortOpenFailure SerialDevice::Open(int port, int baud) {
     Close();
-    impl_->Fail(OpenFailure::kNone, 0);
-    if (port < 1) return impl_->Fail(OpenFailure::kNoPortNumber, 0);
-    const std::string path = DevicePathOf(port);
+    if (port < 1) return {OpenFailure::kNoPortNumber, {}};
+    const std::string path = ComDevicePath(port);
     // Only a character device can be a terminal: a file, a FIFO or a folder in the
     // port's place is refused without being opened, let alone written.
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) return impl_->Fail(FailureOfOpen(errno), errno);
-    if (!S_ISCHR(info.st_mode)) return impl_->Fail(OpenFailure::kNotSerial, ENOTTY);
+    if (stat(path.c_str(), &info) != 0) return FailedWithErrno();
+    if (!S_ISCHR(info.st_mode)) return Failed(OpenFailure::kNotSerial, ENOTTY);
 
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return impl_->Fail(FailureOfOpen(errno), errno);
+    if (fd < 0) return FailedWithErrno();
     if (!IsTerminal(fd)) {
         close(fd);
-        return impl_->Fail(OpenFailure::kNotSerial, ENOTTY);
+        return Failed(OpenFailure::kNotSerial, ENOTTY);
     }
     // Exclusive, as on the counter's own platform: a port another program holds fails.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         close(fd);
-        return impl_->Fail(error == EWOULDBLOCK ? OpenFailure::kBusy : OpenFailure::kOther, error);
+        return Failed(error == EWOULDBLOCK ? OpenFailure::kBusy : OpenFailure::kOther, error);
     }
     if (ioctl(fd, TIOCEXCL) != 0) {
         const int error = errno;
         close(fd);
-        return impl_->Fail(OpenFailure::kOther, error);
+        return Failed(OpenFailure::kOther, error);
     }
     ConfigureLine(fd, baud);
     impl_->fd = fd;
-    return true;
-}
-
-OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
-
-int SerialDevice::LastOpenError() const { return impl_->error; }
-
-std::string SerialDevice::DeviceName(int port) {
-    return port < 1 ? std::string() : DevicePathOf(port);
+    return {};
 }
 
 void SerialDevice::Close() {

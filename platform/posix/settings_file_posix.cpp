@@ -15,21 +15,23 @@ namespace korv::platform {
 
 namespace {
 
-SaveResult CauseOf(int error) {
+SaveFailure CauseOf(int error) {
     switch (error) {
         case ENOSPC:
         case EDQUOT:
         case EFBIG:
-            return SaveResult::kDiskFull;
+            return SaveFailure::kDiskFull;
         case EROFS:
-            return SaveResult::kReadOnly;
+            return SaveFailure::kReadOnly;
         case EACCES:
         case EPERM:
-            return SaveResult::kFolderRefuses;
+            return SaveFailure::kFolderRefuses;
         default:
-            return SaveResult::kNotWritten;
+            return SaveFailure::kNotWritten;
     }
 }
+
+SaveFileFailure Failed(int error) { return {CauseOf(error), SystemError(error)}; }
 
 std::string FolderOf(const std::string& name) {
     const std::size_t slash = name.find_last_of('/');
@@ -39,11 +41,13 @@ std::string FolderOf(const std::string& name) {
 
 // A read-only file keeps its contents, as it would if it were written in place, and a
 // folder is no file to replace; a missing one, or a link leading nowhere, is created.
-SaveResult MayReplace(const char* name) {
+SaveFileFailure MayReplace(const char* name) {
     struct stat info;
-    if (lstat(name, &info) == 0 && S_ISDIR(info.st_mode)) return SaveResult::kFolderByThatName;
-    if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) == 0 || errno == ENOENT) return SaveResult::kSaved;
-    return errno == EACCES || errno == EROFS ? SaveResult::kReadOnly : CauseOf(errno);
+    if (lstat(name, &info) == 0 && S_ISDIR(info.st_mode))
+        return {SaveFailure::kFolderByThatName, SystemError(EISDIR)};
+    if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) == 0 || errno == ENOENT) return {};
+    if (errno == EACCES || errno == EROFS) return {SaveFailure::kReadOnly, LastSystemError()};
+    return Failed(errno);
 }
 
 // Never through a link, never over anything already there; 0666 less the umask, as a
@@ -91,17 +95,18 @@ int WriteAndClose(int fd, const void* bytes, std::size_t size) {
 
 // Over the existing file, which must be an ordinary one with this name only and room
 // for every byte; kFolderRefuses when it is none such.
-SaveResult WriteInPlace(const char* name, const void* bytes, std::size_t size) {
+SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t size) {
     const int fd = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ELOOP ? SaveResult::kFolderRefuses : CauseOf(errno);
+    if (fd < 0 && (errno == ENOENT || errno == ELOOP)) return {SaveFailure::kFolderRefuses, LastSystemError()};
+    if (fd < 0) return Failed(errno);
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 ||
         info.st_size < static_cast<off_t>(size)) {
         close(fd);
-        return SaveResult::kFolderRefuses;
+        return {SaveFailure::kFolderRefuses, {}};
     }
     const int error = WriteAndClose(fd, bytes, size);
-    return error == 0 ? SaveResult::kSaved : CauseOf(error);
+    return error == 0 ? SaveFileFailure() : Failed(error);
 }
 
 // Makes the rename itself last through a power cut. The new file is in place by then
@@ -115,25 +120,24 @@ void FlushFolder(const std::string& folder) {
 
 }  // namespace
 
-SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t size) {
-    const SaveResult allowed = MayReplace(name);
-    if (allowed != SaveResult::kSaved) return allowed;
+SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size) {
+    if (const SaveFileFailure refused = MayReplace(name)) return refused;
     std::string temporary;
     const int fd = CreateTemporary(name, temporary);
     if (fd < 0) {
         const int error = errno;
-        const SaveResult in_place = WriteInPlace(name, bytes, size);
-        return in_place == SaveResult::kFolderRefuses ? CauseOf(error) : in_place;
+        const SaveFileFailure in_place = WriteInPlace(name, bytes, size);
+        return in_place.cause == SaveFailure::kFolderRefuses ? Failed(error) : in_place;
     }
     KeepOwnerAndMode(fd, name);
     int error = WriteAndClose(fd, bytes, size);
     if (error == 0 && rename(temporary.c_str(), name) != 0) error = errno;
     if (error != 0) {
         unlink(temporary.c_str());
-        return CauseOf(error);
+        return Failed(error);
     }
     FlushFolder(FolderOf(name));
-    return SaveResult::kSaved;
+    return {};
 }
 
 }  // namespace korv::platform

@@ -5,26 +5,17 @@
 #include <setupapi.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/com_name.h"
 #include "platform/port_list.h"
-#include "platform/serial_device.h"
 
 namespace korv::platform {
 
 namespace {
-
-// "COM5" to 5; 0 for other names, which korvpole cannot be given.
-int ComNumber(const std::string& name) {
-    if (name.size() < 4 || name.compare(0, 3, "COM") != 0 || name[3] == '0' ||
-        name.find_first_not_of("0123456789", 3) != std::string::npos)
-        return 0;
-    return std::atoi(name.c_str() + 3);
-}
 
 // The ports Windows has running now: the registry's serial-port map.
 std::set<std::string> MappedPorts() {
@@ -106,8 +97,9 @@ std::vector<ListedPort> ListPorts() {
     for (const std::string& name : names) {
         const auto found = known.find(name);
         ListedPort port;
-        port.number = ComNumber(name);
-        port.device = port.number > 0 ? SerialDevice::DeviceName(port.number) : "\\\\.\\" + name;
+        // The name in the system's device space, as an open names it.
+        port.device = "\\\\.\\" + name;
+        port.number = ComNumberOfDevice(port.device);
         port.description = found != known.end() ? found->second.friendly_name : std::string();
         const bool plugged_in = found != known.end() && found->second.plugged_in;
         // Whether this user may open it, Windows tells only by an open.

@@ -1,10 +1,6 @@
 #include <windows.h>
 
-#include <cerrno>
-
 #include "platform/record_file.h"
-#include "platform/system_error.h"
-#include "platform/win32/own_name_open.h"
 
 namespace korv::platform {
 
@@ -17,10 +13,6 @@ constexpr DWORD kShareWithWriter = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
-std::intptr_t AsValue(HANDLE handle) {
-    return handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(handle);
-}
-
 OVERLAPPED At(std::size_t offset) {
     OVERLAPPED position{};
     const auto wide = static_cast<unsigned long long>(offset);
@@ -29,68 +21,105 @@ OVERLAPPED At(std::size_t offset) {
     return position;
 }
 
+HANDLE OpenHandle(const char* name, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags,
+                       nullptr);
+}
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// What the failed open of `name` with `error` means; `creating` when the create failed.
+RecordOpenFailure Failed(DWORD error, const char* name, bool creating) {
+    const DWORD attributes = GetFileAttributesA(name);  // of a link itself, not its target
+    RecordFailure cause = RecordFailure::kOther;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        cause = RecordFailure::kFolder;
+    else if (IsMissing(error))
+        cause = attributes != INVALID_FILE_ATTRIBUTES ? RecordFailure::kDanglingLink : RecordFailure::kMissing;
+    else if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
+        cause = creating ? RecordFailure::kCannotCreate : RecordFailure::kNoAccess;
+    return {cause, SystemError(static_cast<int>(error))};
+}
+
+// Through a link to an existing file too. A name that holds nothing is created as a
+// new, ordinary file under that name only, never by way of a reparse point.
+RecordOpenFailure OpenOrCreateUnderOwnName(const char* name, DWORD access, DWORD share, HANDLE& file) {
+    file = OpenHandle(name, access, share, OPEN_EXISTING, 0);
+    if (file != INVALID_HANDLE_VALUE) return {};
+    DWORD error = GetLastError();
+    if (!IsMissing(error)) return Failed(error, name, false);
+    // Opening the reparse point itself makes CREATE_NEW fail on any link by that name,
+    // a dangling one included, instead of creating its target.
+    file = OpenHandle(name, access, share, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (file != INVALID_HANDLE_VALUE) return {};
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return Failed(error, name, true);
+    // A link that leads nowhere, or another writer was quicker.
+    file = OpenHandle(name, access, share, OPEN_EXISTING, 0);
+    if (file != INVALID_HANDLE_VALUE) return {};
+    error = GetLastError();
+    if (IsMissing(error)) return {RecordFailure::kDanglingLink, SystemError(static_cast<int>(error))};
+    return Failed(error, name, false);
+}
+
 }  // namespace
 
 RecordFile::~RecordFile() { Close(); }
 
-bool RecordFile::Fail() {
-    error_ = static_cast<int>(GetLastError());
-    return false;
-}
-
-bool RecordFile::Open(const std::string& name, Mode mode) {
+RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
     name_ = name;
     const char* path = name.c_str();
     HANDLE file = INVALID_HANDLE_VALUE;
+    RecordOpenFailure failure;
     switch (mode) {
         case Mode::kPoll:
             // A new file is readable and writable, so that the writer can fill it.
-            file = OpenOrCreateUnderOwnName(path, GENERIC_READ, kShareWithWriter);
+            failure = OpenOrCreateUnderOwnName(path, GENERIC_READ, kShareWithWriter, file);
             break;
         case Mode::kRead:
-            file = CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            file = OpenHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, 0);
+            if (file == INVALID_HANDLE_VALUE) failure = Failed(GetLastError(), path, false);
             break;
         case Mode::kWrite:
-            file = OpenOrCreateUnderOwnName(path, GENERIC_READ | GENERIC_WRITE, kShareAll);
+            failure = OpenOrCreateUnderOwnName(path, GENERIC_READ | GENERIC_WRITE, kShareAll, file);
             break;
     }
-    handle_ = AsValue(file);
-    return handle_ != -1 || Fail();
+    if (!failure) handle_ = reinterpret_cast<std::intptr_t>(file);
+    return failure;
 }
 
-bool RecordFile::Close() {
-    if (handle_ == -1) return true;
+std::error_code RecordFile::Close() {
+    if (handle_ == -1) return {};
     const bool closed = CloseHandle(AsHandle(handle_)) != 0;
     handle_ = -1;
-    return closed || Fail();
+    return closed ? std::error_code() : LastSystemError();
 }
 
-// With a fixed, non-negative offset only an unusable handle fails; errno says so for
-// the seek failure message.
-std::int64_t RecordFile::Seek(std::int64_t offset) {
+// With a fixed, non-negative offset only an unusable handle fails.
+std::error_code RecordFile::Seek(std::int64_t offset) {
+    if (handle_ == -1) return SystemError(ERROR_INVALID_HANDLE);
     LARGE_INTEGER wanted;
-    LARGE_INTEGER reached;
     wanted.QuadPart = offset;
-    if (handle_ != -1 && SetFilePointerEx(AsHandle(handle_), wanted, &reached, FILE_BEGIN))
-        return reached.QuadPart;
-    Fail();
-    errno = EBADF;
-    return -1;
+    if (SetFilePointerEx(AsHandle(handle_), wanted, nullptr, FILE_BEGIN)) return {};
+    return LastSystemError();
 }
 
-int RecordFile::Read(void* buffer, int size) {
-    DWORD count = 0;
-    if (handle_ == -1 || size < 0) return -1;
-    if (ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(size), &count, nullptr))
-        return static_cast<int>(count);
-    if (GetLastError() == ERROR_HANDLE_EOF) return 0;
-    Fail();
-    return -1;
+std::error_code RecordFile::Read(void* buffer, int size, int& count) {
+    count = 0;
+    if (handle_ == -1) return SystemError(ERROR_INVALID_HANDLE);
+    if (size < 0) return SystemError(ERROR_INVALID_PARAMETER);
+    DWORD delivered = 0;
+    if (ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(size), &delivered, nullptr)) {
+        count = static_cast<int>(delivered);
+        return {};
+    }
+    return GetLastError() == ERROR_HANDLE_EOF ? std::error_code() : LastSystemError();
 }
 
-bool RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset) {
+std::error_code RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset) {
     const auto* from = static_cast<const char*>(bytes);
     std::size_t done = 0;
     while (done < size) {
@@ -98,35 +127,22 @@ bool RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset
         DWORD count = 0;
         if (!WriteFile(AsHandle(handle_), from + done, static_cast<DWORD>(size - done), &count,
                        &position))
-            return Fail();
-        if (count == 0) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return Fail();
-        }
+            return LastSystemError();
+        if (count == 0) return SystemError(ERROR_WRITE_FAULT);
         done += count;
     }
-    return true;
+    return {};
 }
 
-std::int64_t RecordFile::Size() {
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(AsHandle(handle_), &size)) return size.QuadPart;
-    Fail();
-    return -1;
+std::error_code RecordFile::Size(std::int64_t& size) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(AsHandle(handle_), &length)) return LastSystemError();
+    size = length.QuadPart;
+    return {};
 }
 
 // Held without delete sharing, the file keeps its name while korvpole runs: a save by
 // rename or delete fails in the writer instead.
 bool RecordFile::FollowName() { return false; }
-
-bool RecordFile::Missing() const { return IsMissing(static_cast<DWORD>(error_)); }
-
-bool RecordFile::NameTaken() const {
-    return error_ == ERROR_FILE_EXISTS || error_ == ERROR_ALREADY_EXISTS;
-}
-
-std::string RecordFile::LastError() const {
-    return error_ == 0 ? std::string() : SystemErrorText(error_);
-}
 
 }  // namespace korv::platform

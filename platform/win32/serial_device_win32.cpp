@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/com_name.h"
 #include "platform/serial_device.h"
 
 namespace korv::platform {
@@ -33,7 +34,7 @@ ByteWrite FailureOf(DWORD error) {
     return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped;
 }
 
-OpenFailure FailureOfOpen(DWORD error) {
+OpenFailure CauseOf(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -53,9 +54,7 @@ OpenFailure FailureOfOpen(DWORD error) {
 }
 
 HANDLE OpenComDevice(int port) {
-    char name[32];
-    wsprintfA(name, "\\\\.\\COM%d", port);
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    return CreateFileA(ComDevicePath(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                        FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -98,11 +97,11 @@ void CloseIfSet(HANDLE& handle) {
 }  // namespace
 
 // The byte and the write record belong to the device, not to a call, as the system
-// may use both for as long as a write is in flight.
+// may use both for as long as a write is in flight. Nothing reads the port; the read
+// record and its event are kept because the port's contract has the open make them,
+// and an open that cannot make them fails.
 struct SerialDevice::Impl {
     HANDLE port = nullptr;
-    OpenFailure failure = OpenFailure::kNone;
-    DWORD error = 0;
     OVERLAPPED read_record{};
     OVERLAPPED write_record{};
     HANDLE write_event = nullptr;  // the write record's, without the tag it carries there
@@ -113,26 +112,18 @@ SerialDevice::SerialDevice() : impl_(new Impl) {}
 
 SerialDevice::~SerialDevice() { Close(); }
 
-bool SerialDevice::Open(int port, int baud) {
+PortOpenFailure SerialDevice::Open(int port, int baud) {
     Close();
-    impl_->failure = OpenFailure::kNone;
-    impl_->error = 0;
-    if (port < 1) {
-        impl_->failure = OpenFailure::kNoPortNumber;
-        return false;
-    }
+    if (port < 1) return {OpenFailure::kNoPortNumber, {}};
     const HANDLE handle = OpenComDevice(port);
     if (handle == INVALID_HANDLE_VALUE) {
-        impl_->error = GetLastError();
-        impl_->failure = FailureOfOpen(impl_->error);
-        return false;
+        const DWORD error = GetLastError();
+        return {CauseOf(error), SystemError(static_cast<int>(error))};
     }
     // A COM name is a device on Windows; under Wine it may be mapped to a file or a FIFO.
     if (GetFileType(handle) != FILE_TYPE_CHAR) {
         CloseHandle(handle);
-        impl_->error = ERROR_BAD_DEVICE;
-        impl_->failure = OpenFailure::kNotSerial;
-        return false;
+        return {OpenFailure::kNotSerial, SystemError(ERROR_BAD_DEVICE)};
     }
     impl_->port = handle;
     impl_->read_record = OVERLAPPED{};
@@ -146,20 +137,11 @@ bool SerialDevice::Open(int port, int baud) {
 
     if (queues_set && impl_->read_record.hEvent != nullptr &&
         impl_->write_event != nullptr) {
-        return true;
+        return {};
     }
-    impl_->error = GetLastError();
-    impl_->failure = OpenFailure::kOther;
+    const PortOpenFailure failure{OpenFailure::kOther, LastSystemError()};
     Close();
-    return false;
-}
-
-OpenFailure SerialDevice::LastOpenFailure() const { return impl_->failure; }
-
-int SerialDevice::LastOpenError() const { return static_cast<int>(impl_->error); }
-
-std::string SerialDevice::DeviceName(int port) {
-    return port < 1 ? std::string() : "\\\\.\\COM" + std::to_string(port);
+    return failure;
 }
 
 void SerialDevice::Close() {

@@ -15,33 +15,35 @@ constexpr DWORD kLargestWrite = 1u << 30;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-SaveResult CauseOf(DWORD error) {
+SaveFailure CauseOf(DWORD error) {
     switch (error) {
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
-            return SaveResult::kDiskFull;
+            return SaveFailure::kDiskFull;
         case ERROR_WRITE_PROTECT:
-            return SaveResult::kReadOnly;
+            return SaveFailure::kReadOnly;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
-            return SaveResult::kHeldByAnotherProgram;
+            return SaveFailure::kHeldByAnotherProgram;
         case ERROR_ACCESS_DENIED:
-            return SaveResult::kFolderRefuses;
+            return SaveFailure::kFolderRefuses;
         default:
-            return SaveResult::kNotWritten;
+            return SaveFailure::kNotWritten;
     }
 }
 
+SaveFileFailure Failed(DWORD error) { return {CauseOf(error), SystemError(static_cast<int>(error))}; }
+
 // A read-only file keeps its contents, as it would if it were written in place, and a
 // folder by that name is no file to replace; a missing file is simply created.
-SaveResult MayReplace(DWORD attributes) {
+SaveFileFailure MayReplace(DWORD attributes) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? SaveResult::kSaved : CauseOf(error);
+        return error == ERROR_FILE_NOT_FOUND ? SaveFileFailure() : Failed(error);
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return SaveResult::kFolderByThatName;
-    if (attributes & FILE_ATTRIBUTE_READONLY) return SaveResult::kReadOnly;
-    return SaveResult::kSaved;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {SaveFailure::kFolderByThatName, {}};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return {SaveFailure::kReadOnly, {}};
+    return {};
 }
 
 // Only a new file, and never by way of a reparse point.
@@ -77,37 +79,37 @@ DWORD WriteAndClose(HANDLE file, const void* bytes, std::size_t size) {
 
 // Over the existing file, shared as other programs may have it open: only an ordinary
 // file with this name only and room for every byte, else kFolderRefuses.
-SaveResult WriteInPlace(const char* name, const void* bytes, std::size_t size) {
+SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t size) {
     const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? SaveResult::kFolderRefuses : CauseOf(error);
+        if (error == ERROR_FILE_NOT_FOUND) return {SaveFailure::kFolderRefuses, {}};
+        return Failed(error);
     }
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks != 1 ||
         (info.nFileSizeHigh == 0 && info.nFileSizeLow < size)) {
         CloseHandle(file);
-        return SaveResult::kFolderRefuses;
+        return {SaveFailure::kFolderRefuses, {}};
     }
     const DWORD error = WriteAndClose(file, bytes, size);
-    return error == 0 ? SaveResult::kSaved : CauseOf(error);
+    return error == 0 ? SaveFileFailure() : Failed(error);
 }
 
 // The way left when the replace failed with `error`; the failure said in its words
 // unless the file itself refuses a write in place.
-SaveResult InPlaceAfter(DWORD error, const char* name, const void* bytes, std::size_t size) {
-    const SaveResult in_place = WriteInPlace(name, bytes, size);
-    return in_place == SaveResult::kFolderRefuses ? CauseOf(error) : in_place;
+SaveFileFailure InPlaceAfter(DWORD error, const char* name, const void* bytes, std::size_t size) {
+    const SaveFileFailure in_place = WriteInPlace(name, bytes, size);
+    return in_place.cause == SaveFailure::kFolderRefuses ? Failed(error) : in_place;
 }
 
 }  // namespace
 
-SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t size) {
+SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size) {
     const DWORD old_attributes = GetFileAttributesA(name);
-    const SaveResult allowed = MayReplace(old_attributes);
-    if (allowed != SaveResult::kSaved) return allowed;
+    if (const SaveFileFailure refused = MayReplace(old_attributes)) return refused;
     const DWORD kept = old_attributes == INVALID_FILE_ATTRIBUTES ? 0 : old_attributes & kKeptAttributes;
     std::string temporary;
     const HANDLE file = CreateTemporary(name, kept ? kept : FILE_ATTRIBUTE_NORMAL, temporary);
@@ -119,7 +121,7 @@ SaveResult SaveFileContents(const char* name, const void* bytes, std::size_t siz
     // Another program that has the file open keeps it from being replaced, not written.
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
         return InPlaceAfter(error, name, bytes, size);
-    return error == 0 ? SaveResult::kSaved : CauseOf(error);
+    return error == 0 ? SaveFileFailure() : Failed(error);
 }
 
 }  // namespace korv::platform

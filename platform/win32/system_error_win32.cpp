@@ -1,19 +1,38 @@
 #include <windows.h>
 
+#include <string>
+
 #include "platform/system_error.h"
 
 namespace korv::platform {
 
-std::string SystemErrorText(int code) {
-    char text[512];
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-    std::string words(text, length);
-    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.'))
-        words.pop_back();
-    if (words.empty()) words = "Windows error " + std::to_string(code);
-    return words;
+namespace {
+
+// GetLastError() codes in the system's own words.
+class WindowsErrors final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "windows"; }
+
+    std::string message(int code) const override {
+        char text[512];
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
+        std::string words(text, length);
+        while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.'))
+            words.pop_back();
+        if (words.empty()) words = "Windows error " + std::to_string(code);
+        return words;
+    }
+};
+
+}  // namespace
+
+std::error_code SystemError(int code) {
+    static const WindowsErrors category;
+    return {code, category};
 }
+
+std::error_code LastSystemError() { return SystemError(static_cast<int>(GetLastError())); }
 
 }  // namespace korv::platform

@@ -57,13 +57,13 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
 // korvpole-check reads the driver's reason for a failed open.
 TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeAreCounted) {
     EXPECT_FALSE(display_.OpenPort(7));
-    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNoDevice);
+    EXPECT_EQ(display_.LastOpenFailure().cause, platform::OpenFailure::kNoDevice);
     EXPECT_EQ(display_.Columns(), 0);
     display_.WriteText("X", 1, 1);
     EXPECT_EQ(Sent(), "");
 
     ASSERT_TRUE(display_.OpenPort(5));
-    EXPECT_EQ(display_.LastOpenFailure(), platform::OpenFailure::kNone);
+    EXPECT_FALSE(display_.LastOpenFailure());
     Sent();
     EXPECT_FALSE(display_.OpenPort(7));
     EXPECT_FALSE(display_.IsOpen());

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/record_file.h"
+#include "pole/record_messages.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/program_test.h"
 #include "tests/support/temp_dir.h"
@@ -24,9 +26,10 @@ const char* const kName = "POLE.DAT";
 
 std::string FirstBytes(platform::RecordFile& file) {
     char text[8] = {};
+    int count = 0;
     file.Seek(0);
-    const int count = file.Read(text, sizeof text);
-    return std::string(text, count > 0 ? static_cast<std::size_t>(count) : 0);
+    file.Read(text, sizeof text, count);
+    return std::string(text, static_cast<std::size_t>(count));
 }
 
 using RecordFileOpenTest = test::FolderTest;
@@ -38,7 +41,7 @@ TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
     elsewhere_.Write("first", "first");
     ASSERT_EQ(symlink((elsewhere_ / "first").c_str(), kName), 0);
     platform::RecordFile file;
-    ASSERT_TRUE(file.Open(kName, platform::RecordFile::Mode::kPoll)) << "a link to a file is the file";
+    ASSERT_FALSE(file.Open(kName, platform::RecordFile::Mode::kPoll)) << "a link to a file is the file";
     EXPECT_EQ(FirstBytes(file), "first");
     EXPECT_FALSE(file.FollowName()) << "still the same file";
 
@@ -57,6 +60,32 @@ TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
     EXPECT_TRUE(file.FollowName());
     EXPECT_EQ(FirstBytes(file), "second");
     EXPECT_FALSE(file.FollowName());
+}
+
+// What korvpole says beside its file-open message, for a shop's own login.
+TEST_F(RecordFileOpenTest, AFailedOpenSaysItsCause) {
+    ASSERT_EQ(mkdir("FOLDER.DAT", 0755), 0);
+    dir_.Write("SECRET.DAT", "sale");
+    ASSERT_EQ(chmod("SECRET.DAT", 0), 0);
+    ASSERT_EQ(symlink("NOWHERE.DAT", "LINK.DAT"), 0);
+    ASSERT_EQ(chmod(".", 0555), 0);
+    const int status = run_.RunFunction([] {
+        test::BecomeAnOrdinaryUser();
+        for (const char* name : {"FOLDER.DAT", "SECRET.DAT", "NEW.DAT", "LINK.DAT"}) {
+            platform::RecordFile file;
+            const auto failure = file.Open(name, platform::RecordFile::Mode::kPoll);
+            std::printf("%s\n", RecordFailureWords(name, platform::RecordFile::Mode::kPoll, failure).c_str());
+        }
+        return 0;
+    }).status;
+    ASSERT_EQ(chmod(".", 0755), 0);
+    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    EXPECT_EQ(run_.Output(),
+              "FOLDER.DAT is a folder, not a record file\n"
+              "this user may not read SECRET.DAT\n"
+              "the folder does not let this user create NEW.DAT\n"
+              "LINK.DAT is a link that leads nowhere; no file is created through it: point it at "
+              "the record file, or remove it\n");
 }
 
 // The stand-in for the point-of-sale application writes in place, also through a
@@ -116,7 +145,7 @@ RecordView Inspect(const std::string& record) {
     TempDir dir;
     dir.Write("POLE.DAT", record);
     platform::RecordFile file;
-    EXPECT_TRUE(file.Open(dir / "POLE.DAT", platform::RecordFile::Mode::kRead));
+    EXPECT_FALSE(file.Open(dir / "POLE.DAT", platform::RecordFile::Mode::kRead));
     return tools::InspectRecord(file, record);
 }
 

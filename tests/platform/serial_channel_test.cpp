@@ -120,13 +120,13 @@ TEST_F(SerialChannelTest, OpenKeepsTheFirstPortAndAPortHeldByAnotherChannelFails
         SerialChannel first;
         ASSERT_TRUE(first.Open(5, 9600));
         EXPECT_FALSE(channel_.Open(5, 9600));
-        EXPECT_EQ(channel_.LastOpenFailure(), platform::OpenFailure::kBusy);
-        EXPECT_EQ(channel_.LastOpenError(), EWOULDBLOCK);
+        EXPECT_EQ(channel_.LastOpenFailure().cause, platform::OpenFailure::kBusy);
+        EXPECT_EQ(channel_.LastOpenFailure().error.value(), EWOULDBLOCK);
         EXPECT_FALSE(channel_.IsOpen());
         EXPECT_EQ(channel_.Send(kFive, 5), 0);
     }
     EXPECT_TRUE(channel_.Open(5, 9600)) << "released as its holder went";
-    EXPECT_EQ(channel_.LastOpenFailure(), platform::OpenFailure::kNone);
+    EXPECT_FALSE(channel_.LastOpenFailure());
     SerialChannel second;
     EXPECT_FALSE(second.Open(5, 9600));
     EXPECT_TRUE(channel_.Close());

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/com_name.h"
 #include "platform/serial_device.h"
 #include "tests/support/program_test.h"
 
@@ -18,16 +19,13 @@ using platform::SerialDevice;
 
 using test::kForeign;
 
-// Why port n failed to open, or kNone when it opened.
-OpenFailure OpenPort(SerialDevice& device, int port) {
-    if (device.Open(port, 9600)) {
-        EXPECT_EQ(device.LastOpenFailure(), OpenFailure::kNone);
-        EXPECT_EQ(device.LastOpenError(), 0);
-        device.Close();
-        return OpenFailure::kNone;
-    }
-    EXPECT_FALSE(device.IsOpen());
-    return device.LastOpenFailure();
+// Why port n failed to open; none when it opened.
+platform::PortOpenFailure OpenPort(SerialDevice& device, int port) {
+    const platform::PortOpenFailure failure = device.Open(port, 9600);
+    EXPECT_EQ(device.IsOpen(), !failure);
+    EXPECT_TRUE(failure || !failure.error);
+    device.Close();
+    return failure;
 }
 
 class SerialOpenTest : public test::FolderTest {
@@ -43,8 +41,9 @@ TEST_F(SerialOpenTest, WhatIsNoTerminalIsRefusedAndKeepsItsBytes) {
     ASSERT_EQ(symlink("/dev/null", "COM9"), 0);  // a device, but no terminal
 
     for (int port : {6, 7, 8, 9}) {
-        EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNotSerial) << "COM" << port;
-        EXPECT_EQ(device_.LastOpenError(), ENOTTY) << "COM" << port;
+        const platform::PortOpenFailure failure = OpenPort(device_, port);
+        EXPECT_EQ(failure.cause, OpenFailure::kNotSerial) << "COM" << port;
+        EXPECT_EQ(failure.error.value(), ENOTTY) << "COM" << port;
     }
     EXPECT_EQ(dir_.Read("COM6"), kForeign);
     const int reader = open("COM7", O_RDONLY | O_NONBLOCK);
@@ -57,15 +56,14 @@ TEST_F(SerialOpenTest, WhatIsNoTerminalIsRefusedAndKeepsItsBytes) {
 TEST_F(SerialOpenTest, NamesThatLeadToNoDeviceAndNumbersThatNameNone) {
     ASSERT_EQ(symlink("/nonexistent/korv-port", "COM5"), 0);  // an adapter pulled out
     ASSERT_EQ(symlink("COM6", "COM6"), 0);
-    for (int port : {5, 6}) EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNoDevice) << port;
-    EXPECT_EQ(SerialDevice::DeviceName(5), "COM5");
+    for (int port : {5, 6}) EXPECT_EQ(OpenPort(device_, port).cause, OpenFailure::kNoDevice) << port;
+    EXPECT_EQ(platform::ComDevicePath(5), "COM5");
 
     run_.Port(0);  // even where such names lead to a terminal
     run_.Port(-1);
     for (int port : {0, -1}) {
-        EXPECT_EQ(OpenPort(device_, port), OpenFailure::kNoPortNumber) << port;
-        EXPECT_EQ(device_.LastOpenError(), 0);
-        EXPECT_EQ(SerialDevice::DeviceName(port), "") << port;
+        EXPECT_EQ(OpenPort(device_, port).cause, OpenFailure::kNoPortNumber) << port;
+        EXPECT_EQ(platform::ComDevicePath(port), "") << port;
     }
 }
 
@@ -76,8 +74,9 @@ TEST_F(SerialOpenTest, PortThisUserMayNotOpenIsAPermissionMatter) {
     const int status = run_.RunFunction([] {
         test::BecomeAnOrdinaryUser();
         SerialDevice device;
-        if (device.Open(5, 9600)) return 100;
-        return device.LastOpenError() == EACCES ? static_cast<int>(device.LastOpenFailure()) : 101;
+        const platform::PortOpenFailure failure = device.Open(5, 9600);
+        if (!failure) return 100;
+        return failure.error.value() == EACCES ? static_cast<int>(failure.cause) : 101;
     }).status;
     if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, static_cast<int>(OpenFailure::kPermission));

@@ -22,11 +22,11 @@ const std::string kOld("5\0\0" "1\0", 5);
 const std::string kNew("7\0\0" "2\0", 5);
 using test::kForeign;
 
-using platform::SaveResult;
+using platform::SaveFailure;
 
 // Whether the save ended as `expected`.
-bool Save(const std::string& bytes, const char* name = kName, SaveResult expected = SaveResult::kSaved) {
-    return platform::SaveFileContents(name, bytes.data(), bytes.size()) == expected;
+bool Save(const std::string& bytes, const char* name = kName, SaveFailure expected = SaveFailure::kNone) {
+    return platform::SaveFileContents(name, bytes.data(), bytes.size()).cause == expected;
 }
 
 using SettingsFileTest = test::FolderTest;
@@ -70,7 +70,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
     // A folder in the way.
     ASSERT_EQ(mkdir(kName, 0755), 0);
     dir_.Write(std::string(kName) + "/inside", kForeign);
-    EXPECT_TRUE(Save(kNew, kName, SaveResult::kFolderByThatName));
+    EXPECT_TRUE(Save(kNew, kName, SaveFailure::kFolderByThatName));
     EXPECT_EQ(dir_.Read(std::string(kName) + "/inside"), kForeign);
     EXPECT_EQ(dir_.Entries(), std::vector<std::string>{kName});
     ASSERT_TRUE(fs::remove_all(kName) > 0);
@@ -81,7 +81,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit three_bytes{3, 3};
         if (setrlimit(RLIMIT_FSIZE, &three_bytes) != 0) return 2;
-        return Save(kNew, kName, SaveResult::kDiskFull) ? 0 : 1;
+        return Save(kNew, kName, SaveFailure::kDiskFull) ? 0 : 1;
     }).status;
     EXPECT_EQ(status, 0) << "a short write is a failed save";
     EXPECT_EQ(dir_.Read(kName), kOld);
@@ -95,7 +95,7 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
     ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
     const int status = run_.RunFunction([] {
         test::BecomeAnOrdinaryUser();
-        const bool refused = Save(kNew, kName, SaveResult::kReadOnly);
+        const bool refused = Save(kNew, kName, SaveFailure::kReadOnly);
         const bool others_saved = Save(kNew, "OTHER.CFG");
         return refused && others_saved ? 0 : 1;
     }).status;
@@ -118,7 +118,7 @@ TEST_F(SettingsFileTest, FolderThatRefusesNewFilesGetsTheBytesInPlace) {
     const int status = run_.RunFunction([] {
         test::BecomeAnOrdinaryUser();
         for (const char* name : {"SHORT.CFG", "TWICE.CFG", "LINK.CFG", "MISSING.CFG"})
-            if (!Save(kNew, name, SaveResult::kFolderRefuses)) return 1;
+            if (!Save(kNew, name, SaveFailure::kFolderRefuses)) return 1;
         return Save(kNew) ? 0 : 2;
     }).status;
     ASSERT_EQ(chmod(".", 0755), 0);

@@ -15,7 +15,7 @@ namespace {
 using test::Hex;
 using test::Runner;
 
-const std::string kBannerFirstLine = "Korvane pole app release v 1.0.1\n";
+using test::kBannerFirstLine;
 const std::string kNoConfig =
     "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n";
 const std::string kEntering = "Entering config mode\n\n";

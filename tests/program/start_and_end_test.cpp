@@ -41,7 +41,7 @@ TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile
     run_.WriteConfig(5, false);
     Com5();
     run_.Start(Program::Korvpole(), Console{Input::kTerminal, true, 002});
-    ASSERT_TRUE(Prints(run_, "Korvane pole app release v 1.0.1\n"));
+    ASSERT_TRUE(Prints(run_, kBannerFirstLine));
     ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=5\nBacklight=OFF\n") + kMenu));
     EXPECT_EQ(run_.Output().find("No korvpole.cfg"), std::string::npos);
     // The empty POLE.DAT draws nothing: the line carries the bring-up only.
@@ -59,8 +59,8 @@ TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile
     ExitWithX("X");
 }
 
-// POLE.DAT a folder, or a link that leads nowhere: said so, the display closed, status
-// 0, and nothing made in its place or through the link. At a console any key is waited
+// POLE.DAT a folder, or a link that leads nowhere: said so with the cause, the display
+// closed, status 0, and nothing made in its place or through the link. At a console any key is waited
 // for (under Wine Enter, which cmd takes as an empty line) and the terminal restored;
 // without one, as the systemd unit runs this build (input null, output to the journal),
 // it ends without a key.
@@ -79,6 +79,8 @@ TEST_F(ProgramTest, RecordFileThatCannotBeOpenedEndsAfterAKeyOrWithoutAConsole) 
         DisplayTap& com5 = run.Port(5);
         run.Start(Program::Korvpole(), console ? Console{} : kScripted);
         ASSERT_TRUE(Prints(run, kFileOpenError));
+        EXPECT_TRUE(Said(run, folder ? "POLE.DAT is a folder, not a record file\n"
+                                     : "POLE.DAT is a link that leads nowhere;", 1));
         if (console) run.Type(windows ? "\r" : "q");
         const ExitResult result = run.WaitExit();
         ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run.Output();

@@ -112,6 +112,7 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         const std::string ending = std::string(plan.keep ? "the pattern stays up" : "it is cleared") +
                                    ", backlight " + (plan.backlight_on ? "on" : "off") + ".";
         EXPECT_NE(verdict.find(ending), std::string::npos) << verdict;
+        EXPECT_NE(verdict.find("record:   POLE.DAT does not exist"), std::string::npos) << verdict;
 
         const std::string bring_up = plan.backlight_on ? wire::kBringUpLit : wire::kBringUpDark;
         EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));

@@ -161,7 +161,8 @@ TEST(ToolArgs, ValuesAtTheEdgesOfTheirRangesAndTheLastOfARepeat) {
 TEST(CheckMessages, EachOpenFailureSaysWhatIsWrongAndWhatToDo) {
     const auto advice = [](OpenFailure failure, const char* device, const char* leads_to = "",
                            const char* group = "", bool member = false, int port = 5) {
-        return OpenFailureAdvice(port, failure, 5, "Input/output error", {device, leads_to, group, member});
+        return OpenFailureAdvice(port, {failure, std::make_error_code(std::errc::io_error)},
+                                 {device, leads_to, group, member});
     };
     const struct {
         std::string text;

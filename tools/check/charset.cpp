@@ -1,6 +1,7 @@
 #include "tools/check/charset.h"
 
 #include <cstdio>
+#include <string>
 
 #include "display/display_driver.h"
 #include "display/protocol.h"
@@ -10,6 +11,7 @@ namespace korv::tools {
 
 namespace {
 
+constexpr int kFirstCharsetCode = 0xA0;
 constexpr int kCodes = 0x100 - kFirstCharsetCode;
 constexpr int kPerRow = 16;
 constexpr int kRowsPerPage = protocol::kRows - 1;  // below the ruler
@@ -33,10 +35,9 @@ std::string Filled(std::string text) {
     return text;
 }
 
-}  // namespace
-
 int CharsetPages() { return kCodes / (kPerRow * kRowsPerPage); }
 
+// `row` 1 to 4; always a whole row.
 std::string CharsetRow(int page, int row) {
     if (row == 1) return Filled(std::string(kLabelWidth, ' ') + "0123456789ABCDEF");
     const int first = FirstCodeOfRow(page, row);
@@ -44,6 +45,8 @@ std::string CharsetRow(int page, int row) {
     for (int code = first; code < first + kPerRow; ++code) text += static_cast<char>(code);
     return Filled(text);
 }
+
+}  // namespace
 
 void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out) {
     for (int page = 0; page < CharsetPages(); ++page) {

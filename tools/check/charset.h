@@ -1,7 +1,6 @@
 #pragma once
 
 #include <ostream>
-#include <string>
 
 namespace korv {
 class DisplayDriver;
@@ -11,13 +10,8 @@ namespace korv::tools {
 
 // The display's own characters from A0 to FF, 48 to a page: row 1 is a ruler of the
 // last hex digit, rows 2 to 4 hold 16 characters each behind the code of the first,
-// so that the character under ruler digit 5 in row "E0" is code E5.
-inline constexpr int kFirstCharsetCode = 0xA0;
-int CharsetPages();
-// `row` 1 to 4; always 20 bytes.
-std::string CharsetRow(int page, int row);
-
-// On an open display: each page for `step_ms`, told on `out`, then a cleared display
+// so that the character under ruler digit 5 in row "E0" is code E5. On an open
+// display: each page for `step_ms`, told on `out`, then a cleared display
 // unless `keep` (the last page stays up).
 void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out);
 

@@ -1,5 +1,7 @@
 #include "tools/check/check_args.h"
 
+#include "display/protocol.h"
+#include "pole/startup.h"
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
@@ -10,34 +12,40 @@ constexpr std::uint32_t kMaxStepMs = 60000;
 // A page of characters takes longer to read than a page of the pattern.
 constexpr int kCharsetStepMs = 10000;
 
-const char* const kFooter =
-    "Opens the display's COM port as korvpole does (the one KORVPOLE.CFG in this folder\n"
-    "names, or --port N) and shows a test pattern on it: the port and line settings, a\n"
-    "20-column ruler and every printable character; the backlight goes off and on once.\n"
-    "At the end the display is cleared, backlight as configured (--keep: pattern stays).\n"
-    "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
-    "time: each row starts with the code of its first character, row 1 is a ruler of\n"
-    "the last hex digit. --list lists the serial ports of this machine and opens none.\n"
-    "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
-    "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
-    "argument.";
+std::string Footer() {
+    return std::string("Opens the display's COM port as korvpole does (the one ") + kConfigFileName +
+           " in this folder\n"
+           "names, or --port N) and shows a test pattern on it: the port and line settings, a\n" +
+           std::to_string(protocol::kColumns) +
+           "-column ruler and every printable character; the backlight goes off and on once.\n"
+           "At the end the display is cleared, backlight as configured (--keep: pattern stays).\n"
+           "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
+           "time: each row starts with the code of its first character, row 1 is a ruler of\n"
+           "the last hex digit. --list lists the serial ports of this machine and opens none.\n"
+           "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
+           "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
+           "argument.";
+}
 
 }  // namespace
 
 std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                                   std::ostream& out, std::ostream& err) {
     CLI::App app("korvpole-check: a health check of the pole display link", "korvpole-check");
-    SetUpToolApp(app, kFooter);
+    SetUpToolApp(app, Footer());
     app.add_option_function<int>(
            "--port", [&options](int port) { options.port = port; },
-           "the COM port number to check, 1 to 99, instead of KORVPOLE.CFG's")
+           "the COM port number to check, 1 to " + std::to_string(kMaxPort) + ", instead of " +
+               kConfigFileName + "'s")
         ->type_name("N")
         ->check(PortNumber());
     CLI::Option* keep =
         app.add_flag("--keep", options.keep, "leave the test pattern on the display");
     CLI::Option* step =
         app.add_option("--step-ms", options.step_ms,
-                       "milliseconds each step of the pattern stays up (1500; --charset 10000)")
+                       "milliseconds each step of the pattern stays up (" +
+                           std::to_string(CheckOptions().step_ms) + "; --charset " +
+                           std::to_string(kCharsetStepMs) + ")")
             ->type_name("N")
             ->check(Milliseconds(kMaxStepMs));
     CLI::Option* charset = app.add_flag(

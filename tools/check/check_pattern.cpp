@@ -2,25 +2,20 @@
 
 #include "display/display_driver.h"
 #include "display/protocol.h"
+#include "display/row_text.h"
 #include "platform/clock.h"
+#include "platform/com_name.h"
 
 namespace korv::tools {
 
 namespace {
 
-constexpr char kFirstPrintable = '!';
-constexpr char kLastPrintable = '~';
-constexpr int kPrintableCount = kLastPrintable - kFirstPrintable + 1;
+constexpr int kFirstShown = kFirstPrintable + 1;  // a blank shows nothing
+constexpr int kPrintableCount = kLastPrintable - kFirstShown + 1;
 constexpr int kPerPage = 2 * protocol::kColumns;
-
-}  // namespace
-
 static_assert(kPrintableCount > kPerPage, "the first page is a full one");
 
-std::string SettingsRow(int port) {
-    return "COM" + std::to_string(port) + " " + std::to_string(protocol::kBaudRate) + " baud 8N1";
-}
-
+// Row 2: a ruler over the columns.
 std::string RulerRow() {
     std::string ruler;
     for (int column = 1; column <= protocol::kColumns; ++column)
@@ -28,23 +23,26 @@ std::string RulerRow() {
     return ruler;
 }
 
-int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
-
+// `row` is 3 or 4; a page's last row is filled with blanks.
 std::string CharacterRow(int page, int row) {
     std::string text;
     const int first = page * kPerPage + (row - 3) * protocol::kColumns;
     for (int i = first; i < first + protocol::kColumns; ++i)
-        text += i < kPrintableCount ? static_cast<char>(kFirstPrintable + i) : ' ';
+        text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
     return text;
 }
-
-namespace {
 
 void WritePage(DisplayDriver& display, int page) {
     for (int row = 3; row <= 4; ++row) display.WriteText(CharacterRow(page, row).c_str(), 1, row);
 }
 
 }  // namespace
+
+std::string SettingsRow(int port) {
+    return platform::ComName(port) + " " + std::to_string(protocol::kBaudRate) + " baud 8N1";
+}
+
+int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     display.WriteText(SettingsRow(plan.port).c_str(), 1, 1);

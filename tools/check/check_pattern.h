@@ -10,12 +10,9 @@ namespace korv::tools {
 
 // Row 1 of the test pattern: the port and its line settings, "COM5 9600 baud 8N1".
 std::string SettingsRow(int port);
-// Row 2: a ruler over the 20 columns.
-std::string RulerRow();
-// Rows 3 and 4 show the printable characters ('!' to '~') in turn, 40 to a page.
+// Row 2 is a ruler over the columns; rows 3 and 4 show the printable characters ('!' to
+// '~') in turn, 40 to a page.
 int CharacterPages();
-// `row` is 3 or 4; a page's last row is filled with blanks.
-std::string CharacterRow(int page, int row);
 
 struct PatternPlan {
     int port = 0;

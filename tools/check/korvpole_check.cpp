@@ -2,17 +2,19 @@
 // port exactly as korvpole does and shows a test pattern, or says in plain words why
 // the port does not open.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "display/display_driver.h"
+#include "display/protocol.h"
 #include "platform/clock.h"
 #include "platform/port_facts.h"
 #include "platform/port_list.h"
-#include "platform/system_error.h"
+#include "platform/record_file.h"
 #include "pole/port_messages.h"
+#include "pole/record_format.h"
+#include "pole/record_messages.h"
 #include "pole/startup.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
@@ -38,21 +40,31 @@ std::string WorkingFolder() {
 // KORVPOLE.CFG read as korvpole reads it; --port replaces its port. False when there
 // is neither.
 bool LoadSettings(const CheckOptions& options, Settings& settings, std::string& source) {
-    std::FILE* file = std::fopen(korv::kConfigFileName, "r");
-    if (file != nullptr) {
-        settings = korv::ReadSettings(file);
-        std::fclose(file);
+    const std::optional<Settings> loaded = korv::LoadSettings();
+    if (loaded) {
+        settings = *loaded;
         source = std::string(korv::kConfigFileName) + ": COM=" + settings.port_text +
                  (settings.BacklightOn() ? ", Backlight=ON" : ", Backlight=OFF");
     } else {
         source = std::string("no ") + korv::kConfigFileName + " here: backlight off";
     }
-    if (!options.port) return file != nullptr;
+    if (!options.port) return loaded.has_value();
     const std::string port = std::to_string(*options.port);
     settings.port_text[0] = port[0];
     settings.port_text[1] = port.size() > 1 ? port[1] : '\0';
     source = "--port " + port + "; " + source;
     return true;
+}
+
+// The record file as korvpole would find it, looked at without creating it.
+std::string RecordState() {
+    using korv::platform::RecordFile;
+    RecordFile file;
+    if (const auto failure = file.Open(korv::kPoleRecordFileName, RecordFile::Mode::kRead))
+        return korv::RecordFailureWords(korv::kPoleRecordFileName, RecordFile::Mode::kRead, failure);
+    std::int64_t size = 0;
+    file.Size(size);
+    return std::string(korv::kPoleRecordFileName) + ", " + std::to_string(size) + " bytes";
 }
 
 // What the display should have shown, for the OK verdict.
@@ -95,7 +107,8 @@ int Run(const CheckOptions& options) {
     const std::string port_name = korv::PortName(port, facts);
     std::cout << "settings: " << source << "\n";
     if (port >= 1) std::cout << "port:     " << port_name << "\n";
-    std::cout << "line:     9600 baud, 8 data bits, no parity, 1 stop bit\n";
+    std::cout << "line:     " << korv::protocol::kBaudRate << " baud, 8 data bits, no parity, 1 stop bit\n"
+              << "record:   " << RecordState() << "\n";
     const auto advice = korv::tools::TakerAdvice(korv::platform::ListPorts(),
                                                  korv::platform::FindPortTakers());
     for (const std::string& line : advice) std::cout << "note:     " << line << "\n";
@@ -104,11 +117,7 @@ int Run(const CheckOptions& options) {
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
     korv::BringUpDisplay(display, settings);
-    if (!display.IsOpen()) {
-        const int code = display.LastOpenError();
-        return Fail(korv::OpenFailureAdvice(port, display.LastOpenFailure(), code,
-                                            korv::platform::SystemErrorText(code), facts));
-    }
+    if (!display.IsOpen()) return Fail(korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
     if (options.charset)
         korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout);

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/com_name.h"
+#include "pole/port_messages.h"
+#include "pole/startup.h"
+
 namespace korv::tools {
 
 namespace {
@@ -10,10 +14,8 @@ namespace {
 using platform::ListedPort;
 using platform::PortState;
 
-constexpr const char* kConfigMark = "<- KORVPOLE.CFG";
-
 std::string NumberColumn(const ListedPort& port) {
-    return port.number > 0 ? "COM" + std::to_string(port.number) : "-";
+    return port.number > 0 ? platform::ComName(port.number) : "-";
 }
 
 std::string Padded(const std::string& text, std::size_t width) {
@@ -29,23 +31,7 @@ bool IsThere(const ListedPort& port) {
     return port.state == PortState::kPresent || port.state == PortState::kNoPermission;
 }
 
-// One line per group this user lacks, for the ports it keeps closed.
-std::vector<std::string> GroupAdvice(const std::vector<ListedPort>& ports) {
-    std::set<std::string> groups;
-    std::vector<std::string> advice;
-    for (const ListedPort& port : ports) {
-        if (port.state != PortState::kNoPermission || port.group.empty() || port.in_group ||
-            !groups.insert(port.group).second)
-            continue;
-        advice.push_back("you are not in the group '" + port.group + "' that may open " +
-                         port.device + ": sudo usermod -aG " + port.group +
-                         " $USER, then log out and in again");
-    }
-    return advice;
-}
-
-}  // namespace
-
+// The word --list gives a state.
 const char* StateWord(PortState state) {
     switch (state) {
         case PortState::kPresent: return "present";
@@ -55,6 +41,22 @@ const char* StateWord(PortState state) {
     }
     return "missing";
 }
+
+// One line per group this user lacks, for the ports it keeps closed.
+std::vector<std::string> GroupAdvice(const std::vector<ListedPort>& ports) {
+    std::set<std::string> groups;
+    std::vector<std::string> advice;
+    for (const ListedPort& port : ports) {
+        if (port.state != PortState::kNoPermission || port.group.empty() || port.in_group ||
+            !groups.insert(port.group).second)
+            continue;
+        advice.push_back("you are not in the group '" + port.group + "' that may open " +
+                         port.device + ": " + JoinGroupAdvice(port.group));
+    }
+    return advice;
+}
+
+}  // namespace
 
 std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports,
                                      const platform::PortTakers& takers) {
@@ -95,12 +97,12 @@ int PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int c
         std::string line = Padded(NumberColumn(port), number_width) +
                            Padded(port.device, device_width) +
                            Padded(StateWord(port.state), state_width) + port.description;
-        if (marked) line += std::string(port.description.empty() ? "" : "  ") + kConfigMark;
+        if (marked) line += std::string(port.description.empty() ? "" : "  ") + "<- " + kConfigFileName;
         out << Trimmed(line) << "\n";
     }
     if (ports.empty()) out << "no serial port found\n";
     if (configured > 0 && !configured_listed)
-        out << "KORVPOLE.CFG names COM" << configured << ", which is not among them\n";
+        out << kConfigFileName << " names " << platform::ComName(configured) << ", which is not among them\n";
     if (unnumbered)
         out << "a port marked - has no COM number yet: link it in this folder, e.g. ln -s "
                "/dev/serial/by-id/NAME COM5\n";

@@ -8,10 +8,6 @@
 
 namespace korv::tools {
 
-// The word --list gives a state: "present", "no permission", "not a serial device",
-// "missing".
-const char* StateWord(platform::PortState state);
-
 // korvpole-check --list: a line per port (its COM number, the device, the state and
 // what the system says of it), the one KORVPOLE.CFG names (`configured`, 0 for none)
 // marked, then what stands in the way. The exit status: 0 when a port was found that

@@ -17,6 +17,19 @@ std::string Unexpected(const std::vector<std::string>& extras) {
     return (option ? "unknown option " : "unexpected argument ") + told;
 }
 
+// Plain decimal digits only, 0 to `max`.
+bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value) {
+    if (text.empty() || text.size() > 10) return false;
+    std::uint64_t number = 0;
+    for (char c : text) {
+        if (!IsDigit(c)) return false;
+        number = number * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (number > max) return false;
+    value = static_cast<std::uint32_t>(number);
+    return true;
+}
+
 }  // namespace
 
 void SetUpToolApp(CLI::App& app, const std::string& footer) {
@@ -48,18 +61,6 @@ std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& 
 
 std::vector<std::string> ArgumentsOf(int argc, char** argv) {
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
-}
-
-bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value) {
-    if (text.empty() || text.size() > 10) return false;
-    std::uint64_t number = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-        number = number * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (number > max) return false;
-    value = static_cast<std::uint32_t>(number);
-    return true;
 }
 
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what) {

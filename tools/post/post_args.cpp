@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "pole/record_format.h"
 #include "tools/common/tool_cli.h"
 #include "tools/post/post_amount.h"
 
@@ -12,18 +13,20 @@ namespace {
 constexpr std::uint32_t kMaxScale = 65535;
 constexpr std::uint32_t kMaxStepMs = 3600000;
 
-const char* const kFooter =
-    "Writes the pole record in place: the lines, scale and amounts first, the change\n"
-    "counter last. Fields not given keep what the file holds. AMOUNT is a decimal\n"
-    "number with at most two decimals, e.g. 13.50 or -5.\n"
-    "The scale says how korvpole shows amounts: 100 as whole numbers, any other with\n"
-    "two decimals. Amounts are stored so that korvpole shows them as typed at the\n"
-    "record's scale (--scale, else the file's, else 1): --scale 100 --total 250 shows\n"
-    "250, --scale 1 --total 2.50 shows 2.50. An amount the scale cannot show exactly\n"
-    "(2.50 with scale 100, anything but 0 with scale 0) is refused.\n"
-    "--show prints the four rows korvpole draws from the file, with what it holds.\n"
-    "Exit status: 0 done, 1 the file cannot be read or written, 2 a bad argument or an\n"
-    "amount its scale cannot show.";
+std::string Footer() {
+    return "Writes the pole record in place: the lines, scale and amounts first, the change\n"
+           "counter last. Fields not given keep what the file holds. AMOUNT is a decimal\n"
+           "number with at most two decimals, e.g. 13.50 or -5.\n"
+           "The scale says how korvpole shows amounts: 100 as whole numbers, any other with\n"
+           "two decimals. Amounts are stored so that korvpole shows them as typed at the\n"
+           "record's scale (--scale, else the file's, else " + std::to_string(kDefaultScale) +
+           "): --scale 100 --total 250 shows\n"
+           "250, --scale 1 --total 2.50 shows 2.50. An amount the scale cannot show exactly\n"
+           "(2.50 with scale 100, anything but 0 with scale 0) is refused.\n"
+           "--show prints the four rows korvpole draws from the file, with what it holds.\n"
+           "Exit status: 0 done, 1 the file cannot be read or written, 2 a bad argument or an\n"
+           "amount its scale cannot show.";
+}
 
 CLI::Validator Amount() {
     return CLI::Validator(
@@ -61,30 +64,36 @@ void AddText(CLI::App& app, const std::string& name, std::optional<std::string>&
 
 std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptions& options,
                                  std::ostream& out, std::ostream& err) {
-    CLI::App app("korvpole-post: the point-of-sale side of the pole record POLE.DAT",
+    CLI::App app(std::string("korvpole-post: the point-of-sale side of the pole record ") +
+                     kPoleRecordFileName,
                  "korvpole-post");
-    SetUpToolApp(app, kFooter);
+    SetUpToolApp(app, Footer());
     RecordUpdate& update = options.update;
 
     std::vector<CLI::Option*> fields;
-    AddText(app, "--line1", update.line1, "row 1 text, cut at 20 bytes");
-    AddText(app, "--line2", update.line2, "row 2 text, cut at 20 bytes");
+    const std::string cut = ", cut at " + std::to_string(record::kLineSize) + " bytes";
+    AddText(app, "--line1", update.line1, "row 1 text" + cut);
+    AddText(app, "--line2", update.line2, "row 2 text" + cut);
     AddAmount(app, "--tax", update.tax, "tax amount as row 3 shows it");
     AddAmount(app, "--total", update.total, "total amount as row 4 shows it");
     app.add_option_function<std::uint32_t>(
            "--scale", [&update](std::uint32_t scale) { update.scale = static_cast<std::uint16_t>(scale); },
-           "amount scale, 0 to 65535: 100 whole numbers, 1 two decimals (see below)")
+           "amount scale, 0 to " + std::to_string(kMaxScale) +
+               ": 100 whole numbers, 1 two decimals (see below)")
         ->check(WholeNumberFrom(0, kMaxScale, "a whole number"));
     for (const char* name : {"--line1", "--line2", "--tax", "--total", "--scale"})
         fields.push_back(app.get_option(name));
 
-    app.add_option("--file", options.file, "the record file (default POLE.DAT)")->type_name("PATH")->check(NonEmptyPath());
+    app.add_option("--file", options.file, "the record file (default " + PostOptions().file + ")")
+        ->type_name("PATH")
+        ->check(NonEmptyPath());
     CLI::Option* quiet = app.add_flag("--quiet,-q", options.quiet, "print nothing after a write");
     CLI::Option* show = app.add_flag("--show", options.show,
                                      "print the rows korvpole draws from the file; write nothing");
     CLI::Option* demo = app.add_flag("--demo", options.demo, "play a scripted sale");
     app.add_flag("--loop", options.loop, "with --demo: play it until stopped")->needs(demo);
-    app.add_option("--step-ms", options.step_ms, "with --demo: milliseconds per step (1500)")
+    app.add_option("--step-ms", options.step_ms,
+                   "with --demo: milliseconds per step (" + std::to_string(PostOptions().step_ms) + ")")
         ->type_name("N")
         ->check(Milliseconds(kMaxStepMs))
         ->needs(demo);

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "pole/record_format.h"
 #include "tools/post/post_record.h"
 
 namespace korv::tools {
 
 struct PostOptions {
-    std::string file = "POLE.DAT";
+    std::string file = kPoleRecordFileName;
     RecordUpdate update;
     bool show = false;
     bool quiet = false;

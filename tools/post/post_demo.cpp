@@ -4,14 +4,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
+#include "pole/record_format.h"
 #include "tools/post/post_amount.h"
+#include "tools/post/post_record.h"
 
 namespace korv::tools {
 
 namespace {
 
-constexpr std::size_t kLineWidth = 20;
+constexpr std::size_t kLineWidth = record::kLineSize;
 constexpr std::int64_t kTaxPercent = 7;
 
 struct Item {
@@ -48,8 +51,6 @@ RecordUpdate Step(const std::string& line1, const std::string& line2, std::int32
     return update;
 }
 
-}  // namespace
-
 std::vector<RecordUpdate> DemoSaleSteps() {
     std::vector<RecordUpdate> steps;
     steps.push_back(Step("  WELCOME TO KORV", "   MARKET & CAFE", 0, 0));
@@ -71,6 +72,8 @@ std::vector<RecordUpdate> DemoSaleSteps() {
     steps.push_back(Step("     THANK YOU!", " PLEASE COME AGAIN", tax, subtotal + tax));
     return steps;
 }
+
+}  // namespace
 
 int PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
     const std::vector<RecordUpdate> steps = DemoSaleSteps();

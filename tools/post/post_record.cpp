@@ -26,11 +26,12 @@ bool Store(const std::optional<std::int32_t>& typed, const char* name, std::uint
     return false;
 }
 
-}  // namespace
-
+// The counter that follows `found`: never 0, which the reader takes as "nothing yet".
 std::uint16_t NextCounter(std::uint16_t found) {
     return found == 0xFFFF ? 1 : static_cast<std::uint16_t>(found + 1);
 }
+
+}  // namespace
 
 WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update) {
     WriteOutcome outcome;

@@ -20,9 +20,6 @@ struct RecordUpdate {
 // The scale a record gets when the file does not hold one yet.
 inline constexpr std::uint16_t kDefaultScale = 1;
 
-// The counter that follows `found`: never 0, which the reader takes as "nothing yet".
-std::uint16_t NextCounter(std::uint16_t found);
-
 struct WriteOutcome {
     // korvpole-post's exit status: 0 written; 1 the file cannot be read or written;
     // 2 an amount the scale cannot show exactly, and nothing written.

@@ -2,11 +2,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include "display/protocol.h"
+#include "display/row_text.h"
 #include "pole/poll_cycle.h"
+#include "pole/record_messages.h"
 #include "tools/post/row_picture.h"
 #include "tools/post/record_writer.h"
 
@@ -96,7 +97,7 @@ void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warni
     for (int row = 0; row < 4; ++row) {
         for (std::size_t column = 0; column < view.rows[row].size(); ++column) {
             const auto byte = static_cast<std::uint8_t>(view.rows[row][column]);
-            if (byte >= 0x20 && byte < 0x7F) continue;
+            if (IsPrintable(byte)) continue;
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", byte);
             warnings.push_back("row " + std::to_string(row + 1) + " column " + std::to_string(column + 1) +
@@ -108,10 +109,8 @@ void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warni
 
 std::string Printable(const std::string& row) {
     std::string shown = row;
-    for (char& c : shown) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        if (byte < 0x20 || byte >= 0x7F) c = '?';
-    }
+    for (char& c : shown)
+        if (!IsPrintable(static_cast<std::uint8_t>(c))) c = '?';
     return shown;
 }
 
@@ -179,22 +178,22 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
 }
 
 int ShowRecordFile(const std::string& path) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        std::cerr << "korvpole-post: " << path << " is a folder, not a record file\n";
-        return 1;
-    }
     // Read as korvpole reads it, but never created.
     platform::RecordFile file;
-    std::string record;
-    if (!file.Open(path, platform::RecordFile::Mode::kRead) || !ReadRecordBytes(file, record)) {
-        std::cerr << "korvpole-post: " << path << ": cannot be read: " << file.LastError()
-                  << " (korvpole creates a missing record file empty and shows nothing)\n";
+    if (const platform::RecordOpenFailure failure = file.Open(path, platform::RecordFile::Mode::kRead)) {
+        std::cerr << "korvpole-post: " << RecordFailureWords(path, platform::RecordFile::Mode::kRead, failure)
+                  << "\n";
         return 1;
     }
-    const std::int64_t size = file.Size();
+    std::string record;
+    if (const std::error_code failure = ReadRecordBytes(file, record)) {
+        std::cerr << "korvpole-post: " << path << ": cannot be read: " << failure.message() << "\n";
+        return 1;
+    }
+    std::int64_t size = static_cast<std::int64_t>(record.size());
+    file.Size(size);  // what was read, where the system does not say
     const RecordView view = InspectRecord(file, record);
-    std::cout << FormatRecordView(path, size < 0 ? record.size() : static_cast<std::uint64_t>(size), view);
+    std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), view);
     return 0;
 }
 

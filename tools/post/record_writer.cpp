@@ -1,6 +1,7 @@
 #include "tools/post/record_writer.h"
 
 #include "pole/record_format.h"
+#include "pole/record_messages.h"
 
 namespace korv::tools {
 
@@ -8,47 +9,43 @@ namespace {
 
 using platform::RecordFile;
 
-bool Failed(const RecordFile& file, const std::string& path, std::string& error) {
-    error = path + ": " + file.LastError();
-    return false;
-}
-
-bool OpenFailed(const RecordFile& file, const std::string& path, std::string& error) {
-    if (!file.NameTaken()) return Failed(file, path, error);
-    error = path + " is a link that leads nowhere; no file is created through it: point it "
-                   "at the record file, or remove it";
+bool OpenFailed(const std::string& path, RecordFile::Mode mode,
+                const platform::RecordOpenFailure& failure, std::string& error) {
+    error = RecordFailureWords(path, mode, failure);
     return false;
 }
 
 // A close that fails may be the first word of a failed write.
-bool Finish(RecordFile& file, bool ok, const std::string& path, std::string& error) {
-    if (!ok) {
-        Failed(file, path, error);
-        file.Close();
-        return false;
-    }
-    return file.Close() || Failed(file, path, error);
+bool Finish(RecordFile& file, std::error_code failure, const std::string& path, std::string& error) {
+    const std::error_code closing = file.Close();
+    if (!failure) failure = closing;
+    if (failure) error = path + ": " + failure.message();
+    return !failure;
 }
 
 }  // namespace
 
-bool ReadRecordBytes(RecordFile& file, std::string& bytes) {
+std::error_code ReadRecordBytes(RecordFile& file, std::string& bytes) {
     bytes.clear();
-    if (file.Seek(0) != 0) return false;
+    if (const std::error_code failure = file.Seek(0)) return failure;
     char buffer[record::kUsedSize];
     while (bytes.size() < sizeof buffer) {
-        const int count = file.Read(buffer, static_cast<int>(sizeof buffer - bytes.size()));
-        if (count < 0) return false;
+        int count = 0;
+        if (const std::error_code failure =
+                file.Read(buffer, static_cast<int>(sizeof buffer - bytes.size()), count))
+            return failure;
         if (count == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
-    return true;
+    return {};
 }
 
 bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& error) {
     bytes.clear();
     RecordFile file;
-    if (!file.Open(path, RecordFile::Mode::kRead)) return file.Missing() || Failed(file, path, error);
+    if (const platform::RecordOpenFailure failure = file.Open(path, RecordFile::Mode::kRead))
+        return failure.cause == platform::RecordFailure::kMissing ||
+               OpenFailed(path, RecordFile::Mode::kRead, failure, error);
     return Finish(file, ReadRecordBytes(file, bytes), path, error);
 }
 
@@ -60,18 +57,20 @@ bool WriteRecordInPlace(const std::string& path, const std::string& record, std:
         return false;
     }
     RecordFile file;
-    if (!file.Open(path, RecordFile::Mode::kWrite)) return OpenFailed(file, path, error);
-    const bool ok = file.WriteAt(record.data(), counter, 0) &&
-                    file.WriteAt(record.data() + after_counter, record.size() - after_counter,
-                                 after_counter) &&
-                    file.WriteAt(record.data() + counter, 2, counter);
-    return Finish(file, ok, path, error);
+    if (const platform::RecordOpenFailure failure = file.Open(path, RecordFile::Mode::kWrite))
+        return OpenFailed(path, RecordFile::Mode::kWrite, failure, error);
+    std::error_code failure = file.WriteAt(record.data(), counter, 0);
+    if (!failure)
+        failure = file.WriteAt(record.data() + after_counter, record.size() - after_counter, after_counter);
+    if (!failure) failure = file.WriteAt(record.data() + counter, 2, counter);
+    return Finish(file, failure, path, error);
 }
 
 bool WriteBytesAt(const std::string& path, std::size_t offset, const std::string& bytes,
                   std::string& error) {
     RecordFile file;
-    if (!file.Open(path, RecordFile::Mode::kWrite)) return OpenFailed(file, path, error);
+    if (const platform::RecordOpenFailure failure = file.Open(path, RecordFile::Mode::kWrite))
+        return OpenFailed(path, RecordFile::Mode::kWrite, failure, error);
     return Finish(file, file.WriteAt(bytes.data(), bytes.size(), offset), path, error);
 }
 

@@ -10,9 +10,9 @@
 // from pole/record_format.h.
 namespace korv::tools {
 
-// What the open file holds of its first 74 bytes (fewer when it is shorter); false when
-// a read fails.
-bool ReadRecordBytes(platform::RecordFile& file, std::string& bytes);
+// What the open file holds of its first 74 bytes (fewer when it is shorter); the error
+// of a seek or read that fails.
+std::error_code ReadRecordBytes(platform::RecordFile& file, std::string& bytes);
 
 // The same for the file at `path`. A missing file holds nothing.
 bool ReadRecordBytes(const std::string& path, std::string& bytes, std::string& error);
