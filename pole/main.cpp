@@ -20,7 +20,10 @@ const char* const kHelp =
     "B backlight on/off, X clear the display and end. When the display's port cannot be\n"
     "opened it says why on its console and tries again every second; korvpole-check\n"
     "says the same and what to do about it.\n"
-    "Exit status: 0 after X, or after a POLE.DAT that cannot be opened and a key;\n"
+    "Ctrl+C, closing its window and a stop by the system (SIGTERM, SIGHUP, a service\n"
+    "stop, Windows shutting down) end it as X does.\n"
+    "Exit status: 0 after X or a stop, or after a POLE.DAT that cannot be opened and a\n"
+    "key; 1 when there is no KORVPOLE.CFG and setup got no answers (its input ended);\n"
     "-1 (255 on Linux) when POLE.DAT becomes unusable while it runs.\n";
 
 }  // namespace

@@ -83,7 +83,8 @@ private:
 int EndAfterFileOpenError(DisplayDriver& display, platform::ConsoleKeys& console) {
     PrintNow(kFileOpenError);
     // The key is only waited for, not read: it stays in the console's input.
-    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded()) {
+    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() &&
+           !platform::ConsoleKeys::StopRequested()) {
     }
     display.Close();
     console.EndKeyMode();
@@ -104,7 +105,8 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     SecondWatch watch(display, file, note);
     CycleState state;
     bool running = true;
-    while (true) {
+    // A stop ends the program as X does, at the latest after the cycle under way.
+    while (!platform::ConsoleKeys::StopRequested()) {
         switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
             case KeyCommand::kExit:
                 running = false;
@@ -112,7 +114,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
             case KeyCommand::kSetup:
                 console.EndKeyMode();
                 // The bring-up cleared the display: it is given the whole record again.
-                if (RunSetupDialogue(display)) {
+                if (RunSetupDialogue(display) == SetupOutcome::kApplied) {
                     state.repaint_lines = state.lines_drawn;
                     note.Tell(true);
                 }
@@ -142,7 +144,12 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
 }
 
 int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
-    RunStartup(display);
+    if (!RunStartup(display)) {
+        if (platform::ConsoleKeys::StopRequested()) return 0;
+        // No key can come where no answer came: running on, dark, would help nobody.
+        TellNow(kNoSettingsNote);
+        return kNoSettingsStatus;
+    }
     return RunMainLoop(display, console);
 }
 

@@ -12,6 +12,12 @@ inline constexpr const char* kKeyMenu =
 inline constexpr const char* kFileOpenError =
     "File open error detected: POLE.DAT\nPress any key to exit\n";
 
+// The end of a first start whose setup got no answers, and what it says on standard error.
+inline constexpr int kNoSettingsStatus = 1;
+inline constexpr const char* kNoSettingsNote =
+    "There is no KORVPOLE.CFG in this folder and setup got no answers, so korvpole ends: "
+    "run korvpole once in this folder at a console to set it up, or copy a KORVPOLE.CFG here.\n";
+
 // Pause where the loop would otherwise turn with nothing to wait for.
 inline constexpr int kIdlePauseMs = 20;
 // How often an unreachable display is looked for again, and the record file's name.
