@@ -16,14 +16,18 @@ korv::DisplayDriver g_display;
 
 std::string Help() {
     const std::string record = korv::kPoleRecordFileName;
+    const std::string config = korv::kConfigFileName;
     return "Usage: korvpole [--help | --version]\n"
            "Shows the sale that the point-of-sale application keeps in " + record + ", in the working\n"
            "folder, on the customer pole display: the port and backlight are asked for on the\n"
-           "first start and kept in " + korv::kConfigFileName + " there. Keys while it runs: S setup again,\n"
+           "first start and kept in " + config + " there. Keys while it runs: S setup again,\n"
            "B backlight on/off, X clear the display and end. When the display's port cannot be\n"
            "opened it says why on its console and tries again every second; korvpole-check\n"
            "says the same and what to do about it.\n"
-           "Exit status: 0 after X, or after a " + record + " that cannot be opened and a key;\n"
+           "Ctrl+C, closing its window and a stop by the system (SIGTERM, SIGHUP, a service\n"
+           "stop, Windows shutting down) end it as X does.\n"
+           "Exit status: 0 after X or a stop, or after a " + record + " that cannot be opened and a\n"
+           "key; 1 when there is no " + config + " and setup got no answers (its input ended);\n"
            "-1 (255 on Linux) when " + record + " becomes unusable while it runs.\n";
 }
 

@@ -24,6 +24,12 @@ constexpr const char* kKeyMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
 constexpr const char* kFileOpenError = "File open error detected: POLE.DAT\nPress any key to exit\n";
 
+// The end of a first start whose setup got no answers, and what it says on standard error.
+constexpr int kNoSettingsStatus = 1;
+constexpr const char* kNoSettingsNote =
+    "There is no KORVPOLE.CFG in this folder and setup got no answers, so korvpole ends: "
+    "run korvpole once in this folder at a console to set it up, or copy a KORVPOLE.CFG here.\n";
+
 // Pause where the loop would otherwise turn with nothing to wait for.
 constexpr int kIdlePauseMs = 20;
 // How often an unreachable display is looked for again, and the record file's name.
@@ -91,7 +97,8 @@ int EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDri
     PrintNow(kFileOpenError);
     TellNow(RecordFailureWords(kPoleRecordFileName, platform::RecordFile::Mode::kPoll, failure) + "\n");
     // The key is only waited for, not read: it stays in the console's input.
-    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded()) {
+    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() &&
+           !platform::ConsoleKeys::StopRequested()) {
     }
     display.Close();
     console.EndKeyMode();
@@ -113,7 +120,8 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     SecondWatch watch(display, file, note);
     CycleState state;
     bool running = true;
-    while (true) {
+    // A stop ends the program as X does, at the latest after the cycle under way.
+    while (!platform::ConsoleKeys::StopRequested()) {
         switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
             case KeyCommand::kExit:
                 running = false;
@@ -121,7 +129,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
             case KeyCommand::kSetup:
                 console.EndKeyMode();
                 // The bring-up cleared the display: it is given the whole record again.
-                if (RunSetupDialogue(display)) {
+                if (RunSetupDialogue(display) == SetupOutcome::kApplied) {
                     state.repaint_lines = state.lines_drawn;
                     note.Tell(true);
                 }
@@ -153,7 +161,12 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
 }  // namespace
 
 int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
-    RunStartup(display);
+    if (!RunStartup(display)) {
+        if (platform::ConsoleKeys::StopRequested()) return 0;
+        // No key can come where no answer came: running on, dark, would help nobody.
+        TellNow(kNoSettingsNote);
+        return kNoSettingsStatus;
+    }
     return RunMainLoop(display, console);
 }
 

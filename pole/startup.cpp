@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "display/display_driver.h"
+#include "platform/console_keys.h"
 #include "platform/settings_file.h"
 #include "pole/console_output.h"
 
@@ -37,9 +38,10 @@ const char* CauseOf(platform::SaveFailure failure) {
     }
 }
 
-// False when standard input ended (or failed) before an answer came; a word that was
-// read is kept as the conversion left it.
+// False when standard input ended (or failed) before an answer came, or a stop came; a
+// word that was read is kept as the conversion left it.
 bool ReadAnswer(const char* format, char* answer) {
+    if (platform::ConsoleKeys::StopRequested()) return false;
     const int converted = std::scanf(format, answer);
     if (converted == EOF) return false;
     if (converted != 1) answer[0] = '\0';
@@ -75,7 +77,7 @@ void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
 
 const char* const kProgramVersion = KORV_VERSION;
 
-void RunStartup(DisplayDriver& display) {
+bool RunStartup(DisplayDriver& display) {
     PrintNow("Korvane pole app release v " KORV_VERSION "\n");
     PrintNow("Copyright (c) 2026 Korvane. All rights reserved.\n");
     PrintNow("Support: see the README that came with korvpole, or ask the integrator of your "
@@ -85,17 +87,17 @@ void RunStartup(DisplayDriver& display) {
     if (!settings) {
         PrintNow("No korvpole.cfg was detected, you MUST run setup.\n");
         PrintNow("Setup will start now.\n");
-        RunSetupDialogue(display);
-        return;
+        return RunSetupDialogue(display) != SetupOutcome::kNoAnswers;
     }
 
     BringUpDisplay(display, *settings);
     std::printf("Reading config...\n");
     std::printf("COM=%s\n", settings->port_text);
     PrintNow(settings->BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
+    return true;
 }
 
-bool RunSetupDialogue(DisplayDriver& display) {
+SetupOutcome RunSetupDialogue(DisplayDriver& display) {
     PrintNow("Entering config mode\n\n");
     Settings answers;
 
@@ -106,12 +108,14 @@ bool RunSetupDialogue(DisplayDriver& display) {
 
     // Answers that never came must not replace stored settings.
     if (!port_read || !backlight_read) {
+        if (platform::ConsoleKeys::StopRequested()) return SetupOutcome::kNoAnswers;
         PrintNow(kInputEndedNote);
         // A console or terminal can give input again after its end-of-input key.
         std::clearerr(stdin);
         PrintNow("Exiting config mode\n\n");
-        return false;
+        return SetupOutcome::kNoAnswers;
     }
+    platform::ConsoleKeys::DropRestOfLine();
 
     const platform::SaveFileFailure failure = SaveSettings(answers);
     if (!failure) {
@@ -121,7 +125,7 @@ bool RunSetupDialogue(DisplayDriver& display) {
                     CauseOf(failure.cause));
     }
     PrintNow("Exiting config mode\n\n");
-    return !failure;
+    return failure ? SetupOutcome::kNotSaved : SetupOutcome::kApplied;
 }
 
 }  // namespace korv

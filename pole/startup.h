@@ -36,11 +36,18 @@ std::optional<Settings> LoadSettings();
 // Close, open the configured port, backlight as configured, clear.
 void BringUpDisplay(DisplayDriver& display, const Settings& settings);
 
-// Banner, then the configuration file, or the setup dialogue when there is none.
-void RunStartup(DisplayDriver& display);
+enum class SetupOutcome {
+    kApplied,    // saved, and the display brought up again with the answers
+    kNotSaved,   // answered, but not saved: file and display as they were
+    kNoAnswers,  // input ended, or a stop came, before both answers
+};
 
-// Two questions on the console; the answers are saved and applied at once. True when
-// they were, and the display was brought up again.
-bool RunSetupDialogue(DisplayDriver& display);
+// Banner, then the configuration file, or the setup dialogue when there is none. False
+// when there is none and the dialogue got no answers.
+bool RunStartup(DisplayDriver& display);
+
+// Two questions on the console; the answers are saved and applied at once. The rest of
+// the second answer's line is dropped.
+SetupOutcome RunSetupDialogue(DisplayDriver& display);
 
 }  // namespace korv

@@ -76,6 +76,8 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
 int ConsoleKeys::ReadKey() { return kNoKey; }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
+bool ConsoleKeys::StopRequested() { return false; }
+void ConsoleKeys::DropRestOfLine() {}
 
 // The handle doubles as the read position; -1 is closed.
 RecordFile::~RecordFile() { Close(); }

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,8 +18,8 @@ namespace korv::platform {
 
 namespace {
 
-// The terminal's settings before key mode, for the signal handlers too: they restore
-// them and then let the signal end or stop the process as it would have.
+// The terminal's settings before key mode, for the signal handlers too: a stop restores
+// them, Ctrl+\ and Ctrl+Z restore them and then let the signal end or stop the process.
 termios g_saved_terminal;
 termios g_key_terminal;
 volatile std::sig_atomic_t g_terminal_saved = 0;
@@ -69,8 +70,28 @@ extern "C" void RestoreTerminalAndStop(int signal_number) {
     errno = saved_errno;
 }
 
-void InstallSignalHandlers() {
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) Handle(signal_number, RestoreTerminalAndDie);
+volatile std::sig_atomic_t g_stop_requested = 0;
+
+// A stop ends the program by the main loop, as X does; here only what a handler may do:
+// the terminal as it was, and standard input swapped for one at its end, so that a
+// setup answer being read, or about to be, gives up at once.
+extern "C" void RequestStop(int) {
+    const int saved_errno = errno;
+    g_stop_requested = 1;
+    RestoreTerminal();
+    const int ended = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (ended >= 0) {
+        dup2(ended, STDIN_FILENO);
+        close(ended);
+    }
+    errno = saved_errno;
+}
+
+// Without SA_RESTART, so that a blocked read of an answer returns.
+void InstallSignalHandlers(bool terminal) {
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) Handle(signal_number, RequestStop);
+    if (!terminal) return;
+    Handle(SIGQUIT, RestoreTerminalAndDie);
     Handle(SIGTSTP, RestoreTerminalAndStop);
 }
 
@@ -102,10 +123,8 @@ struct ConsoleKeys::Input {
 // not take in the input itself, where the next key is read.
 ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
     std::setvbuf(stdin, nullptr, _IONBF, 0);
-    if (isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0) {
-        g_terminal_saved = 1;
-        InstallSignalHandlers();
-    }
+    g_terminal_saved = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0;
+    InstallSignalHandlers(g_terminal_saved != 0);
 }
 
 ConsoleKeys::~ConsoleKeys() { EndKeyMode(); }
@@ -146,5 +165,15 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
 int ConsoleKeys::ReadKey() { return std::exchange(input_->key, kNoKey); }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
+
+bool ConsoleKeys::StopRequested() { return g_stop_requested != 0; }
+
+void ConsoleKeys::DropRestOfLine() {
+    bool ended = false;
+    int byte;
+    do {
+        byte = NextInputByte(0, ended);
+    } while (byte != kNoKey && byte != '\n' && byte != '\r');
+}
 
 }  // namespace korv::platform

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "display/display_driver.h"
+#include "platform/console_keys.h"
 #include "pole/startup.h"
 #include "tests/support/program_test.h"
 
@@ -27,7 +28,6 @@ const std::string kCutShort = kEntering + kPortQuestion + kBacklightQuestion + k
 
 const std::string kBringUpLit = Hex(test::wire::kBringUpLit);
 const std::string kBringUpDark = Hex(test::wire::kBringUpDark);
-const std::string kClose = Hex(test::wire::kClose);
 
 std::string Bytes(const char* data, std::size_t size) { return std::string(data, size); }
 
@@ -54,13 +54,16 @@ std::string ConfigFile(const Runner& run) {
 
 bool Finished(Runner& run) { return run.WaitExit().Succeeded(); }
 
+// With the console as the program has it, which the dialogue's input shares.
 int StartUp() {
+    platform::ConsoleKeys console;
     DisplayDriver display;
     RunStartup(display);
     return 0;
 }
 
 int TwoDialogues() {
+    platform::ConsoleKeys console;
     DisplayDriver display;
     RunSetupDialogue(display);
     RunSetupDialogue(display);
@@ -143,35 +146,31 @@ TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
     }
 }
 
-TEST_F(StartupTest, RestOfAWordStaysBufferedForTheNextDialogue) {
-    run_.StartFunction(TwoDialogues);
-    run_.Type("COM5\n");
-    ASSERT_TRUE(run_.WaitForOutput(kBacklightQuestion) &&
-                run_.WaitForOutput(kBacklightQuestion))
-        << "the second dialogue takes 5 without waiting:\n" << run_.Output();
-    EXPECT_EQ(ConfigFile(run_), "43 4F 00 4D 00");
-    run_.Type("1\n");  // taken as the backlight answer, so it was waited for
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-
-    EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
-    EXPECT_EQ(ConfigFile(run_), "35 00 00 31 00");
-    EXPECT_EQ(SentTo(com5_), kBringUpLit) << "port CO is 0 and opens nothing; then port 5";
-}
-
-TEST_F(StartupTest, BacklightAnswerOnIsOffAndLeavesItsNForTheNextDialogue) {
-    run_.StartFunction(TwoDialogues);
-    run_.Type("5\non");
-    ASSERT_TRUE(run_.WaitForOutput(kPortQuestion) && run_.WaitForOutput(kPortQuestion))
-        << run_.Output();
-    EXPECT_EQ(ConfigFile(run_), "35 00 00 6F 00");
-    EXPECT_EQ(SentTo(com5_), kBringUpDark);
-    EXPECT_FALSE(com5_.Model().BacklightOn());
-
-    run_.Type("\n1\n");
-    ASSERT_TRUE(Finished(run_)) << run_.Output();
-    EXPECT_EQ(run_.Output(), kDialogue + kDialogue);
-    EXPECT_EQ(ConfigFile(run_), "6E 00 00 31 00") << "the n was the second port answer";
-    EXPECT_EQ(SentTo(com5_), kClose) << "closed for port n, which opens nothing";
+// Everything typed at once, the second dialogue's answers on lines of their own: what
+// the first leaves on its second answer's line answers nothing.
+TEST(StartupTwoDialogues, TheRestOfTheSecondAnswersLineIsDroppedAndLinesAheadAreKept) {
+    const struct {
+        std::string first;
+        std::string port5;  // the first dialogue's bring-up there, then the second's close
+    } cases[] = {
+        {"COM5\n", ""},  // CO and M, port 0; the 5 is dropped
+        {"5\non\n", test::wire::kBringUpDark + test::wire::kClose},  // o; the n is dropped
+        {"5\n1x\n", test::wire::kBringUpLit + test::wire::kClose},
+        {"5 yes\n", test::wire::kBringUpDark + test::wire::kClose},  // both answers from one line
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("typed \"" + c.first + "\"");
+        Runner run;
+        test::DisplayTap& com5 = run.Port(5);
+        test::DisplayTap& com6 = run.Port(6);
+        run.StartFunction(TwoDialogues);
+        run.Type(c.first + "6\n2\n");
+        ASSERT_TRUE(Finished(run)) << run.Output();
+        EXPECT_EQ(run.Output(), kDialogue + kDialogue);
+        EXPECT_EQ(ConfigFile(run), "36 00 00 32 00");
+        EXPECT_EQ(SentTo(com5), Hex(c.port5));
+        EXPECT_EQ(SentTo(com6), kBringUpDark);
+    }
 }
 
 TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {

@@ -53,6 +53,19 @@ TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     ExitWithX("X", &com6);
 }
 
+// What follows the backlight answer on its line is no key and no later answer: the
+// program runs on, and the next setup's port question waits for its own answer.
+TEST_F(ProgramTest, RestOfTheBacklightAnswersLineIsDropped) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "LEFTOVERS")));
+    for (const std::string answer : {"1x", "yes"}) {
+        SCOPED_TRACE(answer);
+        ASSERT_NO_FATAL_FAILURE(RunSetup("5", answer));
+        ASSERT_NO_FATAL_FAILURE(RunSetup("5", "2"));
+        EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "35 00 00 32 00");
+    }
+    ExitWithX();
+}
+
 // Single keys in the loop, echoed and editable answers in the dialogue, the terminal as
 // it was once X ends the program. Under Wine the keys behind X would go to the cmd that
 // korvpole.exe was typed at.

@@ -1,5 +1,6 @@
 // How the program starts, with or without its two files, and how it ends: a record
-// file it cannot use, signals, and input that is no terminal.
+// file it cannot use, stop signals, and input that is no terminal.
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,15 +110,21 @@ TEST_F(LinuxProgramTest, HelpAndVersionPrintAndEndWithoutTouchingTheFolder) {
 
 class LinuxProgramSignal : public LinuxProgramTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(LinuxProgramSignal, RestoresTheTerminalAndDiesOfTheSignal) {
+// A stop by the system: as X, and the port no longer exclusive, so that another user's
+// korvpole opens it at once (the test's own hold keeps the terminal open).
+TEST_P(LinuxProgramSignal, EndsAsXDoesAndLeavesThePortFree) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "SIGNALLED")));
     ASSERT_TRUE(InKeyMode(run_.TerminalSettings()));
+    const auto exclusive = [this] {
+        int flag = -1;
+        EXPECT_EQ(ioctl(Com5().Port().SlaveFd(), TIOCGEXCL, &flag), 0);
+        return flag;
+    };
+    ASSERT_EQ(exclusive(), 1);
 
     run_.Signal(GetParam());
-    const ExitResult result = run_.WaitExit();
-    EXPECT_FALSE(result.exited) << result.Describe();
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_EQ(result.signal, GetParam());
+    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));
+    EXPECT_EQ(exclusive(), 0);
     EXPECT_EQ(run_.TerminalSettings().c_lflag, run_.InitialTerminalSettings().c_lflag);
 }
 
@@ -125,6 +132,27 @@ INSTANTIATE_TEST_SUITE_P(LinuxEndingSignals, LinuxProgramSignal, ::testing::Valu
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(sigabbrev_np(info.param));
                          });
+
+// The answer being read gives up; nothing is saved.
+TEST_F(LinuxProgramTest, StopWhileSetupWaitsEndsAsXDoes) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "HALF ANSWERED")));
+    run_.Type("s");
+    ASSERT_TRUE(Prints(run_, kPortQuestion));
+    run_.Signal(SIGTERM);
+    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));
+    EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(5, true));
+}
+
+// No KORVPOLE.CFG and no input, as the systemd unit starts it: said why, and a status
+// the unit starts it again on; nothing opened or saved.
+TEST_F(ProgramTest, FirstStartWithoutInputSaysWhyAndEndsWithStatus1) {
+    Com5();
+    const ExitResult result = run_.RunToEnd(Program::Korvpole(), kScripted);
+    EXPECT_TRUE(result.exited && result.status == 1) << result.Describe() << "; console:\n" << run_.Output();
+    EXPECT_TRUE(Said(run_, "There is no KORVPOLE.CFG in this folder and setup got no answers, so korvpole ends", 1));
+    EXPECT_FALSE(run_.Dir().Has("KORVPOLE.CFG"));
+    EXPECT_EQ(Com5().CatchUp(), "");
+}
 
 TEST_F(LinuxProgramTest, SeekFailureEndsWithStatus255AndLeavesTheDisplayAsItWas) {
     // A FIFO opens like a file but cannot be positioned.
@@ -156,8 +184,7 @@ TEST_F(LinuxProgramTest, KeysComeFromAPipeAndTheProgramOutlivesItsEnd) {
     EXPECT_EQ(run_.TerminalSettings().c_lflag, run_.InitialTerminalSettings().c_lflag);
 
     run_.Signal(SIGTERM);
-    const ExitResult result = run_.WaitExit();
-    EXPECT_EQ(result.signal, SIGTERM) << result.Describe();
+    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));
 }
 
 }  // namespace

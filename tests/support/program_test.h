@@ -105,8 +105,13 @@ protected:
         run_.Type(key);
         const ExitResult result = run_.WaitExit();
         ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
+        ExpectClosedAsByX(display);
+    }
+
+    // Once the program has ended: the display blank and dark, cleared last.
+    static void ExpectClosedAsByX(DisplayTap& display) {
         display.CatchUp();
-        EXPECT_TRUE(EndsWith(display, wire::kClose));
+        EXPECT_TRUE(EndsWith(display, wire::kClose)) << ScreenOf(display);
         for (int row = 1; row <= 4; ++row) EXPECT_EQ(display.Model().Row(row), kBlankRow) << row;
         EXPECT_FALSE(display.Model().BacklightOn());
     }
