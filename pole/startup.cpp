@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "display/display_driver.h"
 #include "platform/settings_file.h"
@@ -58,9 +59,9 @@ Settings ReadSettings(std::FILE* file) {
     return settings;
 }
 
-void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
+void BringUpDisplay(DisplayDriver& display, const Settings& settings, const SideSettings& side) {
     display.Close();
-    display.OpenPort(settings.Port());
+    display.Open(GeometryFor(settings.Port(), side));
     display.SetBacklight(settings.BacklightOn());
     display.Clear();
 }
@@ -72,21 +73,25 @@ void RunStartup(DisplayDriver& display) {
     PrintNow("Copyright (c) 2026 Korvane. All rights reserved.\n");
     PrintNow("Support: see the README that came with korvpole, or ask the integrator of your "
           "point-of-sale system.\n");
+    const SideSettings side = SideSettingsOrEnd();
+    const std::string side_line = SideSettingsLine(side);
 
     std::FILE* file = std::fopen(kConfigFileName, "r");
     if (file == nullptr) {
         PrintNow("No korvpole.cfg was detected, you MUST run setup.\n");
         PrintNow("Setup will start now.\n");
         RunSetupDialogue(display);
+        if (!side_line.empty()) PrintNow((side_line + "\n").c_str());
         return;
     }
     const Settings settings = ReadSettings(file);
     std::fclose(file);
 
-    BringUpDisplay(display, settings);
+    BringUpDisplay(display, settings, side);
     std::printf("Reading config...\n");
     std::printf("COM=%s\n", settings.port_text);
     PrintNow(settings.BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
+    if (!side_line.empty()) PrintNow((side_line + "\n").c_str());
 }
 
 bool RunSetupDialogue(DisplayDriver& display) {
@@ -109,7 +114,7 @@ bool RunSetupDialogue(DisplayDriver& display) {
 
     const platform::SaveResult saved = SaveSettings(answers);
     if (saved == platform::SaveResult::kSaved) {
-        BringUpDisplay(display, answers);
+        BringUpDisplay(display, answers, SideSettingsOrEnd());
     } else {
         std::printf("%s was not saved (%s): the answers were not applied.\n", kConfigFileName,
                     CauseOf(saved));

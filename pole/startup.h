@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "pole/side_file.h"
+
 namespace korv {
 
 class DisplayDriver;
@@ -28,14 +30,16 @@ inline constexpr const char* kInputEndedNote =
 // Reads the 5-byte layout; bytes the file does not have read as zero.
 Settings ReadSettings(std::FILE* file);
 
-// Close, open the configured port, backlight as configured, clear.
-void BringUpDisplay(DisplayDriver& display, const Settings& settings);
+// Close, open the configured port as the side file describes the display, backlight as
+// configured, clear.
+void BringUpDisplay(DisplayDriver& display, const Settings& settings, const SideSettings& side);
 
-// Banner, then the configuration file, or the setup dialogue when there is none.
+// Banner, the side file, then the configuration file, or the setup dialogue when there
+// is none.
 void RunStartup(DisplayDriver& display);
 
-// Two questions on the console; the answers are saved and applied at once. True when
-// they were, and the display was brought up again.
+// Two questions on the console; the answers are saved and applied at once, with the
+// side file read again. True when they were, and the display was brought up again.
 bool RunSetupDialogue(DisplayDriver& display);
 
 }  // namespace korv

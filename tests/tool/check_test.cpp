@@ -24,7 +24,7 @@ namespace korv::test {
 namespace {
 
 using Args = std::vector<std::string>;
-using Screen = std::array<std::string, 4>;
+using Screen = std::vector<std::string>;
 
 // The pattern as a technician should see it, written out by hand: the printable
 // characters from '!' to '~', 40 to a page on rows 3 and 4.
@@ -144,7 +144,7 @@ TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
 // them: a ruler of the last hex digit, then 16 characters behind the code of the first;
 // FE, the command prefix, travels as a blank.
 Screen CharsetPage(int first) {
-    Screen page = {"   0123456789ABCDEF "};
+    Screen page = {"   0123456789ABCDEF ", "", "", ""};
     const char* const hex = "0123456789ABCDEF";
     for (int row = 1; row < 4; ++row) {
         const int code = first + 16 * (row - 1);

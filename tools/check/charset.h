@@ -9,13 +9,14 @@ class DisplayDriver;
 
 namespace korv::tools {
 
-// The display's own characters from A0 to FF, 48 to a page: row 1 is a ruler of the
-// last hex digit, rows 2 to 4 hold 16 characters each behind the code of the first,
-// so that the character under ruler digit 5 in row "E0" is code E5.
+// The display's own characters from A0 to FF, a page at a time on a display of `rows`
+// rows: row 1 is a ruler of the last hex digit, each row below holds 16 characters
+// behind the code of the first, so that the character under ruler digit 5 in row "E0"
+// is code E5. 48 to a page on four rows, 16 on two.
 inline constexpr int kFirstCharsetCode = 0xA0;
-int CharsetPages();
-// `row` 1 to 4; always 20 bytes.
-std::string CharsetRow(int page, int row);
+int CharsetPages(int rows);
+// `row` 1 to `rows`; always 20 bytes.
+std::string CharsetRow(int page, int row, int rows);
 
 // On an open display: each page for `step_ms`, told on `out`, then a cleared display
 // unless `keep` (the last page stays up).

@@ -13,14 +13,17 @@ constexpr int kCharsetStepMs = 10000;
 const char* const kFooter =
     "Opens the display's COM port as korvpole does (the one KORVPOLE.CFG in this folder\n"
     "names, or --port N) and shows a test pattern on it: the port and line settings, a\n"
-    "20-column ruler and every printable character; the backlight goes off and on once.\n"
-    "At the end the display is cleared, backlight as configured (--keep: pattern stays).\n"
+    "20-column ruler and every printable character; the backlight (or brightness) goes\n"
+    "off and on once. At the end the display is cleared, backlight as configured (--keep:\n"
+    "the pattern stays). The display is spoken to as KORVPOLE.INI says (lcd without it);\n"
+    "--kind tries another kind without writing the file: the one whose pattern shows\n"
+    "clean is the display = for KORVPOLE.INI.\n"
     "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
     "time: each row starts with the code of its first character, row 1 is a ruler of\n"
     "the last hex digit. --list lists the serial ports of this machine and opens none.\n"
     "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
     "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
-    "argument.";
+    "argument or a KORVPOLE.INI korvpole cannot use.";
 
 }  // namespace
 
@@ -43,10 +46,13 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
     CLI::Option* charset = app.add_flag(
         "--charset", options.charset,
         "show the display's own characters A0 to FF, with their codes, instead of the pattern");
+    CLI::Option* kind = AddKindOption(
+        app, [&options](DisplayKind chosen) { options.kind = chosen; },
+        "the kind of display to try, lcd, escpos or cd5220, instead of KORVPOLE.INI's");
     CLI::Option* list = app.add_flag(
         "--list", options.list,
         "list every serial port of this machine with its COM number and state; opens none");
-    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset})
+    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset, kind})
         list->excludes(other);
     const std::optional<int> status = ParseToolArgs(app, args, out, err);
     if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetStepMs;

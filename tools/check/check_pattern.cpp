@@ -17,8 +17,8 @@ constexpr int kPerPage = 2 * protocol::kColumns;
 
 static_assert(kPrintableCount > kPerPage, "the first page is a full one");
 
-std::string SettingsRow(int port) {
-    return "COM" + std::to_string(port) + " " + std::to_string(protocol::kBaudRate) + " baud 8N1";
+std::string SettingsRow(int port, int baud) {
+    return "COM" + std::to_string(port) + " " + std::to_string(baud) + " baud 8N1";
 }
 
 std::string RulerRow() {
@@ -30,9 +30,9 @@ std::string RulerRow() {
 
 int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 
-std::string CharacterRow(int page, int row) {
+std::string CharacterRow(int page, int line) {
     std::string text;
-    const int first = page * kPerPage + (row - 3) * protocol::kColumns;
+    const int first = page * kPerPage + line * protocol::kColumns;
     for (int i = first; i < first + protocol::kColumns; ++i)
         text += i < kPrintableCount ? static_cast<char>(kFirstPrintable + i) : ' ';
     return text;
@@ -40,15 +40,22 @@ std::string CharacterRow(int page, int row) {
 
 namespace {
 
+// The characters go below the settings and the ruler where there is room, else in
+// their place.
+int FirstCharacterRow(const DisplayDriver& display) { return display.Rows() >= 4 ? 3 : 1; }
+
 void WritePage(DisplayDriver& display, int page) {
-    for (int row = 3; row <= 4; ++row) display.WriteText(CharacterRow(page, row).c_str(), 1, row);
+    const int first = FirstCharacterRow(display);
+    for (int line = 0; line < 2; ++line)
+        display.WriteText(CharacterRow(page, line).c_str(), 1, first + line);
 }
 
 }  // namespace
 
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
-    display.WriteText(SettingsRow(plan.port).c_str(), 1, 1);
+    display.WriteText(SettingsRow(plan.port, plan.baud).c_str(), 1, 1);
     display.WriteText(RulerRow().c_str(), 1, 2);
+    if (FirstCharacterRow(display) == 1) platform::SleepMilliseconds(plan.step_ms);
     for (int page = 0; page < CharacterPages(); ++page) {
         WritePage(display, page);
         platform::SleepMilliseconds(plan.step_ms);
