@@ -217,9 +217,9 @@ DecodedByte CustomerDisplayModel::Character(std::uint8_t byte) {
         held_at_end_ = false;
     }
     line[column_ - 1] = static_cast<char>(byte);
-    const DecodedByte decoded = Decoded(Kind::kCharacter, byte);
+    DecodedByte decoded = Decoded(Kind::kCharacter, byte);
     if (column_ == kColumns && mode_ == Mode::kHorizontalScroll) held_at_end_ = true;
-    else Advance();
+    else if (Advance()) decoded.row = 1;  // its line moved up
     return decoded;
 }
 
@@ -235,16 +235,23 @@ void CustomerDisplayModel::Reset() {
 
 void CustomerDisplayModel::Blank(int row) { rows_[row - 1].assign(kColumns, ' '); }
 
-void CustomerDisplayModel::Advance() {
+bool CustomerDisplayModel::Advance() {
     if (column_ < kColumns) {
         ++column_;
-        return;
+        return false;
     }
-    if (mode_ == Mode::kHorizontalScroll) return;
+    if (mode_ == Mode::kHorizontalScroll) return false;
     column_ = 1;
-    if (row_ == 1) row_ = 2;
-    else if (mode_ == Mode::kVerticalScroll) ScrollUp();
-    else row_ = 1;
+    if (row_ == 1) {
+        row_ = 2;
+        return false;
+    }
+    if (mode_ == Mode::kVerticalScroll) {
+        ScrollUp();
+        return true;
+    }
+    row_ = 1;
+    return false;
 }
 
 void CustomerDisplayModel::Back() {

@@ -64,8 +64,8 @@ private:
     DecodedByte Decoded(DecodedByte::Kind kind, std::uint8_t byte) const;
     void Reset();
     void Blank(int row);
-    // One place on: at a line's end by the mode's rule.
-    void Advance();
+    // One place on: at a line's end by the mode's rule. True when the lines scrolled up.
+    bool Advance();
     void Back();
     void LineUp();
     void LineDown();
