@@ -48,17 +48,29 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
 INSTANTIATE_TEST_SUITE_P(Customer, DisplayKindsTest, ::testing::Values(&wire::kEscpos, &wire::kCd5220),
                          [](const auto& kind) { return std::string(kind.param->name); });
 
+// At start, and when setup has saved new answers and the file is read again.
 TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwoBeforeAnyByte) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "NEVER SHOWN"));
     run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\nrows = 2,2\r\n");
     Com5();
-    const ExitResult result = run_.RunToEnd(Program::Korvpole());
+    ExitResult result = run_.RunToEnd(Program::Korvpole());
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
     EXPECT_NE(run_.Errors().find("KORVPOLE.INI line 2: rows: row 2 is given twice"), std::string::npos)
         << run_.Errors();
     Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received()), "");
+
+    DisplayTap& com6 = run_.Port(6);
+    run_.Dir().Write("KORVPOLE.INI", "display = lcd\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5());
+    run_.Dir().Write("KORVPOLE.INI", "display = lcd\r\nbaud = 9601\r\n");
+    run_.Type("s6\r1\r");
+    result = run_.WaitExit();
+    EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
+    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 2: baud must be"), std::string::npos) << run_.Errors();
+    com6.CatchUp();
+    EXPECT_EQ(Hex(com6.Received()), "");
 }
 
 }  // namespace
