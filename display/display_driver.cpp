@@ -58,8 +58,9 @@ void DisplayDriver::ToggleBacklight() {
 
 int DisplayDriver::DisplayRowOf(int drawn_row) const {
     if (rows_ >= protocol::kRows) return drawn_row;
-    for (std::size_t i = 0; i < wanted_.shown_rows.size(); ++i)
-        if (wanted_.shown_rows[i] == drawn_row && static_cast<int>(i) < rows_) return static_cast<int>(i) + 1;
+    const int shown = rows_ < 2 ? rows_ : 2;
+    for (int i = 0; i < shown; ++i)
+        if (wanted_.shown_rows[static_cast<std::size_t>(i)] == drawn_row) return i + 1;
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <iterator>
+#include <string>
 
 #include "display/protocol.h"
 
@@ -52,35 +53,34 @@ constexpr std::uint8_t kLightOff[] = {kCommandPrefix, kBacklightOff};
 constexpr std::uint8_t kCursorLead[] = {kCommandPrefix};
 }  // namespace lcd
 
-namespace escpos_runs {
-using namespace escpos;
-constexpr auto kBringUp = Joined(kInitialise, kOverwriteMode, kCursorOff);
-constexpr std::uint8_t kClear[] = {kClearScreen};
-constexpr std::uint8_t kLightOn[] = {kBrightness[0], kBrightness[1], kBrightest};
-constexpr std::uint8_t kLightOff[] = {kBrightness[0], kBrightness[1], kDimmest};
-}  // namespace escpos_runs
+// A brightness command with its level.
+constexpr std::array<std::uint8_t, 3> Level(const std::uint8_t (&command)[2], std::uint8_t level) {
+    return {command[0], command[1], level};
+}
 
-namespace cd5220_runs {
-using namespace cd5220;
-constexpr auto kBringUp = Joined(kInitialise, kOverwriteMode, kCursorOff);
-constexpr std::uint8_t kClear[] = {kClearScreen};
-constexpr std::uint8_t kLightOn[] = {kBrightness[0], kBrightness[1], kBrightest};
-constexpr std::uint8_t kLightOff[] = {kBrightness[0], kBrightness[1], kDimmest};
-}  // namespace cd5220_runs
+constexpr auto kEscposBringUp = Joined(escpos::kInitialise, escpos::kOverwriteMode, escpos::kCursorOff);
+constexpr std::uint8_t kEscposClear[] = {escpos::kClearScreen};
+constexpr auto kEscposBrightest = Level(escpos::kBrightness, escpos::kBrightest);
+constexpr auto kEscposDimmest = Level(escpos::kBrightness, escpos::kDimmest);
+
+constexpr auto kCd5220BringUp = Joined(cd5220::kInitialise, cd5220::kOverwriteMode, cd5220::kCursorOff);
+constexpr std::uint8_t kCd5220Clear[] = {cd5220::kClearScreen};
+constexpr auto kCd5220Brightest = Level(cd5220::kBrightness, cd5220::kBrightest);
+constexpr auto kCd5220Dimmest = Level(cd5220::kBrightness, cd5220::kDimmest);
 
 const DisplayProtocol kProtocols[] = {
-    {DisplayKind::kLcd, "lcd", protocol::kRows, protocol::kColumns, Run(lcd::kBringUp),
-     Run(lcd::kClear), Run(lcd::kLightOn), Run(lcd::kLightOff), "backlight", "on", "off",
-     Run(lcd::kCursorLead),
-     CursorForm::kRowAddress, 0x00, protocol::kCommandPrefix},
-    {DisplayKind::kEscpos, "escpos", 2, 20, Run(escpos_runs::kBringUp), Run(escpos_runs::kClear),
-     Run(escpos_runs::kLightOn), Run(escpos_runs::kLightOff), "brightness", "highest", "lowest",
-     Run(escpos::kCursorTo),
-     CursorForm::kColumnRow, 0x20, kDelete},
-    {DisplayKind::kCd5220, "cd5220", 2, 20, Run(cd5220_runs::kBringUp), Run(cd5220_runs::kClear),
-     Run(cd5220_runs::kLightOn), Run(cd5220_runs::kLightOff), "brightness", "highest", "lowest",
-     Run(cd5220::kCursorTo),
-     CursorForm::kColumnRow, 0x20, kDelete},
+    {DisplayKind::kLcd, "lcd", protocol::kRows, protocol::kColumns,
+     Run(lcd::kBringUp), Run(lcd::kClear), Run(lcd::kLightOn), Run(lcd::kLightOff),
+     "backlight", "on", "off",
+     Run(lcd::kCursorLead), CursorForm::kRowAddress, 0x00, protocol::kCommandPrefix},
+    {DisplayKind::kEscpos, "escpos", 2, 20,
+     Run(kEscposBringUp), Run(kEscposClear), Run(kEscposBrightest), Run(kEscposDimmest),
+     "brightness", "highest", "lowest",
+     Run(escpos::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete},
+    {DisplayKind::kCd5220, "cd5220", 2, 20,
+     Run(kCd5220BringUp), Run(kCd5220Clear), Run(kCd5220Brightest), Run(kCd5220Dimmest),
+     "brightness", "highest", "lowest",
+     Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete},
 };
 
 }  // namespace
@@ -103,7 +103,16 @@ const DisplayProtocol* FindProtocol(std::string_view name) {
     return nullptr;
 }
 
-const char* KindNames() { return "lcd, escpos or cd5220"; }
+const char* KindNames() {
+    static const std::string names = [] {
+        const std::size_t count = std::size(kProtocols);
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kProtocols[i].name;
+        return text;
+    }();
+    return names.c_str();
+}
 
 int CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns,
                   std::uint8_t* out) {

@@ -97,6 +97,14 @@ const Setting kSettings[] = {
 };
 constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
 
+// "display, rows or baud".
+std::string SettingNames() {
+    std::string names;
+    for (std::size_t i = 0; i < kSettingCount; ++i)
+        names += std::string(i == 0 ? "" : i + 1 == kSettingCount ? " or " : ", ") + kSettings[i].name;
+    return names;
+}
+
 std::string Problem(int line, const std::string& what) {
     return std::string(kSideFileName) + " line " + std::to_string(line) + ": " + what;
 }
@@ -132,7 +140,7 @@ SideFileReading ParseSideFile(const std::string& text) {
         std::size_t index = 0;
         while (index < kSettingCount && name != kSettings[index].name) ++index;
         if (index == kSettingCount) {
-            reading.problem = Problem(number, "unknown setting " + Quoted(name) + " (display, rows or baud)");
+            reading.problem = Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
             return reading;
         }
         if (set_on_line[index] != 0) {
