@@ -145,7 +145,7 @@ void MeasureByteCost(const Program& program) {
                 spans_ms / static_cast<double>(steps), steps + 1);
 }
 
-bool ShowsRecord(const korv::sim::Hd44780Model& model, const PoleRecord& record) {
+bool ShowsRecord(const korv::sim::DisplayModel& model, const PoleRecord& record) {
     return model.Row(1) == korv::test::TextRow(record.line1) &&
            model.Row(4) == korv::test::TotalRow(std::to_string(record.total / 100) + "." +
                                                 (record.total % 100 < 10 ? "0" : "") +

@@ -117,7 +117,7 @@ private:
     unsigned pauses_ = 0;
 };
 
-bool ShowsExactly(const korv::sim::Hd44780Model& model, const PoleRecord& record) {
+bool ShowsExactly(const korv::sim::DisplayModel& model, const PoleRecord& record) {
     return model.Row(1) == korv::test::TextRow(record.line1) &&
            model.Row(2) == korv::test::TextRow(record.line2) &&
            model.Row(3) == korv::test::TaxRow(Amount(record.tax)) &&

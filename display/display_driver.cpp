@@ -20,7 +20,8 @@ bool DisplayDriver::Open(DisplayGeometry geometry) {
     if (!open_) return false;
     rows_ = geometry.rows;
     columns_ = geometry.columns;
-    for (std::uint8_t command : protocol::kInitialisation) SendCommand(command);
+    protocol_ = &ProtocolOf(geometry.kind);
+    Send(protocol_->bring_up);
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
     return true;
@@ -40,33 +41,36 @@ void DisplayDriver::Close() {
 void DisplayDriver::Clear() {
     if (!open_) return;
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    SendCommand(protocol::kClearDisplay);
+    Send(protocol_->clear);
 }
 
 void DisplayDriver::SetBacklight(bool on) {
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    SendCommand(on ? protocol::kBacklightOn : protocol::kBacklightOff);
+    Send(on ? protocol_->light_on : protocol_->light_off);
     backlight_on_ = on;
 }
 
 void DisplayDriver::ToggleBacklight() {
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    SendCommand(backlight_on_ ? protocol::kBacklightOff : protocol::kBacklightOn);
+    Send(backlight_on_ ? protocol_->light_off : protocol_->light_on);
     backlight_on_ = !backlight_on_;
 }
 
-std::uint8_t DisplayDriver::CursorAddress(int column, int row) const {
-    const bool wide_four_rows = columns_ > 16 && rows_ > 2;
-    const std::uint8_t* bases = wide_four_rows ? protocol::kRowBase20x4 : protocol::kRowBase16x4;
-    const int row_index = row < 1 ? 0 : (row > 4 ? 3 : row - 1);
-    return static_cast<std::uint8_t>(bases[row_index] + column - 1);
+int DisplayDriver::DisplayRowOf(int drawn_row) const {
+    if (rows_ >= protocol::kRows) return drawn_row;
+    const int shown = rows_ < 2 ? rows_ : 2;
+    for (int i = 0; i < shown; ++i)
+        if (wanted_.shown_rows[static_cast<std::size_t>(i)] == drawn_row) return i + 1;
+    return 0;
 }
 
 void DisplayDriver::WriteText(const char* text, int column, int row) {
     if (!open_) return;
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    const std::uint8_t position[2] = {protocol::kCommandPrefix, CursorAddress(column, row)};
-    channel_.Send(position, 2);
+    std::uint8_t position[kMaxCursorBytes];
+    const int position_size = CursorCommand(*protocol_, column, row, rows_, columns_, position);
+    if (position_size == 0) return;
+    channel_.Send(position, position_size);
     if (text == nullptr) return;
 
     int length = FittingLength(static_cast<int>(std::strlen(text)), column, columns_);
@@ -74,20 +78,15 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     if (length <= 0) return;
 
     std::uint8_t bytes[kMaxTextBytes];
-    for (int i = 0; i < length; ++i) bytes[i] = ShownByte(static_cast<std::uint8_t>(text[i]));
+    for (int i = 0; i < length; ++i)
+        bytes[i] = ShownByte(static_cast<std::uint8_t>(text[i]), *protocol_);
     channel_.Send(bytes, length);
 }
 
-void DisplayDriver::SendByte(std::uint8_t value) {
+void DisplayDriver::Send(ByteRun run) {
+    if (!open_) return;
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    channel_.Send(&value, 1);
-}
-
-void DisplayDriver::SendCommand(std::uint8_t command) {
-    if (!open_) return;
-    SendByte(protocol::kCommandPrefix);
-    if (!open_) return;
-    SendByte(command);
+    channel_.Send(run.bytes, run.size);
 }
 
 bool DisplayDriver::Unreachable() const {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 
+#include "display/display_kinds.h"
 #include "display/serial_channel.h"
 
 namespace korv {
@@ -13,10 +15,13 @@ struct DisplayGeometry {
     int rows = 0;
     int columns = 0;
     bool backlight_on = false;
+    DisplayKind kind = DisplayKind::kLcd;
+    // Which of the four rows korvpole draws a display of fewer rows shows, top first.
+    std::array<int, 2> shown_rows = {1, 4};
 };
 
-// The 4x20 character display behind its COM port. Operations on a closed display
-// send nothing; sending never reports a failure.
+// The pole display behind its COM port, spoken to in the command set of its kind.
+// Operations on a closed display send nothing; sending never reports a failure.
 class DisplayDriver {
 public:
     DisplayDriver() = default;
@@ -29,10 +34,16 @@ public:
     void Close();
     void Clear();
     // column and row are 1-based; text may be null. Text past the last column is cut.
+    // A place that kind of display cannot name gets nothing.
     void WriteText(const char* text, int column, int row);
     void SetBacklight(bool on);
     void ToggleBacklight();
     int Columns() const { return columns_; }
+    int Rows() const { return rows_; }
+    const DisplayProtocol& Protocol() const { return *protocol_; }
+    // The display row that shows row `drawn_row` (1 to 4) of what korvpole draws; 0 when
+    // the display has no room for it.
+    int DisplayRowOf(int drawn_row) const;
 
     bool IsOpen() const { return open_; }
     bool BacklightOn() const { return backlight_on_; }
@@ -52,15 +63,14 @@ public:
     const platform::PortOpenFailure& LastOpenFailure() const { return channel_.LastOpenFailure(); }
 
 private:
-    void SendByte(std::uint8_t value);
-    void SendCommand(std::uint8_t command);
-    std::uint8_t CursorAddress(int column, int row) const;
+    void Send(ByteRun run);
 
     bool open_ = false;
     bool backlight_on_ = false;
     std::recursive_mutex lock_;
     int columns_ = 0;
     int rows_ = 0;
+    const DisplayProtocol* protocol_ = &ProtocolOf(DisplayKind::kLcd);
     DisplayGeometry wanted_;
     SerialChannel channel_;
 };

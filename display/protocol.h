@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-// The pole display's byte protocol: characters travel as plain bytes; every controller
+// The 4x20 LCD's byte protocol: characters travel as plain bytes; every controller
 // instruction and backlight command travels as the prefix followed by one command byte.
+// The other kinds of display, and the tables the driver sends by: display_kinds.h.
 namespace korv::protocol {
 
 inline constexpr std::uint8_t kCommandPrefix = 0xFE;
@@ -34,9 +35,6 @@ inline constexpr std::uint8_t kInitialisation[] = {
     kFunctionSet8Bit, kFunctionSet8Bit, kFunctionSet8Bit, kFunctionSet8Bit2Lines5x8,
     kEntryModeIncrement, kCursorLeft, kDisplayOnCursorOff, kClearDisplay,
 };
-
-// A text byte equal to the prefix would start a command; it is shown as a blank.
-inline constexpr std::uint8_t kPrefixStandIn = 0x20;
 
 inline constexpr int kBaudRate = 9600;
 inline constexpr int kRows = 4;

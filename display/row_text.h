@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "display/protocol.h"
+#include "display/display_kinds.h"
 
 // What the display shows of a text written into a row; the driver sends by these
 // rules and the record inspector predicts the display by them.
@@ -22,10 +22,9 @@ inline constexpr std::uint8_t kFirstPrintable = 0x20;  // the blank
 inline constexpr std::uint8_t kLastPrintable = 0x7E;   // '~'
 inline bool IsPrintable(std::uint8_t byte) { return byte >= kFirstPrintable && byte <= kLastPrintable; }
 
-// The byte the display gets for a text byte: the command prefix would start a command,
-// so it travels as a blank.
+// The byte the 4x20 LCD gets for a text byte: the command prefix travels as a blank.
 inline std::uint8_t ShownByte(std::uint8_t text_byte) {
-    return text_byte == protocol::kCommandPrefix ? protocol::kPrefixStandIn : text_byte;
+    return ShownByte(text_byte, ProtocolOf(DisplayKind::kLcd));
 }
 
 }  // namespace korv

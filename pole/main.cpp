@@ -3,6 +3,7 @@
 #include <string>
 
 #include "display/display_driver.h"
+#include "display/protocol.h"
 #include "platform/clock.h"
 #include "platform/console_keys.h"
 #include "pole/main_loop.h"
@@ -17,18 +18,24 @@ korv::DisplayDriver g_display;
 std::string Help() {
     const std::string record = korv::kPoleRecordFileName;
     const std::string config = korv::kConfigFileName;
+    const std::string side = korv::kSideFileName;
     return "Usage: korvpole [--help | --version]\n"
            "Shows the sale that the point-of-sale application keeps in " + record + ", in the working\n"
            "folder, on the customer pole display: the port and backlight are asked for on the\n"
-           "first start and kept in " + config + " there. Keys while it runs: S setup again,\n"
-           "B backlight on/off, X clear the display and end. When the display's port cannot be\n"
-           "opened it says why on its console and tries again every second; korvpole-check\n"
-           "says the same and what to do about it.\n"
+           "first start and kept in " + config + " there. The 4x20 LCD is driven at " +
+           std::to_string(korv::protocol::kBaudRate) + " baud\n"
+           "unless " + side + " there names another kind (display = lcd, escpos or cd5220),\n"
+           "the rows a 2x20 display shows (rows = 1,4) or the speed (baud = " +
+           std::to_string(korv::protocol::kBaudRate) + ").\n"
+           "Keys while it runs: S setup again, B backlight on/off, X clear the display and end.\n"
+           "When the display's port cannot be opened it says why on its console and tries\n"
+           "again every second; korvpole-check says the same and what to do about it.\n"
            "Ctrl+C, closing its window and a stop by the system (SIGTERM, SIGHUP, a service\n"
            "stop, Windows shutting down) end it as X does.\n"
            "Exit status: 0 after X or a stop, or after a " + record + " that cannot be opened and a\n"
            "key; 1 when there is no " + config + " and setup got no answers (its input ended);\n"
-           "-1 (255 on Linux) when " + record + " becomes unusable while it runs.\n";
+           "2 for a " + side + " it cannot use; -1 (255 on Linux) when " + record + "\n"
+           "becomes unusable while it runs.\n";
 }
 
 }  // namespace

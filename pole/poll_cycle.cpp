@@ -33,13 +33,15 @@ constexpr int kCyclePauseMs = 250;
 constexpr int kFieldBufferSize = 64;
 constexpr int kAmountBufferSize = 32;
 
-// The display itself; the driver has no base class of its own.
+// The display itself; the driver has no base class of its own. A row the display has
+// no room for is not sent at all.
 class DisplayCanvas final : public RowCanvas {
 public:
     explicit DisplayCanvas(DisplayDriver& display) : display_(display) {}
     void Clear() override { display_.Clear(); }
     void WriteText(const char* text, int column, int row) override {
-        display_.WriteText(text, column, row);
+        const int shown = display_.DisplayRowOf(row);
+        if (shown > 0) display_.WriteText(text, column, shown);
     }
     int Columns() const override { return display_.Columns(); }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <string>
 
 #include "display/display_driver.h"
 #include "platform/console_keys.h"
@@ -68,9 +69,9 @@ std::optional<Settings> LoadSettings() {
     return settings;
 }
 
-void BringUpDisplay(DisplayDriver& display, const Settings& settings) {
+void BringUpDisplay(DisplayDriver& display, const Settings& settings, const SideSettings& side) {
     display.Close();
-    display.OpenPort(settings.Port());
+    display.Open(GeometryFor(settings.Port(), side));
     display.SetBacklight(settings.BacklightOn());
     display.Clear();
 }
@@ -82,18 +83,23 @@ bool RunStartup(DisplayDriver& display) {
     PrintNow("Copyright (c) 2026 Korvane. All rights reserved.\n");
     PrintNow("Support: see the README that came with korvpole, or ask the integrator of your "
           "point-of-sale system.\n");
+    const SideSettings side = SideSettingsOrEnd();
+    const std::string side_line = SideSettingsLine(side);
 
     const std::optional<Settings> settings = LoadSettings();
     if (!settings) {
         PrintNow("No korvpole.cfg was detected, you MUST run setup.\n");
         PrintNow("Setup will start now.\n");
-        return RunSetupDialogue(display) != SetupOutcome::kNoAnswers;
+        const bool answered = RunSetupDialogue(display) != SetupOutcome::kNoAnswers;
+        if (!side_line.empty()) PrintNow((side_line + "\n").c_str());
+        return answered;
     }
 
-    BringUpDisplay(display, *settings);
+    BringUpDisplay(display, *settings, side);
     std::printf("Reading config...\n");
     std::printf("COM=%s\n", settings->port_text);
     PrintNow(settings->BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
+    if (!side_line.empty()) PrintNow((side_line + "\n").c_str());
     return true;
 }
 
@@ -119,7 +125,7 @@ SetupOutcome RunSetupDialogue(DisplayDriver& display) {
 
     const platform::SaveFileFailure failure = SaveSettings(answers);
     if (!failure) {
-        BringUpDisplay(display, answers);
+        BringUpDisplay(display, answers, SideSettingsOrEnd());
     } else {
         std::printf("%s was not saved (%s): the answers were not applied.\n", kConfigFileName,
                     CauseOf(failure.cause));

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "pole/side_file.h"
+
 namespace korv {
 
 class DisplayDriver;
@@ -33,8 +35,9 @@ Settings ReadSettings(std::FILE* file);
 // opened for reading.
 std::optional<Settings> LoadSettings();
 
-// Close, open the configured port, backlight as configured, clear.
-void BringUpDisplay(DisplayDriver& display, const Settings& settings);
+// Close, open the configured port as the side file describes the display, backlight as
+// configured, clear.
+void BringUpDisplay(DisplayDriver& display, const Settings& settings, const SideSettings& side);
 
 enum class SetupOutcome {
     kApplied,    // saved, and the display brought up again with the answers
@@ -42,12 +45,12 @@ enum class SetupOutcome {
     kNoAnswers,  // input ended, or a stop came, before both answers
 };
 
-// Banner, then the configuration file, or the setup dialogue when there is none. False
+// Banner, the side file, then the configuration file, or the setup dialogue when there is none. False
 // when there is none and the dialogue got no answers.
 bool RunStartup(DisplayDriver& display);
 
-// Two questions on the console; the answers are saved and applied at once. The rest of
-// the second answer's line is dropped.
+// Two questions on the console; the answers are saved and applied at once, with the
+// side file read again. The rest of the second answer's line is dropped.
 SetupOutcome RunSetupDialogue(DisplayDriver& display);
 
 }  // namespace korv

@@ -1,5 +1,7 @@
 #include "sim/hd44780_model.h"
 
+#include <cstdio>
+
 #include "display/protocol.h"
 
 namespace korv::sim {
@@ -21,25 +23,6 @@ bool IsProtocolCommand(std::uint8_t command) {
 
 }  // namespace
 
-const char* KindName(DecodedByte::Kind kind) {
-    switch (kind) {
-        case DecodedByte::Kind::kPrefix: return "prefix";
-        case DecodedByte::Kind::kCharacter: return "character";
-        case DecodedByte::Kind::kClear: return "clear";
-        case DecodedByte::Kind::kSetAddress: return "set-address";
-        case DecodedByte::Kind::kBacklightOn: return "backlight-on";
-        case DecodedByte::Kind::kBacklightOff: return "backlight-off";
-        case DecodedByte::Kind::kFunctionSet: return "function-set";
-        case DecodedByte::Kind::kEntryMode: return "entry-mode";
-        case DecodedByte::Kind::kDisplayControl: return "display-control";
-        case DecodedByte::Kind::kCursorShift: return "cursor-shift";
-        case DecodedByte::Kind::kSetCgramAddress: return "set-cgram-address";
-        case DecodedByte::Kind::kCgramData: return "cgram-data";
-        case DecodedByte::Kind::kUnknownCommand: return "unknown-command";
-    }
-    return "?";
-}
-
 Hd44780Model::Hd44780Model() { ddram_.fill(kBlank); }
 
 DecodedByte Hd44780Model::Feed(std::uint8_t byte) {
@@ -53,21 +36,36 @@ DecodedByte Hd44780Model::Feed(std::uint8_t byte) {
             if (decoded.kind == DecodedByte::Kind::kCharacter)
                 decoded.kind = DecodedByte::Kind::kUnknownCommand;
         }
-        return decoded;
+        return Placed(decoded);
     }
     if (byte == protocol::kCommandPrefix) {
         prefix_pending_ = true;
-        return {DecodedByte::Kind::kPrefix, byte, address_};
+        return Placed({DecodedByte::Kind::kPrefix, byte, address_});
     }
-    return Character(byte);
+    return Placed(Character(byte));
 }
 
-void Hd44780Model::Feed(const std::uint8_t* data, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) Feed(data[i]);
+DecodedByte Hd44780Model::Placed(DecodedByte decoded) const {
+    if (!PanelPosition(decoded.address, decoded.row, decoded.column)) decoded.row = decoded.column = 0;
+    return decoded;
 }
 
-void Hd44780Model::Feed(const std::string& bytes) {
-    Feed(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+bool Hd44780Model::PanelPosition(std::uint8_t address, int& row, int& column) {
+    for (int index = 0; index < kRows; ++index) {
+        const int offset = address - protocol::RowStart20x4(index + 1);
+        if (offset >= 0 && offset < kColumns) {
+            row = index + 1;
+            column = offset + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Hd44780Model::PlaceText(const DecodedByte& decoded) const {
+    char text[16];
+    std::snprintf(text, sizeof text, "ddram %02X", decoded.address);
+    return text;
 }
 
 DecodedByte Hd44780Model::Command(std::uint8_t command) {
@@ -136,10 +134,6 @@ std::string Hd44780Model::Row(int row) const {
     if (row < 1 || row > kRows) return std::string();
     const std::uint8_t start = protocol::RowStart20x4(row);
     return std::string(ddram_.begin() + start, ddram_.begin() + start + kColumns);
-}
-
-std::array<std::string, Hd44780Model::kRows> Hd44780Model::Screen() const {
-    return {Row(1), Row(2), Row(3), Row(4)};
 }
 
 std::string Hd44780Model::VisibleRow(int row) const {

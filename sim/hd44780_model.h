@@ -1,67 +1,45 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "sim/display_model.h"
+
 namespace korv::sim {
-
-// What one received byte did to the display, for logs and analysers.
-struct DecodedByte {
-    enum class Kind {
-        kPrefix,         // 0xFE: the next byte is a command
-        kCharacter,      // written at `address`
-        kClear,
-        kSetAddress,     // cursor moved to `address`
-        kBacklightOn,
-        kBacklightOff,
-        kFunctionSet,
-        kEntryMode,
-        kDisplayControl,
-        kCursorShift,
-        kSetCgramAddress,
-        kCgramData,      // a character byte that went to CGRAM, not the screen
-        kUnknownCommand,
-    };
-    Kind kind = Kind::kCharacter;
-    std::uint8_t byte = 0;
-    std::uint8_t address = 0;  // DDRAM address after the byte took effect
-};
-
-const char* KindName(DecodedByte::Kind kind);
 
 // A 4x20 character display with an HD44780-compatible controller and a switchable
 // backlight, as it decodes the bytes that arrive on its serial line: characters as
 // plain bytes, commands behind the prefix 0xFE. Rows start at DDRAM addresses 0x00,
 // 0x40, 0x14 and 0x54.
-class Hd44780Model {
+class Hd44780Model final : public DisplayModel {
 public:
     static constexpr int kRows = 4;
     static constexpr int kColumns = 20;
 
     Hd44780Model();
 
-    DecodedByte Feed(std::uint8_t byte);
-    void Feed(const std::uint8_t* data, std::size_t size);
-    void Feed(const std::string& bytes);
+    using DisplayModel::Feed;
+    DecodedByte Feed(std::uint8_t byte) override;
 
+    int Rows() const override { return kRows; }
     // Row 1 to 4 as the DDRAM holds it, kColumns bytes; blanks after a clear.
-    std::string Row(int row) const;
-    std::array<std::string, kRows> Screen() const;
-    // The screen as a customer sees it: all blank while the display is switched off.
-    std::string VisibleRow(int row) const;
+    std::string Row(int row) const override;
+    // All blank while the display is switched off.
+    std::string VisibleRow(int row) const override;
 
-    bool BacklightOn() const { return backlight_on_; }
-    bool DisplayOn() const { return display_on_; }
+    bool BacklightOn() const override { return backlight_on_; }
+    std::string LightText() const override { return backlight_on_ ? "backlight ON" : "backlight off"; }
+    bool DisplayOn() const override { return display_on_; }
+    std::string PlaceText(const DecodedByte& decoded) const override;
     std::uint8_t Address() const { return address_; }
 
-    std::uint64_t BytesReceived() const { return bytes_received_; }
-    std::uint64_t CommandsSeen() const { return commands_seen_; }
-    std::uint64_t UnknownCommands() const { return unknown_commands_; }
-    std::uint64_t Clears() const { return clears_; }
+    // Row and column (1-based) of a DDRAM address on the 4x20 panel; false when the
+    // address lies outside what the panel shows.
+    static bool PanelPosition(std::uint8_t address, int& row, int& column);
 
 private:
+    DecodedByte Placed(DecodedByte decoded) const;
     DecodedByte Command(std::uint8_t command);
     DecodedByte Character(std::uint8_t byte);
     void Step(int direction);
@@ -73,10 +51,6 @@ private:
     bool display_on_ = true;  // the display's own board switches it on at power-up
     bool increment_ = true;
     bool writing_cgram_ = false;
-    std::uint64_t bytes_received_ = 0;
-    std::uint64_t commands_seen_ = 0;
-    std::uint64_t unknown_commands_ = 0;
-    std::uint64_t clears_ = 0;
 };
 
 }  // namespace korv::sim

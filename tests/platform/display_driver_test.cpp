@@ -3,6 +3,7 @@
 #include <string>
 
 #include "display/display_driver.h"
+#include "sim/hd44780_model.h"
 #include "tests/support/program_test.h"
 
 namespace korv {
@@ -43,7 +44,7 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_EQ(display_.Columns(), 20);
     EXPECT_TRUE(display_.IsOpen());
     EXPECT_FALSE(display_.BacklightOn());
-    const sim::Hd44780Model& model = tap_.Model();
+    const sim::DisplayModel& model = tap_.Model();
     EXPECT_FALSE(model.BacklightOn());
     EXPECT_TRUE(model.DisplayOn());
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.VisibleRow(row), kBlankRow);
@@ -120,7 +121,7 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
         display_.WriteText(c.text, c.column, c.row);
         EXPECT_EQ(Sent(), CursorThen(c.address, c.sent));
     }
-    const sim::Hd44780Model& model = tap_.Model();
+    const auto& model = dynamic_cast<const sim::Hd44780Model&>(tap_.Model());
     EXPECT_EQ(model.Row(1), letters.substr(0, 20));
     EXPECT_EQ(model.Row(2), TextRow("B").substr(0, 14) + "012345");
     EXPECT_EQ(model.Row(3), TextRow("TOTAL TAX").substr(0, 14) + "abcdef");

@@ -97,7 +97,7 @@ protected:
     }
 
     DisplayTap& Com5() { return run_.Port(5); }
-    const sim::Hd44780Model& Model() { return Com5().Model(); }
+    const sim::DisplayModel& Model() { return Com5().Model(); }
 
     // `key` typed: status 0, and the display on `tap` blank and dark, cleared last.
     void ExitWithX(const std::string& key = "x", DisplayTap* tap = nullptr) {

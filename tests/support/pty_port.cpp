@@ -80,10 +80,10 @@ void PtyPort::Unplug() {
     slave_ = -1;
 }
 
-bool DisplayTap::PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
+bool DisplayTap::PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done,
                            std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    while (!done(model_)) {
+    while (!done(*model_)) {
         if (Clock::now() >= deadline) return false;
         Pump(std::chrono::milliseconds(20));
     }

@@ -4,7 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "sim/hd44780_model.h"
+#include <memory>
+
+#include "sim/display_model.h"
 #include "tests/support/wire_bytes.h"
 
 namespace korv::test {
@@ -39,31 +41,34 @@ private:
     int slave_ = -1;
 };
 
-// A pseudo-terminal port whose bytes are decoded by the display model.
+// A pseudo-terminal port whose bytes are decoded by the display model of its kind.
 class DisplayTap {
 public:
-    explicit DisplayTap(std::string link) : port_(std::move(link)) {}
+    explicit DisplayTap(std::string link, DisplayKind kind = DisplayKind::kLcd)
+        : port_(std::move(link)), kind_(kind), model_(sim::MakeDisplayModel(kind)) {}
 
     std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
     // Pumps until `done` holds or `limit` passes; true when it held.
-    bool PumpUntil(const std::function<bool(const sim::Hd44780Model&)>& done,
+    bool PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done,
                    std::chrono::milliseconds limit = std::chrono::seconds(20));
     // Feeds every byte sent before the call (PtyPort::CatchUp); returns what came.
     std::string CatchUp() { return Fed(port_.CatchUp()); }
 
-    const sim::Hd44780Model& Model() const { return model_; }
+    const sim::DisplayModel& Model() const { return *model_; }
+    DisplayKind Kind() const { return kind_; }
     PtyPort& Port() { return port_; }
     const std::string& Received() const { return received_; }
 
 private:
     std::string Fed(const std::string& bytes) {
-        model_.Feed(bytes);
+        model_->Feed(bytes);
         received_ += bytes;
         return bytes;
     }
 
     PtyPort port_;
-    sim::Hd44780Model model_;
+    DisplayKind kind_;
+    std::unique_ptr<sim::DisplayModel> model_;
     std::string received_;
 };
 

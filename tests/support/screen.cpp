@@ -18,7 +18,7 @@ std::string RightAligned(const std::string& caption, const std::string& amount) 
 
 int CaptionsSent(const DisplayTap& tap) { return Occurrences(tap.Received(), "TOTAL TAX"); }
 
-::testing::AssertionResult Waited(DisplayTap& tap, const std::function<bool(const sim::Hd44780Model&)>& done,
+::testing::AssertionResult Waited(DisplayTap& tap, const std::function<bool(const sim::DisplayModel&)>& done,
                                   const std::string& failure, std::chrono::milliseconds limit = kDisplayWait) {
     if (tap.PumpUntil(done, limit)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << failure << "; screen " << ScreenOf(tap);
@@ -45,13 +45,13 @@ std::string TotalRow(const std::string& amount_text) { return RightAligned("    
 std::string ScreenOf(const DisplayTap& tap) {
     std::string text;
     for (const std::string& row : tap.Model().Screen()) text += "[" + row + "]";
-    text += tap.Model().BacklightOn() ? " backlight on" : " backlight off";
+    text += " " + tap.Model().LightText();
     return text + "\nreceived: " + Hex(tap.Received());
 }
 
 ::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
                                     std::chrono::milliseconds limit) {
-    return Waited(tap, [&](const sim::Hd44780Model& m) { return m.Row(row) == text; },
+    return Waited(tap, [&](const sim::DisplayModel& m) { return m.Row(row) == text; },
                   "row " + std::to_string(row) + " never showed [" + text + "]", limit);
 }
 
@@ -63,12 +63,12 @@ std::string ScreenOf(const DisplayTap& tap) {
 
 ::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
                                             std::chrono::milliseconds limit) {
-    return Waited(tap, [&](const sim::Hd44780Model& m) { return m.BacklightOn() == on; },
+    return Waited(tap, [&](const sim::DisplayModel& m) { return m.BacklightOn() == on; },
                   std::string("backlight never became ") + (on ? "on" : "off"), limit);
 }
 
 ::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record) {
-    return Waited(tap, [&](const sim::Hd44780Model& m) {
+    return Waited(tap, [&](const sim::DisplayModel& m) {
         return m.Row(1) == TextRow(record.line1) && m.Row(2) == TextRow(record.line2) &&
                m.Row(3) == TaxRow(Hundredths(record.tax)) && m.Row(4) == TotalRow(Hundredths(record.total));
     }, "the record is not on the display");
@@ -76,7 +76,7 @@ std::string ScreenOf(const DisplayTap& tap) {
 
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count) {
     const int target = CaptionsSent(tap) + count;
-    return Waited(tap, [&](const sim::Hd44780Model&) { return CaptionsSent(tap) >= target; },
+    return Waited(tap, [&](const sim::DisplayModel&) { return CaptionsSent(tap) >= target; },
                   "fewer than " + std::to_string(count) + " more cycles drawn");
 }
 
@@ -90,10 +90,10 @@ std::string ScreenOf(const DisplayTap& tap) {
 }
 
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind) {
-    sim::Hd44780Model replay;
+    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind());
     int count = 0;
     for (unsigned char byte : tap.Received())
-        if (replay.Feed(byte).kind == kind) ++count;
+        if (replay->Feed(byte).kind == kind) ++count;
     return count;
 }
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "sim/hd44780_model.h"
+#include "sim/display_model.h"
 #include "tests/support/pty_port.h"
 #include "pole/record_format.h"
 
@@ -21,7 +21,7 @@ std::string TextRow(const std::string& line);
 std::string TaxRow(const std::string& amount_text);
 std::string TotalRow(const std::string& amount_text);
 
-// "[row 1][row 2][row 3][row 4] backlight on", then what arrived, in hex.
+// "[row 1][row 2][row 3][row 4] backlight ON", then what arrived, in hex.
 std::string ScreenOf(const DisplayTap& tap);
 
 ::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
@@ -37,6 +37,7 @@ std::string ScreenOf(const DisplayTap& tap);
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count);
 ::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail);
 
+// How many bytes the tap's model decoded as `kind`.
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind);
 
 }  // namespace korv::test

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "display/display_kinds.h"
+
 // The display's byte protocol written out by hand, apart from display/protocol.h, so
 // that a wrong constant there still fails a test.
 namespace korv::test::wire {
@@ -22,6 +24,23 @@ inline const std::string kBringUpLit = kOpen + kBacklightOn + kClear;
 inline const std::string kBringUpDark = kOpen + kBacklightOff + kClear;
 // DisplayDriver::Close on an open display: clear, backlight off.
 inline const std::string kClose = kClear + kBacklightOff;
+
+// A 2x20 customer display's commands as korvpole sends them.
+struct CustomerWire {
+    const char* name;
+    DisplayKind kind;
+    std::string bring_up;  // initialise, overwrite mode, cursor off
+    std::string brightest;
+    std::string dimmest;
+    std::string cursor_lead;  // then column and row
+};
+inline const std::string kClr("\x0C", 1);
+inline const CustomerWire kEscpos{"escpos", DisplayKind::kEscpos,
+                                  std::string("\x1B\x40\x1F\x01\x1F\x43\x00", 7),
+                                  "\x1F\x58\x04", "\x1F\x58\x01", "\x1F\x24"};
+inline const CustomerWire kCd5220{"cd5220", DisplayKind::kCd5220,
+                                  std::string("\x1B\x40\x1B\x11\x1B\x5F\x00", 7),
+                                  "\x1B\x2A\x04", "\x1B\x2A\x01", "\x1B\x6C"};
 
 }  // namespace korv::test::wire
 

@@ -10,12 +10,13 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "sim/hd44780_model.h"
+#include "sim/display_model.h"
 #include "tests/support/console_text.h"
 #include "tests/support/program_test.h"
 #include "tests/support/wine_prefix.h"
@@ -24,7 +25,7 @@ namespace korv::test {
 namespace {
 
 using Args = std::vector<std::string>;
-using Screen = std::array<std::string, 4>;
+using Screen = std::vector<std::string>;
 
 // The pattern as a technician should see it, written out by hand: the printable
 // characters from '!' to '~', 40 to a page on rows 3 and 4.
@@ -40,12 +41,12 @@ const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
 // Replays every byte the display took, so that a screen that stood for a moment only
 // counts as well as one the test happened to look at.
 ::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens) {
-    sim::Hd44780Model replay;
+    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind());
     std::size_t next = 0;
     for (unsigned char byte : tap.Received()) {
         if (next == screens.size()) break;
-        replay.Feed(byte);
-        if (replay.Screen() == screens[next]) ++next;
+        replay->Feed(byte);
+        if (replay->Screen() == screens[next]) ++next;
     }
     if (next == screens.size()) return ::testing::AssertionSuccess();
     std::string shown;
@@ -141,11 +142,37 @@ TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
     EXPECT_EQ(Com5().Received(), "");
 }
 
+// --kind tries a 2x20 display without KORVPOLE.INI: the settings and the ruler, then the
+// characters two rows at a time; a file korvpole cannot use is said as korvpole says it.
+TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
+    run_.WriteConfig(5, false);
+    DisplayTap& com5 = run_.Port(5, DisplayKind::kCd5220);
+    const ExitResult result = Check({"--kind", "CD5220", "--step-ms", "50"});
+    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output() << run_.Errors();
+    const std::string output = Unwrapped(run_.Output());
+    EXPECT_NE(output.find("display:  cd5220, 2x20 (--kind)"), std::string::npos) << output;
+    EXPECT_NE(output.find("its brightness went lowest and highest once; now it is cleared, brightness lowest."),
+              std::string::npos) << output;
+    EXPECT_TRUE(ShowedInOrder(com5, {{kSettingsRow, kRuler}, {kPages[0][2], kPages[0][3]},
+                                     {kPages[1][2], kPages[1][3]}, {kPages[2][2], kBlankRow},
+                                     {kBlankRow, kBlankRow}}));
+    EXPECT_FALSE(com5.Model().BacklightOn()) << ScreenOf(com5);
+
+    const std::size_t sent = com5.Received().size();
+    run_.Dir().Write("KORVPOLE.INI", "display = cd5220\nbaud = 9601\n");
+    const ExitResult refused = Check({"--kind", "escpos"});
+    EXPECT_EQ(refused.status, 2) << refused.Describe();
+    EXPECT_NE(Unwrapped(run_.Errors()).find("korvpole-check: FAIL: KORVPOLE.INI line 2: baud must be 2400, "
+                                            "4800, 9600, 19200 or 38400, not '9601'"),
+              std::string::npos) << run_.Errors();
+    EXPECT_EQ(com5.Received().size(), sent) << ScreenOf(com5);
+}
+
 // The display's own characters from `first`, 48 to a page, as a technician should see
 // them: a ruler of the last hex digit, then 16 characters behind the code of the first;
 // FE, the command prefix, travels as a blank.
 Screen CharsetPage(int first) {
-    Screen page = {"   0123456789ABCDEF "};
+    Screen page = {"   0123456789ABCDEF ", "", "", ""};
     const char* const hex = "0123456789ABCDEF";
     for (int row = 1; row < 4; ++row) {
         const int code = first + 16 * (row - 1);

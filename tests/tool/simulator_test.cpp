@@ -121,6 +121,18 @@ TEST_F(LinuxDisplayTool, LogsEveryByteDecodedAndDumpsTheScreenAfterAKnownStream)
     EXPECT_NE(lines[4].find("ddram 15"), std::string::npos) << "the 'A' lands at row 3 col 2: " << lines[4];
 }
 
+TEST_F(LinuxDisplayTool, KindGivesA2x20DisplayOfThatCommandSet) {
+    StartDisplay({"--kind", "escpos", "--dump", "--log", "bytes.log"});
+    const std::string bytes = wire::kEscpos.bring_up + wire::kEscpos.cursor_lead + "\x03\x02" + "HI" +
+                              wire::kEscpos.dimmest;
+    SendToPort(bytes);
+    ASSERT_TRUE(WaitFor([&] { return LogLines() == bytes.size(); })) << LogLines() << " log lines";
+    EXPECT_NE(run_.Dir().Read("bytes.log").find("set-address        row 2 col 3    cursor 2,3"),
+              std::string::npos) << run_.Dir().Read("bytes.log");
+    ASSERT_EQ(StopDisplay(), 0) << run_.Errors();
+    EXPECT_EQ(run_.Output(), std::string(20, ' ') + "\n  HI" + std::string(16, ' ') + "\n");
+}
+
 TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCounts) {
     StartDisplay({"--log", "bytes.log"});
     const std::string bytes = wire::kInitialisation + wire::kBacklightOn + At(2, 1) + "PANEL" + Command(0x00);

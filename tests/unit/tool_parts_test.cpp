@@ -191,7 +191,7 @@ TEST(CheckMessages, EachOpenFailureSaysWhatIsWrongAndWhatToDo) {
 
 // The pattern itself is check_test's, as it reaches the display on COM5.
 TEST(CheckPattern, TheSettingsRowFitsForCom99AndThreePagesHoldTheCharacters) {
-    EXPECT_LE(SettingsRow(99).size(), 20u) << SettingsRow(99);
+    EXPECT_LE(SettingsRow(99, 38400).size(), 20u) << SettingsRow(99, 38400);
     EXPECT_EQ(CharacterPages(), 3);
 }
 

@@ -14,11 +14,12 @@ namespace {
 constexpr int kFirstCharsetCode = 0xA0;
 constexpr int kCodes = 0x100 - kFirstCharsetCode;
 constexpr int kPerRow = 16;
-constexpr int kRowsPerPage = protocol::kRows - 1;  // below the ruler
-constexpr int kLabelWidth = 3;                     // "E0 "
+constexpr int kLabelWidth = 3;  // "E0 "
 
 static_assert(kLabelWidth + kPerRow <= protocol::kColumns, "a row of codes fits");
-static_assert(kCodes % (kPerRow * kRowsPerPage) == 0, "every page is full");
+static_assert(kCodes % (kPerRow * (protocol::kRows - 1)) == 0, "every page of four rows is full");
+
+int CodeRowsPerPage(int rows) { return rows - 1; }  // below the ruler
 
 std::string Hex2(int code) {
     char text[3];
@@ -26,8 +27,8 @@ std::string Hex2(int code) {
     return text;
 }
 
-int FirstCodeOfRow(int page, int row) {
-    return kFirstCharsetCode + (page * kRowsPerPage + row - 2) * kPerRow;
+int FirstCodeOfRow(int page, int row, int rows) {
+    return kFirstCharsetCode + (page * CodeRowsPerPage(rows) + row - 2) * kPerRow;
 }
 
 std::string Filled(std::string text) {
@@ -35,12 +36,12 @@ std::string Filled(std::string text) {
     return text;
 }
 
-int CharsetPages() { return kCodes / (kPerRow * kRowsPerPage); }
+int CharsetPages(int rows) { return kCodes / (kPerRow * CodeRowsPerPage(rows)); }
 
-// `row` 1 to 4; always a whole row.
-std::string CharsetRow(int page, int row) {
+// `row` 1 to `rows`; always a whole row.
+std::string CharsetRow(int page, int row, int rows) {
     if (row == 1) return Filled(std::string(kLabelWidth, ' ') + "0123456789ABCDEF");
-    const int first = FirstCodeOfRow(page, row);
+    const int first = FirstCodeOfRow(page, row, rows);
     std::string text = Hex2(first) + " ";
     for (int code = first; code < first + kPerRow; ++code) text += static_cast<char>(code);
     return Filled(text);
@@ -49,13 +50,14 @@ std::string CharsetRow(int page, int row) {
 }  // namespace
 
 void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out) {
-    for (int page = 0; page < CharsetPages(); ++page) {
-        const int last = FirstCodeOfRow(page, protocol::kRows) + kPerRow - 1;
-        out << "page " << page + 1 << " of " << CharsetPages() << ": codes "
-            << Hex2(FirstCodeOfRow(page, 2)) << " to " << Hex2(last) << "\n"
+    const int rows = display.Rows() >= protocol::kRows ? protocol::kRows : 2;
+    for (int page = 0; page < CharsetPages(rows); ++page) {
+        const int last = FirstCodeOfRow(page, rows, rows) + kPerRow - 1;
+        out << "page " << page + 1 << " of " << CharsetPages(rows) << ": codes "
+            << Hex2(FirstCodeOfRow(page, 2, rows)) << " to " << Hex2(last) << "\n"
             << std::flush;
-        for (int row = 1; row <= protocol::kRows; ++row)
-            display.WriteText(CharsetRow(page, row).c_str(), 1, row);
+        for (int row = 1; row <= rows; ++row)
+            display.WriteText(CharsetRow(page, row, rows).c_str(), 1, row);
         platform::SleepMilliseconds(step_ms);
     }
     if (!keep) display.Clear();

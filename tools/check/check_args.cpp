@@ -17,14 +17,17 @@ std::string Footer() {
            " in this folder\n"
            "names, or --port N) and shows a test pattern on it: the port and line settings, a\n" +
            std::to_string(protocol::kColumns) +
-           "-column ruler and every printable character; the backlight goes off and on once.\n"
-           "At the end the display is cleared, backlight as configured (--keep: pattern stays).\n"
+           "-column ruler and every printable character; the backlight (or brightness) goes\n"
+           "off and on once. At the end the display is cleared, backlight as configured (--keep:\n"
+           "the pattern stays). The display is spoken to as " + kSideFileName + " says (lcd without it);\n"
+           "--kind tries another kind without writing the file: the one whose pattern shows\n"
+           "clean is the display = for " + kSideFileName + ".\n"
            "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
            "time: each row starts with the code of its first character, row 1 is a ruler of\n"
            "the last hex digit. --list lists the serial ports of this machine and opens none.\n"
            "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
            "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
-           "argument.";
+           "argument or a " + kSideFileName + " korvpole cannot use.";
 }
 
 }  // namespace
@@ -51,10 +54,13 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
     CLI::Option* charset = app.add_flag(
         "--charset", options.charset,
         "show the display's own characters A0 to FF, with their codes, instead of the pattern");
+    CLI::Option* kind = AddKindOption(
+        app, [&options](DisplayKind chosen) { options.kind = chosen; },
+        "the kind of display to try, lcd, escpos or cd5220, instead of KORVPOLE.INI's");
     CLI::Option* list = app.add_flag(
         "--list", options.list,
         "list every serial port of this machine with its COM number and state; opens none");
-    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset})
+    for (CLI::Option* other : {app.get_option("--port"), keep, step, charset, kind})
         list->excludes(other);
     const std::optional<int> status = ParseToolArgs(app, args, out, err);
     if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetStepMs;

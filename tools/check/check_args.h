@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "display/display_kinds.h"
+
 namespace korv::tools {
 
 struct CheckOptions {
@@ -13,6 +15,7 @@ struct CheckOptions {
     int step_ms = 1500;       // how long each step of the pattern stays up
     bool list = false;        // list the machine's serial ports instead; opens none
     bool charset = false;     // show the display's own characters instead of the pattern
+    std::optional<DisplayKind> kind;  // instead of the one KORVPOLE.INI names
 };
 
 // Nothing when korvpole-check should go on with `options`; otherwise its exit status:

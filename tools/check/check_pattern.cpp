@@ -23,30 +23,37 @@ std::string RulerRow() {
     return ruler;
 }
 
-// `row` is 3 or 4; a page's last row is filled with blanks.
-std::string CharacterRow(int page, int row) {
+// `line` 0 or 1 of a page; a page's last line is filled with blanks.
+std::string CharacterRow(int page, int line) {
     std::string text;
-    const int first = page * kPerPage + (row - 3) * protocol::kColumns;
+    const int first = page * kPerPage + line * protocol::kColumns;
     for (int i = first; i < first + protocol::kColumns; ++i)
         text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
     return text;
 }
 
+// The characters go below the settings and the ruler where there is room, else in
+// their place.
+int FirstCharacterRow(const DisplayDriver& display) { return display.Rows() >= 4 ? 3 : 1; }
+
 void WritePage(DisplayDriver& display, int page) {
-    for (int row = 3; row <= 4; ++row) display.WriteText(CharacterRow(page, row).c_str(), 1, row);
+    const int first = FirstCharacterRow(display);
+    for (int line = 0; line < 2; ++line)
+        display.WriteText(CharacterRow(page, line).c_str(), 1, first + line);
 }
 
 }  // namespace
 
-std::string SettingsRow(int port) {
-    return platform::ComName(port) + " " + std::to_string(protocol::kBaudRate) + " baud 8N1";
+std::string SettingsRow(int port, int baud) {
+    return platform::ComName(port) + " " + std::to_string(baud) + " baud 8N1";
 }
 
 int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
-    display.WriteText(SettingsRow(plan.port).c_str(), 1, 1);
+    display.WriteText(SettingsRow(plan.port, plan.baud).c_str(), 1, 1);
     display.WriteText(RulerRow().c_str(), 1, 2);
+    if (FirstCharacterRow(display) == 1) platform::SleepMilliseconds(plan.step_ms);
     for (int page = 0; page < CharacterPages(); ++page) {
         WritePage(display, page);
         platform::SleepMilliseconds(plan.step_ms);

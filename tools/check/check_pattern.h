@@ -9,20 +9,23 @@ class DisplayDriver;
 namespace korv::tools {
 
 // Row 1 of the test pattern: the port and its line settings, "COM5 9600 baud 8N1".
-std::string SettingsRow(int port);
-// Row 2 is a ruler over the columns; rows 3 and 4 show the printable characters ('!' to
-// '~') in turn, 40 to a page.
+std::string SettingsRow(int port, int baud);
+// Row 2 is a ruler over the columns; the printable characters ('!' to '~') follow in
+// turn, 40 to a page.
 int CharacterPages();
 
 struct PatternPlan {
     int port = 0;
+    int baud = 0;
     bool backlight_on = false;  // as configured
     bool keep = false;          // leave the pattern up instead of clearing
     int step_ms = 0;            // how long each step stays up
 };
 
-// On an open display: the pattern, a page at a time, then the backlight off and on
-// once, then the backlight as configured and, unless kept, a cleared display.
+// On an open display: the settings and the ruler, and the characters a page at a time,
+// on rows 3 and 4 of a 4-row display and after the ruler on a 2-row one; then the
+// backlight (or brightness) off and on once, then as configured and, unless kept, a
+// cleared display.
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan);
 
 }  // namespace korv::tools

@@ -68,17 +68,24 @@ std::string RecordState() {
 }
 
 // What the display should have shown, for the OK verdict.
-const char* const kPatternShown =
-    "it should have shown the port, a ruler 1234567890 twice and the characters ! to ~, and its "
-    "backlight went off and on once";
+std::string PatternShown(const korv::DisplayProtocol& protocol) {
+    return std::string("it should have shown the port, a ruler 1234567890 twice and the characters "
+                       "! to ~, and its ") +
+           protocol.light_name + " went " + protocol.light_off_word + " and " +
+           protocol.light_on_word + " once";
+}
 const char* const kCharsetShown =
     "row by row it showed the characters of codes A0 to FF behind their codes (FE, the "
     "command prefix, as a blank); the common HD44780 character set has a-umlaut at E1, "
     "o-umlaut at EF, u-umlaut at F5, sharp s at E2 (drawn as beta), degree at DF and micro "
     "at E4";
+// A 2x20 display's characters depend on its code table.
+const char* const kCustomerCharsetShown =
+    "row by row it showed the characters of codes A0 to FF behind their codes, from the "
+    "code table the display was set to";
 
 int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bool backlight,
-            bool keep, const char* shown) {
+            bool keep, const std::string& shown) {
     if (display.Unreachable())
         return Fail(port_name + " went away while the pattern was sent: check that the display's "
                                 "adapter and cable are plugged in, then run the check again");
@@ -89,15 +96,36 @@ int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bo
                     "flow control holding the line)");
     std::cout << "korvpole-check: OK: the test pattern went out on " << port_name
               << " and every byte was taken. Look at the display: " << shown << "; now "
-              << (keep ? "the pattern stays up" : "it is cleared") << ", backlight "
-              << (backlight ? "on" : "off") << ".\n";
+              << (keep ? "the pattern stays up" : "it is cleared") << ", "
+              << display.Protocol().light_name << " "
+              << (backlight ? display.Protocol().light_on_word : display.Protocol().light_off_word)
+              << ".\n";
     return 0;
+}
+
+// KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
+std::string DisplayLine(const CheckOptions& options, korv::SideSettings& side) {
+    std::string source = side.kind_named ? korv::kSideFileName : "the default";
+    if (options.kind) {
+        side.kind = *options.kind;
+        source = "--kind";
+    }
+    const korv::DisplayProtocol& protocol = korv::ProtocolOf(side.kind);
+    return std::string(protocol.name) + ", " + std::to_string(protocol.rows) + "x" +
+           std::to_string(protocol.columns) + " (" + source + ")";
 }
 
 int Run(const CheckOptions& options) {
     Settings settings;
     std::string source;
     std::cout << "korvpole-check in " << WorkingFolder() << "\n";
+    const korv::SideFileReading side_file = korv::ReadSideFile();
+    if (!side_file.problem.empty()) {
+        std::cerr << "korvpole-check: FAIL: " << side_file.problem << "\n";
+        return korv::kBadSideFileStatus;
+    }
+    korv::SideSettings side = side_file.settings;
+    const std::string display_line = DisplayLine(options, side);
     if (!LoadSettings(options, settings, source))
         return Fail(std::string("no ") + korv::kConfigFileName +
                     " in this folder, so no port is configured: start korvpole here once to set "
@@ -106,8 +134,9 @@ int Run(const CheckOptions& options) {
     const korv::platform::PortFacts facts = korv::platform::DescribePort(port);
     const std::string port_name = korv::PortName(port, facts);
     std::cout << "settings: " << source << "\n";
+    std::cout << "display:  " << display_line << "\n";
     if (port >= 1) std::cout << "port:     " << port_name << "\n";
-    std::cout << "line:     " << korv::protocol::kBaudRate << " baud, 8 data bits, no parity, 1 stop bit\n"
+    std::cout << "line:     " << side.baud << " baud, 8 data bits, no parity, 1 stop bit\n"
               << "record:   " << RecordState() << "\n";
     const auto advice = korv::tools::TakerAdvice(korv::platform::ListPorts(),
                                                  korv::platform::FindPortTakers());
@@ -116,17 +145,19 @@ int Run(const CheckOptions& options) {
 
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
-    korv::BringUpDisplay(display, settings);
+    korv::BringUpDisplay(display, settings, side);
     if (!display.IsOpen()) return Fail(korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
     if (options.charset)
         korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout);
     else
-        korv::tools::ShowPattern(display,
-                                 {port, settings.BacklightOn(), options.keep, options.step_ms});
+        korv::tools::ShowPattern(
+            display, {port, side.baud, settings.BacklightOn(), options.keep, options.step_ms});
     // The port closes with the driver, without the clear and darkening of Close().
     return Verdict(display, port_name, settings.BacklightOn(), options.keep,
-                   options.charset ? kCharsetShown : kPatternShown);
+                   !options.charset ? PatternShown(display.Protocol())
+                   : display.Protocol().kind == korv::DisplayKind::kLcd ? kCharsetShown
+                                                                        : kCustomerCharsetShown);
 }
 
 // --list: KORVPOLE.CFG only marks its port; a folder without one lists all the same.

@@ -86,4 +86,19 @@ CLI::Validator NonEmptyPath() {
         "");
 }
 
+CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take,
+                           const std::string& help) {
+    const CLI::Validator kind(
+        [](std::string& text) -> std::string {
+            if (FindProtocol(text) != nullptr) return {};
+            return "'" + text + "' is no display kind: " + KindNames();
+        },
+        "");
+    return app
+        .add_option_function<std::string>(
+            "--kind", [take](const std::string& name) { take(FindProtocol(name)->kind); }, help)
+        ->type_name("KIND")
+        ->check(kind);
+}
+
 }  // namespace korv::tools

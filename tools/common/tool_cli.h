@@ -3,10 +3,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "display/display_kinds.h"
 
 namespace korv::tools {
 
@@ -38,5 +41,9 @@ CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::
 CLI::Validator PortNumber();
 CLI::Validator Milliseconds(std::uint32_t max);
 CLI::Validator NonEmptyPath();
+
+// --kind KIND, a display kind as KORVPOLE.INI names it, handed to `take`.
+CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take,
+                           const std::string& help);
 
 }  // namespace korv::tools

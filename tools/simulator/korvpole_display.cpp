@@ -1,4 +1,4 @@
-// korvpole-display: a 4x20 pole display in a terminal. It offers a pseudo-terminal as
+// korvpole-display: a pole display of any kind korvpole speaks, in a terminal. It offers a pseudo-terminal as
 // COM<n> in the working directory and shows what korvpole (or anything else) sends.
 #include <unistd.h>
 
@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "sim/hd44780_model.h"
+#include "sim/display_model.h"
 #include "tools/common/tool_cli.h"
 #include "tools/simulator/simulator_args.h"
 #include "tools/simulator/pty_link.h"
@@ -28,7 +29,7 @@ constexpr int kReadErrorPauseMs = 50;
 
 struct Session {
     korv::tools::PtyLink& link;
-    korv::sim::Hd44780Model& model;
+    korv::sim::DisplayModel& model;
     std::FILE* log;
     Clock::time_point start;
 };
@@ -42,7 +43,8 @@ bool DrainMaster(Session& session) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - session.start).count();
     for (ssize_t i = 0; i < count; ++i) {
         const korv::sim::DecodedByte decoded = session.model.Feed(buffer[i]);
-        if (session.log) std::fputs(korv::tools::FormatLogLine(elapsed, decoded).c_str(), session.log);
+        if (session.log)
+            std::fputs(korv::tools::FormatLogLine(elapsed, decoded, session.model).c_str(), session.log);
     }
     if (session.log) std::fflush(session.log);
     return true;
@@ -67,7 +69,8 @@ int Run(const SimulatorOptions& options) {
         return 1;
     }
     const korv::tools::StopSignals signals;
-    korv::sim::Hd44780Model model;
+    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind);
+    korv::sim::DisplayModel& model = *shown;
     Session session{link, model, log, Clock::now()};
 
     const bool terminal = isatty(STDOUT_FILENO) == 1;

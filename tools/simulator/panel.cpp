@@ -22,19 +22,19 @@ constexpr std::chrono::milliseconds kPlainGap(250);
 
 char Shown(unsigned char byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '?'; }
 
-std::string ShownRow(const sim::Hd44780Model& model, int row) {
+std::string ShownRow(const sim::DisplayModel& model, int row) {
     std::string text = model.VisibleRow(row);
     for (char& c : text) c = Shown(static_cast<unsigned char>(c));
     return text;
 }
 
-std::string Header(const sim::Hd44780Model& model, const std::string& link) {
-    std::string header = " " + link + "  backlight " + (model.BacklightOn() ? "ON " : "off");
+std::string Header(const sim::DisplayModel& model, const std::string& link) {
+    std::string header = " " + link + "  " + model.LightText();
     if (!model.DisplayOn()) header += "  display off";
     return header + "\n";
 }
 
-std::string Status(const sim::Hd44780Model& model) {
+std::string Status(const sim::DisplayModel& model) {
     return " bytes " + std::to_string(model.BytesReceived()) + "  commands " +
            std::to_string(model.CommandsSeen()) + "  unknown " +
            std::to_string(model.UnknownCommands()) + "\n";
@@ -42,11 +42,11 @@ std::string Status(const sim::Hd44780Model& model) {
 
 }  // namespace
 
-std::string RenderPanel(const sim::Hd44780Model& model, const std::string& link, PanelStyle style) {
-    const std::string edge = "+" + std::string(sim::Hd44780Model::kColumns, '-') + "+\n";
+std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style) {
+    const std::string edge = "+" + std::string(static_cast<std::size_t>(model.Columns()), '-') + "+\n";
     const bool colour = style == PanelStyle::kColour;
     std::string frame = Header(model, link) + edge;
-    for (int row = 1; row <= sim::Hd44780Model::kRows; ++row) {
+    for (int row = 1; row <= model.Rows(); ++row) {
         frame += "|";
         if (colour) frame += model.BacklightOn() ? kLit : kDark;
         frame += ShownRow(model, row);
@@ -56,9 +56,9 @@ std::string RenderPanel(const sim::Hd44780Model& model, const std::string& link,
     return frame + edge + Status(model);
 }
 
-std::string DumpScreen(const sim::Hd44780Model& model) {
+std::string DumpScreen(const sim::DisplayModel& model) {
     std::string text;
-    for (int row = 1; row <= sim::Hd44780Model::kRows; ++row) text += ShownRow(model, row) + "\n";
+    for (int row = 1; row <= model.Rows(); ++row) text += ShownRow(model, row) + "\n";
     return text;
 }
 
@@ -66,7 +66,7 @@ LivePanel::LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::strin
     : out_(out), style_(style), in_place_(in_place), link_(std::move(link)),
       min_gap_(in_place ? kTerminalGap : kPlainGap) {}
 
-int LivePanel::Update(const sim::Hd44780Model& model) {
+int LivePanel::Update(const sim::DisplayModel& model) {
     const std::string frame = RenderPanel(model, link_, style_);
     if (started_ && frame == drawn_) return -1;
     const auto since = Clock::now() - last_draw_;
@@ -77,7 +77,7 @@ int LivePanel::Update(const sim::Hd44780Model& model) {
     return -1;
 }
 
-void LivePanel::Finish(const sim::Hd44780Model& model) {
+void LivePanel::Finish(const sim::DisplayModel& model) {
     const std::string frame = RenderPanel(model, link_, style_);
     if (!started_ || frame != drawn_) Draw(frame);
     if (in_place_) std::fputs(kShowCursor, out_);

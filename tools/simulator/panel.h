@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "sim/hd44780_model.h"
+#include "sim/display_model.h"
 
 namespace korv::tools {
 
@@ -13,12 +13,12 @@ enum class PanelStyle {
     kPlain,   // no escape codes at all: each new frame below the last
 };
 
-// The panel as text: a header with the port and the backlight, the framed 4x20 rows
-// as the customer sees them, and a status line with the counts.
-std::string RenderPanel(const sim::Hd44780Model& model, const std::string& link, PanelStyle style);
+// The panel as text: a header with the port and the backlight or brightness, the
+// framed rows as the customer sees them, and a status line with the counts.
+std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style);
 
-// The four rows as plain text lines; bytes without a printable ASCII form show as '?'.
-std::string DumpScreen(const sim::Hd44780Model& model);
+// The rows as plain text lines; bytes without a printable ASCII form show as '?'.
+std::string DumpScreen(const sim::DisplayModel& model);
 
 // Draws the panel to `out` whenever it changed, but not more often than `min_gap`,
 // so a burst of bytes costs one redraw.
@@ -28,9 +28,9 @@ public:
 
     // Draws when the panel changed and the last drawing is old enough; returns how long
     // to wait before a change still pending may be drawn (or -1 when none is pending).
-    int Update(const sim::Hd44780Model& model);
+    int Update(const sim::DisplayModel& model);
     // Draws what is pending and leaves the terminal as it was found.
-    void Finish(const sim::Hd44780Model& model);
+    void Finish(const sim::DisplayModel& model);
 
 private:
     void Draw(const std::string& frame);

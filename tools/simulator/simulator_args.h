@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "display/display_kinds.h"
+
 namespace korv::tools {
 
 struct SimulatorOptions {
     int port = 1;
     std::string log_path;  // empty: no log
     bool dump = false;
+    DisplayKind kind = DisplayKind::kLcd;
 };
 
 // Nothing when korvpole-display should go on with `options`; otherwise its exit

@@ -1,0 +1,213 @@
+#include "pole/side_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "pole/console_output.h"
+
+namespace korv {
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = 64 * 1024;
+constexpr int kBauds[] = {2400, 4800, 9600, 19200, 38400};
+constexpr int kDrawnRows = 4;
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A text from the file as a message may show it: control bytes as '?', cut when long.
+std::string Quoted(const std::string& text) {
+    constexpr std::size_t kShown = 40;
+    std::string shown = text.substr(0, kShown);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return "'" + shown + (text.size() > kShown ? "...'" : "'");
+}
+
+// Plain decimal digits, at most six.
+bool Number(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 6) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Each setting takes its value into the settings, or says what is wrong with it.
+using Setter = std::string (*)(const std::string& value, SideSettings& settings);
+
+std::string SetDisplay(const std::string& value, SideSettings& settings) {
+    const DisplayProtocol* protocol = FindProtocol(value);
+    if (protocol == nullptr)
+        return std::string("display must be ") + KindNames() + ", not " + Quoted(value);
+    settings.kind = protocol->kind;
+    settings.kind_named = true;
+    return "";
+}
+
+std::string SetRows(const std::string& value, SideSettings& settings) {
+    const std::size_t comma = value.find(',');
+    int rows[2] = {};
+    if (comma == std::string::npos || !Number(Trimmed(value.substr(0, comma)), rows[0]) ||
+        !Number(Trimmed(value.substr(comma + 1)), rows[1]))
+        return "rows must be two row numbers, top first, as in rows = 1,4; not " + Quoted(value);
+    for (int row : rows)
+        if (row < 1 || row > kDrawnRows)
+            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to 4";
+    if (rows[0] == rows[1]) return "rows: row " + std::to_string(rows[0]) + " is given twice";
+    settings.shown_rows = {rows[0], rows[1]};
+    return "";
+}
+
+std::string SetBaud(const std::string& value, SideSettings& settings) {
+    int baud = 0;
+    if (Number(value, baud))
+        for (int known : kBauds)
+            if (baud == known) {
+                settings.baud = baud;
+                settings.baud_named = true;
+                return "";
+            }
+    return "baud must be 2400, 4800, 9600, 19200 or 38400, not " + Quoted(value);
+}
+
+struct Setting {
+    const char* name;
+    Setter set;
+};
+const Setting kSettings[] = {
+    {"display", SetDisplay},
+    {"rows", SetRows},
+    {"baud", SetBaud},
+};
+constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
+
+// "display, rows or baud".
+std::string SettingNames() {
+    std::string names;
+    for (std::size_t i = 0; i < kSettingCount; ++i)
+        names += std::string(i == 0 ? "" : i + 1 == kSettingCount ? " or " : ", ") + kSettings[i].name;
+    return names;
+}
+
+std::string Problem(int line, const std::string& what) {
+    return std::string(kSideFileName) + " line " + std::to_string(line) + ": " + what;
+}
+
+}  // namespace
+
+SideFileReading ParseSideFile(const std::string& text) {
+    SideFileReading reading;
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0) {
+        reading.problem =
+            Problem(1, "the file is saved as Unicode (UTF-16): save it as ANSI or UTF-8");
+        return reading;
+    }
+    const std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // Notepad's UTF-8 mark
+    int set_on_line[kSettingCount] = {};
+    int number = 0;
+    for (std::size_t at = start; at <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = Trimmed(line);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            reading.problem = Problem(number, Quoted(line) + " is not a setting: name = value");
+            return reading;
+        }
+        const std::string name = Lower(Trimmed(line.substr(0, equals)));
+        const std::string value = Trimmed(line.substr(equals + 1));
+        std::size_t index = 0;
+        while (index < kSettingCount && name != kSettings[index].name) ++index;
+        if (index == kSettingCount) {
+            reading.problem = Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
+            return reading;
+        }
+        if (set_on_line[index] != 0) {
+            reading.problem = Problem(number, name + " is set twice, first on line " +
+                                                  std::to_string(set_on_line[index]));
+            return reading;
+        }
+        set_on_line[index] = number;
+        const std::string wrong = kSettings[index].set(value, reading.settings);
+        if (!wrong.empty()) {
+            reading.problem = Problem(number, wrong);
+            return reading;
+        }
+    }
+    return reading;
+}
+
+SideFileReading ReadSideFile() {
+    SideFileReading reading;
+    std::FILE* file = std::fopen(kSideFileName, "rb");
+    if (file == nullptr) {
+        if (errno != ENOENT)
+            reading.problem = std::string(kSideFileName) + " cannot be read: " + std::strerror(errno);
+        return reading;
+    }
+    std::string text;
+    char buffer[4096];
+    std::size_t count = 0;
+    while (text.size() <= kMaxFileBytes && (count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, count);
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    std::fclose(file);
+    if (failed) {
+        reading.problem = std::string(kSideFileName) + " cannot be read: " + std::strerror(error);
+        return reading;
+    }
+    if (text.size() > kMaxFileBytes) {
+        reading.problem = std::string(kSideFileName) + " is longer than 64 KiB: no settings file korvpole knows";
+        return reading;
+    }
+    return ParseSideFile(text);
+}
+
+SideSettings SideSettingsOrEnd() {
+    const SideFileReading reading = ReadSideFile();
+    if (reading.problem.empty()) return reading.settings;
+    TellNow(reading.problem + "\n");
+    std::exit(kBadSideFileStatus);
+}
+
+DisplayGeometry GeometryFor(int port, const SideSettings& settings) {
+    const DisplayProtocol& protocol = ProtocolOf(settings.kind);
+    return {port, settings.baud, protocol.rows, protocol.columns, false, settings.kind,
+            settings.shown_rows};
+}
+
+std::string SideSettingsLine(const SideSettings& settings) {
+    if (!settings.kind_named && !settings.baud_named) return "";
+    const DisplayProtocol& protocol = ProtocolOf(settings.kind);
+    std::string line = std::string(kSideFileName) + ": " + protocol.name + " display, " +
+                       std::to_string(protocol.rows) + "x" + std::to_string(protocol.columns);
+    if (protocol.rows < kDrawnRows)
+        line += ", rows " + std::to_string(settings.shown_rows[0]) + " and " +
+                std::to_string(settings.shown_rows[1]);
+    if (settings.baud_named) line += ", " + std::to_string(settings.baud) + " baud";
+    return line;
+}
+
+}  // namespace korv

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "sim/display_model.h"
+
+namespace korv::sim {
+
+// A 2x20 customer display that takes one of the two public command sets. The sets name
+// their commands differently but a command does the same in both, so one machine
+// decodes either from its table. A command's bytes are its lead (ESC or US), its code
+// and a fixed number of parameters; control bytes below 0x20 act alone. Commands of
+// variable length (user-defined characters, string modes) are not modelled: their lead
+// and code count as an unknown command.
+class CustomerDisplayModel : public DisplayModel {
+public:
+    static constexpr int kRows = 2;
+    static constexpr int kColumns = 20;
+    static constexpr int kBrightest = 4;
+
+    enum class Action : std::uint8_t {
+        kInitialise, kClear, kClearLine, kCursorTo, kLeft, kRight, kUp, kDown, kHome,
+        kLineStart, kLineEnd, kBottom, kOverwrite, kVerticalScroll, kHorizontalScroll,
+        kCursorDisplay, kBrightness, kBracketMove, kOther,
+    };
+    // `lead` 0: a control byte alone, `code` being the byte.
+    struct Command {
+        std::uint8_t lead;
+        std::uint8_t code;
+        std::uint8_t parameters;
+        Action action;
+    };
+    enum class Mode { kOverwrite, kVerticalScroll, kHorizontalScroll };
+
+    using DisplayModel::Feed;
+    DecodedByte Feed(std::uint8_t byte) override;
+
+    int Rows() const override { return kRows; }
+    std::string Row(int row) const override;
+    bool BacklightOn() const override { return brightness_ == kBrightest; }
+    std::string LightText() const override;
+    std::string PlaceText(const DecodedByte& decoded) const override;
+
+    int Brightness() const { return brightness_; }
+    int CursorRow() const { return row_; }
+    int CursorColumn() const { return column_; }
+    bool CursorShown() const { return cursor_shown_; }
+    Mode ScreenMode() const { return mode_; }
+
+protected:
+    template <std::size_t N>
+    explicit CustomerDisplayModel(const Command (&commands)[N]) : commands_(commands), count_(N) {
+        Reset();
+    }
+
+private:
+    const Command* Find(std::uint8_t lead, std::uint8_t code) const;
+    bool IsLead(std::uint8_t byte) const;
+    DecodedByte Execute(const Command& command, const std::uint8_t* parameters, std::uint8_t byte);
+    DecodedByte Character(std::uint8_t byte);
+    DecodedByte Decoded(DecodedByte::Kind kind, std::uint8_t byte) const;
+    void Reset();
+    void Blank(int row);
+    // One place on: at a line's end by the mode's rule. True when the lines scrolled up.
+    bool Advance();
+    void Back();
+    void LineUp();
+    void LineDown();
+    void ScrollUp();
+
+    const Command* commands_;
+    std::size_t count_;
+    std::array<std::string, kRows> rows_;
+    int row_ = 1;
+    int column_ = 1;
+    bool held_at_end_ = false;  // horizontal scroll: the next character shifts the line
+    int brightness_ = kBrightest;
+    bool cursor_shown_ = true;
+    Mode mode_ = Mode::kOverwrite;
+    const Command* pending_ = nullptr;  // a command whose parameters are still coming
+    std::uint8_t lead_ = 0;             // a lead seen, its code not yet
+    std::uint8_t parameters_[4] = {};
+    int parameters_seen_ = 0;
+};
+
+// The ESC/POS customer-display commands.
+class EscposModel final : public CustomerDisplayModel {
+public:
+    EscposModel();
+};
+
+// The CD5220 commands.
+class Cd5220Model final : public CustomerDisplayModel {
+public:
+    Cd5220Model();
+};
+
+}  // namespace korv::sim

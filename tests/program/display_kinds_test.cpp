@@ -1,0 +1,77 @@
+// A 2x20 customer display named in KORVPOLE.INI, on both builds: brought up in its own
+// command set at the speed the file gives, record rows 1 and 4 shown and no other, B as
+// brightness, X clearing and dimming it; and a file korvpole cannot use.
+#include <termios.h>
+
+#include <string>
+
+#include "tests/support/program_test.h"
+
+namespace korv::test {
+namespace {
+
+class DisplayKindsTest : public ProgramTest,
+                         public ::testing::WithParamInterface<const wire::CustomerWire*> {};
+
+TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
+    const wire::CustomerWire& kind = *GetParam();
+    DisplayTap& display = run_.Port(5, kind.kind);
+    run_.Dir().Write("KORVPOLE.INI",
+                     std::string("; the new pole display\r\ndisplay = ") + kind.name + "\r\nbaud = 19200\r\n");
+    run_.WriteRecord(Sale(1, "COFFEE", "1 x 3.20", 22, 320));
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5(true));
+    const std::string said =
+        std::string("Backlight=ON\nKORVPOLE.INI: ") + kind.name + " display, 2x20, rows 1 and 4, 19200 baud\n";
+    EXPECT_NE(run_.Output().find(said), std::string::npos) << run_.Output();
+
+    EXPECT_TRUE(ShowsRow(display, 1, TextRow("COFFEE")));
+    EXPECT_TRUE(ShowsRow(display, 2, TotalRow("3.20")));
+    const std::string bring_up = kind.bring_up + wire::kClr + kind.brightest + wire::kClr;
+    EXPECT_EQ(Hex(display.Received().substr(0, bring_up.size())), Hex(bring_up));
+    termios line{};
+    ASSERT_EQ(tcgetattr(display.Port().SlaveFd(), &line), 0);
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
+
+    run_.Type("b");
+    EXPECT_TRUE(BacklightBecomes(display, false));
+    run_.Type("x");
+    const ExitResult result = run_.WaitExit();
+    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
+    display.CatchUp();
+    EXPECT_TRUE(EndsWith(display, wire::kClr + kind.dimmest));
+    EXPECT_EQ(display.Model().Screen(), std::vector<std::string>(2, kBlankRow));
+    for (const char* other_row : {"1 x 3.20", "TOTAL TAX"})
+        EXPECT_EQ(display.Received().find(other_row), std::string::npos) << ScreenOf(display);
+    EXPECT_EQ(display.Model().UnknownCommands(), 0u) << ScreenOf(display);
+}
+
+INSTANTIATE_TEST_SUITE_P(Customer, DisplayKindsTest, ::testing::Values(&wire::kEscpos, &wire::kCd5220),
+                         [](const auto& kind) { return std::string(kind.param->name); });
+
+// At start, and when setup has saved new answers and the file is read again.
+TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwoBeforeAnyByte) {
+    run_.WriteConfig(5, true);
+    run_.WriteRecord(Sale(1, "NEVER SHOWN"));
+    run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\nrows = 2,2\r\n");
+    Com5();
+    ExitResult result = run_.RunToEnd(Program::Korvpole());
+    EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
+    EXPECT_NE(run_.Errors().find("KORVPOLE.INI line 2: rows: row 2 is given twice"), std::string::npos)
+        << run_.Errors();
+    Com5().CatchUp();
+    EXPECT_EQ(Hex(Com5().Received()), "");
+
+    DisplayTap& com6 = run_.Port(6);
+    run_.Dir().Write("KORVPOLE.INI", "display = lcd\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5());
+    run_.Dir().Write("KORVPOLE.INI", "display = lcd\r\nbaud = 9601\r\n");
+    run_.Type("s6\r1\r");
+    result = run_.WaitExit();
+    EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
+    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 2: baud must be"), std::string::npos) << run_.Errors();
+    com6.CatchUp();
+    EXPECT_EQ(Hex(com6.Received()), "");
+}
+
+}  // namespace
+}  // namespace korv::test

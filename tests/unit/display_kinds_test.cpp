@@ -1,0 +1,104 @@
+// Each kind's bytes as the driver sends them, against the command references written
+// out by hand; and the poll cycle on a display of two rows.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/display_driver.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/record_file.h"
+#include "pole/poll_cycle.h"
+#include "sim/display_model.h"
+#include "tests/support/console_text.h"
+#include "tests/support/record_bytes.h"
+#include "tests/support/screen.h"
+#include "tests/support/wire_bytes.h"
+
+namespace korv {
+namespace {
+
+namespace fake = platform::fake;
+using test::Hex;
+
+// What went to the in-memory port since the last call, in hex.
+std::string Taken() {
+    const std::string bytes = fake::Platform().serial_output;
+    fake::Platform().serial_output.clear();
+    return Hex(bytes);
+}
+
+DisplayGeometry GeometryOf(DisplayKind kind, bool lit = false, std::array<int, 2> rows = {1, 4}) {
+    const DisplayProtocol& protocol = ProtocolOf(kind);
+    return {1, 9600, protocol.rows, protocol.columns, lit, kind, rows};
+}
+
+TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) {
+    const struct {
+        DisplayKind kind;
+        std::string open, open_lit, top_left, end_of_row_2, row_3, text, light_on, light_off, close;
+    } kinds[] = {
+        {DisplayKind::kLcd, Hex(test::wire::kOpen), Hex(test::wire::kOpenLit), "FE 80", "FE D3",
+         "FE 94", "41 1B 7F 0C 7E 20", "FE 03", "FE 02", "FE 01 FE 02"},
+        {DisplayKind::kEscpos, "1B 40 1F 01 1F 43 00 0C", "1B 40 1F 01 1F 43 00 1F 58 04 0C",
+         "1F 24 01 01", "1F 24 14 02", "", "41 20 20 20 7E FE", "1F 58 04", "1F 58 01",
+         "0C 1F 58 01"},
+        {DisplayKind::kCd5220, "1B 40 1B 11 1B 5F 00 0C", "1B 40 1B 11 1B 5F 00 1B 2A 04 0C",
+         "1B 6C 01 01", "1B 6C 14 02", "", "41 20 20 20 7E FE", "1B 2A 04", "1B 2A 01",
+         "0C 1B 2A 01"},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(ProtocolOf(k.kind).name);
+        fake::Reset();
+        DisplayDriver display;
+        ASSERT_TRUE(display.Open(GeometryOf(k.kind)));
+        EXPECT_EQ(Taken(), k.open);
+        ASSERT_TRUE(display.Open(GeometryOf(k.kind, true)));
+        EXPECT_EQ(Taken(), k.open_lit);
+
+        display.WriteText("", 1, 1);
+        EXPECT_EQ(Taken(), k.top_left);
+        display.WriteText(nullptr, 20, 2);
+        EXPECT_EQ(Taken(), k.end_of_row_2);
+        display.WriteText("X", 1, 3);
+        EXPECT_EQ(Taken(), k.row_3 + (k.row_3.empty() ? "" : " 58")) << "a row it has no room for";
+        // Bytes the display would take as commands travel as blanks.
+        display.WriteText("A\x1B\x7F\x0C~\xFE", 1, 1);
+        EXPECT_EQ(Taken(), k.top_left + " " + k.text);
+
+        display.ToggleBacklight();
+        EXPECT_EQ(Taken(), k.light_off);
+        display.SetBacklight(true);
+        EXPECT_EQ(Taken(), k.light_on);
+        display.Close();
+        EXPECT_EQ(Taken(), k.close);
+    }
+}
+
+// Rows 3 and 2, the other way up: the amount row is sent in every cycle, the text row
+// after a counter change only, rows 1 and 4 never; the record is read as for four rows.
+TEST(TwoRowDisplay, ShowsTheChosenRowsAmountsEveryCycleTextAfterAChangeOthersNever) {
+    fake::Reset();
+    fake::Platform().record = test::RecordByHand("COFFEE", "1 x 3.20", 1, 1, 22, 320);
+    DisplayDriver display;
+    ASSERT_TRUE(display.Open(GeometryOf(DisplayKind::kEscpos, false, {3, 2})));
+    platform::RecordFile file;
+    ASSERT_FALSE(file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll));
+    CycleState state;
+    ASSERT_EQ(RunPollCycle(file, state, display), CycleOutcome::kCompleted);
+    EXPECT_EQ(fake::Platform().seeks, 6);
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kEscpos);
+    model->Feed(fake::Platform().serial_output);
+    EXPECT_EQ(model->Screen(), (std::vector<std::string>{test::TaxRow("0.22"), test::TextRow("1 x 3.20")}));
+
+    ASSERT_EQ(RunPollCycle(file, state, display), CycleOutcome::kCompleted);
+    const std::string both = fake::Platform().serial_output;
+    EXPECT_EQ(test::Occurrences(both, "TOTAL TAX"), 2) << Hex(both);
+    EXPECT_EQ(test::Occurrences(both, "1 x 3.20"), 1) << Hex(both);
+    for (const char* never : {"COFFEE", "    TOTAL "}) EXPECT_EQ(both.find(never), std::string::npos) << never;
+}
+
+}  // namespace
+}  // namespace korv

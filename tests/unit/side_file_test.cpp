@@ -1,0 +1,75 @@
+// KORVPOLE.INI's reading: lines and what they give, or the one line that says why not.
+#include "pole/side_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace korv {
+namespace {
+
+TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
+    const struct {
+        const char* name;
+        std::string text;
+        std::string said;  // the settings line korvpole says
+        DisplayKind kind;
+        std::array<int, 2> rows;
+        int baud;
+    } usable[] = {
+        {"no lines", "", "", DisplayKind::kLcd, {1, 4}, 9600},
+        {"Notepad's file", "\xEF\xBB\xBF; the pole display\r\n# bought 2026\r\n\r\n  Display = ESCPOS \r\nrows=2, 3\r\nBAUD = 19200",
+         "KORVPOLE.INI: escpos display, 2x20, rows 2 and 3, 19200 baud", DisplayKind::kEscpos, {2, 3}, 19200},
+        {"kind only", "display=cd5220\n", "KORVPOLE.INI: cd5220 display, 2x20, rows 1 and 4",
+         DisplayKind::kCd5220, {1, 4}, 9600},
+        {"the 4x20 named", "display = lcd\nrows = 4,1\n", "KORVPOLE.INI: lcd display, 4x20",
+         DisplayKind::kLcd, {4, 1}, 9600},
+        {"rows alone say nothing", "rows = 3,4", "", DisplayKind::kLcd, {3, 4}, 9600},
+        {"slowest", "baud = 2400", "KORVPOLE.INI: lcd display, 4x20, 2400 baud", DisplayKind::kLcd, {1, 4}, 2400},
+    };
+    for (const auto& c : usable) {
+        SCOPED_TRACE(c.name);
+        const SideFileReading reading = ParseSideFile(c.text);
+        EXPECT_EQ(reading.problem, "");
+        EXPECT_EQ(SideSettingsLine(reading.settings), c.said);
+        EXPECT_EQ(reading.settings.kind, c.kind);
+        EXPECT_EQ(reading.settings.shown_rows, c.rows);
+        EXPECT_EQ(reading.settings.baud, c.baud);
+    }
+
+    const struct {
+        const char* name;
+        std::string text;
+        std::string problem;
+    } unusable[] = {
+        {"unknown kind", "\n\ndisplay = vfd",
+         "KORVPOLE.INI line 3: display must be lcd, escpos or cd5220, not 'vfd'"},
+        {"unknown name", "display = lcd\ncolour = red",
+         "KORVPOLE.INI line 2: unknown setting 'colour' (display, rows or baud)"},
+        {"no equals sign", "display escpos", "KORVPOLE.INI line 1: 'display escpos' is not a setting: name = value"},
+        {"a comment after the value", "display = escpos ; VFD",
+         "KORVPOLE.INI line 1: display must be lcd, escpos or cd5220, not 'escpos ; VFD'"},
+        {"row 5", "rows = 1,5", "KORVPOLE.INI line 1: rows: there is no row 5, only rows 1 to 4"},
+        {"row 0", "rows = 0,4", "KORVPOLE.INI line 1: rows: there is no row 0, only rows 1 to 4"},
+        {"a row twice", "rows = 4,4", "KORVPOLE.INI line 1: rows: row 4 is given twice"},
+        {"one row", "rows = 1",
+         "KORVPOLE.INI line 1: rows must be two row numbers, top first, as in rows = 1,4; not '1'"},
+        {"three rows", "rows = 1,2,3",
+         "KORVPOLE.INI line 1: rows must be two row numbers, top first, as in rows = 1,4; not '1,2,3'"},
+        {"a speed not listed", "baud = 115200",
+         "KORVPOLE.INI line 1: baud must be 2400, 4800, 9600, 19200 or 38400, not '115200'"},
+        {"a name twice", "display = lcd\r\nDISPLAY = escpos",
+         "KORVPOLE.INI line 2: display is set twice, first on line 1"},
+        {"saved as Unicode", std::string("\xFF\xFE" "d\0i\0", 6),
+         "KORVPOLE.INI line 1: the file is saved as Unicode (UTF-16): save it as ANSI or UTF-8"},
+        {"a control byte", "display = \x01",
+         "KORVPOLE.INI line 1: display must be lcd, escpos or cd5220, not '?'"},
+    };
+    for (const auto& c : unusable) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ParseSideFile(c.text).problem, c.problem);
+    }
+}
+
+}  // namespace
+}  // namespace korv
