@@ -27,7 +27,7 @@ struct Drawn {
 
 Drawn OnPicture(const std::string& record) {
     fake::Reset();
-    fake::Platform().record = record;
+    fake::File("POLE.DAT") = record;
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
@@ -41,15 +41,16 @@ Drawn OnPicture(const std::string& record) {
 // The real driver on the in-memory port, its bytes decoded by the display model.
 Drawn OnTheWire(const std::string& record) {
     fake::Reset();
-    fake::Platform().record = record;
+    fake::File("POLE.DAT") = record;
     DisplayDriver display;
+    fake::ComPort(1);
     display.OpenPort(1);
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
     const CycleOutcome outcome = RunPollCycle(file, state, display);
     sim::Hd44780Model model;
-    model.Feed(fake::Platform().serial_output);
+    model.Feed(fake::ComPort(1).received);
     Drawn drawn{{}, outcome};
     for (int row = 1; row <= 4; ++row) drawn.rows.push_back(model.Row(row));
     return drawn;
