@@ -9,22 +9,19 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/record_file.h"
-#include "platform/serial_device.h"
 
 // An in-memory platform for fuzzing and fast tests. Sleeps advance a virtual clock and
-// run what a test has planned for that time; COM ports keep the bytes they take and
-// can be unplugged, refuse opens or drop bytes; record files are bytes by name.
+// run what a test has planned for that time; COM ports keep the bytes they take, can be
+// held elsewhere, unplugged or drop bytes; record files are bytes by name.
 namespace korv::platform::fake {
 
 // COM port n. A port that was never made does not exist.
 struct Port {
     std::string received;  // what the display took since it was plugged in
-    OpenFailure refuses = OpenFailure::kNone;  // every open fails so while set
     bool drops = false;    // bytes are not taken, as on a stopped line
     int opens = 0;         // opens tried
     bool plugged = true;
-    bool held = false;     // open by a SerialDevice: another open is refused as busy
+    bool held = false;     // open here or by another program: another open is busy
     int plugged_times = 0; // a device opened before the latest plug-in is gone
 };
 
@@ -51,8 +48,7 @@ struct State {
     std::int64_t write_fails_at = -1;
     std::int64_t read_ends_at = -1;  // a read from this offset delivers nothing
 
-    std::deque<int> keys;  // typed and not yet read
-    bool stop_requested = false;
+    std::deque<int> keys;  // typed and not yet read; no stop ever comes
 };
 
 State& Platform();
