@@ -141,9 +141,11 @@ ConsoleKeys::~ConsoleKeys() = default;
 void ConsoleKeys::BeginKeyMode() {}
 void ConsoleKeys::EndKeyMode() {}
 
+// No key comes but those typed already: input has ended whenever none is waiting.
 bool ConsoleKeys::KeyWaiting(int timeout_ms) {
     if (Platform().keys.empty()) SleepMilliseconds(timeout_ms);
-    return !Platform().keys.empty();
+    input_ended_ = Platform().keys.empty();
+    return !input_ended_;
 }
 
 int ConsoleKeys::ReadKey() {
@@ -153,8 +155,7 @@ int ConsoleKeys::ReadKey() {
     return key;
 }
 
-// No key comes but those typed already.
-bool ConsoleKeys::InputEnded() const { return Platform().keys.empty(); }
+bool ConsoleKeys::InputEnded() const { return input_ended_; }
 bool ConsoleKeys::StopRequested() { return false; }
 void ConsoleKeys::DropRestOfLine() {}
 
