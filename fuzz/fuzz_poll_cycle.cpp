@@ -68,15 +68,16 @@ void CheckAmountField(const std::string& field, std::int32_t raw, std::uint16_t 
 // The record in memory is read through the platform's record file, as the program does.
 void RunAndCheck(korv::platform::RecordFile& file, korv::CycleState& state,
                  korv::DisplayDriver& display, korv::sim::Hd44780Model& model) {
-    const std::string& r = fake::Platform().record;
+    const std::string& r = fake::File(korv::kPoleRecordFileName);
     const int length = static_cast<int>(r.size());
     const std::string row1_before = model.Row(1), row2_before = model.Row(2);
     const std::int32_t last_seen = state.last_seen_counter;
     const std::uint64_t clears_before = model.Clears();
 
-    fake::Platform().serial_output.clear();
+    std::string& sent = fake::ComPort(5).received;
+    sent.clear();
     korv::RunPollCycle(file, state, display);
-    model.Feed(fake::Platform().serial_output);
+    model.Feed(sent);
 
     FUZZ_CHECK(model.UnknownCommands() == 0);
     if (length < rec::kScaleOffset) return;
@@ -105,17 +106,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake::Reset();
     korv::DisplayDriver display;
     korv::sim::Hd44780Model model;
+    fake::ComPort(5);
     display.OpenPort(5);
-    model.Feed(fake::Platform().serial_output);
+    model.Feed(fake::ComPort(5).received);
 
     // The first byte splits the rest into the record before and after a rewrite.
     const std::size_t split = 1 + data[0] % size;
     korv::platform::RecordFile file;
     file.Open(korv::kPoleRecordFileName, korv::platform::RecordFile::Mode::kPoll);
     korv::CycleState state;
-    fake::Platform().record.assign(reinterpret_cast<const char*>(data) + 1, split - 1);
+    fake::File(korv::kPoleRecordFileName).assign(reinterpret_cast<const char*>(data) + 1, split - 1);
     RunAndCheck(file, state, display, model);
-    fake::Platform().record.assign(reinterpret_cast<const char*>(data) + split, size - split);
+    fake::File(korv::kPoleRecordFileName).assign(reinterpret_cast<const char*>(data) + split, size - split);
     RunAndCheck(file, state, display, model);
     return 0;
 }

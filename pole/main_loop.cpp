@@ -105,8 +105,8 @@ int EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDri
     return 0;
 }
 
-// From the opening of the pole record file to the end of the program; the result is
-// the exit status.
+}  // namespace
+
 int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.BeginKeyMode();
     DarkDisplayNote note(display);
@@ -157,8 +157,6 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     console.EndKeyMode();
     return 0;
 }
-
-}  // namespace
 
 int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
     if (!RunStartup(display)) {

@@ -11,16 +11,13 @@
 #include "pole/record_messages.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/program_test.h"
-#include "tests/support/temp_dir.h"
 #include "tools/post/post_record.h"
-#include "tools/post/post_show.h"
 #include "tools/post/record_writer.h"
 
 namespace korv {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TempDir;
 
 const char* const kName = "POLE.DAT";
 
@@ -130,78 +127,6 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     ASSERT_EQ(mkdir("folder.dat", 0755), 0);
     EXPECT_FALSE(tools::WriteRecordInPlace("folder.dat", test::RecordByHand("A", "B", 1, 1, 2, 3), error));
     EXPECT_EQ(error.rfind("folder.dat", 0), 0u) << error;
-}
-
-// korvpole-post --show's inspector, reading the file as korvpole does.
-using tools::RecordView;
-
-std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t tax, std::int32_t total,
-                     const std::string& line1 = "Line one", const std::string& line2 = "Line two") {
-    return test::RecordByHand(line1, line2, counter, scale, tax, total);
-}
-
-// What --show makes of a file holding `record`.
-RecordView Inspect(const std::string& record) {
-    TempDir dir;
-    dir.Write("POLE.DAT", record);
-    platform::RecordFile file;
-    EXPECT_FALSE(file.Open(dir / "POLE.DAT", platform::RecordFile::Mode::kRead));
-    return tools::InspectRecord(file, record);
-}
-
-bool Warns(const RecordView& view, const std::string& text) {
-    for (const std::string& warning : view.warnings)
-        if (warning.find(text) != std::string::npos) return true;
-    return false;
-}
-
-TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintableBytesMarked) {
-    const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
-    EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
-    EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
-    EXPECT_EQ(healthy.counter, 3);
-
-    const RecordView counter0 = Inspect(Record74(0, 1, 125, 1350));
-    EXPECT_TRUE(Warns(counter0, "change counter is 0"));
-    EXPECT_FALSE(counter0.drawn[0] || counter0.drawn[1]);
-    EXPECT_EQ(counter0.rows[0], std::string(20, ' '));
-
-    const RecordView prefix = Inspect(Record74(1, 1, 0, 0, "ab\xFE", "\xFE"));
-    EXPECT_TRUE(Warns(prefix, "line 1 holds the byte 0xFE at column 3"));
-    EXPECT_TRUE(Warns(prefix, "line 2 holds the byte 0xFE at column 1"));
-    EXPECT_EQ(prefix.rows[0].substr(0, 3), "ab ");
-
-    const RecordView overflow = Inspect(Record74(1, 1, 100000000, -10000000));
-    EXPECT_TRUE(Warns(overflow, "the tax amount 1000000.00 needs 10 characters"));
-    EXPECT_TRUE(Warns(overflow, "the total amount -100000.00 needs 10 characters"));
-    EXPECT_TRUE(Warns(overflow, "shown as ***********"));  // the 11 columns after the caption
-
-    const RecordView scale0 = Inspect(Record74(1, 0, 100, 100));
-    EXPECT_TRUE(Warns(scale0, "amount scale is 0"));
-    EXPECT_FALSE(Warns(Inspect(Record74(1, 100, 100, 100)), "scale"));
-
-    const std::string full = Record74(9, 1, 125, 1350);
-    const RecordView short66 = Inspect(full.substr(0, 66));
-    EXPECT_TRUE(Warns(short66, "66 of the 74 bytes"));
-    EXPECT_TRUE(Warns(short66, "draws only rows 1, 2 and 3 (row 3 without its amount)"));
-    EXPECT_TRUE(Warns(short66, "without its pause"));
-    EXPECT_EQ(short66.tax, std::nullopt);
-    EXPECT_TRUE(Warns(Inspect(full.substr(0, 59)), "change counter is cut short"));
-    EXPECT_TRUE(Warns(Inspect(full.substr(0, 40)), "draws nothing"));
-    const RecordView short72 = Inspect(full.substr(0, 72));
-    EXPECT_TRUE(Warns(short72, "draws all four rows"));
-    EXPECT_TRUE(Warns(short72, "total amount is cut short"));
-    EXPECT_FALSE(Warns(short72, "without its pause")) << "a cycle that completes pauses";
-
-    const RecordView view = Inspect(Record74(0, 100, 1250, 99, "A\x01" "B"));
-    const std::string text = tools::FormatRecordView("POLE.DAT", 74, view);
-    EXPECT_NE(text.find("1 |                    |  (not drawn)\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("3 |TOTAL TAX       1250|\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("amount scale    100 (whole numbers)"), std::string::npos) << text;
-    EXPECT_NE(text.find("tax amount      1250 (hundredths), shown as 1250"), std::string::npos) << text;
-    const RecordView odd = Inspect(Record74(1, 1, 0, 0, "A\x01" "B"));
-    EXPECT_NE(tools::FormatRecordView("POLE.DAT", 74, odd).find("1 |A?B "), std::string::npos);
-    EXPECT_TRUE(Warns(odd, "row 1 column 2 holds the byte 0x01"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/display_driver.h"
@@ -25,9 +26,7 @@ using test::Hex;
 
 // What went to the in-memory port since the last call, in hex.
 std::string Taken() {
-    const std::string bytes = fake::Platform().serial_output;
-    fake::Platform().serial_output.clear();
-    return Hex(bytes);
+    return Hex(std::exchange(fake::ComPort(1).received, std::string()));
 }
 
 DisplayGeometry GeometryOf(DisplayKind kind, bool lit = false, std::array<int, 2> rows = {1, 4}) {
@@ -52,6 +51,7 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
     for (const auto& k : kinds) {
         SCOPED_TRACE(ProtocolOf(k.kind).name);
         fake::Reset();
+        fake::ComPort(1);
         DisplayDriver display;
         ASSERT_TRUE(display.Open(GeometryOf(k.kind)));
         EXPECT_EQ(Taken(), k.open);
@@ -81,7 +81,8 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
 // after a counter change only, rows 1 and 4 never; the record is read as for four rows.
 TEST(TwoRowDisplay, ShowsTheChosenRowsAmountsEveryCycleTextAfterAChangeOthersNever) {
     fake::Reset();
-    fake::Platform().record = test::RecordByHand("COFFEE", "1 x 3.20", 1, 1, 22, 320);
+    fake::ComPort(1);
+    fake::File(kPoleRecordFileName) = test::RecordByHand("COFFEE", "1 x 3.20", 1, 1, 22, 320);
     DisplayDriver display;
     ASSERT_TRUE(display.Open(GeometryOf(DisplayKind::kEscpos, false, {3, 2})));
     platform::RecordFile file;
@@ -90,11 +91,11 @@ TEST(TwoRowDisplay, ShowsTheChosenRowsAmountsEveryCycleTextAfterAChangeOthersNev
     ASSERT_EQ(RunPollCycle(file, state, display), CycleOutcome::kCompleted);
     EXPECT_EQ(fake::Platform().seeks, 6);
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kEscpos);
-    model->Feed(fake::Platform().serial_output);
+    model->Feed(fake::ComPort(1).received);
     EXPECT_EQ(model->Screen(), (std::vector<std::string>{test::TaxRow("0.22"), test::TextRow("1 x 3.20")}));
 
     ASSERT_EQ(RunPollCycle(file, state, display), CycleOutcome::kCompleted);
-    const std::string both = fake::Platform().serial_output;
+    const std::string both = fake::ComPort(1).received;
     EXPECT_EQ(test::Occurrences(both, "TOTAL TAX"), 2) << Hex(both);
     EXPECT_EQ(test::Occurrences(both, "1 x 3.20"), 1) << Hex(both);
     for (const char* never : {"COFFEE", "    TOTAL "}) EXPECT_EQ(both.find(never), std::string::npos) << never;

@@ -101,7 +101,7 @@ protected:
     }
 
     CycleOutcome Cycle(const std::string& bytes) {
-        fake::Platform().record = bytes;
+        fake::File(kPoleRecordFileName) = bytes;
         fake::Platform().seeks = 0;
         return RunPollCycle(file_, state_, display_);
     }

@@ -1,6 +1,7 @@
 // The rows the poll cycle lays out, on the picture the record inspector prints and on
-// the wire the display driver sends, decoded by the display model: the two must agree
-// for every record, short files and overflowing amounts included.
+// the wire the display driver sends, decoded by the display model: the two must agree,
+// in what the rows show and which rows are written at all, for every record, short
+// files and overflowing amounts included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,35 +23,49 @@ namespace fake = platform::fake;
 
 struct Drawn {
     std::vector<std::string> rows;
+    std::vector<bool> written;  // text went into the row since the last clear
     CycleOutcome outcome;
 };
 
 Drawn OnPicture(const std::string& record) {
     fake::Reset();
-    fake::Platform().record = record;
+    fake::File("POLE.DAT") = record;
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
     RowPicture picture;
     const CycleOutcome outcome = DrawRecord(file, state, picture);
-    Drawn drawn{{}, outcome};
-    for (int row = 1; row <= 4; ++row) drawn.rows.push_back(picture.Row(row));
+    Drawn drawn{{}, {}, outcome};
+    for (int row = 1; row <= 4; ++row) {
+        drawn.rows.push_back(picture.Row(row));
+        drawn.written.push_back(picture.Written(row));
+    }
     return drawn;
 }
 
-// The real driver on the in-memory port, its bytes decoded by the display model.
+// The real driver on the in-memory port, its bytes decoded by the display model; a row
+// is written when the cursor was set into it.
 Drawn OnTheWire(const std::string& record) {
     fake::Reset();
-    fake::Platform().record = record;
+    fake::File("POLE.DAT") = record;
     DisplayDriver display;
+    fake::ComPort(1);
     display.OpenPort(1);
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
     const CycleOutcome outcome = RunPollCycle(file, state, display);
     sim::Hd44780Model model;
-    model.Feed(fake::Platform().serial_output);
-    Drawn drawn{{}, outcome};
+    Drawn drawn{{}, std::vector<bool>(4), outcome};
+    for (unsigned char byte : fake::ComPort(1).received) {
+        const sim::DecodedByte decoded = model.Feed(byte);
+        if (decoded.kind == sim::DecodedByte::Kind::kClear) drawn.written.assign(4, false);
+        if (decoded.kind != sim::DecodedByte::Kind::kSetAddress) continue;
+        const int row_start[4] = {0x00, 0x40, 0x14, 0x54};
+        for (int row = 0; row < 4; ++row)
+            if (decoded.address >= row_start[row] && decoded.address < row_start[row] + 20)
+                drawn.written[row] = true;
+    }
     for (int row = 1; row <= 4; ++row) drawn.rows.push_back(model.Row(row));
     return drawn;
 }
@@ -102,6 +117,7 @@ TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
         const Drawn picture = OnPicture(record);
         const Drawn wire = OnTheWire(record);
         EXPECT_EQ(picture.rows, wire.rows) << "record of " << record.size() << " bytes";
+        EXPECT_EQ(picture.written, wire.written) << "record of " << record.size() << " bytes";
         EXPECT_EQ(picture.outcome, wire.outcome) << "record of " << record.size() << " bytes";
     }
     EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20") << "the wire shows the record";

@@ -1,5 +1,5 @@
 // The tools' own parts: command lines, the health check's words, test pattern and port
-// list, the amounts korvpole-post stores.
+// list, the amounts korvpole-post stores and its record inspector.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,20 +7,28 @@
 #include <string>
 #include <vector>
 
+#include "display/display_driver.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/port_facts.h"
+#include "platform/record_file.h"
 #include "pole/poll_cycle.h"
 #include "pole/port_messages.h"
 #include "tests/support/console_text.h"
+#include "tests/support/record_bytes.h"
+#include "tests/support/wire_bytes.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
 #include "tools/check/port_report.h"
 #include "tools/simulator/simulator_args.h"
 #include "tools/post/post_amount.h"
 #include "tools/post/post_args.h"
+#include "tools/post/post_record.h"
+#include "tools/post/post_show.h"
 
 namespace korv::tools {
 namespace {
 
+namespace fake = platform::fake;
 using Args = std::vector<std::string>;
 using platform::OpenFailure;
 
@@ -195,6 +203,30 @@ TEST(CheckPattern, TheSettingsRowFitsForCom99AndThreePagesHoldTheCharacters) {
     EXPECT_EQ(CharacterPages(), 3);
 }
 
+// The port unplugged halfway through the pattern, or a line that takes nothing: never OK.
+TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
+    for (const std::string fault : {"", "unplugged", "not reading"}) {
+        SCOPED_TRACE(fault);
+        fake::Reset();
+        fake::ComPort(5).drops = fault == "not reading";
+        if (fault == "unplugged") fake::At(1000, [] { fake::Unplug(5); });
+        DisplayDriver display;
+        ASSERT_TRUE(display.OpenPort(5));
+        const PatternPlan plan{5, 9600, false, true, 1000};
+        ShowPattern(display, plan);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(Verdict(display, "COM5 (COM5)", plan, "the pattern", out, err), fault.empty() ? 0 : 1);
+        EXPECT_EQ(out.str(), fault.empty() ? "korvpole-check: OK: the test pattern went out on COM5 (COM5) and "
+                                             "every byte was taken. Look at the display: the pattern; now the "
+                                             "pattern stays up, backlight off.\n" : "");
+        const std::string why = fault == "unplugged" ? "went away while the pattern was sent"
+                                : "opened, but did not take " + std::to_string(display.BytesNotTaken()) + " bytes";
+        EXPECT_EQ(err.str().rfind("korvpole-check: FAIL: COM5 (COM5) " + why, 0),
+                  fault.empty() ? std::string::npos : 0u) << err.str();
+    }
+}
+
 TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     using platform::PortState;
     std::ostringstream nothing_there;
@@ -261,6 +293,88 @@ TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
     for (const auto& [typed, scale] : {std::pair<std::int32_t, std::uint16_t>{1250, 100}, {1255, 10},
                                        {1, 10}, {-50, 100}, {100, 0}, {-2147483647 - 1, 3}})
         EXPECT_EQ(StoredAmount(typed, scale), std::nullopt) << typed << " at scale " << scale;
+}
+
+// A write that fails after the lines: the counter, written last, keeps its old value,
+// so that korvpole does not take the half-written record as new.
+TEST(RecordWriter, AWriteThatFailsLeavesTheCounterAsItWasAndSaysWhy) {
+    fake::Reset();
+    fake::File("POLE.DAT") = test::RecordByHand("OLD", "", 7, 1, 100, 200);
+    fake::Platform().write_fails_at = 60;  // the scale, after the counter's place
+    fake::Platform().step_error = std::make_error_code(std::errc::no_space_on_device);
+    RecordUpdate update;
+    update.line1 = "NEW";
+    update.tax = 300;
+    const WriteOutcome written = WriteRecord("POLE.DAT", update);
+    EXPECT_EQ(written.status, 1);
+    EXPECT_EQ(written.error, "POLE.DAT: " + fake::Platform().step_error.message());
+    EXPECT_EQ(test::Hex(fake::File("POLE.DAT").substr(58, 2)), "07 00");
+}
+
+// korvpole-post --show's inspector, reading the file as korvpole does.
+std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t tax, std::int32_t total,
+                     const std::string& line1 = "Line one", const std::string& line2 = "Line two") {
+    return test::RecordByHand(line1, line2, counter, scale, tax, total);
+}
+
+// What --show makes of a file holding `record`.
+RecordView Inspect(const std::string& record) {
+    fake::Reset();
+    fake::File("POLE.DAT") = record;
+    platform::RecordFile file;
+    EXPECT_FALSE(file.Open("POLE.DAT", platform::RecordFile::Mode::kRead));
+    return InspectRecord(file, record);
+}
+
+bool Warns(const RecordView& view, const std::string& text) {
+    for (const std::string& warning : view.warnings)
+        if (warning.find(text) != std::string::npos) return true;
+    return false;
+}
+
+TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintableBytesMarked) {
+    // Which rows are drawn, and how, is row_layout_test's.
+    const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
+    EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
+    EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
+    EXPECT_EQ(healthy.counter, 3);
+
+    EXPECT_TRUE(Warns(Inspect(Record74(0, 1, 125, 1350)), "change counter is 0"));
+    const RecordView prefix = Inspect(Record74(1, 1, 0, 0, "ab\xFE", "\xFE"));
+    EXPECT_TRUE(Warns(prefix, "line 1 holds the byte 0xFE at column 3"));
+    EXPECT_TRUE(Warns(prefix, "line 2 holds the byte 0xFE at column 1"));
+
+    const RecordView overflow = Inspect(Record74(1, 1, 100000000, -10000000));
+    EXPECT_TRUE(Warns(overflow, "the tax amount 1000000.00 needs 10 characters"));
+    EXPECT_TRUE(Warns(overflow, "the total amount -100000.00 needs 10 characters"));
+    EXPECT_TRUE(Warns(overflow, "shown as ***********"));  // the 11 columns after the caption
+
+    const RecordView scale0 = Inspect(Record74(1, 0, 100, 100));
+    EXPECT_TRUE(Warns(scale0, "amount scale is 0"));
+    EXPECT_FALSE(Warns(Inspect(Record74(1, 100, 100, 100)), "scale"));
+
+    const std::string full = Record74(9, 1, 125, 1350);
+    const RecordView short66 = Inspect(full.substr(0, 66));
+    EXPECT_TRUE(Warns(short66, "66 of the 74 bytes"));
+    EXPECT_TRUE(Warns(short66, "draws only rows 1, 2 and 3 (row 3 without its amount)"));
+    EXPECT_TRUE(Warns(short66, "without its pause"));
+    EXPECT_EQ(short66.tax, std::nullopt);
+    EXPECT_TRUE(Warns(Inspect(full.substr(0, 59)), "change counter is cut short"));
+    EXPECT_TRUE(Warns(Inspect(full.substr(0, 40)), "draws nothing"));
+    const RecordView short72 = Inspect(full.substr(0, 72));
+    EXPECT_TRUE(Warns(short72, "draws all four rows"));
+    EXPECT_TRUE(Warns(short72, "total amount is cut short"));
+    EXPECT_FALSE(Warns(short72, "without its pause")) << "a cycle that completes pauses";
+
+    const RecordView view = Inspect(Record74(0, 100, 1250, 99, "A\x01" "B"));
+    const std::string text = FormatRecordView("POLE.DAT", 74, view);
+    EXPECT_NE(text.find("1 |                    |  (not drawn)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("3 |TOTAL TAX       1250|\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("amount scale    100 (whole numbers)"), std::string::npos) << text;
+    EXPECT_NE(text.find("tax amount      1250 (hundredths), shown as 1250"), std::string::npos) << text;
+    const RecordView odd = Inspect(Record74(1, 1, 0, 0, "A\x01" "B"));
+    EXPECT_NE(FormatRecordView("POLE.DAT", 74, odd).find("1 |A?B "), std::string::npos);
+    EXPECT_TRUE(Warns(odd, "row 1 column 2 holds the byte 0x01"));
 }
 
 }  // namespace

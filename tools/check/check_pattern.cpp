@@ -67,4 +67,26 @@ void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     if (!plan.keep) display.Clear();
 }
 
+int Fail(std::ostream& err, const std::string& why) {
+    err << "korvpole-check: FAIL: " << why << "\n";
+    return 1;
+}
+
+int Verdict(const DisplayDriver& display, const std::string& port_name, const PatternPlan& plan,
+            const std::string& shown, std::ostream& out, std::ostream& err) {
+    if (display.Unreachable())
+        return Fail(err, port_name + " went away while the pattern was sent: check that the display's "
+                                     "adapter and cable are plugged in, then run the check again");
+    const std::uint64_t not_taken = display.BytesNotTaken();
+    if (not_taken > 0)
+        return Fail(err, port_name + " opened, but did not take " + std::to_string(not_taken) +
+                             " bytes of the pattern: the display is not reading them (cable, power, "
+                             "or flow control holding the line)");
+    out << "korvpole-check: OK: the test pattern went out on " << port_name
+        << " and every byte was taken. Look at the display: " << shown << "; now "
+        << (plan.keep ? "the pattern stays up" : "it is cleared") << ", " << display.Protocol().light_name << " "
+        << (plan.backlight_on ? display.Protocol().light_on_word : display.Protocol().light_off_word) << ".\n";
+    return 0;
+}
+
 }  // namespace korv::tools

@@ -26,11 +26,7 @@ namespace {
 
 using korv::Settings;
 using korv::tools::CheckOptions;
-
-int Fail(const std::string& why) {
-    std::cerr << "korvpole-check: FAIL: " << why << "\n";
-    return 1;
-}
+using korv::tools::Fail;
 
 std::string WorkingFolder() {
     std::error_code ignored;
@@ -84,25 +80,6 @@ const char* const kCustomerCharsetShown =
     "row by row it showed the characters of codes A0 to FF behind their codes, from the "
     "code table the display was set to";
 
-int Verdict(const korv::DisplayDriver& display, const std::string& port_name, bool backlight,
-            bool keep, const std::string& shown) {
-    if (display.Unreachable())
-        return Fail(port_name + " went away while the pattern was sent: check that the display's "
-                                "adapter and cable are plugged in, then run the check again");
-    const std::uint64_t not_taken = display.BytesNotTaken();
-    if (not_taken > 0)
-        return Fail(port_name + " opened, but did not take " + std::to_string(not_taken) +
-                    " bytes of the pattern: the display is not reading them (cable, power, or "
-                    "flow control holding the line)");
-    std::cout << "korvpole-check: OK: the test pattern went out on " << port_name
-              << " and every byte was taken. Look at the display: " << shown << "; now "
-              << (keep ? "the pattern stays up" : "it is cleared") << ", "
-              << display.Protocol().light_name << " "
-              << (backlight ? display.Protocol().light_on_word : display.Protocol().light_off_word)
-              << ".\n";
-    return 0;
-}
-
 // KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
 std::string DisplayLine(const CheckOptions& options, korv::SideSettings& side) {
     std::string source = side.kind_named ? korv::kSideFileName : "the default";
@@ -127,7 +104,7 @@ int Run(const CheckOptions& options) {
     korv::SideSettings side = side_file.settings;
     const std::string display_line = DisplayLine(options, side);
     if (!LoadSettings(options, settings, source))
-        return Fail(std::string("no ") + korv::kConfigFileName +
+        return Fail(std::cerr, std::string("no ") + korv::kConfigFileName +
                     " in this folder, so no port is configured: start korvpole here once to set "
                     "it up, or give the port with --port N");
     const int port = settings.Port();
@@ -146,18 +123,20 @@ int Run(const CheckOptions& options) {
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
     korv::BringUpDisplay(display, settings, side);
-    if (!display.IsOpen()) return Fail(korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
+    if (!display.IsOpen())
+        return Fail(std::cerr, korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
+    const korv::tools::PatternPlan plan{port, side.baud, settings.BacklightOn(), options.keep, options.step_ms};
     if (options.charset)
         korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout);
     else
-        korv::tools::ShowPattern(
-            display, {port, side.baud, settings.BacklightOn(), options.keep, options.step_ms});
+        korv::tools::ShowPattern(display, plan);
     // The port closes with the driver, without the clear and darkening of Close().
-    return Verdict(display, port_name, settings.BacklightOn(), options.keep,
-                   !options.charset ? PatternShown(display.Protocol())
-                   : display.Protocol().kind == korv::DisplayKind::kLcd ? kCharsetShown
-                                                                        : kCustomerCharsetShown);
+    return korv::tools::Verdict(display, port_name, plan,
+                                !options.charset ? PatternShown(display.Protocol())
+                                : display.Protocol().kind == korv::DisplayKind::kLcd ? kCharsetShown
+                                                                                     : kCustomerCharsetShown,
+                                std::cout, std::cerr);
 }
 
 // --list: KORVPOLE.CFG only marks its port; a folder without one lists all the same.

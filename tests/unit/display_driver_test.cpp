@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "display/display_driver.h"
+#include "platform/fake/fake_platform.h"
 #include "sim/hd44780_model.h"
-#include "tests/support/program_test.h"
+#include "tests/support/screen.h"
 
 namespace korv {
 namespace {
 
+namespace fake = platform::fake;
 using test::Hex;
 
 const std::string kOpen = Hex(test::wire::kOpen);
@@ -21,18 +24,27 @@ std::string CursorThen(const std::string& address_hex, const std::string& text) 
     return text.empty() ? "FE " + address_hex : "FE " + address_hex + " " + Hex(text);
 }
 
-// COM5 in a scratch working directory is a pseudo-terminal; the test reads its far side.
-class DisplayDriverTest : public test::FolderTest {
+// COM5 is the in-memory platform's; the display model decodes what it takes.
+class DisplayDriverTest : public ::testing::Test {
 protected:
+    DisplayDriverTest() {
+        fake::Reset();
+        fake::ComPort(5);
+    }
+
     // What reached COM5 since the last call, as hexadecimal pairs.
-    std::string Sent() { return Hex(tap_.CatchUp()); }
+    std::string Sent() {
+        const std::string bytes = std::exchange(fake::ComPort(5).received, std::string());
+        model_.Feed(bytes);
+        return Hex(bytes);
+    }
 
     void OpenAndDrain(DisplayGeometry geometry = {5, 9600, 4, 20, false}) {
         ASSERT_TRUE(display_.Open(geometry));
         Sent();
     }
 
-    test::DisplayTap& tap_ = run_.Port(5);
+    sim::Hd44780Model model_;
     DisplayDriver display_;
 };
 
@@ -44,15 +56,14 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_EQ(display_.Columns(), 20);
     EXPECT_TRUE(display_.IsOpen());
     EXPECT_FALSE(display_.BacklightOn());
-    const sim::DisplayModel& model = tap_.Model();
-    EXPECT_FALSE(model.BacklightOn());
-    EXPECT_TRUE(model.DisplayOn());
-    for (int row = 1; row <= 4; ++row) EXPECT_EQ(model.VisibleRow(row), kBlankRow);
+    EXPECT_FALSE(model_.BacklightOn());
+    EXPECT_TRUE(model_.DisplayOn());
+    for (int row = 1; row <= 4; ++row) EXPECT_EQ(model_.VisibleRow(row), kBlankRow);
 
     EXPECT_TRUE(display_.Open({5, 9600, 4, 20, true}));
     EXPECT_EQ(Sent(), kOpenLit);
     EXPECT_TRUE(display_.BacklightOn());
-    EXPECT_TRUE(model.BacklightOn());
+    EXPECT_TRUE(model_.BacklightOn());
 }
 
 // korvpole-check reads the driver's reason for a failed open.
@@ -79,7 +90,7 @@ TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeA
     // korvpole-check counts the bytes an open port did not take.
     other.WriteText("ABC", 1, 1);
     EXPECT_EQ(other.BytesNotTaken(), 0u);
-    run_.Unplug(5);
+    fake::Unplug(5);
     other.WriteText("ABC", 1, 1);  // cursor address and three characters
     other.Clear();
     EXPECT_EQ(other.BytesNotTaken(), 7u);
@@ -121,12 +132,11 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
         display_.WriteText(c.text, c.column, c.row);
         EXPECT_EQ(Sent(), CursorThen(c.address, c.sent));
     }
-    const auto& model = dynamic_cast<const sim::Hd44780Model&>(tap_.Model());
-    EXPECT_EQ(model.Row(1), letters.substr(0, 20));
-    EXPECT_EQ(model.Row(2), TextRow("B").substr(0, 14) + "012345");
-    EXPECT_EQ(model.Row(3), TextRow("TOTAL TAX").substr(0, 14) + "abcdef");
-    EXPECT_EQ(model.Row(4), TextRow(std::string(15, ' ') + "12.34"));
-    EXPECT_EQ(model.Address(), 0x54);
+    EXPECT_EQ(model_.Row(1), letters.substr(0, 20));
+    EXPECT_EQ(model_.Row(2), TextRow("B").substr(0, 14) + "012345");
+    EXPECT_EQ(model_.Row(3), TextRow("TOTAL TAX").substr(0, 14) + "abcdef");
+    EXPECT_EQ(model_.Row(4), TextRow(std::string(15, ' ') + "12.34"));
+    EXPECT_EQ(model_.Address(), 0x54);
 }
 
 TEST_F(DisplayDriverTest, EveryOtherTextByteGoesOutUnchanged) {
@@ -143,11 +153,11 @@ TEST_F(DisplayDriverTest, EveryOtherTextByteGoesOutUnchanged) {
         expected += (expected.empty() ? "" : " ") + CursorThen("80", chunk);
     }
     EXPECT_EQ(Sent(), expected) << "0xFE, the command prefix, goes out as a blank";
-    EXPECT_EQ(tap_.Model().UnknownCommands(), 0u);
-    EXPECT_EQ(tap_.Model().CommandsSeen(), 9u + static_cast<unsigned>(writes));
+    EXPECT_EQ(model_.UnknownCommands(), 0u);
+    EXPECT_EQ(model_.CommandsSeen(), 9u + static_cast<unsigned>(writes));
     display_.WriteText("\xFE", 20, 4);
     EXPECT_EQ(Sent(), "FE E7 20");
-    EXPECT_EQ(tap_.Model().Row(4), kBlankRow);
+    EXPECT_EQ(model_.Row(4), kBlankRow);
 }
 
 TEST_F(DisplayDriverTest, WhileClosedNothingIsSentAndTheBacklightIsOnlyRecorded) {
@@ -169,7 +179,7 @@ TEST_F(DisplayDriverTest, WhileClosedNothingIsSentAndTheBacklightIsOnlyRecorded)
     EXPECT_FALSE(display_.BacklightOn());
     display_.ToggleBacklight();
     EXPECT_EQ(Sent(), "FE 03");
-    EXPECT_TRUE(tap_.Model().BacklightOn());
+    EXPECT_TRUE(model_.BacklightOn());
 
     display_.Close();
     Sent();
@@ -190,8 +200,8 @@ TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAn
     Sent();
     display_.Clear();
     EXPECT_EQ(Sent(), "FE 01");
-    EXPECT_EQ(tap_.Model().Row(2), kBlankRow);
-    EXPECT_TRUE(tap_.Model().BacklightOn());
+    EXPECT_EQ(model_.Row(2), kBlankRow);
+    EXPECT_TRUE(model_.BacklightOn());
 
     display_.WriteText("SALE", 1, 1);
     Sent();
@@ -199,8 +209,8 @@ TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAn
     EXPECT_EQ(Sent(), "FE 01 FE 02");
     EXPECT_FALSE(display_.IsOpen());
     EXPECT_FALSE(display_.BacklightOn());
-    EXPECT_FALSE(tap_.Model().BacklightOn());
-    EXPECT_EQ(tap_.Model().Row(1), kBlankRow);
+    EXPECT_FALSE(model_.BacklightOn());
+    EXPECT_EQ(model_.Row(1), kBlankRow);
 
     DisplayDriver other;
     EXPECT_TRUE(other.OpenPort(5)) << "the port was released";
