@@ -1,11 +1,23 @@
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
+
+#include <cstdio>
 
 #include "platform/command_line.h"
 
 namespace korv::platform {
 
 namespace {
+
+// Larger than anything a tool prints between two flushes.
+constexpr std::size_t kConsoleBuffer = 64 * 1024;
+
+bool IsConsole(std::FILE* stream) {
+    DWORD mode = 0;
+    return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
+}
 
 std::string Converted(UINT to, const wchar_t* text, int length) {
     const int size = WideCharToMultiByte(to, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -40,12 +52,25 @@ std::string SystemPath(const std::string& utf8) {
     return Converted(CP_ACP, wide.data(), size);
 }
 
+// The C runtime writes text to a console a byte at a time, each through its own code
+// page, which breaks a letter of several bytes; so the bytes go in whole buffers,
+// untranslated, and the console reads them as UTF-8.
 Utf8ConsoleScope::Utf8ConsoleScope() : saved_(GetConsoleOutputCP()) {
-    if (saved_ != 0) SetConsoleOutputCP(CP_UTF8);
+    if (saved_ == 0) return;  // no console: the bytes go to a file or pipe as they are
+    SetConsoleOutputCP(CP_UTF8);
+    for (std::FILE* stream : {stdout, stderr}) {
+        if (!IsConsole(stream)) continue;
+        std::fflush(stream);
+        _setmode(_fileno(stream), _O_BINARY);
+        std::setvbuf(stream, nullptr, _IOFBF, kConsoleBuffer);
+    }
 }
 
 Utf8ConsoleScope::~Utf8ConsoleScope() {
-    if (saved_ != 0) SetConsoleOutputCP(saved_);
+    if (saved_ == 0) return;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    SetConsoleOutputCP(saved_);
 }
 
 }  // namespace korv::platform
