@@ -46,7 +46,7 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
     app.add_option("--log", options.log_path, "write every byte received, decoded, to FILE")
         ->type_name("FILE")
         ->check(NonEmptyPath());
-    app.add_flag("--dump", options.dump, "print the screen as plain lines at the end");
+    app.add_flag("--dump", options.dump, "print the screen as lines of its letters (UTF-8) at the end");
     AddKindOption(app, [&options](DisplayKind kind) { options.kind = kind; },
                   std::string("the display to simulate: ") + KindNames() + " (default " +
                       ProtocolOf(defaults.kind).name + ")");
