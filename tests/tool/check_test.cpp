@@ -207,10 +207,7 @@ TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
     const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(DisplayKind::kLcd, charset::CharacterRom::kA02);
     const Screen drawn = {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow};
     bool shown = false;
-    for (unsigned char byte : Com5().Received()) {
-        replay->Feed(byte);
-        shown = shown || replay->Readings() == drawn;
-    }
+    for (unsigned char byte : Com5().Received()) shown = shown || (replay->Feed(byte), replay->Readings() == drawn);
     EXPECT_TRUE(shown) << ScreenOf(Com5());
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
 }

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "display/display_driver.h"
-#include "display/lcd_glyphs.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
@@ -140,18 +139,9 @@ TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
     EXPECT_EQ(Hex(sales[2]), Hex(sales[0]));
 }
 
-// The models read what a customer would: an LCD's ROM and user-defined characters (both
-// codes of each), a 2x20 display's chosen code table.
-TEST(DisplayLetters, ModelsReadTheirRomsPatternsAndCodeTables) {
-    const std::string load_slot3 = "\xFE\x58";  // then eight pattern rows
-    const auto a00 = sim::MakeDisplayModel(DisplayKind::kLcd);
-    a00->Feed(load_slot3 + std::string(8, '\x1F') + "\xFE\x80\x03\x0B\xE1\x5C\xC4");
-    EXPECT_EQ(a00->Reading(1), "██ä¥ﾄ               ") << "a pattern that is no letter reads as a block";
-    const charset::GlyphPattern e_acute = *charset::PatternOf(0xE9);
-    a00->Feed(load_slot3 + std::string(e_acute.begin(), e_acute.end()));
-    EXPECT_EQ(a00->Reading(1), "ééä¥ﾄ               ");
-
-    // The power-on table, 16, a number it has not, and after ESC @ the first again.
+// The ESC/POS model reads through its code table: the power-on one, 16, a number it
+// has not, and after ESC @ the first again.
+TEST(DisplayLetters, TheEscposModelReadsThroughTheCodeTableChosen) {
     const auto escpos = sim::MakeDisplayModel(DisplayKind::kEscpos);
     for (const auto& [bytes, reads] : {std::pair("\x80", "Ç"), std::pair("\x1B\x74\x10", "€"),
                                        std::pair("\x1B\x74\x63", "?"), std::pair("\x1B\x40\x80", "Ç")}) {
