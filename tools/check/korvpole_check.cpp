@@ -155,9 +155,11 @@ int Run(const CheckOptions& options) {
 
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
-    // The display's own characters are shown by their codes, not as a code page's.
+    // The pages show the display's characters by their codes, not converted from a code
+    // page; an ESC/POS display shows them from the code table text = selects.
     korv::SideSettings own = side;
-    if (options.charset) own.text.reset();
+    if (options.charset && korv::ProtocolOf(side.kind).letter_form != korv::LetterForm::kCodeTable)
+        own.text.reset();
     korv::BringUpDisplay(display, settings, own);
     if (!display.IsOpen()) return Fail(korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
