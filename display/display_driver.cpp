@@ -1,15 +1,28 @@
 #include "display/display_driver.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "display/lcd_glyphs.h"
 #include "display/protocol.h"
 #include "display/row_text.h"
 
 namespace korv {
 
 namespace {
+
 constexpr int kMaxTextBytes = 256;
+
+// The byte of the table `to` that shows what `byte` stands for in `from`; where `to`
+// lacks it, its plain stand-in.
+std::uint8_t InTable(charset::CodePage from, charset::CodePage to, std::uint8_t byte) {
+    const std::optional<char32_t> code_point = charset::CodePointOf(from, byte);
+    if (!code_point) return kTextStandIn;
+    if (const std::optional<std::uint8_t> shown = charset::ByteOf(to, *code_point)) return *shown;
+    return static_cast<std::uint8_t>(charset::PlainStandIn(*code_point));
 }
+
+}  // namespace
 
 bool DisplayDriver::Open(DisplayGeometry geometry) {
     wanted_ = geometry;
@@ -22,6 +35,17 @@ bool DisplayDriver::Open(DisplayGeometry geometry) {
     columns_ = geometry.columns;
     protocol_ = &ProtocolOf(geometry.kind);
     Send(protocol_->bring_up);
+    if (geometry.text && protocol_->letter_form == LetterForm::kCodeTable) {
+        if (const std::optional<std::uint8_t> number = escpos::CodeTableNumber(*geometry.text)) {
+            std::uint8_t select[kMaxCursorBytes];
+            const int size = protocol_->select_table.size;
+            std::copy(protocol_->select_table.bytes, protocol_->select_table.bytes + size, select);
+            select[size] = *number;
+            Send({select, size + 1});
+        }
+    }
+    // A display brought up may have lost power, and its user-defined characters with it.
+    loaded_ = {};
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
     return true;
@@ -42,6 +66,13 @@ void DisplayDriver::Clear() {
     if (!open_) return;
     std::lock_guard<std::recursive_mutex> hold(lock_);
     Send(protocol_->clear);
+    ForgetScreen();
+}
+
+void DisplayDriver::ForgetScreen() {
+    const std::string blank(static_cast<std::size_t>(columns_), ' ');
+    letters_.assign(protocol::kRows, blank);
+    sent_.assign(protocol::kRows, blank);
 }
 
 void DisplayDriver::SetBacklight(bool on) {
@@ -70,6 +101,8 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     std::uint8_t position[kMaxCursorBytes];
     const int position_size = CursorCommand(*protocol_, column, row, rows_, columns_, position);
     if (position_size == 0) return;
+    if (wanted_.text && protocol_->letter_form == LetterForm::kCharacterRom)
+        return WriteLetters(text, column, row, position, position_size);
     channel_.Send(position, position_size);
     if (text == nullptr) return;
 
@@ -77,10 +110,70 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     if (length > kMaxTextBytes) length = kMaxTextBytes;
     if (length <= 0) return;
 
+    const bool convert = wanted_.text && protocol_->letter_form == LetterForm::kOwnTable;
     std::uint8_t bytes[kMaxTextBytes];
-    for (int i = 0; i < length; ++i)
-        bytes[i] = ShownByte(static_cast<std::uint8_t>(text[i]), *protocol_);
+    for (int i = 0; i < length; ++i) {
+        std::uint8_t byte = static_cast<std::uint8_t>(text[i]);
+        if (convert) byte = InTable(*wanted_.text, protocol_->start_table, byte);
+        bytes[i] = ShownByte(byte, *protocol_);
+    }
     channel_.Send(bytes, length);
+}
+
+// The user-defined characters are planned over the whole screen, so that a letter
+// already shown keeps its character. New patterns go first, while the cursor is not
+// needed; a row whose bytes changed because a character was freed for a letter shown
+// plain so far is sent again where it changed.
+void DisplayDriver::WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
+                                 int position_size) {
+    const std::size_t index = static_cast<std::size_t>(std::clamp(row, 1, protocol::kRows) - 1);
+    std::vector<std::string> letters = letters_;
+    int length = 0;
+    if (text != nullptr && column >= 1) {
+        length = std::min(FittingLength(static_cast<int>(std::strlen(text)), column, columns_), kMaxTextBytes);
+        letters[index].replace(static_cast<std::size_t>(column - 1), static_cast<std::size_t>(length), text,
+                               static_cast<std::size_t>(length));
+    }
+    const charset::ScreenPlan plan = charset::PlanScreen(*wanted_.text, wanted_.rom, letters, loaded_);
+
+    for (int slot = 0; slot < charset::kUserCharacters; ++slot) {
+        if (!plan.load[static_cast<std::size_t>(slot)]) continue;
+        const charset::GlyphPattern pattern = *charset::PatternOf(plan.characters[static_cast<std::size_t>(slot)]);
+        std::uint8_t load[2 + std::tuple_size<charset::GlyphPattern>::value] = {
+            protocol::kCommandPrefix,
+            static_cast<std::uint8_t>(charset::kSetCgramAddress + slot * static_cast<int>(pattern.size()))};
+        std::copy(pattern.begin(), pattern.end(), load + 2);
+        channel_.Send(load, static_cast<int>(sizeof load));
+    }
+    channel_.Send(position, position_size);
+    std::string& written = sent_[index];
+    if (length > 0) {
+        const std::string part = plan.rows[index].substr(static_cast<std::size_t>(column - 1),
+                                                         static_cast<std::size_t>(length));
+        channel_.Send(reinterpret_cast<const std::uint8_t*>(part.data()), length);
+        written.replace(static_cast<std::size_t>(column - 1), part.size(), part);
+    }
+    for (std::size_t r = 0; r < plan.rows.size(); ++r) {
+        const std::string& now = plan.rows[r];
+        const std::string& before = sent_[r];
+        std::size_t first = 0;
+        while (first < now.size() && now[first] == before[first]) ++first;
+        if (first == now.size()) continue;
+        std::size_t end = now.size();
+        while (now[end - 1] == before[end - 1]) --end;
+        SendRow(static_cast<int>(r), static_cast<int>(first) + 1, now.substr(first, end - first));
+    }
+    letters_ = letters;
+    sent_ = plan.rows;
+    loaded_ = plan.characters;
+}
+
+void DisplayDriver::SendRow(int index, int column, const std::string& bytes) {
+    std::uint8_t position[kMaxCursorBytes];
+    const int position_size = CursorCommand(*protocol_, column, index + 1, rows_, columns_, position);
+    if (position_size == 0) return;
+    channel_.Send(position, position_size);
+    channel_.Send(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
 }
 
 void DisplayDriver::Send(ByteRun run) {

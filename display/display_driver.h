@@ -3,8 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "display/code_pages.h"
 #include "display/display_kinds.h"
+#include "display/lcd_charset.h"
 #include "display/serial_channel.h"
 
 namespace korv {
@@ -18,6 +23,10 @@ struct DisplayGeometry {
     DisplayKind kind = DisplayKind::kLcd;
     // Which of the four rows korvpole draws a display of fewer rows shows, top first.
     std::array<int, 2> shown_rows = {1, 4};
+    // The code page text comes in; none: text bytes go out as they are.
+    std::optional<charset::CodePage> text = std::nullopt;
+    // The character ROM of an HD44780 display.
+    charset::CharacterRom rom = charset::CharacterRom::kA00;
 };
 
 // The pole display behind its COM port, spoken to in the command set of its kind.
@@ -34,7 +43,8 @@ public:
     void Close();
     void Clear();
     // column and row are 1-based; text may be null. Text past the last column is cut.
-    // A place that kind of display cannot name gets nothing.
+    // A place that kind of display cannot name gets nothing. With a code page, each
+    // letter goes out as the display's own character for it.
     void WriteText(const char* text, int column, int row);
     void SetBacklight(bool on);
     void ToggleBacklight();
@@ -64,6 +74,12 @@ public:
 
 private:
     void Send(ByteRun run);
+    // WriteText on an HD44780 display with a code page: the letters its ROM lacks are
+    // drawn into its user-defined characters.
+    void WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
+                      int position_size);
+    void SendRow(int index, int column, const std::string& bytes);
+    void ForgetScreen();
 
     bool open_ = false;
     bool backlight_on_ = false;
@@ -73,6 +89,11 @@ private:
     const DisplayProtocol* protocol_ = &ProtocolOf(DisplayKind::kLcd);
     DisplayGeometry wanted_;
     SerialChannel channel_;
+    // With a code page on an HD44780 display: the text standing on each row in the code
+    // page, the bytes last sent for it, and what the user-defined characters hold.
+    std::vector<std::string> letters_;
+    std::vector<std::string> sent_;
+    charset::UserCharacters loaded_{};
 };
 
 }  // namespace korv

@@ -67,23 +67,43 @@ constexpr auto kCd5220BringUp = Joined(cd5220::kInitialise, cd5220::kOverwriteMo
 constexpr std::uint8_t kCd5220Clear[] = {cd5220::kClearScreen};
 constexpr auto kCd5220Brightest = Level(cd5220::kBrightness, cd5220::kBrightest);
 constexpr auto kCd5220Dimmest = Level(cd5220::kBrightness, cd5220::kDimmest);
+constexpr ByteRun kNoCommand{};
 
 const DisplayProtocol kProtocols[] = {
     {DisplayKind::kLcd, "lcd", protocol::kRows, protocol::kColumns,
      Run(lcd::kBringUp), Run(lcd::kClear), Run(lcd::kLightOn), Run(lcd::kLightOff),
      "backlight", "on", "off",
-     Run(lcd::kCursorLead), CursorForm::kRowAddress, 0x00, protocol::kCommandPrefix},
+     Run(lcd::kCursorLead), CursorForm::kRowAddress, 0x00, protocol::kCommandPrefix,
+     LetterForm::kCharacterRom, kNoCommand, charset::CodePage::kCp437},
     {DisplayKind::kEscpos, "escpos", 2, 20,
      Run(kEscposBringUp), Run(kEscposClear), Run(kEscposBrightest), Run(kEscposDimmest),
      "brightness", "highest", "lowest",
-     Run(escpos::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete},
+     Run(escpos::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
+     LetterForm::kCodeTable, Run(escpos::kSelectCodeTable), escpos::kPowerOnTable},
     {DisplayKind::kCd5220, "cd5220", 2, 20,
      Run(kCd5220BringUp), Run(kCd5220Clear), Run(kCd5220Brightest), Run(kCd5220Dimmest),
      "brightness", "highest", "lowest",
-     Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete},
+     Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
+     LetterForm::kOwnTable, kNoCommand, cd5220::kOwnTable},
 };
 
 }  // namespace
+
+namespace escpos {
+
+std::optional<std::uint8_t> CodeTableNumber(charset::CodePage page) {
+    for (const CodeTable& table : kCodeTables)
+        if (table.page == page) return table.number;
+    return std::nullopt;
+}
+
+std::optional<charset::CodePage> CodeTablePage(std::uint8_t number) {
+    for (const CodeTable& table : kCodeTables)
+        if (table.number == number) return table.page;
+    return std::nullopt;
+}
+
+}  // namespace escpos
 
 const DisplayProtocol& ProtocolOf(DisplayKind kind) {
     for (const DisplayProtocol& protocol : kProtocols)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
+
+#include "display/code_pages.h"
 
 // The kinds of pole display korvpole speaks, one table each: what goes on the line to
 // bring the display up, clear it, place the cursor and light or dim it. Closing is the
@@ -20,6 +23,13 @@ struct ByteRun {
 enum class CursorForm {
     kRowAddress,  // one byte: the row's display-data address plus column - 1 (HD44780)
     kColumnRow,   // two bytes: column, then row, both 1-based
+};
+
+// How text written in a code page (KORVPOLE.INI's text =) reaches the display.
+enum class LetterForm {
+    kCharacterRom,  // the ROM's own characters, user-defined ones for what it lacks
+    kCodeTable,     // bytes unchanged, the display told the code page at bring-up
+    kOwnTable,      // converted to the one table the display has, plain letters for the rest
 };
 
 struct DisplayProtocol {
@@ -42,6 +52,11 @@ struct DisplayProtocol {
     // and `command_byte`. Each travels as a blank.
     std::uint8_t first_text_byte;
     std::uint8_t command_byte;
+    LetterForm letter_form;
+    // kCodeTable: the command that selects a code table, followed by the table's number.
+    ByteRun select_table;
+    // The 2x20 kinds: the code table the display starts with, its only one for kOwnTable.
+    charset::CodePage start_table;
 };
 
 // The ESC/POS customer-display commands korvpole sends.
@@ -56,6 +71,22 @@ inline constexpr std::uint8_t kCursorTo[] = {kUs, '$'};  // then column 1-20, ro
 inline constexpr std::uint8_t kBrightness[] = {kUs, 'X'};  // then a level
 inline constexpr std::uint8_t kDimmest = 1;
 inline constexpr std::uint8_t kBrightest = 4;
+inline constexpr std::uint8_t kSelectCodeTable[] = {kEsc, 't'};  // then a table number
+// The code tables a display of this set numbers so, and the one it starts with.
+struct CodeTable {
+    charset::CodePage page;
+    std::uint8_t number;
+};
+inline constexpr CodeTable kCodeTables[] = {
+    {charset::CodePage::kCp437, 0},
+    {charset::CodePage::kCp850, 2},
+    {charset::CodePage::kCp1252, 16},
+    {charset::CodePage::kCp858, 19},
+};
+inline constexpr charset::CodePage kPowerOnTable = charset::CodePage::kCp437;
+// The table number of `page`, and the page of a number; none where the list has none.
+std::optional<std::uint8_t> CodeTableNumber(charset::CodePage page);
+std::optional<charset::CodePage> CodeTablePage(std::uint8_t number);
 }  // namespace escpos
 
 // The CD5220 commands korvpole sends.
@@ -69,6 +100,8 @@ inline constexpr std::uint8_t kCursorTo[] = {kEsc, 'l'};    // then column 1-20,
 inline constexpr std::uint8_t kBrightness[] = {kEsc, '*'};  // then a level
 inline constexpr std::uint8_t kDimmest = 1;
 inline constexpr std::uint8_t kBrightest = 4;
+// Its lists offer no command for a code table: its characters are these.
+inline constexpr charset::CodePage kOwnTable = charset::CodePage::kCp437;
 }  // namespace cd5220
 
 // DEL, which neither 2x20 command set shows as a character.

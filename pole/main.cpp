@@ -25,8 +25,10 @@ std::string Help() {
            "first start and kept in " + config + " there. The 4x20 LCD is driven at " +
            std::to_string(korv::protocol::kBaudRate) + " baud\n"
            "unless " + side + " there names another kind (display = lcd, escpos or cd5220),\n"
-           "the rows a 2x20 display shows (rows = 1,4) or the speed (baud = " +
-           std::to_string(korv::protocol::kBaudRate) + ").\n"
+           "the rows a 2x20 display shows (rows = 1,4), the speed (baud = " +
+           std::to_string(korv::protocol::kBaudRate) + "), the code page\n"
+           "the point-of-sale application writes (text = cp1252), whose letters then show as\n"
+           "the display's own, or the LCD's character ROM (rom = a02).\n"
            "Keys while it runs: S setup again, B backlight on/off, X clear the display and end.\n"
            "When the display's port cannot be opened it says why on its console and tries\n"
            "again every second; korvpole-check says the same and what to do about it.\n"

@@ -86,6 +86,31 @@ std::string SetBaud(const std::string& value, SideSettings& settings) {
     return "baud must be 2400, 4800, 9600, 19200 or 38400, not " + Quoted(value);
 }
 
+// "a, b or c" from the names a table gives.
+template <class Item, std::size_t N, class Name>
+std::string Listed(const Item (&items)[N], Name name) {
+    std::string names;
+    for (std::size_t i = 0; i < N; ++i)
+        names += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + name(items[i]);
+    return names;
+}
+
+std::string SetText(const std::string& value, SideSettings& settings) {
+    settings.text = charset::CodePageNamed(value);
+    if (settings.text) return "";
+    return "text must be " + Listed(charset::kCodePages, charset::CodePageName) + ", not " + Quoted(value);
+}
+
+std::string SetRom(const std::string& value, SideSettings& settings) {
+    const std::optional<charset::CharacterRom> rom = charset::CharacterRomNamed(value);
+    if (!rom)
+        return "rom must be " + Listed(charset::kCharacterRoms, charset::CharacterRomName) + ", not " +
+               Quoted(value);
+    settings.rom = *rom;
+    settings.rom_named = true;
+    return "";
+}
+
 struct Setting {
     const char* name;
     Setter set;
@@ -94,15 +119,14 @@ const Setting kSettings[] = {
     {"display", SetDisplay},
     {"rows", SetRows},
     {"baud", SetBaud},
+    {"text", SetText},
+    {"rom", SetRom},
 };
 constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
 
-// "display, rows or baud".
+// "display, rows, baud, text or rom".
 std::string SettingNames() {
-    std::string names;
-    for (std::size_t i = 0; i < kSettingCount; ++i)
-        names += std::string(i == 0 ? "" : i + 1 == kSettingCount ? " or " : ", ") + kSettings[i].name;
-    return names;
+    return Listed(kSettings, [](const Setting& setting) { return setting.name; });
 }
 
 std::string Problem(int line, const std::string& what) {
@@ -158,9 +182,9 @@ SideFileReading ParseSideFile(const std::string& text) {
     return reading;
 }
 
-SideFileReading ReadSideFile() {
+SideFileReading ReadSideFile(const std::string& path) {
     SideFileReading reading;
-    std::FILE* file = std::fopen(kSideFileName, "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         if (errno != ENOENT)
             reading.problem = std::string(kSideFileName) + " cannot be read: " + std::strerror(errno);
@@ -195,11 +219,11 @@ SideSettings SideSettingsOrEnd() {
 DisplayGeometry GeometryFor(int port, const SideSettings& settings) {
     const DisplayProtocol& protocol = ProtocolOf(settings.kind);
     return {port, settings.baud, protocol.rows, protocol.columns, false, settings.kind,
-            settings.shown_rows};
+            settings.shown_rows, settings.text, settings.rom};
 }
 
 std::string SideSettingsLine(const SideSettings& settings) {
-    if (!settings.kind_named && !settings.baud_named) return "";
+    if (!settings.kind_named && !settings.baud_named && !settings.text && !settings.rom_named) return "";
     const DisplayProtocol& protocol = ProtocolOf(settings.kind);
     std::string line = std::string(kSideFileName) + ": " + protocol.name + " display, " +
                        std::to_string(protocol.rows) + "x" + std::to_string(protocol.columns);
@@ -207,6 +231,10 @@ std::string SideSettingsLine(const SideSettings& settings) {
         line += ", rows " + std::to_string(settings.shown_rows[0]) + " and " +
                 std::to_string(settings.shown_rows[1]);
     if (settings.baud_named) line += ", " + std::to_string(settings.baud) + " baud";
+    if (settings.text) line += std::string(", text ") + charset::CodePageName(*settings.text);
+    // The 2x20 kinds have no character ROM of their own to choose.
+    if (settings.rom_named && protocol.letter_form == LetterForm::kCharacterRom)
+        line += std::string(", ROM ") + charset::CharacterRomName(settings.rom);
     return line;
 }
 

@@ -22,7 +22,7 @@ const Command kControls[] = {
 
 const Command kEscposCommands[] = {
     {kEsc, '@', 0, Action::kInitialise},
-    {kEsc, 't', 1, Action::kOther},  // character code table
+    {kEsc, 't', 1, Action::kCodeTable},
     {kEsc, 'R', 1, Action::kOther},  // international character set
     {kEsc, '=', 1, Action::kOther},  // peripheral device
     {kEsc, '?', 1, Action::kOther},  // cancel a user-defined character
@@ -81,8 +81,8 @@ Action BracketMove(std::uint8_t letter) {
 
 }  // namespace
 
-EscposModel::EscposModel() : CustomerDisplayModel(kEscposCommands) {}
-Cd5220Model::Cd5220Model() : CustomerDisplayModel(kCd5220Commands) {}
+EscposModel::EscposModel() : CustomerDisplayModel(kEscposCommands, DisplayKind::kEscpos) {}
+Cd5220Model::Cd5220Model() : CustomerDisplayModel(kCd5220Commands, DisplayKind::kCd5220) {}
 
 const Command* CustomerDisplayModel::Find(std::uint8_t lead, std::uint8_t code) const {
     for (std::size_t i = 0; i < count_; ++i)
@@ -145,7 +145,7 @@ DecodedByte CustomerDisplayModel::Execute(const Command& command, const std::uin
     ++commands_seen_;
     Action action = command.action;
     if (action == Action::kBracketMove) action = BracketMove(parameters[0]);
-    if (action != Action::kOther) held_at_end_ = false;
+    if (action != Action::kOther && action != Action::kCodeTable) held_at_end_ = false;
     Kind kind = Kind::kCursorShift;
     switch (action) {
         case Action::kInitialise:
@@ -201,6 +201,10 @@ DecodedByte CustomerDisplayModel::Execute(const Command& command, const std::uin
             if (parameters[0] >= 1 && parameters[0] <= kBrightest) brightness_ = parameters[0];
             kind = Kind::kBrightness;
             break;
+        case Action::kCodeTable:
+            table_ = escpos::CodeTablePage(parameters[0]);
+            kind = Kind::kOtherCommand;
+            break;
         case Action::kBracketMove:
         case Action::kOther:
             kind = Kind::kOtherCommand;
@@ -231,6 +235,7 @@ void CustomerDisplayModel::Reset() {
     brightness_ = kBrightest;
     cursor_shown_ = true;
     mode_ = Mode::kOverwrite;
+    table_ = start_table_;
 }
 
 void CustomerDisplayModel::Blank(int row) { rows_[row - 1].assign(kColumns, ' '); }
@@ -287,6 +292,13 @@ void CustomerDisplayModel::ScrollUp() {
 std::string CustomerDisplayModel::Row(int row) const {
     if (row < 1 || row > kRows) return std::string();
     return rows_[row - 1];
+}
+
+std::optional<char32_t> CustomerDisplayModel::CharacterOf(std::uint8_t code) const {
+    if (code < 0x20 || code == kDelete) return std::nullopt;
+    if (code < 0x80) return code;
+    if (!table_) return std::nullopt;
+    return charset::CodePointOf(*table_, code);
 }
 
 std::string CustomerDisplayModel::LightText() const {

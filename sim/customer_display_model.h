@@ -3,8 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "display/code_pages.h"
 #include "sim/display_model.h"
 
 namespace korv::sim {
@@ -14,7 +16,8 @@ namespace korv::sim {
 // decodes either from its table. A command's bytes are its lead (ESC or US), its code
 // and a fixed number of parameters; control bytes below 0x20 act alone. Commands of
 // variable length (user-defined characters, string modes) are not modelled: their lead
-// and code count as an unknown command.
+// and code count as an unknown command. Characters from 0x80 on are those of the code
+// table the display starts with, or, where the set has the command, the one chosen.
 class CustomerDisplayModel : public DisplayModel {
 public:
     static constexpr int kRows = 2;
@@ -24,7 +27,7 @@ public:
     enum class Action : std::uint8_t {
         kInitialise, kClear, kClearLine, kCursorTo, kLeft, kRight, kUp, kDown, kHome,
         kLineStart, kLineEnd, kBottom, kOverwrite, kVerticalScroll, kHorizontalScroll,
-        kCursorDisplay, kBrightness, kBracketMove, kOther,
+        kCursorDisplay, kBrightness, kBracketMove, kCodeTable, kOther,
     };
     // `lead` 0: a control byte alone, `code` being the byte.
     struct Command {
@@ -43,6 +46,7 @@ public:
     bool BacklightOn() const override { return brightness_ == kBrightest; }
     std::string LightText() const override;
     std::string PlaceText(const DecodedByte& decoded) const override;
+    std::optional<char32_t> CharacterOf(std::uint8_t code) const override;
 
     int Brightness() const { return brightness_; }
     int CursorRow() const { return row_; }
@@ -52,7 +56,8 @@ public:
 
 protected:
     template <std::size_t N>
-    explicit CustomerDisplayModel(const Command (&commands)[N]) : commands_(commands), count_(N) {
+    CustomerDisplayModel(const Command (&commands)[N], DisplayKind kind)
+        : commands_(commands), count_(N), start_table_(ProtocolOf(kind).start_table) {
         Reset();
     }
 
@@ -73,6 +78,8 @@ private:
 
     const Command* commands_;
     std::size_t count_;
+    charset::CodePage start_table_;
+    std::optional<charset::CodePage> table_;  // none: a table number the model does not know
     std::array<std::string, kRows> rows_;
     int row_ = 1;
     int column_ = 1;

@@ -1,5 +1,7 @@
 #include "sim/display_model.h"
 
+#include "display/code_pages.h"
+
 #include "sim/customer_display_model.h"
 #include "sim/hd44780_model.h"
 
@@ -44,13 +46,28 @@ std::vector<std::string> DisplayModel::Screen() const {
     return rows;
 }
 
-std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind) {
+std::string DisplayModel::Reading(int row) const {
+    std::string text;
+    for (const char code : Row(row)) {
+        const std::optional<char32_t> character = CharacterOf(static_cast<std::uint8_t>(code));
+        text += character ? charset::Utf8Of(*character) : std::string(1, kUnreadable);
+    }
+    return text;
+}
+
+std::vector<std::string> DisplayModel::Readings() const {
+    std::vector<std::string> rows;
+    for (int row = 1; row <= Rows(); ++row) rows.push_back(Reading(row));
+    return rows;
+}
+
+std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom) {
     switch (kind) {
-        case DisplayKind::kLcd: return std::make_unique<Hd44780Model>();
+        case DisplayKind::kLcd: return std::make_unique<Hd44780Model>(rom);
         case DisplayKind::kEscpos: return std::make_unique<EscposModel>();
         case DisplayKind::kCd5220: return std::make_unique<Cd5220Model>();
     }
-    return std::make_unique<Hd44780Model>();
+    return std::make_unique<Hd44780Model>(rom);
 }
 
 }  // namespace korv::sim

@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "display/display_kinds.h"
+#include "display/lcd_glyphs.h"
 
 namespace korv::sim {
 
@@ -40,7 +42,14 @@ struct DecodedByte {
     // 1-based, 0 when off the panel.
     int row = 0;
     int column = 0;
+    // kCgramData that completes a user-defined character: the letter its pattern
+    // shows, or kNoLetter.
+    char32_t letter = 0;
 };
+
+// What a customer reads where a display shows no character korvpole knows.
+inline constexpr char32_t kNoLetter = 0x2588;  // a full block
+inline constexpr char kUnreadable = '?';
 
 const char* KindName(DecodedByte::Kind kind);
 
@@ -59,6 +68,11 @@ public:
     // Row 1 to Rows() as the display holds it, Columns() bytes; "" for another row.
     virtual std::string Row(int row) const = 0;
     std::vector<std::string> Screen() const;
+    // The character a customer reads at the code `code`; none where it reads as none.
+    virtual std::optional<char32_t> CharacterOf(std::uint8_t code) const = 0;
+    // Row(row) as a customer reads it, in UTF-8; kUnreadable where no character is.
+    std::string Reading(int row) const;
+    std::vector<std::string> Readings() const;
     // The row as a customer sees it: blank while the display is switched off.
     virtual std::string VisibleRow(int row) const { return Row(row); }
     // The backlight is on, or the display at its brightest.
@@ -81,6 +95,8 @@ protected:
     std::uint64_t clears_ = 0;
 };
 
-std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind);
+// `rom`: the character ROM of an HD44780 display.
+std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind,
+                                               charset::CharacterRom rom = charset::CharacterRom::kA00);
 
 }  // namespace korv::sim

@@ -11,11 +11,15 @@ namespace {
 constexpr std::uint8_t kBlank = 0x20;
 constexpr std::uint8_t kLineLength = 40;       // DDRAM per line in two-line mode
 constexpr std::uint8_t kSecondLine = 0x40;
+constexpr std::uint8_t kCgramMask = 0x3F;      // eight characters of eight rows
+constexpr std::uint8_t kPatternRowMask = 0x1F; // a CGRAM row holds five dots
+constexpr std::uint8_t kUserCodes = 0x10;      // 0x00 to 0x0F show user-defined characters
 
 // The commands the pole protocol uses; anything else is decoded but counted unknown.
 bool IsProtocolCommand(std::uint8_t command) {
     using namespace protocol;
     if (command & kSetDdramAddress) return true;
+    if (command & charset::kSetCgramAddress) return true;  // korvpole's own letters
     for (std::uint8_t known : kInitialisation)
         if (command == known) return true;
     return command == kBacklightOn || command == kBacklightOff;
@@ -23,7 +27,7 @@ bool IsProtocolCommand(std::uint8_t command) {
 
 }  // namespace
 
-Hd44780Model::Hd44780Model() { ddram_.fill(kBlank); }
+Hd44780Model::Hd44780Model(charset::CharacterRom rom) : rom_(rom) { ddram_.fill(kBlank); }
 
 DecodedByte Hd44780Model::Feed(std::uint8_t byte) {
     ++bytes_received_;
@@ -46,7 +50,9 @@ DecodedByte Hd44780Model::Feed(std::uint8_t byte) {
 }
 
 DecodedByte Hd44780Model::Placed(DecodedByte decoded) const {
-    if (!PanelPosition(decoded.address, decoded.row, decoded.column)) decoded.row = decoded.column = 0;
+    if (decoded.kind == DecodedByte::Kind::kCgramData ||
+        !PanelPosition(decoded.address, decoded.row, decoded.column))
+        decoded.row = decoded.column = 0;
     return decoded;
 }
 
@@ -64,8 +70,21 @@ bool Hd44780Model::PanelPosition(std::uint8_t address, int& row, int& column) {
 
 std::string Hd44780Model::PlaceText(const DecodedByte& decoded) const {
     char text[16];
-    std::snprintf(text, sizeof text, "ddram %02X", decoded.address);
+    const bool cgram = decoded.kind == DecodedByte::Kind::kCgramData;
+    std::snprintf(text, sizeof text, cgram ? "cgram %02X" : "ddram %02X", decoded.address);
     return text;
+}
+
+charset::GlyphPattern Hd44780Model::Pattern(int slot) const {
+    charset::GlyphPattern pattern{};
+    const std::size_t first = static_cast<std::size_t>(slot) * pattern.size();
+    for (std::size_t row = 0; row < pattern.size(); ++row) pattern[row] = cgram_[first + row];
+    return pattern;
+}
+
+std::optional<char32_t> Hd44780Model::CharacterOf(std::uint8_t code) const {
+    if (code >= kUserCodes) return charset::RomCharacter(rom_, code);
+    return charset::LetterOfPattern(Pattern(code % charset::kUserCharacters)).value_or(kNoLetter);
 }
 
 DecodedByte Hd44780Model::Command(std::uint8_t command) {
@@ -75,7 +94,8 @@ DecodedByte Hd44780Model::Command(std::uint8_t command) {
         address_ = command & 0x7F;
         writing_cgram_ = false;
         kind = Kind::kSetAddress;
-    } else if (command & 0x40) {
+    } else if (command & charset::kSetCgramAddress) {
+        cgram_address_ = command & kCgramMask;
         writing_cgram_ = true;
         kind = Kind::kSetCgramAddress;
     } else if (command & 0x20) {
@@ -107,7 +127,15 @@ DecodedByte Hd44780Model::Command(std::uint8_t command) {
 }
 
 DecodedByte Hd44780Model::Character(std::uint8_t byte) {
-    if (writing_cgram_) return {DecodedByte::Kind::kCgramData, byte, address_};
+    if (writing_cgram_) {
+        DecodedByte decoded{DecodedByte::Kind::kCgramData, byte, cgram_address_};
+        cgram_[cgram_address_] = byte & kPatternRowMask;
+        const std::size_t rows = charset::GlyphPattern().size();
+        if (cgram_address_ % rows == rows - 1)
+            decoded.letter = CharacterOf(static_cast<std::uint8_t>(cgram_address_ / rows)).value_or(kNoLetter);
+        cgram_address_ = static_cast<std::uint8_t>((cgram_address_ + (increment_ ? 1 : -1)) & kCgramMask);
+        return decoded;
+    }
     const DecodedByte decoded{DecodedByte::Kind::kCharacter, byte, address_};
     ddram_[address_] = byte;
     Step(increment_ ? 1 : -1);

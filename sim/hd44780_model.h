@@ -11,13 +11,14 @@ namespace korv::sim {
 // A 4x20 character display with an HD44780-compatible controller and a switchable
 // backlight, as it decodes the bytes that arrive on its serial line: characters as
 // plain bytes, commands behind the prefix 0xFE. Rows start at DDRAM addresses 0x00,
-// 0x40, 0x14 and 0x54.
+// 0x40, 0x14 and 0x54. Its characters are those of its ROM, and codes 0x00 to 0x0F
+// show the eight user-defined characters whose patterns were written to CGRAM.
 class Hd44780Model final : public DisplayModel {
 public:
     static constexpr int kRows = 4;
     static constexpr int kColumns = 20;
 
-    Hd44780Model();
+    explicit Hd44780Model(charset::CharacterRom rom = charset::CharacterRom::kA00);
 
     using DisplayModel::Feed;
     DecodedByte Feed(std::uint8_t byte) override;
@@ -32,7 +33,11 @@ public:
     std::string LightText() const override { return backlight_on_ ? "backlight ON" : "backlight off"; }
     bool DisplayOn() const override { return display_on_; }
     std::string PlaceText(const DecodedByte& decoded) const override;
+    // A user-defined character as the letter of its pattern, kNoLetter when it shows none.
+    std::optional<char32_t> CharacterOf(std::uint8_t code) const override;
     std::uint8_t Address() const { return address_; }
+    // The pattern user-defined character `slot` (0 to 7) holds.
+    charset::GlyphPattern Pattern(int slot) const;
 
     // Row and column (1-based) of a DDRAM address on the 4x20 panel; false when the
     // address lies outside what the panel shows.
@@ -44,8 +49,11 @@ private:
     DecodedByte Character(std::uint8_t byte);
     void Step(int direction);
 
+    charset::CharacterRom rom_;
     std::array<std::uint8_t, 128> ddram_{};
+    std::array<std::uint8_t, 64> cgram_{};
     std::uint8_t address_ = 0;
+    std::uint8_t cgram_address_ = 0;
     bool prefix_pending_ = false;
     bool backlight_on_ = false;
     bool display_on_ = true;  // the display's own board switches it on at power-up

@@ -41,11 +41,13 @@ private:
     int slave_ = -1;
 };
 
-// A pseudo-terminal port whose bytes are decoded by the display model of its kind.
+// A pseudo-terminal port whose bytes are decoded by the display model of its kind (and
+// of its character ROM).
 class DisplayTap {
 public:
-    explicit DisplayTap(std::string link, DisplayKind kind = DisplayKind::kLcd)
-        : port_(std::move(link)), kind_(kind), model_(sim::MakeDisplayModel(kind)) {}
+    explicit DisplayTap(std::string link, DisplayKind kind = DisplayKind::kLcd,
+                        charset::CharacterRom rom = charset::CharacterRom::kA00)
+        : port_(std::move(link)), kind_(kind), model_(sim::MakeDisplayModel(kind, rom)) {}
 
     std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
     // Pumps until `done` holds or `limit` passes; true when it held.

@@ -82,9 +82,9 @@ std::string WorkingFolder::PortLink(int n) const {
     return PathOf("COM" + std::to_string(n));
 }
 
-DisplayTap& WorkingFolder::Port(int n, DisplayKind kind) {
+DisplayTap& WorkingFolder::Port(int n, DisplayKind kind, charset::CharacterRom rom) {
     std::unique_ptr<DisplayTap>& tap = ports_[n];
-    if (!tap) tap = std::make_unique<DisplayTap>(PortLink(n), kind);
+    if (!tap) tap = std::make_unique<DisplayTap>(PortLink(n), kind, rom);
     return *tap;
 }
 

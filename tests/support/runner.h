@@ -35,10 +35,11 @@ public:
     void TruncateRecord(std::size_t length) const;
 
     // COM port n: a pseudo-terminal linked as COM<n> in the folder (under Wine as the
-    // prefix's com<n>), made on first use with the display model of `kind`. Unplug
+    // prefix's com<n>), made on first use with the display model of `kind` and `rom`. Unplug
     // leaves the link dangling, as a pulled adapter does; Replug puts a new terminal
     // behind the name.
-    DisplayTap& Port(int n, DisplayKind kind = DisplayKind::kLcd);
+    DisplayTap& Port(int n, DisplayKind kind = DisplayKind::kLcd,
+                     charset::CharacterRom rom = charset::CharacterRom::kA00);
     void Unplug(int n);
     DisplayTap& Replug(int n);
     // The link a port gets, before it is made.

@@ -55,6 +55,13 @@ std::string ScreenOf(const DisplayTap& tap) {
                   "row " + std::to_string(row) + " never showed [" + text + "]", limit);
 }
 
+::testing::AssertionResult ReadsRow(DisplayTap& tap, int row, const std::string& utf8) {
+    if (tap.PumpUntil([&](const sim::DisplayModel& m) { return m.Reading(row) == utf8; }, kDisplayWait))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "row " << row << " never read [" << utf8 << "] but ["
+                                         << tap.Model().Reading(row) << "]; screen " << ScreenOf(tap);
+}
+
 ::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
                                      const std::string& row4) {
     if (auto shown = ShowsRow(tap, 3, row3); !shown) return shown;

@@ -194,6 +194,24 @@ TEST_F(CheckTool, CharsetShowsA0ToFFBehindTheirCodesAPageAtATimeThenClears) {
     EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
 }
 
+// With a code page on the LCD, the ROM's pages are followed by the letters of the code
+// page the ROM lacks, as korvpole draws them, each over its plain stand-in.
+TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
+    run_.WriteConfig(5, false);
+    run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\nrom = a02\r\n");
+    Com5();
+    const ExitResult result = Check({"--charset", "--step-ms", "50"});
+    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
+    EXPECT_NE(Unwrapped(run_.Output()).find("page 3 of 3: letters korvpole draws, Ø ı þ; beyond eight at once O i t"),
+              std::string::npos) << run_.Output();
+    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(DisplayKind::kLcd, charset::CharacterRom::kA02);
+    const Screen drawn = {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow};
+    bool shown = false;
+    for (unsigned char byte : Com5().Received()) shown = shown || (replay->Feed(byte), replay->Readings() == drawn);
+    EXPECT_TRUE(shown) << ScreenOf(Com5());
+    EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
+}
+
 // Opens of the files watched, as the kernel reported them until now.
 class OpenWatch {
 public:

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -159,6 +161,33 @@ TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
             EXPECT_EQ(Hex(windows_run.Dir().Read("POLE.DAT")), Hex(linux_run.Dir().Read("POLE.DAT")));
         }
     }
+}
+
+// With text = in the KORVPOLE.INI beside the record, the lines typed in UTF-8 are stored
+// in that code page; a letter it lacks, or a side file korvpole cannot use, is refused
+// and nothing written; --show reads the lines back in UTF-8.
+TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused) {
+    run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\n");
+    ASSERT_EQ(Post({"--line1", "Smörgås", "--line2", "Café"}), 0) << run_.Errors();
+    EXPECT_EQ(Hex(Record().substr(0, 40)), Hex(LineField("Sm\x94rg\x86s") + LineField("Caf\x82")));
+    const std::string before = Record();
+    EXPECT_EQ(Post({"--line1", "5 €"}), 2);
+    EXPECT_NE(Unwrapped(run_.Errors()).find("--line1 holds € (U+20AC), which cp850"), std::string::npos)
+        << run_.Errors();
+    run_.Dir().Write("KORVPOLE.INI", "text = utf8\r\n");
+    EXPECT_EQ(Post({"--line1", "Tea"}), 2);
+    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 1: text must be"), std::string::npos)
+        << run_.Errors();
+    EXPECT_EQ(Record(), before);
+
+    // The side file of the record's own folder counts, not the working folder's.
+    std::filesystem::create_directory(run_.PathOf("till"));
+    run_.Dir().Write("till/KORVPOLE.INI", "text = cp1252\r\n");
+    ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "5 €"}), 0) << run_.Errors();
+    EXPECT_EQ(Hex(run_.Dir().Read("till/POLE.DAT").substr(0, 20)), Hex(LineField("5 \x80")));
+    run_.Dir().Write("till/POLE.DAT", before);
+    ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
+    EXPECT_NE(run_.Output().find("1 |Sm”rg†s             |"), std::string::npos) << run_.Output();
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
 TEST_F(LinuxDisplayTool, BadArgumentsExitTwoAndLinkNothingAndAnEntryNotItsOwnLinkIsRefused) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--port", "0"}, {"--port", "100"}, {"--port", "x"}, {"--port"},
-          {"--log"}, {"--colour"}}) {
+          {"--log"}, {"--colour"}, {"--rom", "a01"}}) {
         EXPECT_EQ(StatusOf(run_.RunToEnd(Program::ThisBuild("korvpole-display", args))), 2) << args.front();
         EXPECT_NE(run_.Errors().find("korvpole-display: "), std::string::npos) << run_.Errors();
     }
@@ -224,6 +224,19 @@ TEST(LinuxDemo, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
     EXPECT_FALSE(display.Dir().Has("COM1"));
     for (pid_t pid : {display.Pid(), pole.Pid(), writer.Pid()})
         EXPECT_EQ(kill(pid, 0), -1) << "process " << pid << " is still there";
+}
+
+// The A02 ROM's letters, and a user-defined character as the letter of its pattern;
+// the log names the letter each load gives a character.
+TEST_F(LinuxDisplayTool, RomAndUserDefinedCharactersShowAsLettersAndTheLogNamesEachLoad) {
+    StartDisplay({"--rom", "a02", "--dump", "--log", "bytes.log"});
+    const std::string e_acute("\x02\x04\x0E\x11\x1F\x10\x0E\x00", 8);
+    const std::string bytes = Command(0x48) + e_acute + At(1, 1) + "\x09\xC4\x5C\x02";
+    SendToPort(bytes);
+    ASSERT_TRUE(WaitFor([&] { return LogLines() == bytes.size(); })) << LogLines() << " log lines";
+    ASSERT_EQ(StopDisplay(), 0) << run_.Errors();
+    EXPECT_EQ(run_.Output().substr(0, run_.Output().find('\n')), "éÄ\\█                ");
+    EXPECT_NE(run_.Dir().Read("bytes.log").find("cgram 1 <- é"), std::string::npos) << run_.Dir().Read("bytes.log");
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
          DisplayKind::kLcd, {4, 1}, 9600},
         {"rows alone say nothing", "rows = 3,4", "", DisplayKind::kLcd, {3, 4}, 9600},
         {"slowest", "baud = 2400", "KORVPOLE.INI: lcd display, 4x20, 2400 baud", DisplayKind::kLcd, {1, 4}, 2400},
+        {"code page and ROM", "text = CP850\nrom = A02", "KORVPOLE.INI: lcd display, 4x20, text cp850, ROM a02",
+         DisplayKind::kLcd, {1, 4}, 9600},
+        {"no ROM on a 2x20 display", "rom = a00\ndisplay = escpos\ntext = cp858",
+         "KORVPOLE.INI: escpos display, 2x20, rows 1 and 4, text cp858", DisplayKind::kEscpos, {1, 4}, 9600},
     };
     for (const auto& c : usable) {
         SCOPED_TRACE(c.name);
@@ -45,7 +49,10 @@ TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
         {"unknown kind", "\n\ndisplay = vfd",
          "KORVPOLE.INI line 3: display must be lcd, escpos or cd5220, not 'vfd'"},
         {"unknown name", "display = lcd\ncolour = red",
-         "KORVPOLE.INI line 2: unknown setting 'colour' (display, rows or baud)"},
+         "KORVPOLE.INI line 2: unknown setting 'colour' (display, rows, baud, text or rom)"},
+        {"a code page korvpole has not", "text = utf-8",
+         "KORVPOLE.INI line 1: text must be cp1252, cp850, cp437 or cp858, not 'utf-8'"},
+        {"a ROM korvpole has not", "rom = a01", "KORVPOLE.INI line 1: rom must be a00 or a02, not 'a01'"},
         {"no equals sign", "display escpos", "KORVPOLE.INI line 1: 'display escpos' is not a setting: name = value"},
         {"a comment after the value", "display = escpos ; VFD",
          "KORVPOLE.INI line 1: display must be lcd, escpos or cd5220, not 'escpos ; VFD'"},

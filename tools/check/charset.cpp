@@ -2,9 +2,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "display/display_driver.h"
+#include "display/code_pages.h"
+#include "display/lcd_charset.h"
+#include "display/lcd_glyphs.h"
 #include "display/protocol.h"
+#include "display/row_text.h"
 #include "platform/clock.h"
 
 namespace korv::tools {
@@ -22,7 +26,7 @@ static_assert(kCodes % (kPerRow * (protocol::kRows - 1)) == 0, "every page of fo
 int CodeRowsPerPage(int rows) { return rows - 1; }  // below the ruler
 
 std::string Hex2(int code) {
-    char text[3];
+    char text[8];
     std::snprintf(text, sizeof text, "%02X", code);
     return text;
 }
@@ -47,18 +51,60 @@ std::string CharsetRow(int page, int row, int rows) {
     return Filled(text);
 }
 
+// The bytes of `page` whose letters `rom` lacks and korvpole draws itself.
+std::string DrawnLetters(charset::CodePage page, charset::CharacterRom rom) {
+    std::string letters;
+    for (int byte = kFirstPrintable; byte <= 0xFF; ++byte)
+        if (charset::PlanCharacter(page, rom, static_cast<std::uint8_t>(byte)).kind ==
+            charset::LcdCharacter::Kind::kUserDefined)
+            letters += static_cast<char>(byte);
+    return letters;
+}
+
+// The characters with a blank between each.
+std::string Spaced(const std::string& characters) {
+    std::string text;
+    for (const char c : characters) text += (text.empty() ? "" : " ") + std::string(1, c);
+    return text;
+}
+
 }  // namespace
 
-void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out) {
+void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out,
+                 const std::optional<DisplayGeometry>& letters) {
     const int rows = display.Rows() >= protocol::kRows ? protocol::kRows : 2;
+    const std::string drawn = letters ? DrawnLetters(*letters->text, letters->rom) : "";
+    const int letter_pages = static_cast<int>((drawn.size() + charset::kUserCharacters - 1) / charset::kUserCharacters);
+    const int pages = CharsetPages(rows) + letter_pages;
     for (int page = 0; page < CharsetPages(rows); ++page) {
         const int last = FirstCodeOfRow(page, rows, rows) + kPerRow - 1;
-        out << "page " << page + 1 << " of " << CharsetPages(rows) << ": codes "
+        out << "page " << page + 1 << " of " << pages << ": codes "
             << Hex2(FirstCodeOfRow(page, 2, rows)) << " to " << Hex2(last) << "\n"
             << std::flush;
         for (int row = 1; row <= rows; ++row)
             display.WriteText(CharsetRow(page, row, rows).c_str(), 1, row);
         platform::SleepMilliseconds(step_ms);
+    }
+    if (letter_pages > 0) {
+        display.Open(*letters);
+        for (int page = 0; page < letter_pages; ++page) {
+            const std::string eight = drawn.substr(static_cast<std::size_t>(page) * charset::kUserCharacters,
+                                                   charset::kUserCharacters);
+            std::string plain;
+            for (const char c : eight)
+                plain += charset::PlainStandIn(*charset::CodePointOf(*letters->text, static_cast<std::uint8_t>(c)));
+            out << "page " << CharsetPages(rows) + page + 1 << " of " << pages << ": letters korvpole draws, "
+                << charset::ToUtf8(*letters->text, Spaced(eight)) << "; beyond eight at once " << Spaced(plain)
+                << "\n" << std::flush;
+            display.Clear();
+            display.WriteText(Filled(std::string(charset::CodePageName(*letters->text)) + " " +
+                                     std::to_string(page + 1) + "/" + std::to_string(letter_pages))
+                                  .c_str(),
+                              1, 1);
+            display.WriteText(Spaced(eight).c_str(), 1, 2);
+            display.WriteText(Spaced(plain).c_str(), 1, 3);
+            platform::SleepMilliseconds(step_ms);
+        }
     }
     if (!keep) display.Clear();
 }

@@ -24,7 +24,9 @@ std::string Footer() {
            "clean is the display = for " + kSideFileName + ".\n"
            "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
            "time: each row starts with the code of its first character, row 1 is a ruler of\n"
-           "the last hex digit. --list lists the serial ports of this machine and opens none.\n"
+           "the last hex digit; on the LCD with text = in " + kSideFileName + ", then the code page's\n"
+           "letters its ROM lacks, eight at a time as korvpole draws them, over their plain\n"
+           "stand-ins. --list lists the serial ports of this machine and opens none.\n"
            "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
            "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
            "argument or a " + kSideFileName + " korvpole cannot use.";

@@ -9,6 +9,7 @@
 #include "display/display_driver.h"
 #include "display/protocol.h"
 #include "platform/clock.h"
+#include "platform/command_line.h"
 #include "platform/port_facts.h"
 #include "platform/port_list.h"
 #include "platform/record_file.h"
@@ -75,6 +76,9 @@ const char* const kCharsetShown =
     "command prefix, as a blank); the common HD44780 character set has a-umlaut at E1, "
     "o-umlaut at EF, u-umlaut at F5, sharp s at E2 (drawn as beta), degree at DF and micro "
     "at E4";
+const char* const kDrawnLettersShown =
+    "; then the letters of KORVPOLE.INI's code page that its ROM lacks, eight at a time as "
+    "korvpole draws them, each over the plain letter shown beyond eight at once";
 // A 2x20 display's characters depend on its code table.
 const char* const kCustomerCharsetShown =
     "row by row it showed the characters of codes A0 to FF behind their codes, from the "
@@ -88,8 +92,12 @@ std::string DisplayLine(const CheckOptions& options, korv::SideSettings& side) {
         source = "--kind";
     }
     const korv::DisplayProtocol& protocol = korv::ProtocolOf(side.kind);
-    return std::string(protocol.name) + ", " + std::to_string(protocol.rows) + "x" +
-           std::to_string(protocol.columns) + " (" + source + ")";
+    std::string line = std::string(protocol.name) + ", " + std::to_string(protocol.rows) + "x" +
+                       std::to_string(protocol.columns) + " (" + source + ")";
+    if (side.text) line += std::string(", text ") + korv::charset::CodePageName(*side.text);
+    if (side.text && protocol.letter_form == korv::LetterForm::kCharacterRom)
+        line += std::string(", ROM ") + korv::charset::CharacterRomName(side.rom);
+    return line;
 }
 
 int Run(const CheckOptions& options) {
@@ -103,6 +111,8 @@ int Run(const CheckOptions& options) {
     }
     korv::SideSettings side = side_file.settings;
     const std::string display_line = DisplayLine(options, side);
+    std::optional<korv::platform::Utf8ConsoleScope> utf8_console;
+    if (side.text) utf8_console.emplace();
     if (!LoadSettings(options, settings, source))
         return Fail(std::cerr, std::string("no ") + korv::kConfigFileName +
                     " in this folder, so no port is configured: start korvpole here once to set "
@@ -122,20 +132,28 @@ int Run(const CheckOptions& options) {
 
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
-    korv::BringUpDisplay(display, settings, side);
+    // The pages show the display's characters by their codes, not converted from a code
+    // page; an ESC/POS display shows them from the code table text = selects.
+    korv::SideSettings own = side;
+    if (options.charset && korv::ProtocolOf(side.kind).letter_form != korv::LetterForm::kCodeTable)
+        own.text.reset();
+    korv::BringUpDisplay(display, settings, own);
     if (!display.IsOpen())
         return Fail(std::cerr, korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
+    const bool letters = side.text && display.Protocol().letter_form == korv::LetterForm::kCharacterRom;
     const korv::tools::PatternPlan plan{port, side.baud, settings.BacklightOn(), options.keep, options.step_ms};
     if (options.charset)
-        korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout);
+        korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout,
+                                 letters ? std::optional(korv::GeometryFor(port, side)) : std::nullopt);
     else
         korv::tools::ShowPattern(display, plan);
     // The port closes with the driver, without the clear and darkening of Close().
     return korv::tools::Verdict(display, port_name, plan,
                                 !options.charset ? PatternShown(display.Protocol())
-                                : display.Protocol().kind == korv::DisplayKind::kLcd ? kCharsetShown
-                                                                                     : kCustomerCharsetShown,
+                                : display.Protocol().kind != korv::DisplayKind::kLcd ? kCustomerCharsetShown
+                                : letters ? std::string(kCharsetShown) + kDrawnLettersShown
+                                          : kCharsetShown,
                                 std::cout, std::cerr);
 }
 

@@ -33,6 +33,27 @@ std::uint16_t NextCounter(std::uint16_t found) {
 
 }  // namespace
 
+bool ConvertLines(RecordUpdate& update, charset::CodePage page, std::string& error) {
+    using Status = charset::CodePageText::Status;
+    for (auto [line, name] : {std::pair(&update.line1, "--line1"), std::pair(&update.line2, "--line2")}) {
+        if (!*line) continue;
+        const charset::CodePageText converted = charset::FromUtf8(page, **line);
+        if (converted.status == Status::kMissing) {
+            error = std::string(name) + " holds " + charset::CharacterLabel(converted.missing) + ", which " +
+                    charset::CodePageName(page) +
+                    " (text = in KORVPOLE.INI) does not have: nothing was written";
+            return false;
+        }
+        if (converted.status == Status::kInvalidUtf8) {
+            error = std::string(name) + " is no UTF-8 text (it breaks off at byte " +
+                    std::to_string(converted.invalid_at + 1) + "): nothing was written";
+            return false;
+        }
+        *line = converted.bytes;
+    }
+    return true;
+}
+
 WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update) {
     WriteOutcome outcome;
     std::string bytes;

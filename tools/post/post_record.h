@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "display/code_pages.h"
+
 namespace korv::tools {
 
 // The fields a writer sets; those left empty keep what the file holds. Amounts are
@@ -27,6 +29,11 @@ struct WriteOutcome {
     std::uint16_t counter = 0;  // the counter written
     std::string error;
 };
+
+// The update's lines, typed in UTF-8, in `page` instead. False, with `error` naming the
+// line and the first character `page` lacks (or where the text is no UTF-8), when one
+// cannot be.
+bool ConvertLines(RecordUpdate& update, charset::CodePage page, std::string& error);
 
 // Writes the update into the record at `path` in place, creating the file when it is
 // missing: lines, scale and amounts first, the change counter last, so that a reader

@@ -93,21 +93,29 @@ void AmountWarning(const NumberField& field, const char* caption, std::int32_t r
                             " korvpole shows: it is shown as " + std::string(width, kOverflowMark));
 }
 
+// A byte that is a letter of the record's code page is shown as that letter.
+bool IsLetter(std::uint8_t byte, const std::optional<charset::CodePage>& text) {
+    return text && byte >= kFirstPrintable && byte != kDelete && charset::CodePointOf(*text, byte);
+}
+
 void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warnings) {
     for (int row = 0; row < 4; ++row) {
         for (std::size_t column = 0; column < view.rows[row].size(); ++column) {
             const auto byte = static_cast<std::uint8_t>(view.rows[row][column]);
-            if (IsPrintable(byte)) continue;
+            if (IsPrintable(byte) || IsLetter(byte, view.text)) continue;
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02X", byte);
+            const std::string shown = view.text ? std::string(": no letter in ") + charset::CodePageName(*view.text) +
+                                                      ", korvpole shows a blank (printed here as ?)"
+                                                : ": the display shows a character of its own (printed here as ?)";
             warnings.push_back("row " + std::to_string(row + 1) + " column " + std::to_string(column + 1) +
-                               " holds the byte " + hex +
-                               ": the display shows a character of its own (printed here as ?)");
+                               " holds the byte " + hex + shown);
         }
     }
 }
 
-std::string Printable(const std::string& row) {
+std::string Printable(const std::string& row, const std::optional<charset::CodePage>& text) {
+    if (text) return charset::ToUtf8(*text, row);
     std::string shown = row;
     for (char& c : shown)
         if (!IsPrintable(static_cast<std::uint8_t>(c))) c = '?';
@@ -125,10 +133,12 @@ std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw
 
 }  // namespace
 
-RecordView InspectRecord(platform::RecordFile& file, const std::string& record) {
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
+                         std::optional<charset::CodePage> text) {
     RecordView view;
+    view.text = text;
     CycleState state;  // as korvpole starts: 0 is the counter last seen
-    RowPicture picture;
+    RowPicture picture(text.has_value());
     DrawRecord(file, state, picture);
     for (int row = 1; row <= 4; ++row) {
         view.rows[static_cast<std::size_t>(row - 1)] = picture.Row(row);
@@ -147,7 +157,8 @@ RecordView InspectRecord(platform::RecordFile& file, const std::string& record) 
         view.warnings.push_back(
             "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
             "shows the lines of this record; write the lines first, then a counter from 1 up");
-    PrefixWarnings(record, view);
+    // In a code page the prefix's byte is a letter like any other.
+    if (!text) PrefixWarnings(record, view);
     if (view.scale == 0)
         view.warnings.push_back(
             "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
@@ -164,7 +175,7 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
     std::string text = name + ", " + std::to_string(file_size) +
                        " bytes; the rows korvpole draws when it takes its counter as new:\n" + edge;
     for (int row = 0; row < 4; ++row)
-        text += std::to_string(row + 1) + " |" + Printable(view.rows[row]) + "|" +
+        text += std::to_string(row + 1) + " |" + Printable(view.rows[row], view.text) + "|" +
                 (view.drawn[row] ? "" : "  (not drawn)") + "\n";
     text += edge;
     text += "change counter  " + (view.counter ? std::to_string(*view.counter) : "(not in the file)") + "\n";
@@ -177,7 +188,7 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
     return text;
 }
 
-int ShowRecordFile(const std::string& path) {
+int ShowRecordFile(const std::string& path, std::optional<charset::CodePage> text) {
     // Read as korvpole reads it, but never created.
     platform::RecordFile file;
     if (const platform::RecordOpenFailure failure = file.Open(path, platform::RecordFile::Mode::kRead)) {
@@ -192,7 +203,7 @@ int ShowRecordFile(const std::string& path) {
     }
     std::int64_t size = static_cast<std::int64_t>(record.size());
     file.Size(size);  // what was read, where the system does not say
-    const RecordView view = InspectRecord(file, record);
+    const RecordView view = InspectRecord(file, record, text);
     std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), view);
     return 0;
 }

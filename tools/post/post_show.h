@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "display/code_pages.h"
 #include "platform/record_file.h"
 
 namespace korv::tools {
@@ -20,17 +21,21 @@ struct RecordView {
     std::optional<std::int32_t> tax;
     std::optional<std::int32_t> total;
     std::vector<std::string> warnings;
+    std::optional<charset::CodePage> text;  // the code page the rows are written in
 };
 
 // The rows korvpole draws from `file`, and the fields and warnings of `record`, the
-// file's content (at least its first 74 bytes when it has them).
-RecordView InspectRecord(platform::RecordFile& file, const std::string& record);
+// file's content (at least its first 74 bytes when it has them); `text`: the code page
+// KORVPOLE.INI names for the lines.
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
+                         std::optional<charset::CodePage> text = std::nullopt);
 
-// The view as printed by korvpole-post --show for the file `name`.
+// The view as printed by korvpole-post --show for the file `name`; rows written in a
+// code page in UTF-8.
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
                              const RecordView& view);
 
 // Prints the view of the file at `path`; the exit status (1 when it cannot be read).
-int ShowRecordFile(const std::string& path);
+int ShowRecordFile(const std::string& path, std::optional<charset::CodePage> text);
 
 }  // namespace korv::tools

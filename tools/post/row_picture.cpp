@@ -8,7 +8,7 @@
 
 namespace korv {
 
-RowPicture::RowPicture() { Clear(); }
+RowPicture::RowPicture(bool letters) : letters_(letters) { Clear(); }
 
 void RowPicture::Clear() {
     for (std::string& row : rows_) row.assign(protocol::kColumns, ' ');
@@ -22,7 +22,8 @@ void RowPicture::WriteText(const char* text, int column, int row) {
     written_[row - 1] = true;
     const int length = FittingLength(static_cast<int>(std::strlen(text)), column, Columns());
     for (int i = 0; i < length; ++i) {
-        const std::uint8_t shown = ShownByte(static_cast<std::uint8_t>(text[i]));
+        const auto byte = static_cast<std::uint8_t>(text[i]);
+        const std::uint8_t shown = letters_ ? byte : ShownByte(byte);
         rows_[row - 1][static_cast<std::size_t>(column - 1 + i)] = static_cast<char>(shown);
     }
 }

@@ -9,12 +9,13 @@ namespace korv {
 
 // The four rows a 4x20 display shows after the writes of poll cycles, by the driver's
 // own rules: text cut at the last column, the command prefix shown as a blank, the
-// rest of a row left as it was.
+// rest of a row left as it was. With `letters` the bytes are kept as the letters of a
+// code page, which the driver sends as the display's own characters.
 class RowPicture final : public RowCanvas {
 public:
     static constexpr int kRows = 4;
 
-    RowPicture();
+    explicit RowPicture(bool letters = false);
     void Clear() override;
     void WriteText(const char* text, int column, int row) override;
     int Columns() const override;
@@ -25,6 +26,7 @@ public:
     bool Written(int row) const;
 
 private:
+    bool letters_;
     std::string rows_[kRows];
     bool written_[kRows] = {};
 };

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "display/code_pages.h"
+#include "display/lcd_glyphs.h"
+#include "display/row_text.h"
 
 namespace korv::tools {
 
@@ -12,9 +15,16 @@ using Kind = sim::DecodedByte::Kind;
 std::string Detail(const sim::DecodedByte& decoded) {
     char text[32];
     switch (decoded.kind) {
-        case Kind::kCharacter:
         case Kind::kCgramData:
-            if (decoded.byte >= 0x20 && decoded.byte < 0x7F)
+            // The last row of a pattern names the letter the character now shows.
+            if (decoded.letter != 0) {
+                std::snprintf(text, sizeof text, "cgram %d <- ",
+                              decoded.address / static_cast<int>(charset::GlyphPattern().size()));
+                return text + charset::Utf8Of(decoded.letter);
+            }
+            [[fallthrough]];
+        case Kind::kCharacter:
+            if (IsPrintable(decoded.byte))
                 std::snprintf(text, sizeof text, "'%c'", decoded.byte);
             else
                 std::snprintf(text, sizeof text, "'\\x%02X'", decoded.byte);
@@ -32,10 +42,14 @@ std::string Detail(const sim::DecodedByte& decoded) {
 
 std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decoded,
                           const sim::DisplayModel& model) {
+    const std::string detail = Detail(decoded);
+    // Its column is as wide in characters whatever letter it names.
+    int width = 14;
+    for (const char c : detail) width += (static_cast<unsigned char>(c) & 0xC0) == 0x80;
     char line[128];
-    std::snprintf(line, sizeof line, "%8lld ms  %02X  %-17s  %-14s %s\n",
-                  static_cast<long long>(elapsed_ms), decoded.byte, sim::KindName(decoded.kind),
-                  Detail(decoded).c_str(), model.PlaceText(decoded).c_str());
+    std::snprintf(line, sizeof line, "%8lld ms  %02X  %-17s  %-*s %s\n",
+                  static_cast<long long>(elapsed_ms), decoded.byte, sim::KindName(decoded.kind), width,
+                  detail.c_str(), model.PlaceText(decoded).c_str());
     return line;
 }
 

@@ -69,7 +69,7 @@ int Run(const SimulatorOptions& options) {
         return 1;
     }
     const korv::tools::StopSignals signals;
-    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind);
+    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind, options.rom);
     korv::sim::DisplayModel& model = *shown;
     Session session{link, model, log, Clock::now()};
 

@@ -20,12 +20,9 @@ constexpr const char* kShowCursor = "\x1b[?25h";
 constexpr std::chrono::milliseconds kTerminalGap(40);
 constexpr std::chrono::milliseconds kPlainGap(250);
 
-char Shown(unsigned char byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '?'; }
-
 std::string ShownRow(const sim::DisplayModel& model, int row) {
-    std::string text = model.VisibleRow(row);
-    for (char& c : text) c = Shown(static_cast<unsigned char>(c));
-    return text;
+    if (!model.DisplayOn()) return std::string(static_cast<std::size_t>(model.Columns()), ' ');
+    return model.Reading(row);
 }
 
 std::string Header(const sim::DisplayModel& model, const std::string& link) {

@@ -14,10 +14,10 @@ enum class PanelStyle {
 };
 
 // The panel as text: a header with the port and the backlight or brightness, the
-// framed rows as the customer sees them, and a status line with the counts.
+// framed rows as the customer sees them (UTF-8), and a status line with the counts.
 std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style);
 
-// The rows as plain text lines; bytes without a printable ASCII form show as '?'.
+// The rows as lines of the letters a customer reads, in UTF-8; '?' where none is.
 std::string DumpScreen(const sim::DisplayModel& model);
 
 // Draws the panel to `out` whenever it changed, but not more often than `min_gap`,

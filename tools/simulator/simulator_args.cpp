@@ -1,5 +1,7 @@
 #include "tools/simulator/simulator_args.h"
 
+#include <iterator>
+
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
@@ -10,8 +12,23 @@ const char* const kFooter =
     "Simulates a pole display on a pseudo-terminal linked as COM<N> in the working\n"
     "directory, where korvpole looks first for port N: the 4x20 LCD (lcd), or a 2x20\n"
     "customer display taking the ESC/POS (escpos) or CD5220 (cd5220) commands.\n"
+    "It shows the display's characters as the letters a customer reads (UTF-8): the\n"
+    "LCD's from its ROM and its user-defined characters by their patterns (a block for\n"
+    "a pattern that is no letter), a 2x20 display's from its code table.\n"
     "Exit status: 0 after a stop signal, 1 the link or the log cannot be made, 2 a bad\n"
     "argument.";
+
+// "a00 (default) or a02".
+std::string RomChoices(charset::CharacterRom chosen) {
+    std::string text;
+    const std::size_t count = std::size(charset::kCharacterRoms);
+    for (std::size_t i = 0; i < count; ++i) {
+        const charset::CharacterRom rom = charset::kCharacterRoms[i];
+        text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + charset::CharacterRomName(rom) +
+                (rom == chosen ? " (default)" : "");
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -20,15 +37,30 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
                                     std::ostream& err) {
     CLI::App app("korvpole-display: a simulated pole display", "korvpole-display");
     SetUpToolApp(app, kFooter);
-    app.add_option("--port", options.port, "the COM port number to offer, 1 to 99 (default 1)")
+    const SimulatorOptions defaults;
+    app.add_option("--port", options.port,
+                   "the COM port number to offer, 1 to " + std::to_string(kMaxPort) + " (default " +
+                       std::to_string(defaults.port) + ")")
         ->type_name("N")
         ->check(PortNumber());
     app.add_option("--log", options.log_path, "write every byte received, decoded, to FILE")
         ->type_name("FILE")
         ->check(NonEmptyPath());
-    app.add_flag("--dump", options.dump, "print the screen as plain lines at the end");
+    app.add_flag("--dump", options.dump, "print the screen as lines of its letters (UTF-8) at the end");
     AddKindOption(app, [&options](DisplayKind kind) { options.kind = kind; },
-                  "the display to simulate: lcd (default), escpos or cd5220");
+                  std::string("the display to simulate: ") + KindNames() + " (default " +
+                      ProtocolOf(defaults.kind).name + ")");
+    const CLI::Validator rom(
+        [](std::string& text) -> std::string {
+            if (charset::CharacterRomNamed(text)) return {};
+            return "'" + text + "' is no character ROM: " + RomChoices(SimulatorOptions().rom);
+        },
+        "");
+    app.add_option_function<std::string>(
+           "--rom", [&options](const std::string& name) { options.rom = *charset::CharacterRomNamed(name); },
+           "the LCD's character ROM: " + RomChoices(defaults.rom))
+        ->type_name("ROM")
+        ->check(rom);
     return ParseToolArgs(app, args, out, err);
 }
 

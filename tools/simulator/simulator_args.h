@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/display_kinds.h"
+#include "display/lcd_glyphs.h"
 
 namespace korv::tools {
 
@@ -14,6 +15,7 @@ struct SimulatorOptions {
     std::string log_path;  // empty: no log
     bool dump = false;
     DisplayKind kind = DisplayKind::kLcd;
+    charset::CharacterRom rom = charset::CharacterRom::kA00;
 };
 
 // Nothing when korvpole-display should go on with `options`; otherwise its exit

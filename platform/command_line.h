@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A tool's text on its command line and its console in UTF-8, whatever code pages the
+// system uses for them.
+namespace korv::platform {
+
+// The arguments after the program's name, in UTF-8: on Windows from the command line
+// as typed (the ANSI arguments lose what the ANSI code page lacks), elsewhere as given.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+
+// A path from those arguments as the system's file functions take it.
+std::string SystemPath(const std::string& utf8);
+
+// While it lives, what the program writes to its console is shown as UTF-8; the
+// console's own setting comes back at its end.
+class Utf8ConsoleScope {
+public:
+    Utf8ConsoleScope();
+    ~Utf8ConsoleScope();
+    Utf8ConsoleScope(const Utf8ConsoleScope&) = delete;
+    Utf8ConsoleScope& operator=(const Utf8ConsoleScope&) = delete;
+
+private:
+    unsigned saved_ = 0;
+};
+
+}  // namespace korv::platform

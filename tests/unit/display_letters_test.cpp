@@ -1,0 +1,156 @@
+// A code page's letters as each kind of display is sent them, read off its model: the
+// LCD's user-defined characters loaded on demand and again after a reconnect, the
+// ESC/POS code table chosen at bring-up, the CD5220's own table; and without text =,
+// or with it on plain text, the same bytes as ever.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "display/display_driver.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/record_file.h"
+#include "pole/poll_cycle.h"
+#include "pole/side_file.h"
+#include "sim/display_model.h"
+#include "tests/support/console_text.h"
+#include "tests/support/record_bytes.h"
+#include "tests/support/wire_bytes.h"
+
+namespace korv {
+namespace {
+
+namespace fake = platform::fake;
+using test::Hex;
+
+// "Smörgås 5 €" as a till writing cp1252 stores it.
+const char* const kSmorgas = "Sm\xF6rg\xE5s 5 \x80";
+
+DisplayGeometry WithText(DisplayKind kind) {
+    return GeometryFor(1, ParseSideFile(std::string("text = cp1252\ndisplay = ") + ProtocolOf(kind).name).settings);
+}
+
+// What went to the in-memory port since the last call.
+std::string Taken() {
+    return std::exchange(fake::ComPort(1).received, std::string());
+}
+
+// Set-CGRAM-address instructions among `bytes`, as the LCD's model decodes them.
+int Loads(const std::string& bytes) {
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
+    int loads = 0;
+    for (const char byte : bytes) loads += model->Feed(static_cast<std::uint8_t>(byte)).kind ==
+                                           sim::DecodedByte::Kind::kSetCgramAddress;
+    return loads;
+}
+
+TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
+    const struct {
+        DisplayKind kind;
+        std::string opened;    // the bring-up and the clear
+        int loads;             // user-defined characters loaded, ten bytes each
+        std::string text;      // the line's bytes on the wire after them
+        std::string reads;
+    } kinds[] = {
+        // å and € drawn into user-defined characters 0 and 1, ö the ROM's 0xEF.
+        {DisplayKind::kLcd, test::wire::kOpen, 2, "\xFE\x80Sm\xEFrg\x08s 5 \x09", "Smörgås 5 €         "},
+        {DisplayKind::kEscpos, test::wire::kEscpos.bring_up + "\x1B\x74\x10" + test::wire::kClr, 0,
+         "\x1F\x24\x01\x01" + std::string(kSmorgas), "Smörgås 5 €         "},
+        // cp437's ö and å; it has no euro sign.
+        {DisplayKind::kCd5220, test::wire::kCd5220.bring_up + test::wire::kClr, 0, "\x1B\x6C\x01\x01Sm\x94rg\x86s 5 E",
+         "Smörgås 5 E         "},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(ProtocolOf(k.kind).name);
+        fake::Reset();
+        fake::ComPort(1);
+        DisplayDriver display;
+        ASSERT_TRUE(display.Open(WithText(k.kind)));
+        const std::string opened = Taken();
+        EXPECT_EQ(Hex(opened), Hex(k.opened));
+        display.WriteText(kSmorgas, 1, 1);
+        const std::string written = Taken();
+        EXPECT_EQ(Loads(written), k.loads);
+        EXPECT_EQ(Hex(written.substr(10 * static_cast<std::size_t>(k.loads))), Hex(k.text));
+        const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(k.kind);
+        model->Feed(opened + written);
+        EXPECT_EQ(model->Reading(1), k.reads);
+        EXPECT_EQ(model->UnknownCommands(), 0u);
+    }
+}
+
+// Nine capitals A00 lacks: eight drawn, the ninth plain until a character is free for
+// it; text already shown keeps its characters, the same text again costs no load, and
+// a reconnect, after which the display may have lost them, loads them anew.
+TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
+    fake::Reset();
+    fake::ComPort(1);
+    DisplayDriver display;
+    ASSERT_TRUE(display.Open(WithText(DisplayKind::kLcd)));
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
+    const auto sent = [&] {
+        const std::string bytes = Taken();
+        model->Feed(bytes);
+        return bytes;
+    };
+    sent();
+    display.WriteText("\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7", 1, 1);  // ÀÁÂÃÄÅÆÇ
+    EXPECT_EQ(Loads(sent()), 8);
+    display.WriteText("\xC9", 1, 2);  // É
+    EXPECT_EQ(Loads(sent()), 0);
+    EXPECT_EQ(model->Reading(1), "ÀÁÂÃÄÅÆÇ            ");
+    EXPECT_EQ(model->Reading(2), "E                   ");
+
+    display.WriteText("\xC0\xC1\xC2\xC3\xC4\xC5\xC6 ", 1, 1);  // Ç leaves: É takes its character
+    EXPECT_EQ(Loads(sent()), 1);
+    EXPECT_EQ(model->Reading(1), "ÀÁÂÃÄÅÆ             ");
+    EXPECT_EQ(model->Reading(2), "É                   ");
+
+    display.WriteText("\xC0\xC1", 1, 1);
+    EXPECT_EQ(Hex(sent()), "FE 80 08 09") << "what stands already costs what plain text does";
+
+    ASSERT_TRUE(display.Reconnect());
+    sent();
+    display.WriteText("\xC0\xC1", 1, 1);
+    EXPECT_EQ(Loads(sent()), 2);
+    EXPECT_EQ(model->Reading(1), "ÀÁ                  ");
+}
+
+// A sale of plain text, two cycles around a counter change: the bytes are the same
+// without KORVPOLE.INI (its defaults), with display = lcd alone, and with a code page.
+TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
+    std::string sales[3];
+    const char* side_files[] = {"", "display = lcd\n", "display = lcd\ntext = cp1252\n"};
+    for (int i = 0; i < 3; ++i) {
+        fake::Reset();
+        fake::ComPort(1);
+        DisplayDriver display;
+        ASSERT_TRUE(display.Open(GeometryFor(1, ParseSideFile(side_files[i]).settings)));
+        platform::RecordFile file;
+        ASSERT_FALSE(file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll));
+        CycleState state;
+        for (std::uint16_t counter : {1, 2}) {
+            fake::File(kPoleRecordFileName) = test::RecordByHand("COFFEE 2 x 3.20", "OAT MILK {1L} [#4]", counter, 1, 52, 640);
+            ASSERT_EQ(RunPollCycle(file, state, display), CycleOutcome::kCompleted);
+        }
+        display.Close();
+        sales[i] = fake::ComPort(1).received;
+    }
+    EXPECT_EQ(Hex(sales[1]), Hex(sales[0]));
+    EXPECT_EQ(Hex(sales[2]), Hex(sales[0]));
+}
+
+// The ESC/POS model reads through its code table: the power-on one, 16, a number it
+// has not, and after ESC @ the first again.
+TEST(DisplayLetters, TheEscposModelReadsThroughTheCodeTableChosen) {
+    const auto escpos = sim::MakeDisplayModel(DisplayKind::kEscpos);
+    for (const auto& [bytes, reads] : {std::pair("\x80", "Ç"), std::pair("\x1B\x74\x10", "€"),
+                                       std::pair("\x1B\x74\x63", "?"), std::pair("\x1B\x40\x80", "Ç")}) {
+        escpos->Feed(std::string(bytes));
+        EXPECT_EQ(escpos->Reading(1).substr(0, std::string(reads).size()), reads) << Hex(bytes);
+    }
+}
+
+}  // namespace
+}  // namespace korv
