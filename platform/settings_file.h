@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "platform/system_error.h"
 
@@ -29,5 +30,19 @@ using SaveFileFailure = Failure<SaveFailure>;
 // An existing file this user may not write is refused, as is a folder by that name.
 // On failure the old file stays byte for byte and no temporary file remains.
 SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size);
+
+// Why a settings file was not read.
+enum class ReadFailure {
+    kNone,
+    kMissing,
+    kNotOrdinary,  // a folder, a FIFO or a device has the name
+    kNotRead,      // any other failure
+};
+using ReadFileFailure = Failure<ReadFailure>;
+
+// At most `limit` bytes from the start of the file `name`, through a link too. Only an
+// ordinary file is opened: a FIFO by that name would hold the reader up for good, and
+// opening a device can raise its lines.
+ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::string& bytes);
 
 }  // namespace korv::platform

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/settings_file.h"
 #include "pole/console_output.h"
 
 namespace korv {
@@ -184,22 +185,15 @@ SideFileReading ParseSideFile(const std::string& text) {
 
 SideFileReading ReadSideFile(const std::string& path) {
     SideFileReading reading;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        if (errno != ENOENT)
-            reading.problem = std::string(kSideFileName) + " cannot be read: " + std::strerror(errno);
+    std::string text;
+    const platform::ReadFileFailure failure = platform::ReadSettingsFile(path.c_str(), kMaxFileBytes + 1, text);
+    if (failure.cause == platform::ReadFailure::kMissing) return reading;
+    if (failure.cause == platform::ReadFailure::kNotOrdinary) {
+        reading.problem = std::string(kSideFileName) + " is not an ordinary file (a folder, a device or a FIFO has the name)";
         return reading;
     }
-    std::string text;
-    char buffer[4096];
-    std::size_t count = 0;
-    while (text.size() <= kMaxFileBytes && (count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, count);
-    const bool failed = std::ferror(file) != 0;
-    const int error = errno;
-    std::fclose(file);
-    if (failed) {
-        reading.problem = std::string(kSideFileName) + " cannot be read: " + std::strerror(error);
+    if (failure) {
+        reading.problem = std::string(kSideFileName) + " cannot be read: " + failure.error.message();
         return reading;
     }
     if (text.size() > kMaxFileBytes) {

@@ -236,7 +236,18 @@ bool RecordFile::FollowName() {
     return true;
 }
 
-// Nothing on this platform reads settings back.
+// Nothing on this platform reads saved settings back.
 SaveFileFailure SaveFileContents(const char*, const void*, std::size_t) { return {}; }
+
+// Settings files are files by name, as record files are.
+ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::string& bytes) {
+    const auto found = Platform().files.find(name);
+    if (found == Platform().files.end()) {
+        bytes.clear();
+        return {ReadFailure::kMissing, std::make_error_code(std::errc::no_such_file_or_directory)};
+    }
+    bytes = found->second->substr(0, limit);
+    return {};
+}
 
 }  // namespace korv::platform

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -137,6 +138,37 @@ SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_
         return Failed(error);
     }
     FlushFolder(FolderOf(name));
+    return {};
+}
+
+ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::string& bytes) {
+    bytes.clear();
+    struct stat info;
+    if (stat(name, &info) != 0)
+        return {errno == ENOENT ? ReadFailure::kMissing : ReadFailure::kNotRead, LastSystemError()};
+    if (!S_ISREG(info.st_mode))
+        return {ReadFailure::kNotOrdinary, SystemError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL)};
+    // Non-blocking, in case something else has taken the name since the look.
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {errno == ENOENT ? ReadFailure::kMissing : ReadFailure::kNotRead, LastSystemError()};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return {ReadFailure::kNotOrdinary, SystemError(EINVAL)};
+    }
+    char buffer[4096];
+    while (bytes.size() < limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        const ssize_t count = read(fd, buffer, wanted);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            const std::error_code error = LastSystemError();
+            close(fd);
+            return {ReadFailure::kNotRead, error};
+        }
+        if (count == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(fd);
     return {};
 }
 

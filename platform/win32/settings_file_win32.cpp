@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -122,6 +123,38 @@ SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_
     if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
         return InPlaceAfter(error, name, bytes, size);
     return error == 0 ? SaveFileFailure() : Failed(error);
+}
+
+ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::string& bytes) {
+    bytes.clear();
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {ReadFailure::kNotOrdinary, SystemError(ERROR_DIRECTORY)};
+    const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return {missing ? ReadFailure::kMissing : ReadFailure::kNotRead, SystemError(static_cast<int>(error))};
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return {ReadFailure::kNotOrdinary, SystemError(ERROR_BAD_DEVICE)};
+    }
+    char buffer[4096];
+    while (bytes.size() < limit) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, limit - bytes.size()));
+        DWORD count = 0;
+        if (!ReadFile(file, buffer, wanted, &count, nullptr)) {
+            const DWORD error = GetLastError();
+            CloseHandle(file);
+            return {ReadFailure::kNotRead, SystemError(static_cast<int>(error))};
+        }
+        if (count == 0) break;
+        bytes.append(buffer, count);
+    }
+    CloseHandle(file);
+    return {};
 }
 
 }  // namespace korv::platform

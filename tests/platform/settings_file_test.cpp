@@ -129,5 +129,22 @@ TEST_F(SettingsFileTest, FolderThatRefusesNewFilesGetsTheBytesInPlace) {
               "5" + kOld + "rest" + kOld + "rest");
 }
 
+// A FIFO by the name would block an open or a read for good; a link to a file is read.
+TEST_F(SettingsFileTest, ReadTakesOrdinaryFilesOnlyAndAtMostTheLimit) {
+    using platform::ReadFailure;
+    std::string bytes;
+    EXPECT_EQ(platform::ReadSettingsFile(kName, 5, bytes).cause, ReadFailure::kMissing);
+    ASSERT_EQ(mkfifo(kName, 0600), 0);
+    EXPECT_EQ(platform::ReadSettingsFile(kName, 5, bytes).cause, ReadFailure::kNotOrdinary);
+    ASSERT_EQ(unlink(kName), 0);
+    ASSERT_EQ(mkdir(kName, 0700), 0);
+    EXPECT_EQ(platform::ReadSettingsFile(kName, 5, bytes).cause, ReadFailure::kNotOrdinary);
+    ASSERT_EQ(rmdir(kName), 0);
+    dir_.Write("elsewhere", kOld + "more");
+    ASSERT_EQ(symlink("elsewhere", kName), 0);
+    EXPECT_FALSE(platform::ReadSettingsFile(kName, 5, bytes));
+    EXPECT_EQ(bytes, kOld);
+}
+
 }  // namespace
 }  // namespace korv
