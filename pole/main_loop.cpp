@@ -120,6 +120,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     SecondWatch watch(display, file, note);
     CycleState state;
     bool running = true;
+    int status = 0;
     // A stop ends the program as X does, at the latest after the cycle under way.
     while (!platform::ConsoleKeys::StopRequested()) {
         switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
@@ -129,9 +130,18 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
             case KeyCommand::kSetup:
                 console.EndKeyMode();
                 // The bring-up cleared the display: it is given the whole record again.
-                if (RunSetupDialogue(display) == SetupOutcome::kApplied) {
-                    state.repaint_lines = state.lines_drawn;
-                    note.Tell(true);
+                switch (RunSetupDialogue(display)) {
+                    case SetupOutcome::kApplied:
+                        state.repaint_lines = state.lines_drawn;
+                        note.Tell(true);
+                        break;
+                    case SetupOutcome::kBadSideFile:
+                        running = false;
+                        status = kBadSideFileStatus;
+                        break;
+                    case SetupOutcome::kNotSaved:
+                    case SetupOutcome::kNoAnswers:
+                        break;
                 }
                 console.BeginKeyMode();
                 break;
@@ -155,17 +165,22 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     file.Close();
     display.Close();
     console.EndKeyMode();
-    return 0;
+    return status;
 }
 
 int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
-    if (!RunStartup(display)) {
-        if (platform::ConsoleKeys::StopRequested()) return 0;
-        // No key can come where no answer came: running on, dark, would help nobody.
-        TellNow(kNoSettingsNote);
-        return kNoSettingsStatus;
+    switch (RunStartup(display)) {
+        case StartOutcome::kReady:
+            return RunMainLoop(display, console);
+        case StartOutcome::kBadSideFile:
+            return kBadSideFileStatus;
+        case StartOutcome::kNoSettings:
+            break;
     }
-    return RunMainLoop(display, console);
+    if (platform::ConsoleKeys::StopRequested()) return 0;
+    // No key can come where no answer came: running on, dark, would help nobody.
+    TellNow(kNoSettingsNote);
+    return kNoSettingsStatus;
 }
 
 }  // namespace korv

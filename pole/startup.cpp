@@ -19,8 +19,11 @@ void Ask(const char* question) {
 }
 
 // All five bytes or none: a save that fails leaves the old file as it was.
+// KORVPOLE.CFG's bytes: the two fields one after the other.
+constexpr std::size_t kLayoutSize = sizeof Settings::port_text + sizeof Settings::backlight_choice;
+
 platform::SaveFileFailure SaveSettings(const Settings& settings) {
-    char bytes[sizeof settings.port_text + sizeof settings.backlight_choice];
+    char bytes[kLayoutSize];
     std::memcpy(bytes, settings.port_text, sizeof settings.port_text);
     std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice,
                 sizeof settings.backlight_choice);
@@ -53,20 +56,19 @@ bool ReadAnswer(const char* format, char* answer) {
 
 int Settings::Port() const { return std::atoi(port_text); }
 
-Settings ReadSettings(std::FILE* file) {
+Settings ReadSettings(const std::string& bytes) {
     Settings settings;
-    std::fread(settings.port_text, 1, sizeof settings.port_text, file);
+    bytes.copy(settings.port_text, sizeof settings.port_text);
     settings.port_text[2] = '\0';
-    std::fread(settings.backlight_choice, 1, sizeof settings.backlight_choice, file);
+    if (bytes.size() > sizeof settings.port_text)
+        bytes.copy(settings.backlight_choice, sizeof settings.backlight_choice, sizeof settings.port_text);
     return settings;
 }
 
 std::optional<Settings> LoadSettings() {
-    std::FILE* file = std::fopen(kConfigFileName, "r");
-    if (file == nullptr) return std::nullopt;
-    const Settings settings = ReadSettings(file);
-    std::fclose(file);
-    return settings;
+    std::string bytes;
+    if (platform::ReadSettingsFile(kConfigFileName, kLayoutSize, bytes)) return std::nullopt;
+    return ReadSettings(bytes);
 }
 
 void BringUpDisplay(DisplayDriver& display, const Settings& settings, const SideSettings& side) {
@@ -78,7 +80,7 @@ void BringUpDisplay(DisplayDriver& display, const Settings& settings, const Side
 
 const char* const kProgramVersion = KORV_VERSION;
 
-bool RunStartup(DisplayDriver& display) {
+StartOutcome RunStartup(DisplayDriver& display) {
     PrintNow("Korvane pole app release v " KORV_VERSION "\n");
     PrintNow("Copyright (c) 2026 Korvane. All rights reserved.\n");
     PrintNow("Support: see the README that came with korvpole, or ask the integrator of your "
@@ -90,9 +92,10 @@ bool RunStartup(DisplayDriver& display) {
     if (!settings) {
         PrintNow("No korvpole.cfg was detected, you MUST run setup.\n");
         PrintNow("Setup will start now.\n");
-        const bool answered = RunSetupDialogue(display) != SetupOutcome::kNoAnswers;
+        const SetupOutcome outcome = RunSetupDialogue(display);
+        if (outcome == SetupOutcome::kBadSideFile) return StartOutcome::kBadSideFile;
         if (!side_line.empty()) PrintNow((side_line + "\n").c_str());
-        return answered;
+        return outcome == SetupOutcome::kNoAnswers ? StartOutcome::kNoSettings : StartOutcome::kReady;
     }
 
     BringUpDisplay(display, *settings, side);
@@ -100,7 +103,7 @@ bool RunStartup(DisplayDriver& display) {
     std::printf("COM=%s\n", settings->port_text);
     PrintNow(settings->BacklightOn() ? "Backlight=ON\n" : "Backlight=OFF\n");
     if (!side_line.empty()) PrintNow((side_line + "\n").c_str());
-    return true;
+    return StartOutcome::kReady;
 }
 
 SetupOutcome RunSetupDialogue(DisplayDriver& display) {
@@ -123,9 +126,17 @@ SetupOutcome RunSetupDialogue(DisplayDriver& display) {
     }
     platform::ConsoleKeys::DropRestOfLine();
 
+    // Read before the save: answers for a display korvpole can no longer describe are
+    // not kept, and the display it drives now is closed as X closes it.
+    const SideFileReading side = ReadSideFile();
+    if (!side.problem.empty()) {
+        TellNow(side.problem + "\n");
+        PrintNow("Exiting config mode\n\n");
+        return SetupOutcome::kBadSideFile;
+    }
     const platform::SaveFileFailure failure = SaveSettings(answers);
     if (!failure) {
-        BringUpDisplay(display, answers, SideSettingsOrEnd());
+        BringUpDisplay(display, answers, side.settings);
     } else {
         std::printf("%s was not saved (%s): the answers were not applied.\n", kConfigFileName,
                     CauseOf(failure.cause));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdio>
 #include <optional>
+#include <string>
 
 #include "pole/side_file.h"
 
@@ -28,11 +28,11 @@ extern const char* const kProgramVersion;
 inline constexpr const char* kInputEndedNote =
     "Input ended before both answers were given: nothing was saved.\n";
 
-// Reads the 5-byte layout; bytes the file does not have read as zero.
-Settings ReadSettings(std::FILE* file);
+// The 5-byte layout; bytes the file does not have read as zero.
+Settings ReadSettings(const std::string& bytes);
 
 // KORVPOLE.CFG of the working folder, as korvpole reads it; nothing when it cannot be
-// opened for reading.
+// read, or is no ordinary file.
 std::optional<Settings> LoadSettings();
 
 // Close, open the configured port as the side file describes the display, backlight as
@@ -43,11 +43,18 @@ enum class SetupOutcome {
     kApplied,    // saved, and the display brought up again with the answers
     kNotSaved,   // answered, but not saved: file and display as they were
     kNoAnswers,  // input ended, or a stop came, before both answers
+    kBadSideFile,  // answered, but KORVPOLE.INI cannot be used: nothing saved or applied
 };
 
-// Banner, the side file, then the configuration file, or the setup dialogue when there is none. False
-// when there is none and the dialogue got no answers.
-bool RunStartup(DisplayDriver& display);
+enum class StartOutcome {
+    kReady,        // the display brought up from the settings, or from the dialogue's answers
+    kNoSettings,   // no KORVPOLE.CFG, and the dialogue got no answers
+    kBadSideFile,  // KORVPOLE.INI went bad while the dialogue waited
+};
+
+// Banner, the side file, then the configuration file, or the setup dialogue when there
+// is none. A side file that cannot be used here ends the program with its line.
+StartOutcome RunStartup(DisplayDriver& display);
 
 // Two questions on the console; the answers are saved and applied at once, with the
 // side file read again. The rest of the second answer's line is dropped.

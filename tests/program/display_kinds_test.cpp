@@ -48,8 +48,9 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
 INSTANTIATE_TEST_SUITE_P(Customer, DisplayKindsTest, ::testing::Values(&wire::kEscpos, &wire::kCd5220),
                          [](const auto& kind) { return std::string(kind.param->name); });
 
-// At start, and when setup has saved new answers and the file is read again.
-TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwoBeforeAnyByte) {
+// At start, before any byte; at setup, before the answers are saved, the display it
+// drives then closed as X closes it.
+TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "NEVER SHOWN"));
     run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\nrows = 2,2\r\n");
@@ -69,6 +70,8 @@ TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwoBeforeAnyByt
     result = run_.WaitExit();
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
     EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 2: baud must be"), std::string::npos) << run_.Errors();
+    ExpectClosedAsByX(Com5());
+    EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(ConfigBytes(5, true)));
     com6.CatchUp();
     EXPECT_EQ(Hex(com6.Received()), "");
 }
