@@ -33,8 +33,15 @@ void RequestStop() {
 }
 
 // Windows lets the process go when the handler returns, so the main loop's close is
-// waited for; the program's own end (ExitProcess, status 0) ends this thread first.
-void AwaitProgramEnd() { WaitForSingleObject(g_main_thread, kEndWaitMs); }
+// waited for; the program's own end (ExitProcess, status 0) ends this thread first. A
+// setup answer whose read began after the first cancel is cancelled on a later step.
+void AwaitProgramEnd() {
+    constexpr DWORD kStepMs = 100;
+    for (DWORD waited = 0; waited < kEndWaitMs; waited += kStepMs) {
+        if (WaitForSingleObject(g_main_thread, kStepMs) != WAIT_TIMEOUT) return;
+        CancelSynchronousIo(g_main_thread);
+    }
+}
 
 // On the console's own thread.
 BOOL WINAPI StopOnConsoleEvent(DWORD event) {
