@@ -1,10 +1,10 @@
 #include "display/display_kinds.h"
 
 #include <array>
-#include <cctype>
 #include <iterator>
 #include <string>
 
+#include "display/names.h"
 #include "display/protocol.h"
 
 namespace korv {
@@ -112,25 +112,13 @@ const DisplayProtocol& ProtocolOf(DisplayKind kind) {
 }
 
 const DisplayProtocol* FindProtocol(std::string_view name) {
-    for (const DisplayProtocol& protocol : kProtocols) {
-        const std::string_view own = protocol.name;
-        if (name.size() != own.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < own.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(name[i])) == own[i];
-        if (same) return &protocol;
-    }
+    for (const DisplayProtocol& protocol : kProtocols)
+        if (SameName(name, protocol.name)) return &protocol;
     return nullptr;
 }
 
 const char* KindNames() {
-    static const std::string names = [] {
-        const std::size_t count = std::size(kProtocols);
-        std::string text;
-        for (std::size_t i = 0; i < count; ++i)
-            text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kProtocols[i].name;
-        return text;
-    }();
+    static const std::string names = Listed(kProtocols, [](const DisplayProtocol& protocol) { return protocol.name; });
     return names.c_str();
 }
 

@@ -1,12 +1,12 @@
 #include "pole/side_file.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "display/names.h"
 #include "pole/console_output.h"
 
 namespace korv {
@@ -21,11 +21,6 @@ std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return "";
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // A text from the file as a message may show it: control bytes as '?', cut when long.
@@ -83,16 +78,8 @@ std::string SetBaud(const std::string& value, SideSettings& settings) {
                 settings.baud_named = true;
                 return "";
             }
-    return "baud must be 2400, 4800, 9600, 19200 or 38400, not " + Quoted(value);
-}
-
-// "a, b or c" from the names a table gives.
-template <class Item, std::size_t N, class Name>
-std::string Listed(const Item (&items)[N], Name name) {
-    std::string names;
-    for (std::size_t i = 0; i < N; ++i)
-        names += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + name(items[i]);
-    return names;
+    return "baud must be " + Listed(kBauds, [](int known) { return std::to_string(known); }) + ", not " +
+           Quoted(value);
 }
 
 std::string SetText(const std::string& value, SideSettings& settings) {
@@ -159,16 +146,16 @@ SideFileReading ParseSideFile(const std::string& text) {
             reading.problem = Problem(number, Quoted(line) + " is not a setting: name = value");
             return reading;
         }
-        const std::string name = Lower(Trimmed(line.substr(0, equals)));
+        const std::string name = Trimmed(line.substr(0, equals));
         const std::string value = Trimmed(line.substr(equals + 1));
         std::size_t index = 0;
-        while (index < kSettingCount && name != kSettings[index].name) ++index;
+        while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
         if (index == kSettingCount) {
             reading.problem = Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
             return reading;
         }
         if (set_on_line[index] != 0) {
-            reading.problem = Problem(number, name + " is set twice, first on line " +
+            reading.problem = Problem(number, std::string(kSettings[index].name) + " is set twice, first on line " +
                                                   std::to_string(set_on_line[index]));
             return reading;
         }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "display/names.h"
 #include "display/protocol.h"
 #include "display/row_text.h"
 #include "pole/poll_cycle.h"
@@ -30,15 +31,6 @@ bool Holds(const std::string& record, int offset) {
     return record.size() > static_cast<std::size_t>(offset);
 }
 
-std::string RowList(const std::vector<int>& rows) {
-    std::string list;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i > 0) list += i + 1 == rows.size() ? " and " : ", ";
-        list += std::to_string(rows[i]);
-    }
-    return list;
-}
-
 std::string ShortFileWarning(const std::string& record, const RecordView& view) {
     const std::size_t size = record.size();
     std::vector<int> drawn;
@@ -51,7 +43,7 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     } else if (drawn.size() == 4) {
         text += "draws all four rows";
     } else {
-        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + RowList(drawn);
+        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + Listed(drawn, [](int row) { return std::to_string(row); }, " and ");
         if (view.drawn[2] && !Holds(record, record::kTaxOffset)) text += " (row 3 without its amount)";
     }
     if (!Holds(record, record::kTotalOffset))
