@@ -25,7 +25,7 @@ constexpr void Append(std::array<std::uint8_t, Size>& out, std::size_t& at, cons
     for (std::uint8_t byte : part) out[at++] = byte;
 }
 
-// The commands one after another, as one run.
+// A ByteRun is one array, so a bring-up of several commands is joined into one.
 template <std::size_t... N>
 constexpr std::array<std::uint8_t, (N + ...)> Joined(const std::uint8_t (&... parts)[N]) {
     std::array<std::uint8_t, (N + ...)> out{};
@@ -53,7 +53,6 @@ constexpr std::uint8_t kLightOff[] = {kCommandPrefix, kBacklightOff};
 constexpr std::uint8_t kCursorLead[] = {kCommandPrefix};
 }  // namespace lcd
 
-// A brightness command with its level.
 constexpr std::array<std::uint8_t, 3> Level(const std::uint8_t (&command)[2], std::uint8_t level) {
     return {command[0], command[1], level};
 }

@@ -32,7 +32,7 @@ std::string Quoted(const std::string& text) {
     return "'" + shown + (text.size() > kShown ? "...'" : "'");
 }
 
-// Plain decimal digits, at most six.
+// Six digits at most, so that no value overflows; no sign or blank, which strtol would take.
 bool Number(const std::string& text, int& value) {
     if (text.empty() || text.size() > 6) return false;
     value = 0;
