@@ -10,6 +10,7 @@
 #include "display/code_pages.h"
 #include "display/display_kinds.h"
 #include "display/lcd_charset.h"
+#include "display/row_text.h"
 #include "display/serial_channel.h"
 
 namespace korv {
@@ -22,7 +23,7 @@ struct DisplayGeometry {
     bool backlight_on = false;
     DisplayKind kind = DisplayKind::kLcd;
     // Which of the four rows korvpole draws a display of fewer rows shows, top first.
-    std::array<int, 2> shown_rows = {1, 4};
+    std::array<int, 2> shown_rows = kDefaultShownRows;
     // The code page text comes in; none: text bytes go out as they are.
     std::optional<charset::CodePage> text = std::nullopt;
     // The character ROM of an HD44780 display.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "display/display_kinds.h"
@@ -7,6 +8,10 @@
 // What the display shows of a text written into a row; the driver sends by these
 // rules and the record inspector predicts the display by them.
 namespace korv {
+
+// The rows of the four korvpole draws that a display of two rows shows, top first,
+// unless KORVPOLE.INI names others: the sale's first line and its total.
+inline constexpr std::array<int, 2> kDefaultShownRows = {1, 4};
 
 // Bytes of a text `length` long that fit from the 1-based `column` to the end of a row
 // `columns` wide; the rest is cut. 0 when none fit.

@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::size_t kMaxFileBytes = 64 * 1024;
 constexpr int kBauds[] = {2400, 4800, 9600, 19200, 38400};
-constexpr int kDrawnRows = 4;
 
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -62,8 +61,8 @@ std::string SetRows(const std::string& value, SideSettings& settings) {
         !Number(Trimmed(value.substr(comma + 1)), rows[1]))
         return "rows must be two row numbers, top first, as in rows = 1,4; not " + Quoted(value);
     for (int row : rows)
-        if (row < 1 || row > kDrawnRows)
-            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to 4";
+        if (row < 1 || row > protocol::kRows)
+            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to " + std::to_string(protocol::kRows);
     if (rows[0] == rows[1]) return "rows: row " + std::to_string(rows[0]) + " is given twice";
     settings.shown_rows = {rows[0], rows[1]};
     return "";
@@ -214,7 +213,7 @@ std::string SideSettingsLine(const SideSettings& settings) {
     const DisplayProtocol& protocol = ProtocolOf(settings.kind);
     std::string line = std::string(kSideFileName) + ": " + protocol.name + " display, " +
                        std::to_string(protocol.rows) + "x" + std::to_string(protocol.columns);
-    if (protocol.rows < kDrawnRows)
+    if (protocol.rows < protocol::kRows)
         line += ", rows " + std::to_string(settings.shown_rows[0]) + " and " +
                 std::to_string(settings.shown_rows[1]);
     if (settings.baud_named) line += ", " + std::to_string(settings.baud) + " baud";

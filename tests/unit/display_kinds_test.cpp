@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/display_driver.h"
+#include "display/protocol.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
@@ -29,9 +30,9 @@ std::string Taken() {
     return Hex(std::exchange(fake::ComPort(1).received, std::string()));
 }
 
-DisplayGeometry GeometryOf(DisplayKind kind, bool lit = false, std::array<int, 2> rows = {1, 4}) {
+DisplayGeometry GeometryOf(DisplayKind kind, bool lit = false, std::array<int, 2> rows = kDefaultShownRows) {
     const DisplayProtocol& protocol = ProtocolOf(kind);
-    return {1, 9600, protocol.rows, protocol.columns, lit, kind, rows};
+    return {1, protocol::kBaudRate, protocol.rows, protocol.columns, lit, kind, rows};
 }
 
 TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) {
