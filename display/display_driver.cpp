@@ -35,14 +35,10 @@ bool DisplayDriver::Open(DisplayGeometry geometry) {
     columns_ = geometry.columns;
     protocol_ = &ProtocolOf(geometry.kind);
     Send(protocol_->bring_up);
-    if (geometry.text && protocol_->letter_form == LetterForm::kCodeTable) {
-        if (const std::optional<std::uint8_t> number = escpos::CodeTableNumber(*geometry.text)) {
-            std::uint8_t select[kMaxCursorBytes];
-            const int size = protocol_->select_table.size;
-            std::copy(protocol_->select_table.bytes, protocol_->select_table.bytes + size, select);
-            select[size] = *number;
-            Send({select, size + 1});
-        }
+    if (geometry.text) {
+        std::uint8_t select[kMaxCodeTableBytes];
+        const int size = CodeTableCommand(*protocol_, *geometry.text, select);
+        if (size > 0) Send({select, size});
     }
     // A display brought up may have lost power, and its user-defined characters with it.
     loaded_ = {};
@@ -114,7 +110,7 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     std::uint8_t bytes[kMaxTextBytes];
     for (int i = 0; i < length; ++i) {
         std::uint8_t byte = static_cast<std::uint8_t>(text[i]);
-        if (convert) byte = InTable(*wanted_.text, protocol_->start_table, byte);
+        if (convert) byte = InTable(*wanted_.text, *protocol_->start_table, byte);
         bytes[i] = ShownByte(byte, *protocol_);
     }
     channel_.Send(bytes, length);

@@ -1,5 +1,6 @@
 #include "display/display_kinds.h"
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 #include <string>
@@ -66,43 +67,28 @@ constexpr auto kCd5220BringUp = Joined(cd5220::kInitialise, cd5220::kOverwriteMo
 constexpr std::uint8_t kCd5220Clear[] = {cd5220::kClearScreen};
 constexpr auto kCd5220Brightest = Level(cd5220::kBrightness, cd5220::kBrightest);
 constexpr auto kCd5220Dimmest = Level(cd5220::kBrightness, cd5220::kDimmest);
-constexpr ByteRun kNoCommand{};
 
 const DisplayProtocol kProtocols[] = {
     {DisplayKind::kLcd, "lcd", protocol::kRows, protocol::kColumns,
      Run(lcd::kBringUp), Run(lcd::kClear), Run(lcd::kLightOn), Run(lcd::kLightOff),
      "backlight", "on", "off",
      Run(lcd::kCursorLead), CursorForm::kRowAddress, 0x00, protocol::kCommandPrefix,
-     LetterForm::kCharacterRom, kNoCommand, charset::CodePage::kCp437},
+     LetterForm::kCharacterRom},
     {DisplayKind::kEscpos, "escpos", 2, 20,
      Run(kEscposBringUp), Run(kEscposClear), Run(kEscposBrightest), Run(kEscposDimmest),
      "brightness", "highest", "lowest",
      Run(escpos::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
-     LetterForm::kCodeTable, Run(escpos::kSelectCodeTable), escpos::kPowerOnTable},
+     LetterForm::kCodeTable, escpos::kPowerOnTable, Run(escpos::kSelectCodeTable), escpos::kCodeTables,
+     static_cast<int>(std::size(escpos::kCodeTables))},
     {DisplayKind::kCd5220, "cd5220", 2, 20,
      Run(kCd5220BringUp), Run(kCd5220Clear), Run(kCd5220Brightest), Run(kCd5220Dimmest),
      "brightness", "highest", "lowest",
      Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
-     LetterForm::kOwnTable, kNoCommand, cd5220::kOwnTable},
+     LetterForm::kOwnTable, cd5220::kOwnTable},
 };
+static_assert(std::size(escpos::kSelectCodeTable) + 1 <= kMaxCodeTableBytes, "room for ESC t and its number");
 
 }  // namespace
-
-namespace escpos {
-
-std::optional<std::uint8_t> CodeTableNumber(charset::CodePage page) {
-    for (const CodeTable& table : kCodeTables)
-        if (table.page == page) return table.number;
-    return std::nullopt;
-}
-
-std::optional<charset::CodePage> CodeTablePage(std::uint8_t number) {
-    for (const CodeTable& table : kCodeTables)
-        if (table.number == number) return table.page;
-    return std::nullopt;
-}
-
-}  // namespace escpos
 
 const DisplayProtocol& ProtocolOf(DisplayKind kind) {
     for (const DisplayProtocol& protocol : kProtocols)
@@ -119,6 +105,23 @@ const DisplayProtocol* FindProtocol(std::string_view name) {
 const char* KindNames() {
     static const std::string names = Listed(kProtocols, [](const DisplayProtocol& protocol) { return protocol.name; });
     return names.c_str();
+}
+
+int CodeTableCommand(const DisplayProtocol& protocol, charset::CodePage page, std::uint8_t* out) {
+    for (int i = 0; i < protocol.code_table_count; ++i) {
+        if (protocol.code_tables[i].page != page) continue;
+        const int size = protocol.select_table.size;
+        std::copy(protocol.select_table.bytes, protocol.select_table.bytes + size, out);
+        out[size] = protocol.code_tables[i].number;
+        return size + 1;
+    }
+    return 0;
+}
+
+std::optional<charset::CodePage> CodeTablePage(const DisplayProtocol& protocol, std::uint8_t number) {
+    for (int i = 0; i < protocol.code_table_count; ++i)
+        if (protocol.code_tables[i].number == number) return protocol.code_tables[i].page;
+    return std::nullopt;
 }
 
 int CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns,
