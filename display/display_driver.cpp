@@ -35,13 +35,6 @@ bool DisplayDriver::Open(DisplayGeometry geometry) {
     columns_ = geometry.columns;
     protocol_ = &ProtocolOf(geometry.kind);
     Send(protocol_->bring_up);
-    if (geometry.text) {
-        std::uint8_t select[kMaxCodeTableBytes];
-        const int size = CodeTableCommand(*protocol_, *geometry.text, select);
-        if (size > 0) Send({select, size});
-    }
-    // A display brought up may have lost power, and its user-defined characters with it.
-    loaded_ = {};
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
     return true;
@@ -52,23 +45,30 @@ bool DisplayDriver::OpenPort(int port) {
 }
 
 void DisplayDriver::Close() {
-    Clear();
+    Send(protocol_->clear);
     SetBacklight(false);
     open_ = false;
     channel_.Close();
 }
 
+// A display whose own supply was cycled while its port stayed open is back at its
+// power-on code table with empty user-defined characters, and nothing tells korvpole.
+// The poll cycle clears at every counter change, so the code table goes again here and
+// the characters are loaded again with the next text: the display heals at the next
+// sale, as its rows do.
 void DisplayDriver::Clear() {
     if (!open_) return;
     std::lock_guard<std::recursive_mutex> hold(lock_);
+    if (wanted_.text) {
+        std::uint8_t select[kMaxCodeTableBytes];
+        const int size = CodeTableCommand(*protocol_, *wanted_.text, select);
+        if (size > 0) Send({select, size});
+    }
     Send(protocol_->clear);
-    ForgetScreen();
-}
-
-void DisplayDriver::ForgetScreen() {
     const std::string blank(static_cast<std::size_t>(columns_), ' ');
     letters_.assign(protocol::kRows, blank);
     sent_.assign(protocol::kRows, blank);
+    loaded_ = {};
 }
 
 void DisplayDriver::SetBacklight(bool on) {

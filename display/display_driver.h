@@ -42,6 +42,8 @@ public:
     // 9600 baud, 4 rows of 20 columns, backlight untouched.
     bool OpenPort(int port);
     void Close();
+    // Also what a display that lost power has lost: its code table at once, its
+    // user-defined characters with the next text.
     void Clear();
     // column and row are 1-based; text may be null. Text past the last column is cut.
     // A place that kind of display cannot name gets nothing. With a code page, each
@@ -80,7 +82,6 @@ private:
     void WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
                       int position_size);
     void SendRow(int index, int column, const std::string& bytes);
-    void ForgetScreen();
 
     bool open_ = false;
     bool backlight_on_ = false;

@@ -83,7 +83,7 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
     }
 }
 
-// ESC t n after the bring-up, n as the ESC/POS lists number the tables.
+// ESC t n after the bring-up and at each clear, n as the ESC/POS lists number the tables.
 TEST(DisplayKindBytes, TheCodePageGoesToAnEscposDisplayAsTheNumberOfItsTable) {
     const std::pair<charset::CodePage, std::string> tables[] = {
         {charset::CodePage::kCp437, "1B 74 00"},
@@ -100,6 +100,8 @@ TEST(DisplayKindBytes, TheCodePageGoesToAnEscposDisplayAsTheNumberOfItsTable) {
         DisplayDriver display;
         ASSERT_TRUE(display.Open(geometry));
         EXPECT_EQ(Taken(), Hex(test::wire::kEscpos.bring_up) + " " + select + " 0C");
+        display.Clear();
+        EXPECT_EQ(Taken(), select + " 0C");
     }
 }
 

@@ -1,7 +1,7 @@
 // A code page's letters as each kind of display is sent them, read off its model: the
-// LCD's user-defined characters loaded on demand and again after a reconnect, the
-// ESC/POS code table chosen at bring-up, the CD5220's own table; and without text =,
-// or with it on plain text, the same bytes as ever.
+// LCD's user-defined characters loaded on demand and again after a reconnect or a power
+// cut, the ESC/POS code table chosen at bring-up and at each clear, the CD5220's own
+// table; and without text =, or with it on plain text, the same bytes as ever.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -115,6 +115,27 @@ TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     display.WriteText("\xC0\xC1", 1, 1);
     EXPECT_EQ(Loads(sent()), 2);
     EXPECT_EQ(model->Reading(1), "ÀÁ                  ");
+}
+
+// The display's own supply cycled while the adapter stayed plugged in: a fresh model
+// takes what follows. The clear of the next sale brings its letters back.
+TEST(DisplayLetters, AfterAPowerCutTheNextClearBringsTheLettersBack) {
+    const char* const cafe = "Caf\xE9 \x80";  // "Café €" in cp1252
+    for (const DisplayKind kind : {DisplayKind::kLcd, DisplayKind::kEscpos}) {
+        SCOPED_TRACE(ProtocolOf(kind).name);
+        fake::Reset();
+        fake::ComPort(1);
+        DisplayDriver display;
+        ASSERT_TRUE(display.Open(WithText(kind)));
+        display.WriteText(cafe, 1, 1);
+        Taken();
+        const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(kind);
+        display.Clear();
+        display.WriteText(cafe, 1, 1);
+        const std::string sent = Taken();
+        model->Feed(sent);
+        EXPECT_EQ(model->Reading(1), "Café €              ") << Hex(sent);
+    }
 }
 
 // A sale of plain text, two cycles around a counter change: the bytes are the same
