@@ -122,10 +122,15 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
 // plain so far is sent again where it changed.
 void DisplayDriver::WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
                                  int position_size) {
+    // No text fits there, as without a code page; and the row's picture has no such place.
+    if (column < 1 || column > columns_) {
+        channel_.Send(position, position_size);
+        return;
+    }
     const std::size_t index = static_cast<std::size_t>(std::clamp(row, 1, protocol::kRows) - 1);
     std::vector<std::string> letters = letters_;
     int length = 0;
-    if (text != nullptr && column >= 1) {
+    if (text != nullptr) {
         length = std::min(FittingLength(static_cast<int>(std::strlen(text)), column, columns_), kMaxTextBytes);
         letters[index].replace(static_cast<std::size_t>(column - 1), static_cast<std::size_t>(length), text,
                                static_cast<std::size_t>(length));
