@@ -84,11 +84,7 @@ void DisplayDriver::ToggleBacklight() {
 }
 
 int DisplayDriver::DisplayRowOf(int drawn_row) const {
-    if (rows_ >= protocol::kRows) return drawn_row;
-    const int shown = rows_ < 2 ? rows_ : 2;
-    for (int i = 0; i < shown; ++i)
-        if (wanted_.shown_rows[static_cast<std::size_t>(i)] == drawn_row) return i + 1;
-    return 0;
+    return korv::DisplayRowOf(drawn_row, rows_, wanted_.shown_rows);
 }
 
 void DisplayDriver::WriteText(const char* text, int column, int row) {
