@@ -103,7 +103,8 @@ const DisplayProtocol* FindProtocol(std::string_view name) {
 }
 
 const char* KindNames() {
-    static const std::string names = Listed(kProtocols, [](const DisplayProtocol& protocol) { return protocol.name; });
+    static const std::string names =
+        Listed(kProtocols, [](const DisplayProtocol& protocol) { return protocol.name; });
     return names.c_str();
 }
 

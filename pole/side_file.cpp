@@ -62,7 +62,8 @@ std::string SetRows(const std::string& value, SideSettings& settings) {
         return "rows must be two row numbers, top first, as in rows = 1,4; not " + Quoted(value);
     for (int row : rows)
         if (row < 1 || row > protocol::kRows)
-            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to " + std::to_string(protocol::kRows);
+            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to " +
+                   std::to_string(protocol::kRows);
     if (rows[0] == rows[1]) return "rows: row " + std::to_string(rows[0]) + " is given twice";
     settings.shown_rows = {rows[0], rows[1]};
     return "";

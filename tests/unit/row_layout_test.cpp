@@ -121,7 +121,8 @@ TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecordAndDisplay) {
         cases.push_back(full.substr(0, size));
     cases.push_back(full + "bytes past the record are never read");
 
-    for (const SideSettings& side : {Display(), Display(DisplayKind::kEscpos, {3, 2}), Display(DisplayKind::kCd5220)}) {
+    for (const SideSettings& side :
+         {Display(), Display(DisplayKind::kEscpos, {3, 2}), Display(DisplayKind::kCd5220)}) {
         SCOPED_TRACE(ProtocolOf(side.kind).name);
         for (const std::string& record : cases) {
             const Drawn picture = OnPicture(record, side);

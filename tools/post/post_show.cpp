@@ -31,6 +31,10 @@ bool Holds(const std::string& record, int offset) {
     return record.size() > static_cast<std::size_t>(offset);
 }
 
+std::string RowList(const std::vector<int>& rows) {
+    return Listed(rows, [](int row) { return std::to_string(row); }, " and ");
+}
+
 std::string ShortFileWarning(const std::string& record, const RecordView& view) {
     const std::size_t size = record.size();
     std::vector<int> drawn;
@@ -43,7 +47,7 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     } else if (drawn.size() == 4) {
         text += "draws all four rows";
     } else {
-        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + Listed(drawn, [](int row) { return std::to_string(row); }, " and ");
+        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + RowList(drawn);
         if (view.drawn[2] && !Holds(record, record::kTaxOffset)) text += " (row 3 without its amount)";
     }
     if (!Holds(record, record::kTotalOffset))
@@ -185,10 +189,10 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
                              const RecordView& view) {
     const DisplayProtocol& protocol = ProtocolOf(view.kind);
     const std::string edge = "  +" + std::string(static_cast<std::size_t>(protocol.columns), '-') + "+\n";
-    std::string text = name + ", " + std::to_string(file_size) + " bytes; the rows korvpole draws when it takes its counter as new";
+    std::string text =
+        name + ", " + std::to_string(file_size) + " bytes; the rows korvpole draws when it takes its counter as new";
     if (view.shown_rows.size() < view.rows.size())
-        text += std::string("; the ") + protocol.name + " display shows rows " +
-                Listed(view.shown_rows, [](int row) { return std::to_string(row); }, " and ") + ", top first";
+        text += std::string("; the ") + protocol.name + " display shows rows " + RowList(view.shown_rows) + ", top first";
     text += ":\n" + edge;
     for (const int row : view.shown_rows) {
         const std::size_t index = static_cast<std::size_t>(row - 1);

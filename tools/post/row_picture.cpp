@@ -35,7 +35,8 @@ bool RowPicture::Written(int row) const { return written_[row - 1]; }
 std::vector<int> RowPicture::ShownRows() const {
     std::vector<int> shown(static_cast<std::size_t>(std::min(protocol_->rows, kRows)));
     for (int row = 1; row <= kRows; ++row)
-        if (const int at = DisplayRowOf(row, protocol_->rows, shown_rows_)) shown[static_cast<std::size_t>(at - 1)] = row;
+        if (const int at = DisplayRowOf(row, protocol_->rows, shown_rows_))
+            shown[static_cast<std::size_t>(at - 1)] = row;
     return shown;
 }
 
