@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "display/names.h"
+
 namespace korv::charset {
 
 namespace {
@@ -98,8 +100,6 @@ static_assert(InKnownOrder(), "one table row per code page, in the order of kCod
 
 const PageEntry& Entry(CodePage page) { return kPages[static_cast<std::size_t>(page)]; }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(char32_t code_point) { return code_point >= 0xD800 && code_point <= 0xDFFF; }
@@ -144,13 +144,8 @@ Decoded DecodeUtf8At(std::string_view text, std::size_t at) {
 const char* CodePageName(CodePage page) { return Entry(page).name; }
 
 std::optional<CodePage> CodePageNamed(std::string_view name) {
-    for (const PageEntry& entry : kPages) {
-        const std::string_view known = entry.name;
-        if (known.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i) same = LowerAscii(name[i]) == known[i];
-        if (same) return entry.page;
-    }
+    for (const PageEntry& entry : kPages)
+        if (SameName(name, entry.name)) return entry.page;
     return std::nullopt;
 }
 

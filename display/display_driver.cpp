@@ -35,17 +35,6 @@ bool DisplayDriver::Open(DisplayGeometry geometry) {
     columns_ = geometry.columns;
     protocol_ = &ProtocolOf(geometry.kind);
     Send(protocol_->bring_up);
-    if (geometry.text && protocol_->letter_form == LetterForm::kCodeTable) {
-        if (const std::optional<std::uint8_t> number = escpos::CodeTableNumber(*geometry.text)) {
-            std::uint8_t select[kMaxCursorBytes];
-            const int size = protocol_->select_table.size;
-            std::copy(protocol_->select_table.bytes, protocol_->select_table.bytes + size, select);
-            select[size] = *number;
-            Send({select, size + 1});
-        }
-    }
-    // A display brought up may have lost power, and its user-defined characters with it.
-    loaded_ = {};
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
     return true;
@@ -56,23 +45,30 @@ bool DisplayDriver::OpenPort(int port) {
 }
 
 void DisplayDriver::Close() {
-    Clear();
+    Send(protocol_->clear);
     SetBacklight(false);
     open_ = false;
     channel_.Close();
 }
 
+// A display whose own supply was cycled while its port stayed open is back at its
+// power-on code table with empty user-defined characters, and nothing tells korvpole.
+// The poll cycle clears at every counter change, so the code table goes again here and
+// the characters are loaded again with the next text: the display heals at the next
+// sale, as its rows do.
 void DisplayDriver::Clear() {
     if (!open_) return;
     std::lock_guard<std::recursive_mutex> hold(lock_);
+    if (wanted_.text) {
+        std::uint8_t select[kMaxCodeTableBytes];
+        const int size = CodeTableCommand(*protocol_, *wanted_.text, select);
+        if (size > 0) Send({select, size});
+    }
     Send(protocol_->clear);
-    ForgetScreen();
-}
-
-void DisplayDriver::ForgetScreen() {
     const std::string blank(static_cast<std::size_t>(columns_), ' ');
     letters_.assign(protocol::kRows, blank);
     sent_.assign(protocol::kRows, blank);
+    loaded_ = {};
 }
 
 void DisplayDriver::SetBacklight(bool on) {
@@ -88,11 +84,7 @@ void DisplayDriver::ToggleBacklight() {
 }
 
 int DisplayDriver::DisplayRowOf(int drawn_row) const {
-    if (rows_ >= protocol::kRows) return drawn_row;
-    const int shown = rows_ < 2 ? rows_ : 2;
-    for (int i = 0; i < shown; ++i)
-        if (wanted_.shown_rows[static_cast<std::size_t>(i)] == drawn_row) return i + 1;
-    return 0;
+    return korv::DisplayRowOf(drawn_row, rows_, wanted_.shown_rows);
 }
 
 void DisplayDriver::WriteText(const char* text, int column, int row) {
@@ -114,7 +106,7 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     std::uint8_t bytes[kMaxTextBytes];
     for (int i = 0; i < length; ++i) {
         std::uint8_t byte = static_cast<std::uint8_t>(text[i]);
-        if (convert) byte = InTable(*wanted_.text, protocol_->start_table, byte);
+        if (convert) byte = InTable(*wanted_.text, *protocol_->start_table, byte);
         bytes[i] = ShownByte(byte, *protocol_);
     }
     channel_.Send(bytes, length);
@@ -126,10 +118,15 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
 // plain so far is sent again where it changed.
 void DisplayDriver::WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
                                  int position_size) {
+    // No text fits there, as without a code page; and the row's picture has no such place.
+    if (column < 1 || column > columns_) {
+        channel_.Send(position, position_size);
+        return;
+    }
     const std::size_t index = static_cast<std::size_t>(std::clamp(row, 1, protocol::kRows) - 1);
     std::vector<std::string> letters = letters_;
     int length = 0;
-    if (text != nullptr && column >= 1) {
+    if (text != nullptr) {
         length = std::min(FittingLength(static_cast<int>(std::strlen(text)), column, columns_), kMaxTextBytes);
         letters[index].replace(static_cast<std::size_t>(column - 1), static_cast<std::size_t>(length), text,
                                static_cast<std::size_t>(length));

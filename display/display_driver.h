@@ -10,6 +10,7 @@
 #include "display/code_pages.h"
 #include "display/display_kinds.h"
 #include "display/lcd_charset.h"
+#include "display/row_text.h"
 #include "display/serial_channel.h"
 
 namespace korv {
@@ -22,7 +23,7 @@ struct DisplayGeometry {
     bool backlight_on = false;
     DisplayKind kind = DisplayKind::kLcd;
     // Which of the four rows korvpole draws a display of fewer rows shows, top first.
-    std::array<int, 2> shown_rows = {1, 4};
+    std::array<int, 2> shown_rows = kDefaultShownRows;
     // The code page text comes in; none: text bytes go out as they are.
     std::optional<charset::CodePage> text = std::nullopt;
     // The character ROM of an HD44780 display.
@@ -41,6 +42,8 @@ public:
     // 9600 baud, 4 rows of 20 columns, backlight untouched.
     bool OpenPort(int port);
     void Close();
+    // Also what a display that lost power has lost: its code table at once, its
+    // user-defined characters with the next text.
     void Clear();
     // column and row are 1-based; text may be null. Text past the last column is cut.
     // A place that kind of display cannot name gets nothing. With a code page, each
@@ -79,7 +82,6 @@ private:
     void WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
                       int position_size);
     void SendRow(int index, int column, const std::string& bytes);
-    void ForgetScreen();
 
     bool open_ = false;
     bool backlight_on_ = false;

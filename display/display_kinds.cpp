@@ -1,10 +1,11 @@
 #include "display/display_kinds.h"
 
+#include <algorithm>
 #include <array>
-#include <cctype>
 #include <iterator>
 #include <string>
 
+#include "display/names.h"
 #include "display/protocol.h"
 
 namespace korv {
@@ -25,7 +26,7 @@ constexpr void Append(std::array<std::uint8_t, Size>& out, std::size_t& at, cons
     for (std::uint8_t byte : part) out[at++] = byte;
 }
 
-// The commands one after another, as one run.
+// A ByteRun is one array, so a bring-up of several commands is joined into one.
 template <std::size_t... N>
 constexpr std::array<std::uint8_t, (N + ...)> Joined(const std::uint8_t (&... parts)[N]) {
     std::array<std::uint8_t, (N + ...)> out{};
@@ -53,7 +54,6 @@ constexpr std::uint8_t kLightOff[] = {kCommandPrefix, kBacklightOff};
 constexpr std::uint8_t kCursorLead[] = {kCommandPrefix};
 }  // namespace lcd
 
-// A brightness command with its level.
 constexpr std::array<std::uint8_t, 3> Level(const std::uint8_t (&command)[2], std::uint8_t level) {
     return {command[0], command[1], level};
 }
@@ -67,43 +67,28 @@ constexpr auto kCd5220BringUp = Joined(cd5220::kInitialise, cd5220::kOverwriteMo
 constexpr std::uint8_t kCd5220Clear[] = {cd5220::kClearScreen};
 constexpr auto kCd5220Brightest = Level(cd5220::kBrightness, cd5220::kBrightest);
 constexpr auto kCd5220Dimmest = Level(cd5220::kBrightness, cd5220::kDimmest);
-constexpr ByteRun kNoCommand{};
 
 const DisplayProtocol kProtocols[] = {
     {DisplayKind::kLcd, "lcd", protocol::kRows, protocol::kColumns,
      Run(lcd::kBringUp), Run(lcd::kClear), Run(lcd::kLightOn), Run(lcd::kLightOff),
      "backlight", "on", "off",
      Run(lcd::kCursorLead), CursorForm::kRowAddress, 0x00, protocol::kCommandPrefix,
-     LetterForm::kCharacterRom, kNoCommand, charset::CodePage::kCp437},
+     LetterForm::kCharacterRom},
     {DisplayKind::kEscpos, "escpos", 2, 20,
      Run(kEscposBringUp), Run(kEscposClear), Run(kEscposBrightest), Run(kEscposDimmest),
      "brightness", "highest", "lowest",
      Run(escpos::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
-     LetterForm::kCodeTable, Run(escpos::kSelectCodeTable), escpos::kPowerOnTable},
+     LetterForm::kCodeTable, escpos::kPowerOnTable, Run(escpos::kSelectCodeTable), escpos::kCodeTables,
+     static_cast<int>(std::size(escpos::kCodeTables))},
     {DisplayKind::kCd5220, "cd5220", 2, 20,
      Run(kCd5220BringUp), Run(kCd5220Clear), Run(kCd5220Brightest), Run(kCd5220Dimmest),
      "brightness", "highest", "lowest",
      Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
-     LetterForm::kOwnTable, kNoCommand, cd5220::kOwnTable},
+     LetterForm::kOwnTable, cd5220::kOwnTable},
 };
+static_assert(std::size(escpos::kSelectCodeTable) + 1 <= kMaxCodeTableBytes, "room for ESC t and its number");
 
 }  // namespace
-
-namespace escpos {
-
-std::optional<std::uint8_t> CodeTableNumber(charset::CodePage page) {
-    for (const CodeTable& table : kCodeTables)
-        if (table.page == page) return table.number;
-    return std::nullopt;
-}
-
-std::optional<charset::CodePage> CodeTablePage(std::uint8_t number) {
-    for (const CodeTable& table : kCodeTables)
-        if (table.number == number) return table.page;
-    return std::nullopt;
-}
-
-}  // namespace escpos
 
 const DisplayProtocol& ProtocolOf(DisplayKind kind) {
     for (const DisplayProtocol& protocol : kProtocols)
@@ -112,26 +97,32 @@ const DisplayProtocol& ProtocolOf(DisplayKind kind) {
 }
 
 const DisplayProtocol* FindProtocol(std::string_view name) {
-    for (const DisplayProtocol& protocol : kProtocols) {
-        const std::string_view own = protocol.name;
-        if (name.size() != own.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < own.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(name[i])) == own[i];
-        if (same) return &protocol;
-    }
+    for (const DisplayProtocol& protocol : kProtocols)
+        if (SameName(name, protocol.name)) return &protocol;
     return nullptr;
 }
 
 const char* KindNames() {
-    static const std::string names = [] {
-        const std::size_t count = std::size(kProtocols);
-        std::string text;
-        for (std::size_t i = 0; i < count; ++i)
-            text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + kProtocols[i].name;
-        return text;
-    }();
+    static const std::string names =
+        Listed(kProtocols, [](const DisplayProtocol& protocol) { return protocol.name; });
     return names.c_str();
+}
+
+int CodeTableCommand(const DisplayProtocol& protocol, charset::CodePage page, std::uint8_t* out) {
+    for (int i = 0; i < protocol.code_table_count; ++i) {
+        if (protocol.code_tables[i].page != page) continue;
+        const int size = protocol.select_table.size;
+        std::copy(protocol.select_table.bytes, protocol.select_table.bytes + size, out);
+        out[size] = protocol.code_tables[i].number;
+        return size + 1;
+    }
+    return 0;
+}
+
+std::optional<charset::CodePage> CodeTablePage(const DisplayProtocol& protocol, std::uint8_t number) {
+    for (int i = 0; i < protocol.code_table_count; ++i)
+        if (protocol.code_tables[i].number == number) return protocol.code_tables[i].page;
+    return std::nullopt;
 }
 
 int CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns,

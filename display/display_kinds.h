@@ -32,6 +32,12 @@ enum class LetterForm {
     kOwnTable,      // converted to the one table the display has, plain letters for the rest
 };
 
+// A code table a display shows text bytes in, and the number that selects it.
+struct CodeTable {
+    charset::CodePage page;
+    std::uint8_t number;
+};
+
 struct DisplayProtocol {
     DisplayKind kind;
     const char* name;  // as KORVPOLE.INI and --kind spell it
@@ -53,10 +59,14 @@ struct DisplayProtocol {
     std::uint8_t first_text_byte;
     std::uint8_t command_byte;
     LetterForm letter_form;
-    // kCodeTable: the command that selects a code table, followed by the table's number.
-    ByteRun select_table;
     // The 2x20 kinds: the code table the display starts with, its only one for kOwnTable.
-    charset::CodePage start_table;
+    // None for the LCD, whose characters are its ROM's.
+    std::optional<charset::CodePage> start_table = std::nullopt;
+    // kCodeTable: the command that selects one of the `code_table_count` tables at
+    // `code_tables`, followed by the table's number.
+    ByteRun select_table = {};
+    const CodeTable* code_tables = nullptr;
+    int code_table_count = 0;
 };
 
 // The ESC/POS customer-display commands korvpole sends.
@@ -73,10 +83,6 @@ inline constexpr std::uint8_t kDimmest = 1;
 inline constexpr std::uint8_t kBrightest = 4;
 inline constexpr std::uint8_t kSelectCodeTable[] = {kEsc, 't'};  // then a table number
 // The code tables a display of this set numbers so, and the one it starts with.
-struct CodeTable {
-    charset::CodePage page;
-    std::uint8_t number;
-};
 inline constexpr CodeTable kCodeTables[] = {
     {charset::CodePage::kCp437, 0},
     {charset::CodePage::kCp850, 2},
@@ -84,9 +90,6 @@ inline constexpr CodeTable kCodeTables[] = {
     {charset::CodePage::kCp858, 19},
 };
 inline constexpr charset::CodePage kPowerOnTable = charset::CodePage::kCp437;
-// The table number of `page`, and the page of a number; none where the list has none.
-std::optional<std::uint8_t> CodeTableNumber(charset::CodePage page);
-std::optional<charset::CodePage> CodeTablePage(std::uint8_t number);
 }  // namespace escpos
 
 // The CD5220 commands korvpole sends.
@@ -120,6 +123,14 @@ inline constexpr int kMaxCursorBytes = 4;
 // `rows` by `columns`, into `out`; their count. 0 when that kind cannot name the place.
 int CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns,
                   std::uint8_t* out);
+
+inline constexpr int kMaxCodeTableBytes = 3;
+// The bytes that make the display show text bytes in `page`, into `out`; their count. 0
+// for a kind without code tables, or a page its display does not number.
+int CodeTableCommand(const DisplayProtocol& protocol, charset::CodePage page, std::uint8_t* out);
+// The page a display shows text bytes in after table `number` was selected; none for a
+// number it does not list.
+std::optional<charset::CodePage> CodeTablePage(const DisplayProtocol& protocol, std::uint8_t number);
 
 // The byte the display gets for a text byte: one it would take as a command travels
 // as a blank.

@@ -1,5 +1,6 @@
 #include "display/lcd_glyphs.h"
 
+#include "display/names.h"
 #include "display/protocol.h"
 
 namespace korv::charset {
@@ -275,20 +276,13 @@ const PatternSource* SourceOf(char32_t code_point) {
     return nullptr;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 const char* CharacterRomName(CharacterRom rom) { return rom == CharacterRom::kA02 ? "a02" : "a00"; }
 
 std::optional<CharacterRom> CharacterRomNamed(std::string_view name) {
-    for (const CharacterRom rom : kCharacterRoms) {
-        const std::string_view known = CharacterRomName(rom);
-        if (known.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i) same = LowerAscii(name[i]) == known[i];
-        if (same) return rom;
-    }
+    for (const CharacterRom rom : kCharacterRoms)
+        if (SameName(name, CharacterRomName(rom))) return rom;
     return std::nullopt;
 }
 

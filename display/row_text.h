@@ -1,12 +1,27 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-#include "display/display_kinds.h"
+#include "display/protocol.h"
 
 // What the display shows of a text written into a row; the driver sends by these
 // rules and the record inspector predicts the display by them.
 namespace korv {
+
+// The rows of the four korvpole draws that a display of two rows shows, top first,
+// unless KORVPOLE.INI names others: the sale's first line and its total.
+inline constexpr std::array<int, 2> kDefaultShownRows = {1, 4};
+
+// The row of a display `rows` high that shows row `drawn_row` (1 to 4) of what korvpole
+// draws; 0 when the display has no room for it.
+inline int DisplayRowOf(int drawn_row, int rows, const std::array<int, 2>& shown_rows) {
+    if (rows >= protocol::kRows) return drawn_row;
+    const int shown = rows < 2 ? rows : 2;
+    for (int i = 0; i < shown; ++i)
+        if (shown_rows[static_cast<std::size_t>(i)] == drawn_row) return i + 1;
+    return 0;
+}
 
 // Bytes of a text `length` long that fit from the 1-based `column` to the end of a row
 // `columns` wide; the rest is cut. 0 when none fit.
@@ -21,10 +36,5 @@ inline int FittingLength(int length, int column, int columns) {
 inline constexpr std::uint8_t kFirstPrintable = 0x20;  // the blank
 inline constexpr std::uint8_t kLastPrintable = 0x7E;   // '~'
 inline bool IsPrintable(std::uint8_t byte) { return byte >= kFirstPrintable && byte <= kLastPrintable; }
-
-// The byte the 4x20 LCD gets for a text byte: the command prefix travels as a blank.
-inline std::uint8_t ShownByte(std::uint8_t text_byte) {
-    return ShownByte(text_byte, ProtocolOf(DisplayKind::kLcd));
-}
 
 }  // namespace korv

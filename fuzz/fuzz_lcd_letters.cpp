@@ -1,8 +1,11 @@
-// Any run of writes, clears and reconnects on the 4x20 LCD with a code page: the
-// display's model reads every letter on the screen as itself, or, while more than
+// Any run of writes, clears, reconnects and power cuts on the 4x20 LCD with a code page:
+// the display's model reads every letter on the screen as itself, or, while more than
 // eight letters the ROM lacks stand on it, as its plain stand-in; never as anything
-// else, and never a command it does not know.
+// else, and never a command it does not know. A reconnect, or a power cut (the
+// display's own supply) followed by the clear of the next sale, meets a display that
+// has lost its user-defined characters: a fresh model.
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -59,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     geometry.text = page;
     geometry.rom = rom;
     display.Open(geometry);
-    korv::sim::Hd44780Model model(rom);
+    std::optional<korv::sim::Hd44780Model> model(std::in_place, rom);
     std::string written[kRows];
     for (std::string& row : written) row.assign(kColumns, ' ');
 
@@ -69,8 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int column = 1 + data[at + 1] % kColumns;
         std::size_t length = data[at + 2] % (kColumns + 1);
         at += 3;
-        if (what >= 0xF8) {
-            display.Reconnect();
+        if (what >= 0xF0) {
+            model.emplace(rom);
+            if (what >= 0xF8) display.Reconnect();
+            else display.Clear();
             for (std::string& line : written) line.assign(kColumns, ' ');
         } else if (what >= 0xE0) {
             display.Clear();
@@ -83,9 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t fits = std::min(text.size(), static_cast<std::size_t>(kColumns - column + 1));
             written[row - 1].replace(static_cast<std::size_t>(column - 1), fits, text, 0, fits);
         }
-        model.Feed(std::exchange(fake::ComPort(1).received, std::string()));
-        FUZZ_CHECK(model.UnknownCommands() == 0);
-        CheckScreen(model, written, page, rom);
+        model->Feed(std::exchange(fake::ComPort(1).received, std::string()));
+        FUZZ_CHECK(model->UnknownCommands() == 0);
+        CheckScreen(*model, written, page, rom);
     }
     return 0;
 }

@@ -1,12 +1,10 @@
 #include "pole/side_file.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "display/names.h"
 #include "platform/settings_file.h"
 #include "pole/console_output.h"
 
@@ -16,17 +14,11 @@ namespace {
 
 constexpr std::size_t kMaxFileBytes = 64 * 1024;
 constexpr int kBauds[] = {2400, 4800, 9600, 19200, 38400};
-constexpr int kDrawnRows = 4;
 
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return "";
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 // A text from the file as a message may show it: control bytes as '?', cut when long.
@@ -38,7 +30,7 @@ std::string Quoted(const std::string& text) {
     return "'" + shown + (text.size() > kShown ? "...'" : "'");
 }
 
-// Plain decimal digits, at most six.
+// Six digits at most, so that no value overflows; no sign or blank, which strtol would take.
 bool Number(const std::string& text, int& value) {
     if (text.empty() || text.size() > 6) return false;
     value = 0;
@@ -68,8 +60,9 @@ std::string SetRows(const std::string& value, SideSettings& settings) {
         !Number(Trimmed(value.substr(comma + 1)), rows[1]))
         return "rows must be two row numbers, top first, as in rows = 1,4; not " + Quoted(value);
     for (int row : rows)
-        if (row < 1 || row > kDrawnRows)
-            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to 4";
+        if (row < 1 || row > protocol::kRows)
+            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to " +
+                   std::to_string(protocol::kRows);
     if (rows[0] == rows[1]) return "rows: row " + std::to_string(rows[0]) + " is given twice";
     settings.shown_rows = {rows[0], rows[1]};
     return "";
@@ -84,16 +77,8 @@ std::string SetBaud(const std::string& value, SideSettings& settings) {
                 settings.baud_named = true;
                 return "";
             }
-    return "baud must be 2400, 4800, 9600, 19200 or 38400, not " + Quoted(value);
-}
-
-// "a, b or c" from the names a table gives.
-template <class Item, std::size_t N, class Name>
-std::string Listed(const Item (&items)[N], Name name) {
-    std::string names;
-    for (std::size_t i = 0; i < N; ++i)
-        names += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + name(items[i]);
-    return names;
+    return "baud must be " + Listed(kBauds, [](int known) { return std::to_string(known); }) + ", not " +
+           Quoted(value);
 }
 
 std::string SetText(const std::string& value, SideSettings& settings) {
@@ -160,16 +145,16 @@ SideFileReading ParseSideFile(const std::string& text) {
             reading.problem = Problem(number, Quoted(line) + " is not a setting: name = value");
             return reading;
         }
-        const std::string name = Lower(Trimmed(line.substr(0, equals)));
+        const std::string name = Trimmed(line.substr(0, equals));
         const std::string value = Trimmed(line.substr(equals + 1));
         std::size_t index = 0;
-        while (index < kSettingCount && name != kSettings[index].name) ++index;
+        while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
         if (index == kSettingCount) {
             reading.problem = Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
             return reading;
         }
         if (set_on_line[index] != 0) {
-            reading.problem = Problem(number, name + " is set twice, first on line " +
+            reading.problem = Problem(number, std::string(kSettings[index].name) + " is set twice, first on line " +
                                                   std::to_string(set_on_line[index]));
             return reading;
         }
@@ -221,7 +206,7 @@ std::string SideSettingsLine(const SideSettings& settings) {
     const DisplayProtocol& protocol = ProtocolOf(settings.kind);
     std::string line = std::string(kSideFileName) + ": " + protocol.name + " display, " +
                        std::to_string(protocol.rows) + "x" + std::to_string(protocol.columns);
-    if (protocol.rows < kDrawnRows)
+    if (protocol.rows < protocol::kRows)
         line += ", rows " + std::to_string(settings.shown_rows[0]) + " and " +
                 std::to_string(settings.shown_rows[1]);
     if (settings.baud_named) line += ", " + std::to_string(settings.baud) + " baud";

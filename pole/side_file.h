@@ -8,6 +8,8 @@
 #include "display/display_driver.h"
 #include "display/display_kinds.h"
 #include "display/lcd_glyphs.h"
+#include "display/protocol.h"
+#include "display/row_text.h"
 
 // KORVPOLE.INI, the optional side file beside KORVPOLE.CFG: which kind of display is
 // attached, which rows a 2-row display shows, the line speed, the code page the
@@ -23,8 +25,8 @@ inline constexpr int kBadSideFileStatus = 2;
 struct SideSettings {
     DisplayKind kind = DisplayKind::kLcd;
     // The rows of the four korvpole draws that a 2-row display shows, top first.
-    std::array<int, 2> shown_rows = {1, 4};
-    int baud = 9600;
+    std::array<int, 2> shown_rows = kDefaultShownRows;
+    int baud = protocol::kBaudRate;
     // The code page of the record's text lines; none: their bytes go out as they are.
     std::optional<charset::CodePage> text;
     charset::CharacterRom rom = charset::CharacterRom::kA00;

@@ -202,7 +202,7 @@ DecodedByte CustomerDisplayModel::Execute(const Command& command, const std::uin
             kind = Kind::kBrightness;
             break;
         case Action::kCodeTable:
-            table_ = escpos::CodeTablePage(parameters[0]);
+            table_ = CodeTablePage(protocol_, parameters[0]);
             kind = Kind::kOtherCommand;
             break;
         case Action::kBracketMove:
@@ -235,7 +235,7 @@ void CustomerDisplayModel::Reset() {
     brightness_ = kBrightest;
     cursor_shown_ = true;
     mode_ = Mode::kOverwrite;
-    table_ = start_table_;
+    table_ = protocol_.start_table;
 }
 
 void CustomerDisplayModel::Blank(int row) { rows_[row - 1].assign(kColumns, ' '); }

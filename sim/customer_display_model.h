@@ -57,7 +57,7 @@ public:
 protected:
     template <std::size_t N>
     CustomerDisplayModel(const Command (&commands)[N], DisplayKind kind)
-        : commands_(commands), count_(N), start_table_(ProtocolOf(kind).start_table) {
+        : commands_(commands), count_(N), protocol_(ProtocolOf(kind)) {
         Reset();
     }
 
@@ -78,7 +78,7 @@ private:
 
     const Command* commands_;
     std::size_t count_;
-    charset::CodePage start_table_;
+    const DisplayProtocol& protocol_;
     std::optional<charset::CodePage> table_;  // none: a table number the model does not know
     std::array<std::string, kRows> rows_;
     int row_ = 1;

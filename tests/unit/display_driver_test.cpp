@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -97,6 +98,7 @@ TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeA
     EXPECT_TRUE(other.Unreachable());
 }
 
+// With a code page, ASCII goes the way of the shop's letters and must come out the same.
 TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastColumn) {
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXY";  // 25
     const struct {
@@ -115,22 +117,28 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
         {4, 20, "0123456789", 15, 2, "CE", "012345"},
         {4, 20, "abcdef", 15, 3, "A2", "abcdef"},  // fits exactly
         {4, 20, "beyond", 21, 1, "94", ""},        // no room at all
+        {4, 20, "X", 22, 1, "95", ""},
         {4, 20, nullptr, 3, 2, "C2", ""},
         {4, 20, "", 1, 4, "D4", ""},
     };
-    int columns = 0;
-    int rows = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows) + " at column " +
-                     std::to_string(c.column) + " row " + std::to_string(c.row));
-        if (c.columns != columns || c.rows != rows) {
-            ASSERT_NO_FATAL_FAILURE(OpenAndDrain({5, 9600, c.rows, c.columns, false}));
-            EXPECT_EQ(display_.Columns(), c.columns);
-            columns = c.columns;
-            rows = c.rows;
+    const std::optional<charset::CodePage> texts[] = {std::nullopt, charset::CodePage::kCp1252};
+    for (const std::optional<charset::CodePage>& text : texts) {
+        int columns = 0;
+        int rows = 0;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows) + " at column " +
+                         std::to_string(c.column) + " row " + std::to_string(c.row) + (text ? " in cp1252" : ""));
+            if (c.columns != columns || c.rows != rows) {
+                DisplayGeometry geometry{5, 9600, c.rows, c.columns, false};
+                geometry.text = text;
+                ASSERT_NO_FATAL_FAILURE(OpenAndDrain(geometry));
+                EXPECT_EQ(display_.Columns(), c.columns);
+                columns = c.columns;
+                rows = c.rows;
+            }
+            display_.WriteText(c.text, c.column, c.row);
+            EXPECT_EQ(Sent(), CursorThen(c.address, c.sent));
         }
-        display_.WriteText(c.text, c.column, c.row);
-        EXPECT_EQ(Sent(), CursorThen(c.address, c.sent));
     }
     EXPECT_EQ(model_.Row(1), letters.substr(0, 20));
     EXPECT_EQ(model_.Row(2), TextRow("B").substr(0, 14) + "012345");

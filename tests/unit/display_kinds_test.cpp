@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/display_driver.h"
+#include "display/protocol.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
@@ -29,24 +30,29 @@ std::string Taken() {
     return Hex(std::exchange(fake::ComPort(1).received, std::string()));
 }
 
-DisplayGeometry GeometryOf(DisplayKind kind, bool lit = false, std::array<int, 2> rows = {1, 4}) {
+DisplayGeometry GeometryOf(DisplayKind kind, bool lit = false, std::array<int, 2> rows = kDefaultShownRows) {
     const DisplayProtocol& protocol = ProtocolOf(kind);
-    return {1, 9600, protocol.rows, protocol.columns, lit, kind, rows};
+    return {1, protocol::kBaudRate, protocol.rows, protocol.columns, lit, kind, rows};
+}
+
+struct KindBytes {
+    DisplayKind kind;
+    std::string open, open_lit, top_left, end_of_row_2, row_3, text, light_on, light_off, close;
+};
+
+KindBytes CustomerBytes(const test::wire::CustomerWire& wire) {
+    using test::wire::kClr;
+    return {wire.kind, Hex(wire.bring_up + kClr), Hex(wire.bring_up + wire.brightest + kClr),
+            Hex(wire.cursor_lead + "\x01\x01"), Hex(wire.cursor_lead + "\x14\x02"), "", "41 20 20 20 7E FE",
+            Hex(wire.brightest), Hex(wire.dimmest), Hex(kClr + wire.dimmest)};
 }
 
 TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) {
-    const struct {
-        DisplayKind kind;
-        std::string open, open_lit, top_left, end_of_row_2, row_3, text, light_on, light_off, close;
-    } kinds[] = {
+    const KindBytes kinds[] = {
         {DisplayKind::kLcd, Hex(test::wire::kOpen), Hex(test::wire::kOpenLit), "FE 80", "FE D3",
          "FE 94", "41 1B 7F 0C 7E 20", "FE 03", "FE 02", "FE 01 FE 02"},
-        {DisplayKind::kEscpos, "1B 40 1F 01 1F 43 00 0C", "1B 40 1F 01 1F 43 00 1F 58 04 0C",
-         "1F 24 01 01", "1F 24 14 02", "", "41 20 20 20 7E FE", "1F 58 04", "1F 58 01",
-         "0C 1F 58 01"},
-        {DisplayKind::kCd5220, "1B 40 1B 11 1B 5F 00 0C", "1B 40 1B 11 1B 5F 00 1B 2A 04 0C",
-         "1B 6C 01 01", "1B 6C 14 02", "", "41 20 20 20 7E FE", "1B 2A 04", "1B 2A 01",
-         "0C 1B 2A 01"},
+        CustomerBytes(test::wire::kEscpos),
+        CustomerBytes(test::wire::kCd5220),
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(ProtocolOf(k.kind).name);
@@ -74,6 +80,28 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
         EXPECT_EQ(Taken(), k.light_on);
         display.Close();
         EXPECT_EQ(Taken(), k.close);
+    }
+}
+
+// ESC t n after the bring-up and at each clear, n as the ESC/POS lists number the tables.
+TEST(DisplayKindBytes, TheCodePageGoesToAnEscposDisplayAsTheNumberOfItsTable) {
+    const std::pair<charset::CodePage, std::string> tables[] = {
+        {charset::CodePage::kCp437, "1B 74 00"},
+        {charset::CodePage::kCp850, "1B 74 02"},
+        {charset::CodePage::kCp1252, "1B 74 10"},
+        {charset::CodePage::kCp858, "1B 74 13"},
+    };
+    for (const auto& [page, select] : tables) {
+        SCOPED_TRACE(charset::CodePageName(page));
+        fake::Reset();
+        fake::ComPort(1);
+        DisplayGeometry geometry = GeometryOf(DisplayKind::kEscpos);
+        geometry.text = page;
+        DisplayDriver display;
+        ASSERT_TRUE(display.Open(geometry));
+        EXPECT_EQ(Taken(), Hex(test::wire::kEscpos.bring_up) + " " + select + " 0C");
+        display.Clear();
+        EXPECT_EQ(Taken(), select + " 0C");
     }
 }
 

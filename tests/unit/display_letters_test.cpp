@@ -1,7 +1,7 @@
 // A code page's letters as each kind of display is sent them, read off its model: the
-// LCD's user-defined characters loaded on demand and again after a reconnect, the
-// ESC/POS code table chosen at bring-up, the CD5220's own table; and without text =,
-// or with it on plain text, the same bytes as ever.
+// LCD's user-defined characters loaded on demand and again after a reconnect or a power
+// cut, the ESC/POS code table chosen at bring-up and at each clear, the CD5220's own
+// table; and without text =, or with it on plain text, the same bytes as ever.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -77,6 +77,14 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
         model->Feed(opened + written);
         EXPECT_EQ(model->Reading(1), k.reads);
         EXPECT_EQ(model->UnknownCommands(), 0u);
+
+        // The display's own supply cycled while the adapter stayed plugged in: a display
+        // as at power-on. The clear of the next sale brings the letters back.
+        const std::unique_ptr<sim::DisplayModel> after_cut = sim::MakeDisplayModel(k.kind);
+        display.Clear();
+        display.WriteText(kSmorgas, 1, 1);
+        after_cut->Feed(Taken());
+        EXPECT_EQ(after_cut->Reading(1), k.reads) << "after a power cut";
     }
 }
 

@@ -1,19 +1,21 @@
 // The rows the poll cycle lays out, on the picture the record inspector prints and on
 // the wire the display driver sends, decoded by the display model: the two must agree,
 // in what the rows show and which rows are written at all, for every record, short
-// files and overflowing amounts included.
+// files and overflowing amounts included, on every kind of display.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "display/display_driver.h"
-#include "display/row_text.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
+#include "pole/side_file.h"
 #include "tools/post/row_picture.h"
-#include "sim/hd44780_model.h"
+#include "sim/display_model.h"
 #include "tests/support/record_bytes.h"
 
 namespace korv {
@@ -22,21 +24,28 @@ namespace {
 namespace fake = platform::fake;
 
 struct Drawn {
-    std::vector<std::string> rows;
-    std::vector<bool> written;  // text went into the row since the last clear
+    std::vector<std::string> rows;  // top first
+    std::vector<bool> written;      // text went into the row since the last clear
     CycleOutcome outcome;
 };
 
-Drawn OnPicture(const std::string& record) {
+SideSettings Display(DisplayKind kind = DisplayKind::kLcd, std::array<int, 2> rows = kDefaultShownRows) {
+    SideSettings settings;
+    settings.kind = kind;
+    settings.shown_rows = rows;
+    return settings;
+}
+
+Drawn OnPicture(const std::string& record, const SideSettings& side = Display()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
-    RowPicture picture;
+    RowPicture picture(ProtocolOf(side.kind), side.shown_rows);
     const CycleOutcome outcome = DrawRecord(file, state, picture);
     Drawn drawn{{}, {}, outcome};
-    for (int row = 1; row <= 4; ++row) {
+    for (const int row : picture.ShownRows()) {
         drawn.rows.push_back(picture.Row(row));
         drawn.written.push_back(picture.Written(row));
     }
@@ -45,28 +54,26 @@ Drawn OnPicture(const std::string& record) {
 
 // The real driver on the in-memory port, its bytes decoded by the display model; a row
 // is written when the cursor was set into it.
-Drawn OnTheWire(const std::string& record) {
+Drawn OnTheWire(const std::string& record, const SideSettings& side = Display()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     DisplayDriver display;
     fake::ComPort(1);
-    display.OpenPort(1);
+    display.Open(GeometryFor(1, side));
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
     const CycleOutcome outcome = RunPollCycle(file, state, display);
-    sim::Hd44780Model model;
-    Drawn drawn{{}, std::vector<bool>(4), outcome};
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(side.kind);
+    const auto rows = static_cast<std::size_t>(model->Rows());
+    Drawn drawn{{}, std::vector<bool>(rows), outcome};
     for (unsigned char byte : fake::ComPort(1).received) {
-        const sim::DecodedByte decoded = model.Feed(byte);
-        if (decoded.kind == sim::DecodedByte::Kind::kClear) drawn.written.assign(4, false);
-        if (decoded.kind != sim::DecodedByte::Kind::kSetAddress) continue;
-        const int row_start[4] = {0x00, 0x40, 0x14, 0x54};
-        for (int row = 0; row < 4; ++row)
-            if (decoded.address >= row_start[row] && decoded.address < row_start[row] + 20)
-                drawn.written[row] = true;
+        const sim::DecodedByte decoded = model->Feed(byte);
+        if (decoded.kind == sim::DecodedByte::Kind::kClear) drawn.written.assign(rows, false);
+        if (decoded.kind == sim::DecodedByte::Kind::kSetAddress && decoded.row > 0)
+            drawn.written[static_cast<std::size_t>(decoded.row - 1)] = true;
     }
-    for (int row = 1; row <= 4; ++row) drawn.rows.push_back(model.Row(row));
+    drawn.rows = model->Screen();
     return drawn;
 }
 
@@ -94,7 +101,7 @@ TEST(RowPicture, KeepsWhatATextDoesNotCoverAndForgetsItOnAClear) {
     EXPECT_FALSE(picture.Written(2));
 }
 
-TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
+TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecordAndDisplay) {
     const std::string full = test::RecordByHand("Coffee", "1 x 3.20", 7, 1, 22, 320);
     const std::vector<std::string> records = {
         full,
@@ -107,18 +114,23 @@ TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecord) {
         test::RecordByHand("Scale", "ten", 6, 10, 125, 1350),
         test::RecordByHand("Counter", "zero", 0, 1, 100, 200),
         test::RecordByHand("Wrapped", "counter", 65535, 1, 1, 2),
+        test::RecordByHand("Ctrl\x1B\x0C\x7F" "bytes", "\x01\x1F\x80", 2, 1, 0, 0),
     };
     std::vector<std::string> cases = records;
     for (std::size_t size : {0u, 10u, 58u, 59u, 60u, 61u, 62u, 66u, 67u, 69u, 70u, 71u, 73u})
         cases.push_back(full.substr(0, size));
     cases.push_back(full + "bytes past the record are never read");
 
-    for (const std::string& record : cases) {
-        const Drawn picture = OnPicture(record);
-        const Drawn wire = OnTheWire(record);
-        EXPECT_EQ(picture.rows, wire.rows) << "record of " << record.size() << " bytes";
-        EXPECT_EQ(picture.written, wire.written) << "record of " << record.size() << " bytes";
-        EXPECT_EQ(picture.outcome, wire.outcome) << "record of " << record.size() << " bytes";
+    for (const SideSettings& side :
+         {Display(), Display(DisplayKind::kEscpos, {3, 2}), Display(DisplayKind::kCd5220)}) {
+        SCOPED_TRACE(ProtocolOf(side.kind).name);
+        for (const std::string& record : cases) {
+            const Drawn picture = OnPicture(record, side);
+            const Drawn wire = OnTheWire(record, side);
+            EXPECT_EQ(picture.rows, wire.rows) << "record of " << record.size() << " bytes";
+            EXPECT_EQ(picture.written, wire.written) << "record of " << record.size() << " bytes";
+            EXPECT_EQ(picture.outcome, wire.outcome) << "record of " << record.size() << " bytes";
+        }
     }
     EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20") << "the wire shows the record";
     EXPECT_EQ(OnPicture(records[1]).rows[0], "12345678901234567890");

@@ -318,12 +318,12 @@ std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t ta
 }
 
 // What --show makes of a file holding `record`.
-RecordView Inspect(const std::string& record) {
+RecordView Inspect(const std::string& record, const SideSettings& side = SideSettings()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     platform::RecordFile file;
     EXPECT_FALSE(file.Open("POLE.DAT", platform::RecordFile::Mode::kRead));
-    return InspectRecord(file, record);
+    return InspectRecord(file, record, side);
 }
 
 bool Warns(const RecordView& view, const std::string& text) {
@@ -375,6 +375,22 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintable
     const RecordView odd = Inspect(Record74(1, 1, 0, 0, "A\x01" "B"));
     EXPECT_NE(FormatRecordView("POLE.DAT", 74, odd).find("1 |A?B "), std::string::npos);
     EXPECT_TRUE(Warns(odd, "row 1 column 2 holds the byte 0x01"));
+}
+
+// Only the rows a 2x20 display shows, top first, and the bytes it takes as commands.
+TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
+    SideSettings escpos;
+    escpos.kind = DisplayKind::kEscpos;
+    escpos.shown_rows = {3, 1};
+    const RecordView view = Inspect(Record74(1, 1, 0, 0, "a\x1B" "b\xFE", "c\x1B"), escpos);
+    const std::string text = FormatRecordView("POLE.DAT", 74, view);
+    EXPECT_NE(text.find("shows rows 3 and 1, top first:\n  +--------------------+\n3 |TOTAL TAX       0.00|\n"
+                        "1 |a b?                |\n  +"),
+              std::string::npos)
+        << text;
+    EXPECT_TRUE(Warns(view, "line 1 holds the byte 0x1B at column 2, which the escpos display takes as a command"));
+    EXPECT_TRUE(Warns(view, "row 1 column 4 holds the byte 0xFE: the display shows a character from its code table"));
+    EXPECT_EQ(view.warnings.size(), 2u) << "line 2 is not shown, and 0xFE is no command to it";
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     std::optional<korv::platform::Utf8ConsoleScope> utf8_console;
     if (text) utf8_console.emplace();
 
-    if (options.show) return ShowRecordFile(options.file, text);
+    if (options.show) return ShowRecordFile(options.file, side.settings);
     if (options.demo) return PlayDemo(options.file, options.step_ms, options.loop, options.quiet);
 
     std::string error;

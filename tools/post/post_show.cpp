@@ -1,10 +1,11 @@
 #include "tools/post/post_show.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 
-#include "display/protocol.h"
+#include "display/names.h"
 #include "display/row_text.h"
 #include "pole/poll_cycle.h"
 #include "pole/record_messages.h"
@@ -31,12 +32,7 @@ bool Holds(const std::string& record, int offset) {
 }
 
 std::string RowList(const std::vector<int>& rows) {
-    std::string list;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i > 0) list += i + 1 == rows.size() ? " and " : ", ";
-        list += std::to_string(rows[i]);
-    }
-    return list;
+    return Listed(rows, [](int row) { return std::to_string(row); }, " and ");
 }
 
 std::string ShortFileWarning(const std::string& record, const RecordView& view) {
@@ -66,17 +62,31 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     return text;
 }
 
-void PrefixWarnings(const std::string& record, RecordView& view) {
+bool Shows(const RecordView& view, int row) {
+    return std::find(view.shown_rows.begin(), view.shown_rows.end(), row) != view.shown_rows.end();
+}
+
+std::string HexByte(std::uint8_t byte) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", byte);
+    return hex;
+}
+
+// The bytes of the lines the display would take as commands: which they are depends on
+// its kind.
+void CommandByteWarnings(const std::string& record, RecordView& view) {
+    const DisplayProtocol& protocol = ProtocolOf(view.kind);
     const int offsets[2] = {record::kLine1Offset, record::kLine2Offset};
     for (int line = 0; line < 2; ++line) {
+        if (!Shows(view, line + 1)) continue;
         for (int i = 0; i < record::kLineSize && Holds(record, offsets[line] + i); ++i) {
             const auto byte =
                 static_cast<std::uint8_t>(record[static_cast<std::size_t>(offsets[line] + i)]);
             if (byte == 0) break;
-            if (byte != protocol::kCommandPrefix) continue;
-            view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte 0xFE at column " +
-                                    std::to_string(i + 1) +
-                                    ", the display's command prefix: it is shown as a blank");
+            if (ShownByte(byte, protocol) == byte) continue;
+            view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte " + HexByte(byte) +
+                                    " at column " + std::to_string(i + 1) + ", which the " + protocol.name +
+                                    " display takes as a command: it is shown as a blank");
         }
     }
 }
@@ -85,7 +95,7 @@ void AmountWarning(const NumberField& field, const char* caption, std::int32_t r
                    std::uint16_t scale, RecordView& view) {
     char text[32];
     const int length = FormatAmount(raw, scale, text, sizeof text);
-    const int width = protocol::kColumns - static_cast<int>(std::strlen(caption));
+    const int width = ProtocolOf(view.kind).columns - static_cast<int>(std::strlen(caption));
     if (!AmountOverflows(length, width)) return;
     view.warnings.push_back("the " + std::string(field.name) + " " + text + " needs " +
                             std::to_string(length) + " characters, more than the " +
@@ -99,17 +109,21 @@ bool IsLetter(std::uint8_t byte, const std::optional<charset::CodePage>& text) {
 }
 
 void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warnings) {
-    for (int row = 0; row < 4; ++row) {
-        for (std::size_t column = 0; column < view.rows[row].size(); ++column) {
-            const auto byte = static_cast<std::uint8_t>(view.rows[row][column]);
+    // The LCD's characters come from its ROM and its user-defined ones, a 2x20
+    // display's from the code table it is set to.
+    const char* own = ProtocolOf(view.kind).letter_form == LetterForm::kCharacterRom ? "of its own"
+                                                                                     : "from its code table";
+    for (const int row : view.shown_rows) {
+        const std::string& bytes = view.rows[static_cast<std::size_t>(row - 1)];
+        for (std::size_t column = 0; column < bytes.size(); ++column) {
+            const auto byte = static_cast<std::uint8_t>(bytes[column]);
             if (IsPrintable(byte) || IsLetter(byte, view.text)) continue;
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%02X", byte);
             const std::string shown = view.text ? std::string(": no letter in ") + charset::CodePageName(*view.text) +
                                                       ", korvpole shows a blank (printed here as ?)"
-                                                : ": the display shows a character of its own (printed here as ?)";
-            warnings.push_back("row " + std::to_string(row + 1) + " column " + std::to_string(column + 1) +
-                               " holds the byte " + hex + shown);
+                                                : std::string(": the display shows a character ") + own +
+                                                      " (printed here as ?)";
+            warnings.push_back("row " + std::to_string(row) + " column " + std::to_string(column + 1) +
+                               " holds the byte " + HexByte(byte) + shown);
         }
     }
 }
@@ -133,17 +147,18 @@ std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw
 
 }  // namespace
 
-RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
-                         std::optional<charset::CodePage> text) {
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const SideSettings& side) {
     RecordView view;
-    view.text = text;
+    view.text = side.text;
+    view.kind = side.kind;
     CycleState state;  // as korvpole starts: 0 is the counter last seen
-    RowPicture picture(text.has_value());
+    RowPicture picture(ProtocolOf(side.kind), side.shown_rows, side.text.has_value());
     DrawRecord(file, state, picture);
     for (int row = 1; row <= 4; ++row) {
         view.rows[static_cast<std::size_t>(row - 1)] = picture.Row(row);
         view.drawn[static_cast<std::size_t>(row - 1)] = picture.Written(row);
     }
+    view.shown_rows = picture.ShownRows();
 
     const PoleRecordFields fields = DecodeRecord(record);
     if (Holds(record, record::kCounterOffset)) view.counter = fields.counter;
@@ -157,26 +172,33 @@ RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
         view.warnings.push_back(
             "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
             "shows the lines of this record; write the lines first, then a counter from 1 up");
-    // In a code page the prefix's byte is a letter like any other.
-    if (!text) PrefixWarnings(record, view);
+    // In a code page those bytes are letters like any other, and control bytes blanks.
+    if (!side.text) CommandByteWarnings(record, view);
     if (view.scale == 0)
         view.warnings.push_back(
             "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
             "stored, 100 shows whole numbers)");
-    if (view.tax) AmountWarning(kTaxField, kTaxCaption, *view.tax, view.scale.value_or(0), view);
-    if (view.total) AmountWarning(kTotalField, kTotalCaption, *view.total, view.scale.value_or(0), view);
+    if (view.tax && Shows(view, 3)) AmountWarning(kTaxField, kTaxCaption, *view.tax, view.scale.value_or(0), view);
+    if (view.total && Shows(view, 4))
+        AmountWarning(kTotalField, kTotalCaption, *view.total, view.scale.value_or(0), view);
     UnprintableWarnings(view, view.warnings);
     return view;
 }
 
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
                              const RecordView& view) {
-    const std::string edge = "  +" + std::string(protocol::kColumns, '-') + "+\n";
-    std::string text = name + ", " + std::to_string(file_size) +
-                       " bytes; the rows korvpole draws when it takes its counter as new:\n" + edge;
-    for (int row = 0; row < 4; ++row)
-        text += std::to_string(row + 1) + " |" + Printable(view.rows[row], view.text) + "|" +
-                (view.drawn[row] ? "" : "  (not drawn)") + "\n";
+    const DisplayProtocol& protocol = ProtocolOf(view.kind);
+    const std::string edge = "  +" + std::string(static_cast<std::size_t>(protocol.columns), '-') + "+\n";
+    std::string text =
+        name + ", " + std::to_string(file_size) + " bytes; the rows korvpole draws when it takes its counter as new";
+    if (view.shown_rows.size() < view.rows.size())
+        text += std::string("; the ") + protocol.name + " display shows rows " + RowList(view.shown_rows) + ", top first";
+    text += ":\n" + edge;
+    for (const int row : view.shown_rows) {
+        const std::size_t index = static_cast<std::size_t>(row - 1);
+        text += std::to_string(row) + " |" + Printable(view.rows[index], view.text) + "|" +
+                (view.drawn[index] ? "" : "  (not drawn)") + "\n";
+    }
     text += edge;
     text += "change counter  " + (view.counter ? std::to_string(*view.counter) : "(not in the file)") + "\n";
     text += "amount scale    ";
@@ -188,7 +210,7 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
     return text;
 }
 
-int ShowRecordFile(const std::string& path, std::optional<charset::CodePage> text) {
+int ShowRecordFile(const std::string& path, const SideSettings& side) {
     // Read as korvpole reads it, but never created.
     platform::RecordFile file;
     if (const platform::RecordOpenFailure failure = file.Open(path, platform::RecordFile::Mode::kRead)) {
@@ -203,7 +225,7 @@ int ShowRecordFile(const std::string& path, std::optional<charset::CodePage> tex
     }
     std::int64_t size = static_cast<std::int64_t>(record.size());
     file.Size(size);  // what was read, where the system does not say
-    const RecordView view = InspectRecord(file, record, text);
+    const RecordView view = InspectRecord(file, record, side);
     std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), view);
     return 0;
 }

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "display/code_pages.h"
+#include "display/display_kinds.h"
 #include "platform/record_file.h"
+#include "pole/side_file.h"
 
 namespace korv::tools {
 
@@ -16,6 +18,8 @@ namespace korv::tools {
 struct RecordView {
     std::array<std::string, 4> rows;  // as the display shows them, 20 bytes each
     std::array<bool, 4> drawn{};      // korvpole writes into the row at all
+    DisplayKind kind = DisplayKind::kLcd;
+    std::vector<int> shown_rows;      // the rows the display shows, top first
     std::optional<std::uint16_t> counter;
     std::optional<std::uint16_t> scale;
     std::optional<std::int32_t> tax;
@@ -25,10 +29,10 @@ struct RecordView {
 };
 
 // The rows korvpole draws from `file`, and the fields and warnings of `record`, the
-// file's content (at least its first 74 bytes when it has them); `text`: the code page
-// KORVPOLE.INI names for the lines.
+// file's content (at least its first 74 bytes when it has them), on the display and
+// with the code page KORVPOLE.INI names.
 RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
-                         std::optional<charset::CodePage> text = std::nullopt);
+                         const SideSettings& side = SideSettings());
 
 // The view as printed by korvpole-post --show for the file `name`; rows written in a
 // code page in UTF-8.
@@ -36,6 +40,6 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
                              const RecordView& view);
 
 // Prints the view of the file at `path`; the exit status (1 when it cannot be read).
-int ShowRecordFile(const std::string& path, std::optional<charset::CodePage> text);
+int ShowRecordFile(const std::string& path, const SideSettings& side);
 
 }  // namespace korv::tools

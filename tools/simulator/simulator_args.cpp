@@ -1,7 +1,6 @@
 #include "tools/simulator/simulator_args.h"
 
-#include <iterator>
-
+#include "display/names.h"
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
@@ -20,14 +19,9 @@ const char* const kFooter =
 
 // "a00 (default) or a02".
 std::string RomChoices(charset::CharacterRom chosen) {
-    std::string text;
-    const std::size_t count = std::size(charset::kCharacterRoms);
-    for (std::size_t i = 0; i < count; ++i) {
-        const charset::CharacterRom rom = charset::kCharacterRoms[i];
-        text += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + charset::CharacterRomName(rom) +
-                (rom == chosen ? " (default)" : "");
-    }
-    return text;
+    return Listed(charset::kCharacterRoms, [chosen](charset::CharacterRom rom) {
+        return charset::CharacterRomName(rom) + std::string(rom == chosen ? " (default)" : "");
+    });
 }
 
 }  // namespace
