@@ -25,7 +25,7 @@ else()
   if(KORV_STATIC_RUNTIME)
     # No symbol newer than glibc 2.34, for the distributions tills still run.
     foreach(program ${shipped})
-      target_sources(${program} PRIVATE ${PROJECT_SOURCE_DIR}/platform/posix/runtime_floor.cpp)
+      target_sources(${program} PRIVATE ${PROJECT_SOURCE_DIR}/packaging/linux/runtime_floor.cpp)
       target_link_options(${program} PRIVATE -Wl,--wrap=_dl_find_object -Wl,--wrap=arc4random)
     endforeach()
   endif()
