@@ -15,6 +15,12 @@ enum class CodePage { kCp1252, kCp850, kCp437, kCp858 };
 inline constexpr CodePage kCodePages[] = {CodePage::kCp1252, CodePage::kCp850,
                                           CodePage::kCp437, CodePage::kCp858};
 
+// A code table a display shows text bytes in, and the number that selects it.
+struct CodeTable {
+    CodePage page;
+    std::uint8_t number;
+};
+
 // "cp1252", "cp850", "cp437" or "cp858": the name a settings file gives.
 const char* CodePageName(CodePage page);
 // The code page of that name, in any case; none for any other text.

@@ -3,45 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
-#include "display/lcd_glyphs.h"
-#include "display/protocol.h"
+#include "display/lcd_bytes.h"
 #include "display/row_text.h"
 
 namespace korv {
 
 namespace {
-
 constexpr int kMaxTextBytes = 256;
-
-// The byte of the table `to` that shows what `byte` stands for in `from`; where `to`
-// lacks it, its plain stand-in.
-std::uint8_t InTable(charset::CodePage from, charset::CodePage to, std::uint8_t byte) {
-    const std::optional<char32_t> code_point = charset::CodePointOf(from, byte);
-    if (!code_point) return kTextStandIn;
-    if (const std::optional<std::uint8_t> shown = charset::ByteOf(to, *code_point)) return *shown;
-    return static_cast<std::uint8_t>(charset::PlainStandIn(*code_point));
 }
 
-}  // namespace
-
-bool DisplayDriver::Open(DisplayGeometry geometry) {
+platform::PortOpenFailure DisplayDriver::Open(DisplayGeometry geometry) {
     wanted_ = geometry;
     channel_.Close();
-    channel_.Open(geometry.port, geometry.baud);
+    const platform::PortOpenFailure failure = channel_.Open(geometry.port, geometry.baud);
     // A display whose channel did not open is closed, whatever it was before.
-    open_ = channel_.IsOpen();
-    if (!open_) return false;
+    open_ = !failure;
+    if (failure) return failure;
     rows_ = geometry.rows;
     columns_ = geometry.columns;
     protocol_ = &ProtocolOf(geometry.kind);
     Send(protocol_->bring_up);
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
-    return true;
-}
-
-bool DisplayDriver::OpenPort(int port) {
-    return Open({port, protocol::kBaudRate, protocol::kRows, protocol::kColumns, false});
+    return {};
 }
 
 void DisplayDriver::Close() {
@@ -66,8 +50,8 @@ void DisplayDriver::Clear() {
     }
     Send(protocol_->clear);
     const std::string blank(static_cast<std::size_t>(columns_), ' ');
-    letters_.assign(protocol::kRows, blank);
-    sent_.assign(protocol::kRows, blank);
+    letters_.assign(kDrawnRows, blank);
+    sent_.assign(kDrawnRows, blank);
     loaded_ = {};
 }
 
@@ -106,7 +90,7 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     std::uint8_t bytes[kMaxTextBytes];
     for (int i = 0; i < length; ++i) {
         std::uint8_t byte = static_cast<std::uint8_t>(text[i]);
-        if (convert) byte = InTable(*wanted_.text, *protocol_->start_table, byte);
+        if (convert) byte = charset::TableByte(*wanted_.text, *protocol_->start_table, byte);
         bytes[i] = ShownByte(byte, *protocol_);
     }
     channel_.Send(bytes, length);
@@ -123,7 +107,7 @@ void DisplayDriver::WriteLetters(const char* text, int column, int row, const st
         channel_.Send(position, position_size);
         return;
     }
-    const std::size_t index = static_cast<std::size_t>(std::clamp(row, 1, protocol::kRows) - 1);
+    const std::size_t index = static_cast<std::size_t>(std::clamp(row, 1, kDrawnRows) - 1);
     std::vector<std::string> letters = letters_;
     int length = 0;
     if (text != nullptr) {
@@ -133,12 +117,11 @@ void DisplayDriver::WriteLetters(const char* text, int column, int row, const st
     }
     const charset::ScreenPlan plan = charset::PlanScreen(*wanted_.text, wanted_.rom, letters, loaded_);
 
-    for (int slot = 0; slot < charset::kUserCharacters; ++slot) {
+    for (int slot = 0; slot < lcd::kUserCharacters; ++slot) {
         if (!plan.load[static_cast<std::size_t>(slot)]) continue;
         const charset::GlyphPattern pattern = *charset::PatternOf(plan.characters[static_cast<std::size_t>(slot)]);
         std::uint8_t load[2 + std::tuple_size<charset::GlyphPattern>::value] = {
-            protocol::kCommandPrefix,
-            static_cast<std::uint8_t>(charset::kSetCgramAddress + slot * static_cast<int>(pattern.size()))};
+            lcd::kCommandPrefix, static_cast<std::uint8_t>(lcd::kSetCgramAddress + slot * static_cast<int>(pattern.size()))};
         std::copy(pattern.begin(), pattern.end(), load + 2);
         channel_.Send(load, static_cast<int>(sizeof load));
     }
@@ -184,14 +167,14 @@ bool DisplayDriver::Unreachable() const {
     return !open_ || channel_.IsLost();
 }
 
-bool DisplayDriver::Reconnect() {
+platform::PortOpenFailure DisplayDriver::Reconnect() {
     DisplayGeometry geometry = wanted_;
     geometry.backlight_on = false;
     const bool backlight = backlight_on_;
-    if (!Open(geometry)) return false;
+    if (const platform::PortOpenFailure failure = Open(geometry)) return failure;
     SetBacklight(backlight);
     Clear();
-    return !Unreachable();
+    return {};
 }
 
 }  // namespace korv

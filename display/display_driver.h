@@ -1,34 +1,16 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "display/code_pages.h"
+#include "display/code_page_to_display.h"
+#include "display/display_geometry.h"
 #include "display/display_kinds.h"
-#include "display/lcd_charset.h"
-#include "display/row_text.h"
 #include "display/serial_channel.h"
 
 namespace korv {
-
-struct DisplayGeometry {
-    int port = 0;
-    int baud = 0;
-    int rows = 0;
-    int columns = 0;
-    bool backlight_on = false;
-    DisplayKind kind = DisplayKind::kLcd;
-    // Which of the four rows korvpole draws a display of fewer rows shows, top first.
-    std::array<int, 2> shown_rows = kDefaultShownRows;
-    // The code page text comes in; none: text bytes go out as they are.
-    std::optional<charset::CodePage> text = std::nullopt;
-    // The character ROM of an HD44780 display.
-    charset::CharacterRom rom = charset::CharacterRom::kA00;
-};
 
 // The pole display behind its COM port, spoken to in the command set of its kind.
 // Operations on a closed display send nothing; sending never reports a failure.
@@ -38,9 +20,8 @@ public:
     DisplayDriver(const DisplayDriver&) = delete;
     DisplayDriver& operator=(const DisplayDriver&) = delete;
 
-    bool Open(DisplayGeometry geometry);
-    // 9600 baud, 4 rows of 20 columns, backlight untouched.
-    bool OpenPort(int port);
+    // Why the display is not open afterwards; none when it is, brought up and cleared.
+    platform::PortOpenFailure Open(DisplayGeometry geometry);
     void Close();
     // Also what a display that lost power has lost: its code table at once, its
     // user-defined characters with the next text.
@@ -66,14 +47,12 @@ public:
     // The display was asked for but cannot be reached: its open failed, or its
     // device disappeared. Reconnect() tries again.
     bool Unreachable() const;
-    // Opens the last asked-for port again and brings the display up with the
-    // recorded backlight. True when the display is reachable afterwards.
-    bool Reconnect();
+    // Opens the last asked-for port again and brings the display up with the recorded
+    // backlight; why it did not open.
+    platform::PortOpenFailure Reconnect();
 
     // Bytes sent since the last successful open that the display's port did not take.
     std::uint64_t BytesNotTaken() const { return channel_.BytesNotTaken(); }
-    // Why the last open failed; empty when it opened.
-    const platform::PortOpenFailure& LastOpenFailure() const { return channel_.LastOpenFailure(); }
 
 private:
     void Send(ByteRun run);

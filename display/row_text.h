@@ -3,20 +3,16 @@
 #include <array>
 #include <cstdint>
 
-#include "display/protocol.h"
+#include "display/display_geometry.h"
 
-// What the display shows of a text written into a row; the driver sends by these
-// rules and the record inspector predicts the display by them.
+// What the display shows of a text written into a row: the driver sends by these rules,
+// and the tools that show the rows go by them too.
 namespace korv {
 
-// The rows of the four korvpole draws that a display of two rows shows, top first,
-// unless KORVPOLE.INI names others: the sale's first line and its total.
-inline constexpr std::array<int, 2> kDefaultShownRows = {1, 4};
-
-// The row of a display `rows` high that shows row `drawn_row` (1 to 4) of what korvpole
-// draws; 0 when the display has no room for it.
+// The row of a display `rows` high that shows drawn row `drawn_row` (1 to 4); 0 when
+// the display has no room for it.
 inline int DisplayRowOf(int drawn_row, int rows, const std::array<int, 2>& shown_rows) {
-    if (rows >= protocol::kRows) return drawn_row;
+    if (rows >= kDrawnRows) return drawn_row;
     const int shown = rows < 2 ? rows : 2;
     for (int i = 0; i < shown; ++i)
         if (shown_rows[static_cast<std::size_t>(i)] == drawn_row) return i + 1;

@@ -10,14 +10,14 @@ constexpr int kPauseAfterByteMs = 1;
 
 SerialChannel::~SerialChannel() { Close(); }
 
-bool SerialChannel::Open(int port, int baud) {
-    if (open_) return true;
-    open_failure_ = device_.Open(port, baud);
-    if (open_failure_) return false;
+platform::PortOpenFailure SerialChannel::Open(int port, int baud) {
+    if (open_) return {};
+    const platform::PortOpenFailure failure = device_.Open(port, baud);
+    if (failure) return failure;
     open_ = true;
     lost_ = false;
     not_taken_ = 0;
-    return true;
+    return {};
 }
 
 bool SerialChannel::Close() {

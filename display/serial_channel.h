@@ -15,8 +15,9 @@ public:
     SerialChannel(const SerialChannel&) = delete;
     SerialChannel& operator=(const SerialChannel&) = delete;
 
-    // True if the port is open afterwards. On an open channel nothing changes.
-    bool Open(int port, int baud);
+    // Why the port did not open; none when it is open afterwards. On an open channel
+    // nothing changes.
+    platform::PortOpenFailure Open(int port, int baud);
     // Close and WriteByte always say true: the display's contract gives them a result
     // although neither has a failure to report.
     bool Close();
@@ -30,12 +31,9 @@ public:
     // Bytes handed over since the last open that the device did not take: dropped
     // after the wait, or not written because the device had gone.
     std::uint64_t BytesNotTaken() const { return not_taken_; }
-    // Why the last open failed; empty when it opened.
-    const platform::PortOpenFailure& LastOpenFailure() const { return open_failure_; }
 
 private:
     platform::SerialDevice device_;
-    platform::PortOpenFailure open_failure_;
     bool open_ = false;
     bool lost_ = false;
     std::uint64_t not_taken_ = 0;

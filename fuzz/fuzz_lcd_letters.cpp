@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "display/display_driver.h"
-#include "display/lcd_charset.h"
+#include "display/code_page_to_display.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/fake/fake_platform.h"
 #include "sim/hd44780_model.h"
@@ -31,7 +31,7 @@ void CheckScreen(const korv::sim::Hd44780Model& model, const std::string (&writt
             const charset::LcdCharacter planned = charset::PlanCharacter(page, rom, static_cast<std::uint8_t>(c));
             if (planned.kind == charset::LcdCharacter::Kind::kUserDefined) drawn.insert(planned.letter);
         }
-    const bool room = drawn.size() <= static_cast<std::size_t>(charset::kUserCharacters);
+    const bool room = drawn.size() <= static_cast<std::size_t>(korv::lcd::kUserCharacters);
     for (int row = 0; row < kRows; ++row) {
         const std::string shown = model.Row(row + 1);
         for (int column = 0; column < kColumns; ++column) {

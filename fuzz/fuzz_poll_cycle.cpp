@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     korv::DisplayDriver display;
     korv::sim::Hd44780Model model;
     fake::ComPort(5);
-    display.OpenPort(5);
+    display.Open({5});
     model.Feed(fake::ComPort(5).received);
 
     // The first byte splits the rest into the record before and after a rewrite.

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "pole/startup.h"
+#include "pole/korvpole_cfg.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const korv::Settings settings =
-        korv::ReadSettings(std::string(reinterpret_cast<const char*>(data), size));
+    const korv::KorvpoleCfg settings =
+        korv::ParseKorvpoleCfg(std::string(reinterpret_cast<const char*>(data), size));
 
     FUZZ_CHECK(settings.port_text[2] == '\0');
     char expected_port[3] = {};

@@ -27,12 +27,6 @@ public:
     int ReadKey();
     // True once the console's input has ended for good: no key will ever come.
     bool InputEnded() const;
-    // A stop asked from outside since this console was set up: SIGTERM, SIGINT or
-    // SIGHUP on POSIX; Ctrl+C, Ctrl+Break, the console window's close or the end of the
-    // session on Windows. The program is to end as after X. A setup answer being waited
-    // for then reads as input that ended. Windows' close and session end wait (within
-    // the time Windows gives) for the program's own end before they let it go.
-    static bool StopRequested();
     // Drops what is left on standard input's line after a setup answer, its line end
     // included, so that it answers no later question and acts as no key. Lines after it
     // stay. A console's line is there whole once its answer is read; on POSIX only what

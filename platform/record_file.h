@@ -9,7 +9,7 @@
 namespace korv::platform {
 
 // Why a record file did not open, in terms a technician can act on
-// (pole/record_messages.h words them).
+// (pole/failure_words.h words them).
 enum class RecordFailure {
     kNone,
     kMissing,       // nothing has the name (kRead, which creates nothing)

@@ -13,7 +13,7 @@ enum class ByteWrite {
     kDeviceGone,  // the device has disappeared (unplugged adapter); nothing more will arrive
 };
 
-// Why an open failed, in terms a technician can act on (pole/port_messages.h words
+// Why an open failed, in terms a technician can act on (pole/failure_words.h words
 // them).
 enum class OpenFailure {
     kNone,

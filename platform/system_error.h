@@ -9,11 +9,12 @@ namespace korv::platform {
 // or GetLastError() on Windows), its message() the system's own words. Where a
 // technician is told why, the failure also has a cause they can act on, classified
 // where the call failed, since the same system error means different things at
-// different steps.
-template <typename Cause>
+// different steps. Above the platform a failure whose words are made where it happens
+// carries them as its `Error`.
+template <typename Cause, typename Error = std::error_code>
 struct Failure {
     Cause cause{};  // the cause's first value: no failure
-    std::error_code error;
+    Error error;
 
     explicit operator bool() const { return cause != Cause{}; }
 };

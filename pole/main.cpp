@@ -3,9 +3,9 @@
 #include <string>
 
 #include "display/display_driver.h"
-#include "display/protocol.h"
 #include "platform/clock.h"
 #include "platform/console_keys.h"
+#include "platform/stop_request.h"
 #include "pole/main_loop.h"
 #include "pole/record_format.h"
 #include "pole/startup.h"
@@ -18,15 +18,15 @@ korv::DisplayDriver g_display;
 std::string Help() {
     const std::string record = korv::kPoleRecordFileName;
     const std::string config = korv::kConfigFileName;
-    const std::string side = korv::kSideFileName;
+    const std::string side = korv::kIniFileName;
     return "Usage: korvpole [--help | --version]\n"
            "Shows the sale that the point-of-sale application keeps in " + record + ", in the working\n"
            "folder, on the customer pole display: the port and backlight are asked for on the\n"
            "first start and kept in " + config + " there. The 4x20 LCD is driven at " +
-           std::to_string(korv::protocol::kBaudRate) + " baud\n"
+           std::to_string(korv::kDefaultLineSpeed) + " baud\n"
            "unless " + side + " there names another kind (display = lcd, escpos or cd5220),\n"
            "the rows a 2x20 display shows (rows = 1,4), the speed (baud = " +
-           std::to_string(korv::protocol::kBaudRate) + "), the code page\n"
+           std::to_string(korv::kDefaultLineSpeed) + "), the code page\n"
            "the point-of-sale application writes (text = cp1252), whose letters then show as\n"
            "the display's own, or the LCD's character ROM (rom = a02).\n"
            "Keys while it runs: S setup again, B backlight on/off, X clear the display and end.\n"
@@ -52,7 +52,14 @@ int main(int argc, char** argv) {
         std::printf("korvpole %s\n", korv::kProgramVersion);
         return 0;
     }
+    korv::platform::CatchStopRequests();
     korv::platform::FineTimerScope fine_timer;
     korv::platform::ConsoleKeys console;
-    return korv::RunPoleProgram(g_display, console);
+    switch (korv::RunPoleProgram(g_display, console)) {
+        case korv::ProgramEnd::kExit: return 0;
+        case korv::ProgramEnd::kNoSettings: return 1;
+        case korv::ProgramEnd::kBadIni: return 2;
+        case korv::ProgramEnd::kRecordBroken: return -1;
+    }
+    return 0;
 }

@@ -8,12 +8,12 @@
 #include "platform/console_keys.h"
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
+#include "platform/stop_request.h"
 #include "pole/console_output.h"
+#include "pole/failure_words.h"
 #include "pole/key_commands.h"
 #include "pole/poll_cycle.h"
-#include "pole/port_messages.h"
 #include "pole/record_format.h"
-#include "pole/record_messages.h"
 #include "pole/startup.h"
 
 namespace korv {
@@ -22,13 +22,6 @@ namespace {
 
 constexpr const char* kKeyMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
-constexpr const char* kFileOpenError = "File open error detected: POLE.DAT\nPress any key to exit\n";
-
-// The end of a first start whose setup got no answers, and what it says on standard error.
-constexpr int kNoSettingsStatus = 1;
-constexpr const char* kNoSettingsNote =
-    "There is no KORVPOLE.CFG in this folder and setup got no answers, so korvpole ends: "
-    "run korvpole once in this folder at a console to set it up, or copy a KORVPOLE.CFG here.\n";
 
 // Pause where the loop would otherwise turn with nothing to wait for.
 constexpr int kIdlePauseMs = 20;
@@ -41,9 +34,10 @@ class DarkDisplayNote {
 public:
     explicit DarkDisplayNote(DisplayDriver& display) : display_(display) {}
 
-    // After an open of the configured port: at start or after setup (`anew`), or a
-    // retry, which says something only when the outcome differs from the last said.
-    void Tell(bool anew) {
+    // After an open of the configured port that failed with `failure`: at start or after
+    // setup (`anew`), or a retry, which says something only when the outcome differs
+    // from the last said.
+    void Tell(const platform::PortOpenFailure& failure, bool anew) {
         const int port = display_.WantedPort();
         if (display_.IsOpen()) {
             if (dark_ && !display_.Unreachable()) {
@@ -52,9 +46,6 @@ public:
             }
             return;
         }
-        const platform::PortOpenFailure failure =
-            port < 1 ? platform::PortOpenFailure{platform::OpenFailure::kNoPortNumber, {}}
-                     : display_.LastOpenFailure();
         if (!anew && dark_ && failure.cause == said_.cause && failure.error == said_.error) return;
         dark_ = true;
         said_ = failure;
@@ -81,8 +72,9 @@ public:
         last_ms_ = now;
         if (file_.FollowName()) state.repaint_lines = true;
         if (!display_.Unreachable()) return;
-        if (display_.Reconnect()) state.repaint_lines = state.lines_drawn;
-        note_.Tell(false);
+        const platform::PortOpenFailure failure = display_.Reconnect();
+        if (!display_.Unreachable()) state.repaint_lines = state.lines_drawn;
+        note_.Tell(failure, false);
     }
 
 private:
@@ -92,25 +84,23 @@ private:
     std::int64_t last_ms_;
 };
 
-int EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDriver& display,
+ProgramEnd EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDriver& display,
                           platform::ConsoleKeys& console) {
     PrintNow(kFileOpenError);
     TellNow(RecordFailureWords(kPoleRecordFileName, platform::RecordFile::Mode::kPoll, failure) + "\n");
     // The key is only waited for, not read: it stays in the console's input.
-    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() &&
-           !platform::ConsoleKeys::StopRequested()) {
+    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() && !platform::StopRequested()) {
     }
     display.Close();
     console.EndKeyMode();
-    return 0;
+    return ProgramEnd::kExit;
 }
 
-}  // namespace
-
-int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
+ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console,
+                       const platform::PortOpenFailure& dark) {
     console.BeginKeyMode();
     DarkDisplayNote note(display);
-    note.Tell(true);
+    note.Tell(dark, true);
     platform::RecordFile file;
     if (const platform::RecordOpenFailure failure =
             file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
@@ -120,24 +110,25 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     SecondWatch watch(display, file, note);
     CycleState state;
     bool running = true;
-    int status = 0;
+    ProgramEnd end = ProgramEnd::kExit;
     // A stop ends the program as X does, at the latest after the cycle under way.
-    while (!platform::ConsoleKeys::StopRequested()) {
+    while (!platform::StopRequested()) {
         switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
             case KeyCommand::kExit:
                 running = false;
                 break;
-            case KeyCommand::kSetup:
+            case KeyCommand::kSetup: {
                 console.EndKeyMode();
-                // The bring-up cleared the display: it is given the whole record again.
-                switch (RunSetupDialogue(display)) {
-                    case SetupOutcome::kApplied:
+                platform::PortOpenFailure failure;
+                switch (RunSetup(display, failure)) {
+                    case SetupOutcome::kSaved:
+                        // The bring-up cleared the display: it is given the whole record again.
                         state.repaint_lines = state.lines_drawn;
-                        note.Tell(true);
+                        note.Tell(failure, true);
                         break;
-                    case SetupOutcome::kBadSideFile:
+                    case SetupOutcome::kBadIni:
                         running = false;
-                        status = kBadSideFileStatus;
+                        end = ProgramEnd::kBadIni;
                         break;
                     case SetupOutcome::kNotSaved:
                     case SetupOutcome::kNoAnswers:
@@ -145,6 +136,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
                 }
                 console.BeginKeyMode();
                 break;
+            }
             case KeyCommand::kBacklight:
                 display.ToggleBacklight();
                 break;
@@ -157,7 +149,7 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
         if (outcome == CycleOutcome::kSeekFailed) {
             TellNow("_lseek failed: " + state.seek_error.message() + "\n");
             console.EndKeyMode();
-            return -1;
+            return ProgramEnd::kRecordBroken;
         }
         if (outcome == CycleOutcome::kEndedEarly) platform::SleepMilliseconds(kIdlePauseMs);
         if (!running) break;
@@ -165,22 +157,25 @@ int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console) {
     file.Close();
     display.Close();
     console.EndKeyMode();
-    return status;
+    return end;
 }
 
-int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
-    switch (RunStartup(display)) {
+}  // namespace
+
+ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
+    platform::PortOpenFailure dark;
+    switch (RunStartup(display, dark)) {
         case StartOutcome::kReady:
-            return RunMainLoop(display, console);
-        case StartOutcome::kBadSideFile:
-            return kBadSideFileStatus;
+            return RunMainLoop(display, console, dark);
+        case StartOutcome::kBadIni:
+            return ProgramEnd::kBadIni;
         case StartOutcome::kNoSettings:
             break;
     }
-    if (platform::ConsoleKeys::StopRequested()) return 0;
+    if (platform::StopRequested()) return ProgramEnd::kExit;
     // No key can come where no answer came: running on, dark, would help nobody.
     TellNow(kNoSettingsNote);
-    return kNoSettingsStatus;
+    return ProgramEnd::kNoSettings;
 }
 
 }  // namespace korv

@@ -7,11 +7,15 @@ namespace platform {
 class ConsoleKeys;
 }
 
-// The whole program after the display driver exists.
-int RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console);
+// How the program ended; main() gives each its exit status.
+enum class ProgramEnd {
+    kExit,           // X, a stop, or a record file that cannot be opened and a key
+    kNoSettings,     // no KORVPOLE.CFG, and setup got no answers
+    kBadIni,         // KORVPOLE.INI cannot be used
+    kRecordBroken,   // a seek in the record file failed while running
+};
 
-// The part after the start-up: from the opening of the pole record file to the end of
-// the program; the result is the exit status.
-int RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console);
+// The whole program after the display driver exists: start-up, then the main loop.
+ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console);
 
 }  // namespace korv

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "display/display_kinds.h"
-#include "display/lcd_glyphs.h"
+#include "display/lcd_characters.h"
 
 namespace korv::sim {
 

@@ -1,8 +1,9 @@
 #include "sim/hd44780_model.h"
 
 #include <cstdio>
+#include <iterator>
 
-#include "display/protocol.h"
+#include "display/lcd_bytes.h"
 
 namespace korv::sim {
 
@@ -17,11 +18,11 @@ constexpr std::uint8_t kUserCodes = 0x10;      // 0x00 to 0x0F show user-defined
 
 // The commands the pole protocol uses; anything else is decoded but counted unknown.
 bool IsProtocolCommand(std::uint8_t command) {
-    using namespace protocol;
+    using namespace lcd;
     if (command & kSetDdramAddress) return true;
-    if (command & charset::kSetCgramAddress) return true;  // korvpole's own letters
-    for (std::uint8_t known : kInitialisation)
-        if (command == known) return true;
+    if (command & kSetCgramAddress) return true;  // korvpole's own letters
+    for (std::size_t i = 1; i < std::size(kBringUp); i += 2)
+        if (command == kBringUp[i]) return true;
     return command == kBacklightOn || command == kBacklightOff;
 }
 
@@ -42,7 +43,7 @@ DecodedByte Hd44780Model::Feed(std::uint8_t byte) {
         }
         return Placed(decoded);
     }
-    if (byte == protocol::kCommandPrefix) {
+    if (byte == lcd::kCommandPrefix) {
         prefix_pending_ = true;
         return Placed({DecodedByte::Kind::kPrefix, byte, address_});
     }
@@ -58,7 +59,7 @@ DecodedByte Hd44780Model::Placed(DecodedByte decoded) const {
 
 bool Hd44780Model::PanelPosition(std::uint8_t address, int& row, int& column) {
     for (int index = 0; index < kRows; ++index) {
-        const int offset = address - protocol::RowStart20x4(index + 1);
+        const int offset = address - lcd::RowStart20x4(index + 1);
         if (offset >= 0 && offset < kColumns) {
             row = index + 1;
             column = offset + 1;
@@ -84,7 +85,7 @@ charset::GlyphPattern Hd44780Model::Pattern(int slot) const {
 
 std::optional<char32_t> Hd44780Model::CharacterOf(std::uint8_t code) const {
     if (code >= kUserCodes) return charset::RomCharacter(rom_, code);
-    return charset::LetterOfPattern(Pattern(code % charset::kUserCharacters)).value_or(kNoLetter);
+    return charset::LetterOfPattern(Pattern(code % lcd::kUserCharacters)).value_or(kNoLetter);
 }
 
 DecodedByte Hd44780Model::Command(std::uint8_t command) {
@@ -94,7 +95,7 @@ DecodedByte Hd44780Model::Command(std::uint8_t command) {
         address_ = command & 0x7F;
         writing_cgram_ = false;
         kind = Kind::kSetAddress;
-    } else if (command & charset::kSetCgramAddress) {
+    } else if (command & lcd::kSetCgramAddress) {
         cgram_address_ = command & kCgramMask;
         writing_cgram_ = true;
         kind = Kind::kSetCgramAddress;
@@ -109,13 +110,13 @@ DecodedByte Hd44780Model::Command(std::uint8_t command) {
     } else if (command & 0x04) {
         increment_ = (command & 0x02) != 0;
         kind = Kind::kEntryMode;
-    } else if (command == protocol::kBacklightOn) {
+    } else if (command == lcd::kBacklightOn) {
         backlight_on_ = true;
         kind = Kind::kBacklightOn;
-    } else if (command == protocol::kBacklightOff) {
+    } else if (command == lcd::kBacklightOff) {
         backlight_on_ = false;
         kind = Kind::kBacklightOff;
-    } else if (command == protocol::kClearDisplay) {
+    } else if (command == lcd::kClearDisplay) {
         ddram_.fill(kBlank);
         address_ = 0;
         increment_ = true;
@@ -160,7 +161,7 @@ void Hd44780Model::Step(int direction) {
 
 std::string Hd44780Model::Row(int row) const {
     if (row < 1 || row > kRows) return std::string();
-    const std::uint8_t start = protocol::RowStart20x4(row);
+    const std::uint8_t start = lcd::RowStart20x4(row);
     return std::string(ddram_.begin() + start, ddram_.begin() + start + kColumns);
 }
 

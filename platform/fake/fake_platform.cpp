@@ -7,10 +7,10 @@
 #include "platform/com_name.h"
 #include "platform/console_keys.h"
 #include "platform/port_facts.h"
-#include "platform/port_list.h"
 #include "platform/record_file.h"
 #include "platform/serial_device.h"
 #include "platform/settings_file.h"
+#include "platform/stop_request.h"
 
 namespace korv::platform {
 
@@ -76,16 +76,6 @@ FineTimerScope::~FineTimerScope() = default;
 std::string ComDevicePath(int port) { return port < 1 ? std::string() : ComName(port); }
 
 PortFacts DescribePort(int port) { return {ComDevicePath(port), "", "", false}; }
-
-std::vector<ListedPort> ListPorts() {
-    std::vector<ListedPort> list;
-    for (const auto& [number, port] : Platform().ports)
-        list.push_back({number, ComName(number), "", port.plugged ? PortState::kPresent : PortState::kMissing,
-                        false, "", false});
-    return list;
-}
-
-PortTakers FindPortTakers() { return {}; }
 
 struct SerialDevice::Impl {
     int port = 0;  // 0: closed
@@ -156,8 +146,11 @@ int ConsoleKeys::ReadKey() {
 }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
-bool ConsoleKeys::StopRequested() { return false; }
 void ConsoleKeys::DropRestOfLine() {}
+
+// No stop ever comes.
+void CatchStopRequests() {}
+bool StopRequested() { return false; }
 
 // The handle is an index into the opened files; -1 is closed.
 RecordFile::~RecordFile() { Close(); }

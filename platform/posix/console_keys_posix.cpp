@@ -18,16 +18,18 @@ namespace korv::platform {
 
 namespace {
 
-// The terminal's settings before key mode, for the signal handlers too: a stop restores
-// them, Ctrl+\ and Ctrl+Z restore them and then let the signal end or stop the process.
+// The terminal's settings before key mode, for the signal handlers too: Ctrl+\ and
+// Ctrl+Z restore them and then let the signal end or stop the process.
 termios g_saved_terminal;
 termios g_key_terminal;
 volatile std::sig_atomic_t g_terminal_saved = 0;
+// The terminal itself: a stop swaps standard input for one at its end.
+int g_terminal = -1;
 volatile std::sig_atomic_t g_terminal_changed = 0;
 
 void RestoreTerminal() {
     if (g_terminal_changed) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &g_saved_terminal);
+        tcsetattr(g_terminal, TCSANOW, &g_saved_terminal);
         g_terminal_changed = 0;
     }
 }
@@ -40,7 +42,7 @@ extern "C" void RestoreTerminalAndDie(int signal_number) {
 
 void ApplyKeyMode() {
     g_terminal_changed = 1;
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_key_terminal);
+    tcsetattr(g_terminal, TCSANOW, &g_key_terminal);
 }
 
 void Handle(int signal_number, void (*handler)(int)) {
@@ -70,27 +72,8 @@ extern "C" void RestoreTerminalAndStop(int signal_number) {
     errno = saved_errno;
 }
 
-volatile std::sig_atomic_t g_stop_requested = 0;
-
-// A stop ends the program by the main loop, as X does; here only what a handler may do:
-// the terminal as it was, and standard input swapped for one at its end, so that a
-// setup answer being read, or about to be, gives up at once.
-extern "C" void RequestStop(int) {
-    const int saved_errno = errno;
-    g_stop_requested = 1;
-    RestoreTerminal();
-    const int ended = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (ended >= 0) {
-        dup2(ended, STDIN_FILENO);
-        close(ended);
-    }
-    errno = saved_errno;
-}
-
-// Without SA_RESTART, so that a blocked read of an answer returns.
-void InstallSignalHandlers(bool terminal) {
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) Handle(signal_number, RequestStop);
-    if (!terminal) return;
+// Ctrl+\ and Ctrl+Z give the shell its terminal back first.
+void InstallTerminalHandlers() {
     Handle(SIGQUIT, RestoreTerminalAndDie);
     Handle(SIGTSTP, RestoreTerminalAndStop);
 }
@@ -124,7 +107,8 @@ struct ConsoleKeys::Input {
 ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     g_terminal_saved = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0;
-    InstallSignalHandlers(g_terminal_saved != 0);
+    if (g_terminal_saved) g_terminal = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (g_terminal_saved) InstallTerminalHandlers();
 }
 
 ConsoleKeys::~ConsoleKeys() { EndKeyMode(); }
@@ -165,8 +149,6 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
 int ConsoleKeys::ReadKey() { return std::exchange(input_->key, kNoKey); }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
-
-bool ConsoleKeys::StopRequested() { return g_stop_requested != 0; }
 
 void ConsoleKeys::DropRestOfLine() {
     bool ended = false;

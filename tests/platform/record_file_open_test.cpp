@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/record_file.h"
-#include "pole/record_messages.h"
+#include "pole/failure_words.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/program_test.h"
 #include "tools/post/post_record.h"
@@ -92,41 +92,40 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     update.line1 = "Coffee";
 
     ASSERT_EQ(symlink((elsewhere_ / "x").c_str(), kName), 0);
-    tools::WriteOutcome written = tools::WriteRecord(kName, update);
-    EXPECT_EQ(written.status, 1);
-    EXPECT_EQ(written.error.rfind(std::string(kName) + " is a link that leads nowhere", 0), 0u)
-        << written.error;
+    std::uint16_t counter = 0;
+    tools::WriteFailure written = tools::WriteRecord(kName, update, counter);
+    EXPECT_EQ(written.cause, tools::WriteFault::kFile);
+    EXPECT_EQ(written.error.rfind(std::string(kName) + " is a link that leads nowhere", 0), 0u) << written.error;
     EXPECT_TRUE(fs::is_empty(elsewhere_.Path()));
 
     ASSERT_EQ(mkfifo((elsewhere_ / "x").c_str(), 0666), 0);
-    written = tools::WriteRecord(kName, update);
-    EXPECT_EQ(written.status, 1) << "a FIFO is no record";
+    written = tools::WriteRecord(kName, update, counter);
+    EXPECT_EQ(written.cause, tools::WriteFault::kFile) << "a FIFO is no record";
     EXPECT_FALSE(written.error.empty());
 
     ASSERT_EQ(unlink((elsewhere_ / "x").c_str()), 0);
     elsewhere_.Write("x", "");
-    written = tools::WriteRecord(kName, update);
-    EXPECT_EQ(written.status, 0) << written.error;
-    EXPECT_EQ(written.counter, 1);
+    written = tools::WriteRecord(kName, update, counter);
+    EXPECT_FALSE(written) << written.error;
+    EXPECT_EQ(counter, 1);
     EXPECT_TRUE(fs::is_symlink(kName)) << "an existing file is written in place";
     EXPECT_EQ(elsewhere_.Read("x").substr(0, 6), "Coffee");
 
     ASSERT_EQ(unlink(kName), 0);
-    written = tools::WriteRecord(kName, update);
-    EXPECT_EQ(written.status, 0) << written.error;
+    written = tools::WriteRecord(kName, update, counter);
+    EXPECT_FALSE(written) << written.error;
     struct stat info;
     ASSERT_EQ(lstat(kName, &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));
 
-    std::string error;
     std::string bytes = "left over";
-    EXPECT_TRUE(tools::ReadRecordBytes("missing.dat", bytes, error));
+    EXPECT_FALSE(tools::ReadRecordBytes("missing.dat", bytes));
     EXPECT_EQ(bytes, "") << "a missing file holds nothing";
     EXPECT_FALSE(dir_.Has("missing.dat"));
 
     ASSERT_EQ(mkdir("folder.dat", 0755), 0);
-    EXPECT_FALSE(tools::WriteRecordInPlace("folder.dat", test::RecordByHand("A", "B", 1, 1, 2, 3), error));
-    EXPECT_EQ(error.rfind("folder.dat", 0), 0u) << error;
+    EXPECT_EQ(tools::WriteRecordInPlace("folder.dat", test::RecordByHand("A", "B", 1, 1, 2, 3)).cause,
+              platform::RecordFailure::kFolder);
 }
 
 }  // namespace

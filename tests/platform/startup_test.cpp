@@ -7,6 +7,7 @@
 
 #include "display/display_driver.h"
 #include "platform/console_keys.h"
+#include "pole/failure_words.h"
 #include "pole/startup.h"
 #include "tests/support/program_test.h"
 
@@ -15,6 +16,9 @@ namespace {
 
 using test::Hex;
 using test::Runner;
+
+// Why the display stayed dark; these cases read the port instead.
+platform::PortOpenFailure g_dark;
 
 using test::kBannerFirstLine;
 const std::string kNoConfig =
@@ -58,15 +62,15 @@ bool Finished(Runner& run) { return run.WaitExit().Succeeded(); }
 int StartUp() {
     platform::ConsoleKeys console;
     DisplayDriver display;
-    RunStartup(display);
+    RunStartup(display, g_dark);
     return 0;
 }
 
 int TwoDialogues() {
     platform::ConsoleKeys console;
     DisplayDriver display;
-    RunSetupDialogue(display);
-    RunSetupDialogue(display);
+    RunSetup(display, g_dark);
+    RunSetup(display, g_dark);
     return 0;
 }
 
@@ -182,8 +186,8 @@ TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
         run.Dir().Write(kConfigFileName, kStored);
         run.StartFunction([] {
             DisplayDriver display;
-            RunStartup(display);
-            RunSetupDialogue(display);
+            RunStartup(display, g_dark);
+            RunSetup(display, g_dark);
             return 0;
         });
         run.Type(typed);
@@ -217,9 +221,9 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
 
     run_.StartFunction([] {
         DisplayDriver display;
-        RunStartup(display);
+        RunStartup(display, g_dark);
         test::BecomeAnOrdinaryUser();
-        RunSetupDialogue(display);
+        RunSetup(display, g_dark);
         return 0;
     });
     run_.Type("7\n2\n");

@@ -60,15 +60,15 @@ void WorkingFolder::WriteConfig(int port, bool backlight_on) const {
 }
 
 void WorkingFolder::WriteRecord(const PoleRecordFields& fields) const {
-    std::string error;
-    if (!tools::WriteRecordInPlace(PathOf("POLE.DAT"), EncodeRecord(fields), error))
-        throw std::runtime_error(error);
+    if (const auto failure = tools::WriteRecordInPlace(PathOf("POLE.DAT"), EncodeRecord(fields)))
+        throw std::runtime_error("POLE.DAT: " + failure.error.message());
 }
 
 void WorkingFolder::WriteRecordBytes(std::size_t offset, const std::string& bytes) const {
-    std::string error;
-    if (!tools::WriteBytesAt(PathOf("POLE.DAT"), offset, bytes, error))
-        throw std::runtime_error(error);
+    platform::RecordFile file;
+    if (file.Open(PathOf("POLE.DAT"), platform::RecordFile::Mode::kWrite) ||
+        file.WriteAt(bytes.data(), bytes.size(), offset) || file.Close())
+        throw std::runtime_error("POLE.DAT cannot be written");
 }
 
 void WorkingFolder::TruncateRecord(std::size_t length) const {

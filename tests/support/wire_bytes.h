@@ -15,7 +15,7 @@ inline const std::string kClear("\xFE\x01", 2);
 inline const std::string kBacklightOn("\xFE\x03", 2);
 inline const std::string kBacklightOff("\xFE\x02", 2);
 
-// DisplayDriver::OpenPort: the initialisation, then a clear.
+// DisplayDriver::Open: the initialisation, then a clear.
 inline const std::string kOpen = kInitialisation + kClear;
 // An open that asks for the backlight.
 inline const std::string kOpenLit = kInitialisation + kBacklightOn + kClear;

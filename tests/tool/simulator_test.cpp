@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "display/protocol.h"
+#include "display/lcd_bytes.h"
 #include "tests/support/runner.h"
 
 namespace korv::test {
@@ -66,17 +66,17 @@ protected:
 };
 
 std::string Command(std::uint8_t command) {
-    return {static_cast<char>(protocol::kCommandPrefix), static_cast<char>(command)};
+    return {static_cast<char>(lcd::kCommandPrefix), static_cast<char>(command)};
 }
 
 std::string At(int row, int column) {
-    return Command(static_cast<std::uint8_t>(protocol::kRowBase20x4[row - 1] + column - 1));
+    return Command(static_cast<std::uint8_t>(lcd::kRowBase20x4[row - 1] + column - 1));
 }
 
 // Three clients one after another: no hang-up may end or deafen the simulator.
 TEST_F(LinuxDisplayTool, LogsEveryByteDecodedAndDumpsTheScreenAfterAKnownStream) {
     StartDisplay({"--dump", "--log", "bytes.log"});
-    const std::string logged = Command(protocol::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
+    const std::string logged = Command(lcd::kClearDisplay) + At(3, 2) + "A\x01" + Command(0x00);
     SendToPort(logged);
     const std::string first = wire::kInitialisation + wire::kBacklightOn + At(1, 1) + "HELLO" + At(3, 1) +
                               "TOTAL TAX" + At(3, 17) + "1.25";
@@ -146,7 +146,7 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     EXPECT_NE(lit.find("commands 11"), std::string::npos) << lit;
     EXPECT_EQ(lit.find('\x1b'), std::string::npos) << "no escape codes off a terminal";
 
-    SendToPort(Command(protocol::kBacklightOff));
+    SendToPort(Command(lcd::kBacklightOff));
     EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; }))
         << run_.Output();
     EXPECT_EQ(StopDisplay(), 0);

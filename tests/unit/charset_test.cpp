@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "display/code_pages.h"
-#include "display/lcd_charset.h"
-#include "display/lcd_glyphs.h"
+#include "display/code_page_to_display.h"
+#include "display/lcd_characters.h"
 
 namespace korv::charset {
 namespace {
@@ -250,7 +250,7 @@ TEST(LcdCharset, ScreenPlansGiveEachMissingLetterOneCharacterAndKeepThoseOnShow)
         EXPECT_EQ(plan.rows, c.sent);
         EXPECT_EQ(plan.characters, c.after);
         std::string loads;
-        for (int slot = 0; slot < kUserCharacters; ++slot)
+        for (int slot = 0; slot < lcd::kUserCharacters; ++slot)
             if (plan.load[static_cast<std::size_t>(slot)]) loads += static_cast<char>('0' + slot);
         EXPECT_EQ(loads, c.loads);
     }

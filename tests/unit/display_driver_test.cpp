@@ -41,7 +41,7 @@ protected:
     }
 
     void OpenAndDrain(DisplayGeometry geometry = {5, 9600, 4, 20, false}) {
-        ASSERT_TRUE(display_.Open(geometry));
+        ASSERT_FALSE(display_.Open(geometry));
         Sent();
     }
 
@@ -51,8 +51,8 @@ protected:
 
 TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_EQ(display_.Columns(), 0);
-    EXPECT_TRUE(display_.OpenPort(5));
-    EXPECT_TRUE(display_.OpenPort(5));
+    EXPECT_FALSE(display_.Open({5}));
+    EXPECT_FALSE(display_.Open({5}));
     EXPECT_EQ(Sent(), kOpen + " " + kOpen);
     EXPECT_EQ(display_.Columns(), 20);
     EXPECT_TRUE(display_.IsOpen());
@@ -61,7 +61,7 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_TRUE(model_.DisplayOn());
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model_.VisibleRow(row), kBlankRow);
 
-    EXPECT_TRUE(display_.Open({5, 9600, 4, 20, true}));
+    EXPECT_FALSE(display_.Open({5, 9600, 4, 20, true}));
     EXPECT_EQ(Sent(), kOpenLit);
     EXPECT_TRUE(display_.BacklightOn());
     EXPECT_TRUE(model_.BacklightOn());
@@ -69,16 +69,14 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
 
 // korvpole-check reads the driver's reason for a failed open.
 TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeAreCounted) {
-    EXPECT_FALSE(display_.OpenPort(7));
-    EXPECT_EQ(display_.LastOpenFailure().cause, platform::OpenFailure::kNoDevice);
+    EXPECT_EQ(display_.Open({7}).cause, platform::OpenFailure::kNoDevice);
     EXPECT_EQ(display_.Columns(), 0);
     display_.WriteText("X", 1, 1);
     EXPECT_EQ(Sent(), "");
 
-    ASSERT_TRUE(display_.OpenPort(5));
-    EXPECT_FALSE(display_.LastOpenFailure());
+    ASSERT_FALSE(display_.Open({5}));
     Sent();
-    EXPECT_FALSE(display_.OpenPort(7));
+    EXPECT_TRUE(display_.Open({7}));
     EXPECT_FALSE(display_.IsOpen());
     EXPECT_TRUE(display_.Unreachable()) << "port 7 is watched for";
     display_.WriteText("X", 1, 1);
@@ -87,7 +85,7 @@ TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeA
     EXPECT_EQ(Sent(), "") << "COM5 was let go";
 
     DisplayDriver other;
-    EXPECT_TRUE(other.OpenPort(5)) << "and released";
+    EXPECT_FALSE(other.Open({5})) << "and released";
     // korvpole-check counts the bytes an open port did not take.
     other.WriteText("ABC", 1, 1);
     EXPECT_EQ(other.BytesNotTaken(), 0u);
@@ -179,7 +177,7 @@ TEST_F(DisplayDriverTest, WhileClosedNothingIsSentAndTheBacklightIsOnlyRecorded)
     EXPECT_EQ(Sent(), "");
     EXPECT_TRUE(display_.BacklightOn());
 
-    ASSERT_TRUE(display_.OpenPort(5));
+    ASSERT_FALSE(display_.Open({5}));
     EXPECT_EQ(Sent(), kOpen) << "an open without backlight sends nothing about it";
     EXPECT_TRUE(display_.BacklightOn());
     display_.ToggleBacklight();
@@ -221,7 +219,7 @@ TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAn
     EXPECT_EQ(model_.Row(1), kBlankRow);
 
     DisplayDriver other;
-    EXPECT_TRUE(other.OpenPort(5)) << "the port was released";
+    EXPECT_FALSE(other.Open({5})) << "the port was released";
     EXPECT_EQ(Sent(), kOpen);
 }
 

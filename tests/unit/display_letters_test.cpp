@@ -12,7 +12,7 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
-#include "pole/side_file.h"
+#include "pole/korvpole_ini.h"
 #include "sim/display_model.h"
 #include "tests/support/console_text.h"
 #include "tests/support/record_bytes.h"
@@ -27,8 +27,16 @@ using test::Hex;
 // "Smörgås 5 €" as a till writing cp1252 stores it.
 const char* const kSmorgas = "Sm\xF6rg\xE5s 5 \x80";
 
+// The display KORVPOLE.INI's `text` describes, on COM1.
+DisplayGeometry FromIni(const std::string& text) {
+    KorvpoleIni ini;
+    EXPECT_EQ(ParseKorvpoleIni(text, ini), "");
+    ini.display.port = 1;
+    return ini.display;
+}
+
 DisplayGeometry WithText(DisplayKind kind) {
-    return GeometryFor(1, ParseSideFile(std::string("text = cp1252\ndisplay = ") + ProtocolOf(kind).name).settings);
+    return FromIni(std::string("text = cp1252\ndisplay = ") + ProtocolOf(kind).name);
 }
 
 // What went to the in-memory port since the last call.
@@ -66,7 +74,7 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
         fake::Reset();
         fake::ComPort(1);
         DisplayDriver display;
-        ASSERT_TRUE(display.Open(WithText(k.kind)));
+        ASSERT_FALSE(display.Open(WithText(k.kind)));
         const std::string opened = Taken();
         EXPECT_EQ(Hex(opened), Hex(k.opened));
         display.WriteText(kSmorgas, 1, 1);
@@ -95,7 +103,7 @@ TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     fake::Reset();
     fake::ComPort(1);
     DisplayDriver display;
-    ASSERT_TRUE(display.Open(WithText(DisplayKind::kLcd)));
+    ASSERT_FALSE(display.Open(WithText(DisplayKind::kLcd)));
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
     const auto sent = [&] {
         const std::string bytes = Taken();
@@ -118,7 +126,7 @@ TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     display.WriteText("\xC0\xC1", 1, 1);
     EXPECT_EQ(Hex(sent()), "FE 80 08 09") << "what stands already costs what plain text does";
 
-    ASSERT_TRUE(display.Reconnect());
+    ASSERT_FALSE(display.Reconnect());
     sent();
     display.WriteText("\xC0\xC1", 1, 1);
     EXPECT_EQ(Loads(sent()), 2);
@@ -134,7 +142,7 @@ TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
         fake::Reset();
         fake::ComPort(1);
         DisplayDriver display;
-        ASSERT_TRUE(display.Open(GeometryFor(1, ParseSideFile(side_files[i]).settings)));
+        ASSERT_FALSE(display.Open(FromIni(side_files[i])));
         platform::RecordFile file;
         ASSERT_FALSE(file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll));
         CycleState state;

@@ -77,12 +77,12 @@ TEST(MainLoop, FollowsTheRecordsNameAndBringsBackADisplayHeldElsewhereOrUnplugge
     }
     Type(40000, 'x');
 
+    fake::File("KORVPOLE.CFG") = std::string("5\0\0" "1\0", 5);  // backlight on
     DisplayDriver display;
-    BringUpDisplay(display, Settings{{'5'}, {'1'}}, SideSettings());  // as the start-up does: backlight on
     platform::ConsoleKeys console;
     // Standard output, where the checks planned say what failed, is left alone.
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunMainLoop(display, console), 0);
+    EXPECT_EQ(RunPoleProgram(display, console), ProgramEnd::kExit);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(test::Occurrences(said, "COM5 (COM5) is held by another program"), 1) << said;
     EXPECT_EQ(test::Occurrences(said, "COM5 cannot be opened: there is no COM5 (COM5). The display stays dark; "

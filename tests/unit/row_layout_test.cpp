@@ -13,7 +13,7 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
-#include "pole/side_file.h"
+#include "pole/korvpole_ini.h"
 #include "tools/post/row_picture.h"
 #include "sim/display_model.h"
 #include "tests/support/record_bytes.h"
@@ -29,14 +29,13 @@ struct Drawn {
     CycleOutcome outcome;
 };
 
-SideSettings Display(DisplayKind kind = DisplayKind::kLcd, std::array<int, 2> rows = kDefaultShownRows) {
-    SideSettings settings;
-    settings.kind = kind;
-    settings.shown_rows = rows;
-    return settings;
+DisplayGeometry Display(DisplayKind kind = DisplayKind::kLcd, std::array<int, 2> rows = kDefaultShownRows) {
+    const DisplayProtocol& protocol = ProtocolOf(kind);
+    DisplayGeometry display{1, kDefaultLineSpeed, protocol.rows, protocol.columns, false, kind, rows};
+    return display;
 }
 
-Drawn OnPicture(const std::string& record, const SideSettings& side = Display()) {
+Drawn OnPicture(const std::string& record, const DisplayGeometry& side = Display()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     platform::RecordFile file;
@@ -54,12 +53,12 @@ Drawn OnPicture(const std::string& record, const SideSettings& side = Display())
 
 // The real driver on the in-memory port, its bytes decoded by the display model; a row
 // is written when the cursor was set into it.
-Drawn OnTheWire(const std::string& record, const SideSettings& side = Display()) {
+Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     DisplayDriver display;
     fake::ComPort(1);
-    display.Open(GeometryFor(1, side));
+    display.Open(side);
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
@@ -121,7 +120,7 @@ TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecordAndDisplay) {
         cases.push_back(full.substr(0, size));
     cases.push_back(full + "bytes past the record are never read");
 
-    for (const SideSettings& side :
+    for (const DisplayGeometry& side :
          {Display(), Display(DisplayKind::kEscpos, {3, 2}), Display(DisplayKind::kCd5220)}) {
         SCOPED_TRACE(ProtocolOf(side.kind).name);
         for (const std::string& record : cases) {

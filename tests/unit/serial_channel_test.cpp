@@ -33,7 +33,7 @@ TEST_F(SerialChannelTest, ClosedChannelOrAnEmptyOrNegativeLengthIsRefusedAndWrit
     for (bool opened_before : {false, true}) {
         SCOPED_TRACE(opened_before ? "closed after an open" : "never opened");
         if (opened_before) {
-            ASSERT_TRUE(channel_.Open(5, 9600));
+            ASSERT_FALSE(channel_.Open(5, 9600));
         }
         EXPECT_TRUE(channel_.Close());
         EXPECT_TRUE(channel_.Close());
@@ -45,7 +45,7 @@ TEST_F(SerialChannelTest, ClosedChannelOrAnEmptyOrNegativeLengthIsRefusedAndWrit
         EXPECT_EQ(Com5(), "");
     }
     // Open, it refuses empty and negative lengths, and pauses for none of them.
-    ASSERT_TRUE(channel_.Open(5, 9600));
+    ASSERT_FALSE(channel_.Open(5, 9600));
     EXPECT_EQ(channel_.Send(kFive, 0), 0);
     EXPECT_EQ(channel_.Send(kFive, -1), 0);
     EXPECT_EQ(channel_.Send(kFive, -1000), 0);
@@ -57,15 +57,15 @@ TEST_F(SerialChannelTest, ClosedChannelOrAnEmptyOrNegativeLengthIsRefusedAndWrit
 
 // Why an open failed is display_driver_test's.
 TEST_F(SerialChannelTest, OpenKeepsTheFirstPort) {
-    ASSERT_TRUE(channel_.Open(5, 9600));
-    EXPECT_TRUE(channel_.Open(6, 9600));
+    ASSERT_FALSE(channel_.Open(5, 9600));
+    EXPECT_FALSE(channel_.Open(6, 9600));
     EXPECT_EQ(channel_.Send(kFive, 5), 5);
     EXPECT_EQ(Com5(), "HELLO");
     EXPECT_EQ(fake::ComPort(6).opens, 0);
 }
 
 TEST_F(SerialChannelTest, EachByteGoesOutAloneFollowedByAOneMillisecondPause) {
-    ASSERT_TRUE(channel_.Open(5, 9600));
+    ASSERT_FALSE(channel_.Open(5, 9600));
     std::string after_two_ms;
     fake::At(2, [&] { after_two_ms = Com5(); });
     EXPECT_EQ(channel_.Send(kFive, 5), 5);
@@ -77,7 +77,7 @@ TEST_F(SerialChannelTest, EachByteGoesOutAloneFollowedByAOneMillisecondPause) {
 // What korvpole-check reports: bytes dropped by a line that takes nothing, and bytes
 // never written because the device went away, which then costs no more pauses.
 TEST_F(SerialChannelTest, BytesNotTakenAreCountedAndAVanishedDeviceIsLost) {
-    ASSERT_TRUE(channel_.Open(5, 9600));
+    ASSERT_FALSE(channel_.Open(5, 9600));
     fake::ComPort(5).drops = true;
     EXPECT_EQ(channel_.Send(kFive, 5), 5);
     EXPECT_EQ(channel_.BytesNotTaken(), 5u);
@@ -97,7 +97,7 @@ TEST_F(SerialChannelTest, BytesNotTakenAreCountedAndAVanishedDeviceIsLost) {
     EXPECT_TRUE(channel_.Close());
     EXPECT_FALSE(channel_.IsLost());
     fake::Replug(5);
-    ASSERT_TRUE(channel_.Open(5, 9600));
+    ASSERT_FALSE(channel_.Open(5, 9600));
     EXPECT_EQ(channel_.BytesNotTaken(), 0u) << "counted from the last open";
 }
 

@@ -12,12 +12,13 @@
 #include "platform/port_facts.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
-#include "pole/port_messages.h"
+#include "pole/failure_words.h"
 #include "tests/support/console_text.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/wire_bytes.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
+#include "tools/check/check_words.h"
 #include "tools/check/port_report.h"
 #include "tools/simulator/simulator_args.h"
 #include "tools/post/post_amount.h"
@@ -211,12 +212,11 @@ TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
         fake::ComPort(5).drops = fault == "not reading";
         if (fault == "unplugged") fake::At(1000, [] { fake::Unplug(5); });
         DisplayDriver display;
-        ASSERT_TRUE(display.OpenPort(5));
-        const PatternPlan plan{5, 9600, false, true, 1000};
-        ShowPattern(display, plan);
+        ASSERT_FALSE(display.Open({5}));
+        ShowPattern(display, {5, 9600, false, true, 1000});
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(Verdict(display, "COM5 (COM5)", plan, "the pattern", out, err), fault.empty() ? 0 : 1);
+        EXPECT_EQ(Verdict(display, "COM5 (COM5)", "the pattern", true, false, out, err), fault.empty());
         EXPECT_EQ(out.str(), fault.empty() ? "korvpole-check: OK: the test pattern went out on COM5 (COM5) and "
                                              "every byte was taken. Look at the display: the pattern; now the "
                                              "pattern stays up, backlight off.\n" : "");
@@ -228,24 +228,21 @@ TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
 }
 
 TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
-    using platform::PortState;
     std::ostringstream nothing_there;
-    EXPECT_EQ(PrintPortList(nothing_there,
+    EXPECT_FALSE(PrintPortList(nothing_there,
                             {{6, "COM6 -> /dev/ttyUSB3", "", PortState::kMissing, false, "", false},
                              {7, "COM7", "", PortState::kNotSerial, false, "", false}},
-                            5, {}),
-              1);
+                            5, {}));
     EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"),
               std::string::npos) << nothing_there.str();
 
     // A refused port is there all the same; each missing group is told once.
     std::ostringstream refused;
-    EXPECT_EQ(PrintPortList(refused,
+    EXPECT_TRUE(PrintPortList(refused,
                             {{1, "/dev/ttyS0", "", PortState::kNoPermission, false, "dialout", false},
                              {0, "/dev/ttyUSB0", "", PortState::kNoPermission, false, "dialout", false},
                              {0, "/dev/ttyACM0", "", PortState::kNoPermission, false, "plugdev", true}},
-                            1, {}),
-              0);
+                            1, {}));
     const std::string text = refused.str();
     EXPECT_EQ(test::Occurrences(text, "sudo usermod -aG dialout $USER"), 1) << text;
     EXPECT_EQ(test::Occurrences(text, "usermod -aG plugdev"), 0) << "already in it: " << text;
@@ -254,9 +251,9 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(text.find("ln -s /dev/serial/by-id/NAME COM5"), std::string::npos) << text;
 
     // The braille daemon matters beside a USB adapter, taken already or still listed.
-    const std::vector<platform::ListedPort> built_in = {
+    const std::vector<ListedPort> built_in = {
         {1, "/dev/ttyS0", "", PortState::kPresent, false, "", false}};
-    const std::vector<platform::ListedPort> usb = {
+    const std::vector<ListedPort> usb = {
         {0, "/dev/ttyUSB0", "", PortState::kPresent, true, "", false}};
     EXPECT_TRUE(TakerAdvice(built_in, {true, false, false}).empty());
     for (const std::vector<std::string>& advice :
@@ -305,8 +302,9 @@ TEST(RecordWriter, AWriteThatFailsLeavesTheCounterAsItWasAndSaysWhy) {
     RecordUpdate update;
     update.line1 = "NEW";
     update.tax = 300;
-    const WriteOutcome written = WriteRecord("POLE.DAT", update);
-    EXPECT_EQ(written.status, 1);
+    std::uint16_t counter = 0;
+    const WriteFailure written = WriteRecord("POLE.DAT", update, counter);
+    EXPECT_EQ(written.cause, WriteFault::kFile);
     EXPECT_EQ(written.error, "POLE.DAT: " + fake::Platform().step_error.message());
     EXPECT_EQ(test::Hex(fake::File("POLE.DAT").substr(58, 2)), "07 00");
 }
@@ -318,7 +316,7 @@ std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t ta
 }
 
 // What --show makes of a file holding `record`.
-RecordView Inspect(const std::string& record, const SideSettings& side = SideSettings()) {
+RecordView Inspect(const std::string& record, const DisplayGeometry& side = DisplayGeometry()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     platform::RecordFile file;
@@ -379,9 +377,7 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintable
 
 // Only the rows a 2x20 display shows, top first, and the bytes it takes as commands.
 TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
-    SideSettings escpos;
-    escpos.kind = DisplayKind::kEscpos;
-    escpos.shown_rows = {3, 1};
+    DisplayGeometry escpos{0, 9600, 2, 20, false, DisplayKind::kEscpos, {3, 1}};
     const RecordView view = Inspect(Record74(1, 1, 0, 0, "a\x1B" "b\xFE", "c\x1B"), escpos);
     const std::string text = FormatRecordView("POLE.DAT", 74, view);
     EXPECT_NE(text.find("shows rows 3 and 1, top first:\n  +--------------------+\n3 |TOTAL TAX       0.00|\n"

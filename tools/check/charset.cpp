@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "display/code_pages.h"
-#include "display/lcd_charset.h"
-#include "display/lcd_glyphs.h"
-#include "display/protocol.h"
+#include "display/code_page_to_display.h"
+#include "display/lcd_bytes.h"
 #include "display/row_text.h"
 #include "platform/clock.h"
 
@@ -15,13 +14,14 @@ namespace korv::tools {
 
 namespace {
 
+constexpr int kColumns = 20;  // every kind's
 constexpr int kFirstCharsetCode = 0xA0;
 constexpr int kCodes = 0x100 - kFirstCharsetCode;
 constexpr int kPerRow = 16;
 constexpr int kLabelWidth = 3;  // "E0 "
 
-static_assert(kLabelWidth + kPerRow <= protocol::kColumns, "a row of codes fits");
-static_assert(kCodes % (kPerRow * (protocol::kRows - 1)) == 0, "every page of four rows is full");
+static_assert(kLabelWidth + kPerRow <= kColumns, "a row of codes fits");
+static_assert(kCodes % (kPerRow * (lcd::kRows - 1)) == 0, "every page of four rows is full");
 
 int CodeRowsPerPage(int rows) { return rows - 1; }  // below the ruler
 
@@ -36,7 +36,7 @@ int FirstCodeOfRow(int page, int row, int rows) {
 }
 
 std::string Filled(std::string text) {
-    text.resize(protocol::kColumns, ' ');
+    text.resize(kColumns, ' ');
     return text;
 }
 
@@ -72,9 +72,9 @@ std::string Spaced(const std::string& characters) {
 
 void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out,
                  const std::optional<DisplayGeometry>& letters) {
-    const int rows = display.Rows() >= protocol::kRows ? protocol::kRows : 2;
+    const int rows = display.Rows() >= lcd::kRows ? lcd::kRows : 2;
     const std::string drawn = letters ? DrawnLetters(*letters->text, letters->rom) : "";
-    const int letter_pages = static_cast<int>((drawn.size() + charset::kUserCharacters - 1) / charset::kUserCharacters);
+    const int letter_pages = static_cast<int>((drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters);
     const int pages = CharsetPages(rows) + letter_pages;
     for (int page = 0; page < CharsetPages(rows); ++page) {
         const int last = FirstCodeOfRow(page, rows, rows) + kPerRow - 1;
@@ -88,8 +88,8 @@ void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& o
     if (letter_pages > 0) {
         display.Open(*letters);
         for (int page = 0; page < letter_pages; ++page) {
-            const std::string eight = drawn.substr(static_cast<std::size_t>(page) * charset::kUserCharacters,
-                                                   charset::kUserCharacters);
+            const std::string eight = drawn.substr(static_cast<std::size_t>(page) * lcd::kUserCharacters,
+                                                   lcd::kUserCharacters);
             std::string plain;
             for (const char c : eight)
                 plain += charset::PlainStandIn(*charset::CodePointOf(*letters->text, static_cast<std::uint8_t>(c)));

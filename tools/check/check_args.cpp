@@ -1,7 +1,8 @@
 #include "tools/check/check_args.h"
 
-#include "display/protocol.h"
-#include "pole/startup.h"
+#include "display/display_geometry.h"
+#include "pole/korvpole_cfg.h"
+#include "pole/korvpole_ini.h"
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
@@ -15,21 +16,20 @@ constexpr int kCharsetStepMs = 10000;
 std::string Footer() {
     return std::string("Opens the display's COM port as korvpole does (the one ") + kConfigFileName +
            " in this folder\n"
-           "names, or --port N) and shows a test pattern on it: the port and line settings, a\n" +
-           std::to_string(protocol::kColumns) +
-           "-column ruler and every printable character; the backlight (or brightness) goes\n"
+           "names, or --port N) and shows a test pattern on it: the port and line settings, a\n"
+           "20-column ruler and every printable character; the backlight (or brightness) goes\n"
            "off and on once. At the end the display is cleared, backlight as configured (--keep:\n"
-           "the pattern stays). The display is spoken to as " + kSideFileName + " says (lcd without it);\n"
+           "the pattern stays). The display is spoken to as " + kIniFileName + " says (lcd without it);\n"
            "--kind tries another kind without writing the file: the one whose pattern shows\n"
-           "clean is the display = for " + kSideFileName + ".\n"
+           "clean is the display = for " + kIniFileName + ".\n"
            "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
            "time: each row starts with the code of its first character, row 1 is a ruler of\n"
-           "the last hex digit; on the LCD with text = in " + kSideFileName + ", then the code page's\n"
+           "the last hex digit; on the LCD with text = in " + kIniFileName + ", then the code page's\n"
            "letters its ROM lacks, eight at a time as korvpole draws them, over their plain\n"
            "stand-ins. --list lists the serial ports of this machine and opens none.\n"
            "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
            "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
-           "argument or a " + kSideFileName + " korvpole cannot use.";
+           "argument or a " + kIniFileName + " korvpole cannot use.";
 }
 
 }  // namespace

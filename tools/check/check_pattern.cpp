@@ -1,7 +1,6 @@
 #include "tools/check/check_pattern.h"
 
 #include "display/display_driver.h"
-#include "display/protocol.h"
 #include "display/row_text.h"
 #include "platform/clock.h"
 #include "platform/com_name.h"
@@ -10,15 +9,17 @@ namespace korv::tools {
 
 namespace {
 
+// Every kind's rows are this wide.
+constexpr int kColumns = 20;
 constexpr int kFirstShown = kFirstPrintable + 1;  // a blank shows nothing
 constexpr int kPrintableCount = kLastPrintable - kFirstShown + 1;
-constexpr int kPerPage = 2 * protocol::kColumns;
+constexpr int kPerPage = 2 * kColumns;
 static_assert(kPrintableCount > kPerPage, "the first page is a full one");
 
 // Row 2: a ruler over the columns.
 std::string RulerRow() {
     std::string ruler;
-    for (int column = 1; column <= protocol::kColumns; ++column)
+    for (int column = 1; column <= kColumns; ++column)
         ruler += static_cast<char>('0' + column % 10);
     return ruler;
 }
@@ -26,8 +27,8 @@ std::string RulerRow() {
 // `line` 0 or 1 of a page; a page's last line is filled with blanks.
 std::string CharacterRow(int page, int line) {
     std::string text;
-    const int first = page * kPerPage + line * protocol::kColumns;
-    for (int i = first; i < first + protocol::kColumns; ++i)
+    const int first = page * kPerPage + line * kColumns;
+    for (int i = first; i < first + kColumns; ++i)
         text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
     return text;
 }
@@ -65,28 +66,6 @@ void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     platform::SleepMilliseconds(plan.step_ms);
     display.SetBacklight(plan.backlight_on);
     if (!plan.keep) display.Clear();
-}
-
-int Fail(std::ostream& err, const std::string& why) {
-    err << "korvpole-check: FAIL: " << why << "\n";
-    return 1;
-}
-
-int Verdict(const DisplayDriver& display, const std::string& port_name, const PatternPlan& plan,
-            const std::string& shown, std::ostream& out, std::ostream& err) {
-    if (display.Unreachable())
-        return Fail(err, port_name + " went away while the pattern was sent: check that the display's "
-                                     "adapter and cable are plugged in, then run the check again");
-    const std::uint64_t not_taken = display.BytesNotTaken();
-    if (not_taken > 0)
-        return Fail(err, port_name + " opened, but did not take " + std::to_string(not_taken) +
-                             " bytes of the pattern: the display is not reading them (cable, power, "
-                             "or flow control holding the line)");
-    out << "korvpole-check: OK: the test pattern went out on " << port_name
-        << " and every byte was taken. Look at the display: " << shown << "; now "
-        << (plan.keep ? "the pattern stays up" : "it is cleared") << ", " << display.Protocol().light_name << " "
-        << (plan.backlight_on ? display.Protocol().light_on_word : display.Protocol().light_off_word) << ".\n";
-    return 0;
 }
 
 }  // namespace korv::tools

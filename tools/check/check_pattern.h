@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 
 namespace korv {
@@ -28,14 +27,5 @@ struct PatternPlan {
 // backlight (or brightness) off and on once, then as configured and, unless kept, a
 // cleared display.
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan);
-
-// "korvpole-check: FAIL: " and `why` as a line on `err`; the exit status, 1.
-int Fail(std::ostream& err, const std::string& why);
-
-// Once the pattern, or what else `shown` says, went out on the port `port_name`: FAIL
-// when the port went away meanwhile or did not take every byte, else OK with what the
-// display should have shown and how the plan leaves it. The exit status.
-int Verdict(const DisplayDriver& display, const std::string& port_name, const PatternPlan& plan,
-            const std::string& shown, std::ostream& out, std::ostream& err);
 
 }  // namespace korv::tools

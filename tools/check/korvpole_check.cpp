@@ -7,27 +7,31 @@
 #include <string>
 
 #include "display/display_driver.h"
-#include "display/protocol.h"
 #include "platform/clock.h"
-#include "platform/command_line.h"
 #include "platform/port_facts.h"
-#include "platform/port_list.h"
 #include "platform/record_file.h"
-#include "pole/port_messages.h"
+#include "pole/failure_words.h"
+#include "pole/korvpole_cfg.h"
+#include "pole/korvpole_ini.h"
 #include "pole/record_format.h"
-#include "pole/record_messages.h"
 #include "pole/startup.h"
+#include "tools/check/charset.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
-#include "tools/check/charset.h"
+#include "tools/check/check_words.h"
+#include "tools/check/port_list.h"
 #include "tools/check/port_report.h"
 #include "tools/common/tool_cli.h"
+#include "tools/common/utf8_console.h"
 
 namespace {
 
-using korv::Settings;
+using korv::KorvpoleCfg;
 using korv::tools::CheckOptions;
 using korv::tools::Fail;
+
+constexpr int kFailed = 1;
+constexpr int kBadIni = 2;
 
 std::string WorkingFolder() {
     std::error_code ignored;
@@ -36,8 +40,8 @@ std::string WorkingFolder() {
 
 // KORVPOLE.CFG read as korvpole reads it; --port replaces its port. False when there
 // is neither.
-bool LoadSettings(const CheckOptions& options, Settings& settings, std::string& source) {
-    const std::optional<Settings> loaded = korv::LoadSettings();
+bool LoadSettings(const CheckOptions& options, KorvpoleCfg& settings, std::string& source) {
+    const std::optional<KorvpoleCfg> loaded = korv::LoadKorvpoleCfg();
     if (loaded) {
         settings = *loaded;
         source = std::string(korv::kConfigFileName) + ": COM=" + settings.port_text +
@@ -85,10 +89,14 @@ const char* const kCustomerCharsetShown =
     "code table the display was set to";
 
 // KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
-std::string DisplayLine(const CheckOptions& options, korv::SideSettings& side) {
-    std::string source = side.kind_named ? korv::kSideFileName : "the default";
+std::string DisplayLine(const CheckOptions& options, korv::KorvpoleIni& ini) {
+    korv::DisplayGeometry& side = ini.display;
+    std::string source = ini.kind_named ? korv::kIniFileName : "the default";
     if (options.kind) {
-        side.kind = *options.kind;
+        const korv::DisplayProtocol& chosen = korv::ProtocolOf(*options.kind);
+        side.kind = chosen.kind;
+        side.rows = chosen.rows;
+        side.columns = chosen.columns;
         source = "--kind";
     }
     const korv::DisplayProtocol& protocol = korv::ProtocolOf(side.kind);
@@ -101,22 +109,24 @@ std::string DisplayLine(const CheckOptions& options, korv::SideSettings& side) {
 }
 
 int Run(const CheckOptions& options) {
-    Settings settings;
+    KorvpoleCfg settings;
     std::string source;
     std::cout << "korvpole-check in " << WorkingFolder() << "\n";
-    const korv::SideFileReading side_file = korv::ReadSideFile();
-    if (!side_file.problem.empty()) {
-        std::cerr << "korvpole-check: FAIL: " << side_file.problem << "\n";
-        return korv::kBadSideFileStatus;
+    korv::KorvpoleIni ini;
+    if (const std::string problem = korv::ReadKorvpoleIni(ini); !problem.empty()) {
+        Fail(std::cerr, problem);
+        return kBadIni;
     }
-    korv::SideSettings side = side_file.settings;
-    const std::string display_line = DisplayLine(options, side);
-    std::optional<korv::platform::Utf8ConsoleScope> utf8_console;
+    const std::string display_line = DisplayLine(options, ini);
+    const korv::DisplayGeometry& side = ini.display;
+    std::optional<korv::tools::Utf8ConsoleScope> utf8_console;
     if (side.text) utf8_console.emplace();
-    if (!LoadSettings(options, settings, source))
-        return Fail(std::cerr, std::string("no ") + korv::kConfigFileName +
-                    " in this folder, so no port is configured: start korvpole here once to set "
-                    "it up, or give the port with --port N");
+    if (!LoadSettings(options, settings, source)) {
+        Fail(std::cerr, std::string("no ") + korv::kConfigFileName +
+                            " in this folder, so no port is configured: start korvpole here once to set it up, "
+                            "or give the port with --port N");
+        return kFailed;
+    }
     const int port = settings.Port();
     const korv::platform::PortFacts facts = korv::platform::DescribePort(port);
     const std::string port_name = korv::PortName(port, facts);
@@ -125,53 +135,56 @@ int Run(const CheckOptions& options) {
     if (port >= 1) std::cout << "port:     " << port_name << "\n";
     std::cout << "line:     " << side.baud << " baud, 8 data bits, no parity, 1 stop bit\n"
               << "record:   " << RecordState() << "\n";
-    const auto advice = korv::tools::TakerAdvice(korv::platform::ListPorts(),
-                                                 korv::platform::FindPortTakers());
-    for (const std::string& line : advice) std::cout << "note:     " << line << "\n";
+    for (const std::string& line : korv::tools::TakerAdvice(korv::tools::ListPorts(), korv::tools::FindPortTakers()))
+        std::cout << "note:     " << line << "\n";
     std::cout << std::flush;
 
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
     // The pages show the display's characters by their codes, not converted from a code
     // page; an ESC/POS display shows them from the code table text = selects.
-    korv::SideSettings own = side;
+    korv::KorvpoleIni own = ini;
     if (options.charset && korv::ProtocolOf(side.kind).letter_form != korv::LetterForm::kCodeTable)
-        own.text.reset();
-    korv::BringUpDisplay(display, settings, own);
-    if (!display.IsOpen())
-        return Fail(std::cerr, korv::OpenFailureAdvice(port, display.LastOpenFailure(), facts));
+        own.display.text.reset();
+    if (const korv::platform::PortOpenFailure failure = korv::BringUpDisplay(display, settings, own)) {
+        Fail(std::cerr, korv::tools::OpenFailureAdvice(port, failure, facts));
+        return kFailed;
+    }
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
     const bool letters = side.text && display.Protocol().letter_form == korv::LetterForm::kCharacterRom;
-    const korv::tools::PatternPlan plan{port, side.baud, settings.BacklightOn(), options.keep, options.step_ms};
+    korv::DisplayGeometry lettered = side;
+    lettered.port = port;
     if (options.charset)
         korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout,
-                                 letters ? std::optional(korv::GeometryFor(port, side)) : std::nullopt);
+                                 letters ? std::optional(lettered) : std::nullopt);
     else
-        korv::tools::ShowPattern(display, plan);
+        korv::tools::ShowPattern(display, {port, side.baud, settings.BacklightOn(), options.keep, options.step_ms});
     // The port closes with the driver, without the clear and darkening of Close().
-    return korv::tools::Verdict(display, port_name, plan,
-                                !options.charset ? PatternShown(display.Protocol())
-                                : display.Protocol().kind != korv::DisplayKind::kLcd ? kCustomerCharsetShown
-                                : letters ? std::string(kCharsetShown) + kDrawnLettersShown
-                                          : kCharsetShown,
-                                std::cout, std::cerr);
+    const std::string shown = !options.charset ? PatternShown(display.Protocol())
+                              : display.Protocol().kind != korv::DisplayKind::kLcd ? kCustomerCharsetShown
+                              : letters ? std::string(kCharsetShown) + kDrawnLettersShown
+                                        : kCharsetShown;
+    return korv::tools::Verdict(display, port_name, shown, options.keep, settings.BacklightOn(), std::cout, std::cerr)
+               ? 0
+               : kFailed;
 }
 
 // --list: KORVPOLE.CFG only marks its port; a folder without one lists all the same.
 int List() {
-    Settings settings;
+    KorvpoleCfg settings;
     std::string source;
     const int configured = LoadSettings(CheckOptions(), settings, source) ? settings.Port() : 0;
     std::cout << "serial ports seen from " << WorkingFolder() << "\n";
-    return korv::tools::PrintPortList(std::cout, korv::platform::ListPorts(), configured,
-                                      korv::platform::FindPortTakers());
+    return korv::tools::PrintPortList(std::cout, korv::tools::ListPorts(), configured, korv::tools::FindPortTakers())
+               ? 0
+               : kFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CheckOptions options;
-    if (const auto status = korv::tools::ParseCheckArgs(korv::tools::ArgumentsOf(argc, argv),
+    if (const auto status = korv::tools::ParseCheckArgs(korv::tools::Utf8Arguments(argc, argv),
                                                         options, std::cout, std::cerr))
         return *status;
     return options.list ? List() : Run(options);

@@ -4,15 +4,13 @@
 #include <set>
 
 #include "platform/com_name.h"
-#include "pole/port_messages.h"
-#include "pole/startup.h"
+#include "pole/korvpole_cfg.h"
+#include "tools/check/check_words.h"
 
 namespace korv::tools {
 
 namespace {
 
-using platform::ListedPort;
-using platform::PortState;
 
 std::string NumberColumn(const ListedPort& port) {
     return port.number > 0 ? platform::ComName(port.number) : "-";
@@ -58,28 +56,8 @@ std::vector<std::string> GroupAdvice(const std::vector<ListedPort>& ports) {
 
 }  // namespace
 
-std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports,
-                                     const platform::PortTakers& takers) {
-    std::vector<std::string> advice;
-    const bool usb_adapter =
-        takers.usb_adapter || std::any_of(ports.begin(), ports.end(),
-                                          [](const ListedPort& port) { return port.usb_adapter; });
-    if (takers.braille_daemon && usb_adapter)
-        advice.push_back(
-            "brltty is installed and takes USB serial adapters with common chips (CH340, "
-            "CP210x) for braille displays, so their port vanishes: sudo apt-get remove brltty "
-            "(unless a braille display is used here)");
-    if (takers.modem_manager)
-        advice.push_back(
-            "ModemManager is running and probes every new serial port, holding the display's "
-            "adapter for a while after it is plugged in: give the adapter "
-            "ENV{ID_MM_DEVICE_IGNORE}=\"1\" in a udev rule (see README), or: sudo systemctl "
-            "disable --now ModemManager");
-    return advice;
-}
-
-int PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int configured,
-                  const platform::PortTakers& takers) {
+bool PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int configured,
+                  const PortTakers& takers) {
     std::size_t number_width = 0;
     std::size_t device_width = 0;
     std::size_t state_width = 0;
@@ -108,7 +86,7 @@ int PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int c
                "/dev/serial/by-id/NAME COM5\n";
     for (const std::string& line : GroupAdvice(ports)) out << "note: " << line << "\n";
     for (const std::string& line : TakerAdvice(ports, takers)) out << "note: " << line << "\n";
-    return std::any_of(ports.begin(), ports.end(), IsThere) ? 0 : 1;
+    return std::any_of(ports.begin(), ports.end(), IsThere);
 }
 
 }  // namespace korv::tools

@@ -59,10 +59,6 @@ std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& 
     return kUsageError;
 }
 
-std::vector<std::string> ArgumentsOf(int argc, char** argv) {
-    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
-}
-
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what) {
     const std::string range = std::to_string(min) + " to " + std::to_string(max);
     return CLI::Validator(

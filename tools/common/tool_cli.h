@@ -29,9 +29,6 @@ void SetUpToolApp(CLI::App& app, const std::string& footer);
 std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& args,
                                  std::ostream& out, std::ostream& err);
 
-// Arguments as main() gets them, without the program name.
-std::vector<std::string> ArgumentsOf(int argc, char** argv);
-
 // Accepts plain digits making a number from `min` to `max`, checked before CLI11
 // converts them; `what` names the number in the message.
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what);

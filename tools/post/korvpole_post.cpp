@@ -7,52 +7,56 @@
 #include <optional>
 #include <string>
 
-#include "platform/command_line.h"
-#include "pole/side_file.h"
+#include "pole/korvpole_ini.h"
 #include "tools/common/tool_cli.h"
+#include "tools/common/utf8_console.h"
 #include "tools/post/post_args.h"
 #include "tools/post/post_demo.h"
-#include "tools/post/post_show.h"
 #include "tools/post/post_record.h"
+#include "tools/post/post_show.h"
 
 namespace {
 
 // KORVPOLE.INI beside the record, as korvpole there reads it.
-std::string SideFileBeside(const std::string& record) {
-    return (std::filesystem::path(record).parent_path() / korv::kSideFileName).string();
+std::string IniBeside(const std::string& record) {
+    return (std::filesystem::path(record).parent_path() / korv::kIniFileName).string();
+}
+
+// A failure's line on standard error; its exit status.
+int Failed(const std::string& words, int status) {
+    std::fprintf(stderr, "korvpole-post: %s\n", words.c_str());
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace korv::tools;
+    constexpr int kFileFailed = 1;
     PostOptions options;
-    if (const auto status =
-            ParsePostArgs(korv::platform::Utf8Arguments(argc, argv), options, std::cout, std::cerr))
-        return *status;
-    options.file = korv::platform::SystemPath(options.file);
-    const korv::SideFileReading side = korv::ReadSideFile(SideFileBeside(options.file));
-    if (!side.problem.empty()) {
-        std::fprintf(stderr, "korvpole-post: %s\n", side.problem.c_str());
-        return korv::kBadSideFileStatus;
-    }
-    const std::optional<korv::charset::CodePage> text = side.settings.text;
-    std::optional<korv::platform::Utf8ConsoleScope> utf8_console;
+    if (const auto status = ParsePostArgs(Utf8Arguments(argc, argv), options, std::cout, std::cerr)) return *status;
+    options.file = SystemPath(options.file);
+    korv::KorvpoleIni ini;
+    if (const std::string problem = korv::ReadKorvpoleIni(ini, IniBeside(options.file)); !problem.empty())
+        return Failed(problem, kUsageError);
+    const std::optional<korv::charset::CodePage> text = ini.display.text;
+    std::optional<Utf8ConsoleScope> utf8_console;
     if (text) utf8_console.emplace();
 
-    if (options.show) return ShowRecordFile(options.file, side.settings);
-    if (options.demo) return PlayDemo(options.file, options.step_ms, options.loop, options.quiet);
-
-    std::string error;
-    if (text && !ConvertLines(options.update, *text, error)) {
-        std::fprintf(stderr, "korvpole-post: %s\n", error.c_str());
-        return kUsageError;
+    if (options.show) {
+        const std::string failure = ShowRecordFile(options.file, ini.display);
+        return failure.empty() ? 0 : Failed(failure, kFileFailed);
     }
-    const WriteOutcome written = WriteRecord(options.file, options.update);
-    if (written.status != 0) {
-        std::fprintf(stderr, "korvpole-post: %s\n", written.error.c_str());
-        return written.status;
+    WriteFailure failure;
+    std::uint16_t counter = 0;
+    if (options.demo) {
+        failure = PlayDemo(options.file, options.step_ms, options.loop, options.quiet);
+    } else if (const std::string refused = text ? ConvertLines(options.update, *text) : ""; !refused.empty()) {
+        return Failed(refused, kUsageError);
+    } else {
+        failure = WriteRecord(options.file, options.update, counter);
     }
-    if (!options.quiet) std::printf("%s: counter %u written\n", options.file.c_str(), written.counter);
+    if (failure) return Failed(failure.error, failure.cause == WriteFault::kAmount ? kUsageError : kFileFailed);
+    if (!options.quiet && !options.demo) std::printf("%s: counter %u written\n", options.file.c_str(), counter);
     return 0;
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "pole/record_format.h"
-#include "pole/side_file.h"
+#include "pole/korvpole_ini.h"
 #include "tools/common/tool_cli.h"
 #include "tools/post/post_amount.h"
 
@@ -25,11 +25,11 @@ std::string Footer() {
            "250, --scale 1 --total 2.50 shows 2.50. An amount the scale cannot show exactly\n"
            "(2.50 with scale 100, anything but 0 with scale 0) is refused.\n"
            "--show prints the four rows korvpole draws from the file, with what it holds.\n"
-           "When " + std::string(kSideFileName) + " beside the file names a code page (text = cp1252), the\n"
+           "When " + std::string(kIniFileName) + " beside the file names a code page (text = cp1252), the\n"
            "lines are typed in UTF-8 and written in that code page, and --show prints them in\n"
            "UTF-8; without it their bytes are written as given.\n"
            "Exit status: 0 done, 1 the file cannot be read or written, 2 a bad argument, an\n"
-           "amount its scale cannot show, a letter the code page lacks, or a " + kSideFileName + "\n"
+           "amount its scale cannot show, a letter the code page lacks, or a " + kIniFileName + "\n"
            "korvpole cannot use.";
 }
 

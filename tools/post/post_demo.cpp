@@ -75,17 +75,14 @@ std::vector<RecordUpdate> DemoSaleSteps() {
 
 }  // namespace
 
-int PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
+WriteFailure PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
     const std::vector<RecordUpdate> steps = DemoSaleSteps();
     do {
         for (std::size_t i = 0; i < steps.size(); ++i) {
-            const WriteOutcome written = WriteRecord(path, steps[i]);
-            if (written.status != 0) {
-                std::fprintf(stderr, "korvpole-post: %s\n", written.error.c_str());
-                return written.status;
-            }
+            std::uint16_t counter = 0;
+            if (const WriteFailure failure = WriteRecord(path, steps[i], counter)) return failure;
             if (!quiet) {
-                std::printf("%5u  %-20s | %s\n", written.counter, steps[i].line1->c_str(),
+                std::printf("%5u  %-20s | %s\n", counter, steps[i].line1->c_str(),
                             steps[i].line2->c_str());
                 std::fflush(stdout);
             }
@@ -93,7 +90,7 @@ int PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
             if (!last) std::this_thread::sleep_for(std::chrono::milliseconds(step_ms));
         }
     } while (loop);
-    return 0;
+    return {};
 }
 
 }  // namespace korv::tools

@@ -1,7 +1,9 @@
 #include "tools/post/post_record.h"
 
+#include <tuple>
+
 #include "pole/record_format.h"
-#include "tools/common/tool_cli.h"
+#include "pole/failure_words.h"
 #include "tools/post/post_amount.h"
 #include "tools/post/record_writer.h"
 
@@ -9,21 +11,19 @@ namespace korv::tools {
 
 namespace {
 
-// The stored value for `typed`, or false with `error` saying why there is none.
-bool Store(const std::optional<std::int32_t>& typed, const char* name, std::uint16_t scale,
-           bool scale_given, std::int32_t& stored, std::string& error) {
-    if (!typed) return true;
+// Stores `typed` into `stored`; or why it cannot be stored.
+std::string Store(const std::optional<std::int32_t>& typed, const char* name, std::uint16_t scale, bool scale_given,
+                  std::int32_t& stored) {
+    if (!typed) return "";
     if (const std::optional<std::int32_t> value = StoredAmount(*typed, scale)) {
         stored = *value;
-        return true;
+        return "";
     }
     const std::string with = (scale_given ? "scale " : "the file's scale ") + std::to_string(scale);
     const std::string shows = scale == 0 ? "which shows every amount as 0.00"
                                          : "which shows amounts in steps of " + FormatHundredths(scale);
-    error = std::string("the ") + name + " " + FormatHundredths(*typed) + " cannot be shown with " +
-            with + ", " + shows + ": give another amount, or --scale 1 for two decimals or 100 "
-            "for whole numbers";
-    return false;
+    return std::string("the ") + name + " " + FormatHundredths(*typed) + " cannot be shown with " + with + ", " +
+           shows + ": give another amount, or --scale 1 for two decimals or 100 for whole numbers";
 }
 
 // The counter that follows `found`: never 0, which the reader takes as "nothing yet".
@@ -33,34 +33,27 @@ std::uint16_t NextCounter(std::uint16_t found) {
 
 }  // namespace
 
-bool ConvertLines(RecordUpdate& update, charset::CodePage page, std::string& error) {
+std::string ConvertLines(RecordUpdate& update, charset::CodePage page) {
     using Status = charset::CodePageText::Status;
     for (auto [line, name] : {std::pair(&update.line1, "--line1"), std::pair(&update.line2, "--line2")}) {
         if (!*line) continue;
         const charset::CodePageText converted = charset::FromUtf8(page, **line);
-        if (converted.status == Status::kMissing) {
-            error = std::string(name) + " holds " + charset::CharacterLabel(converted.missing) + ", which " +
-                    charset::CodePageName(page) +
-                    " (text = in KORVPOLE.INI) does not have: nothing was written";
-            return false;
-        }
-        if (converted.status == Status::kInvalidUtf8) {
-            error = std::string(name) + " is no UTF-8 text (it breaks off at byte " +
-                    std::to_string(converted.invalid_at + 1) + "): nothing was written";
-            return false;
-        }
+        if (converted.status == Status::kMissing)
+            return std::string(name) + " holds " + charset::CharacterLabel(converted.missing) + ", which " +
+                   charset::CodePageName(page) + " (text = in KORVPOLE.INI) does not have: nothing was written";
+        if (converted.status == Status::kInvalidUtf8)
+            return std::string(name) + " is no UTF-8 text (it breaks off at byte " +
+                   std::to_string(converted.invalid_at + 1) + "): nothing was written";
         *line = converted.bytes;
     }
-    return true;
+    return "";
 }
 
-WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update) {
-    WriteOutcome outcome;
+WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, std::uint16_t& counter) {
+    using platform::RecordFile;
     std::string bytes;
-    if (!ReadRecordBytes(path, bytes, outcome.error)) {
-        outcome.status = 1;
-        return outcome;
-    }
+    if (const platform::RecordOpenFailure failure = ReadRecordBytes(path, bytes))
+        return {WriteFault::kFile, RecordFailureWords(path, RecordFile::Mode::kRead, failure)};
     PoleRecordFields fields = DecodeRecord(bytes);
     if (update.line1) fields.line1 = *update.line1;
     if (update.line2) fields.line2 = *update.line2;
@@ -70,19 +63,16 @@ WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update) {
         fields.scale = kDefaultScale;
     }
     const bool scale_given = update.scale.has_value();
-    if (!Store(update.tax, "tax", fields.scale, scale_given, fields.tax, outcome.error) ||
-        !Store(update.total, "total", fields.scale, scale_given, fields.total, outcome.error)) {
-        outcome.status = kUsageError;
-        return outcome;
-    }
+    for (const auto& [typed, name, stored] : {std::tuple(&update.tax, "tax", &fields.tax),
+                                              std::tuple(&update.total, "total", &fields.total)})
+        if (std::string refused = Store(*typed, name, fields.scale, scale_given, *stored); !refused.empty())
+            return {WriteFault::kAmount, refused};
     fields.counter = NextCounter(fields.counter);
     EncodeRecordInto(fields, bytes);
-    if (!WriteRecordInPlace(path, bytes, outcome.error)) {
-        outcome.status = 1;
-        return outcome;
-    }
-    outcome.counter = fields.counter;
-    return outcome;
+    if (const platform::RecordOpenFailure failure = WriteRecordInPlace(path, bytes))
+        return {WriteFault::kFile, RecordFailureWords(path, RecordFile::Mode::kWrite, failure)};
+    counter = fields.counter;
+    return {};
 }
 
 }  // namespace korv::tools

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "display/code_pages.h"
+#include "platform/system_error.h"
 
 namespace korv::tools {
 
@@ -22,22 +23,21 @@ struct RecordUpdate {
 // The scale a record gets when the file does not hold one yet.
 inline constexpr std::uint16_t kDefaultScale = 1;
 
-struct WriteOutcome {
-    // korvpole-post's exit status: 0 written; 1 the file cannot be read or written;
-    // 2 an amount the scale cannot show exactly, and nothing written.
-    int status = 0;
-    std::uint16_t counter = 0;  // the counter written
-    std::string error;
+// Why korvpole-post wrote nothing, in its words.
+enum class WriteFault {
+    kNone,
+    kFile,    // the record file cannot be read or written
+    kAmount,  // an amount the scale cannot show exactly
 };
+using WriteFailure = platform::Failure<WriteFault, std::string>;
 
-// The update's lines, typed in UTF-8, in `page` instead. False, with `error` naming the
-// line and the first character `page` lacks (or where the text is no UTF-8), when one
-// cannot be.
-bool ConvertLines(RecordUpdate& update, charset::CodePage page, std::string& error);
+// The update's lines, typed in UTF-8, in `page` instead; when one cannot be, the line
+// and the first character `page` lacks (or where the text is no UTF-8).
+std::string ConvertLines(RecordUpdate& update, charset::CodePage page);
 
 // Writes the update into the record at `path` in place, creating the file when it is
 // missing: lines, scale and amounts first, the change counter last, so that a reader
-// that sees the new counter also finds the new lines.
-WriteOutcome WriteRecord(const std::string& path, const RecordUpdate& update);
+// that sees the new counter also finds the new lines. `counter` gets the counter written.
+WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, std::uint16_t& counter);
 
 }  // namespace korv::tools

@@ -8,7 +8,7 @@
 #include "display/names.h"
 #include "display/row_text.h"
 #include "pole/poll_cycle.h"
-#include "pole/record_messages.h"
+#include "pole/failure_words.h"
 #include "tools/post/row_picture.h"
 #include "tools/post/record_writer.h"
 
@@ -147,7 +147,7 @@ std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw
 
 }  // namespace
 
-RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const SideSettings& side) {
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const DisplayGeometry& side) {
     RecordView view;
     view.text = side.text;
     view.kind = side.kind;
@@ -210,24 +210,18 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
     return text;
 }
 
-int ShowRecordFile(const std::string& path, const SideSettings& side) {
+std::string ShowRecordFile(const std::string& path, const DisplayGeometry& side) {
     // Read as korvpole reads it, but never created.
     platform::RecordFile file;
-    if (const platform::RecordOpenFailure failure = file.Open(path, platform::RecordFile::Mode::kRead)) {
-        std::cerr << "korvpole-post: " << RecordFailureWords(path, platform::RecordFile::Mode::kRead, failure)
-                  << "\n";
-        return 1;
-    }
+    if (const platform::RecordOpenFailure failure = file.Open(path, platform::RecordFile::Mode::kRead))
+        return RecordFailureWords(path, platform::RecordFile::Mode::kRead, failure);
     std::string record;
-    if (const std::error_code failure = ReadRecordBytes(file, record)) {
-        std::cerr << "korvpole-post: " << path << ": cannot be read: " << failure.message() << "\n";
-        return 1;
-    }
+    if (const std::error_code failure = ReadRecordBytes(file, record))
+        return path + ": cannot be read: " + failure.message();
     std::int64_t size = static_cast<std::int64_t>(record.size());
     file.Size(size);  // what was read, where the system does not say
-    const RecordView view = InspectRecord(file, record, side);
-    std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), view);
-    return 0;
+    std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), InspectRecord(file, record, side));
+    return "";
 }
 
 }  // namespace korv::tools

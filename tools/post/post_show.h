@@ -9,7 +9,7 @@
 #include "display/code_pages.h"
 #include "display/display_kinds.h"
 #include "platform/record_file.h"
-#include "pole/side_file.h"
+#include "display/display_geometry.h"
 
 namespace korv::tools {
 
@@ -32,14 +32,14 @@ struct RecordView {
 // file's content (at least its first 74 bytes when it has them), on the display and
 // with the code page KORVPOLE.INI names.
 RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
-                         const SideSettings& side = SideSettings());
+                         const DisplayGeometry& side = DisplayGeometry());
 
 // The view as printed by korvpole-post --show for the file `name`; rows written in a
 // code page in UTF-8.
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
                              const RecordView& view);
 
-// Prints the view of the file at `path`; the exit status (1 when it cannot be read).
-int ShowRecordFile(const std::string& path, const SideSettings& side);
+// Prints the view of the file at `path`; or why it cannot be read.
+std::string ShowRecordFile(const std::string& path, const DisplayGeometry& side);
 
 }  // namespace korv::tools

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "display/code_pages.h"
-#include "display/lcd_glyphs.h"
+#include "display/lcd_characters.h"
 #include "display/row_text.h"
 
 namespace korv::tools {

@@ -1,8 +1,10 @@
 // korvpole-display: a pole display of any kind korvpole speaks, in a terminal. It offers a pseudo-terminal as
 // COM<n> in the working directory and shows what korvpole (or anything else) sends.
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,13 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/stop_request.h"
 #include "sim/display_model.h"
 #include "tools/common/tool_cli.h"
+#include "tools/common/utf8_console.h"
 #include "tools/simulator/simulator_args.h"
 #include "tools/simulator/pty_link.h"
 #include "tools/simulator/byte_log.h"
 #include "tools/simulator/panel.h"
-#include "tools/simulator/stop_signals.h"
 
 namespace {
 
@@ -26,6 +29,16 @@ using korv::tools::SimulatorOptions;
 
 // Pause after a read error, so a master that keeps failing does not spin.
 constexpr int kReadErrorPauseMs = 50;
+// The longest wait between two looks for a stop: one that came just before a wait
+// does not interrupt it.
+constexpr int kStopLookMs = 200;
+
+// Until `fd` is readable or `timeout_ms` passes (-1: the stop look's time).
+bool WaitReadable(int fd, int timeout_ms) {
+    pollfd watched{fd, POLLIN, 0};
+    const int wait = timeout_ms < 0 || timeout_ms > kStopLookMs ? kStopLookMs : timeout_ms;
+    return poll(&watched, 1, wait) > 0 && (watched.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
 
 struct Session {
     korv::tools::PtyLink& link;
@@ -68,7 +81,9 @@ int Run(const SimulatorOptions& options) {
         std::perror(("korvpole-display: " + options.log_path).c_str());
         return 1;
     }
-    const korv::tools::StopSignals signals;
+    korv::platform::CatchStopRequests();
+    // A terminal or pipe that went away must not kill us before the link is removed.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind, options.rom);
     korv::sim::DisplayModel& model = *shown;
     Session session{link, model, log, Clock::now()};
@@ -80,8 +95,8 @@ int Run(const SimulatorOptions& options) {
 
     int wait_ms = -1;
     if (live) wait_ms = panel.Update(model);
-    while (signals.StopSignal() == 0) {
-        if (signals.WaitReadable(link.MasterFd(), wait_ms) && !DrainMaster(session))
+    while (!korv::platform::StopRequested()) {
+        if (WaitReadable(link.MasterFd(), wait_ms) && !DrainMaster(session))
             usleep(kReadErrorPauseMs * 1000);
         if (live) wait_ms = panel.Update(model);
     }
@@ -97,7 +112,7 @@ int Run(const SimulatorOptions& options) {
 
 int main(int argc, char** argv) {
     SimulatorOptions options;
-    const auto status = korv::tools::ParseSimulatorArgs(korv::tools::ArgumentsOf(argc, argv),
+    const auto status = korv::tools::ParseSimulatorArgs(korv::tools::Utf8Arguments(argc, argv),
                                                       options, std::cout, std::cerr);
     if (status) return *status;
     return Run(options);

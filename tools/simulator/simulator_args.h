@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "display/display_kinds.h"
-#include "display/lcd_glyphs.h"
+#include "display/lcd_characters.h"
 
 namespace korv::tools {
 

@@ -1,7 +1,7 @@
-#include "display/lcd_glyphs.h"
+#include "display/lcd_characters.h"
 
 #include "display/names.h"
-#include "display/protocol.h"
+#include "display/lcd_bytes.h"
 
 namespace korv::charset {
 
@@ -296,7 +296,7 @@ std::optional<std::uint8_t> RomCodeOf(CharacterRom rom, char32_t code_point) {
     if (code_point == 0) return std::nullopt;
     const RomTable& table = Table(rom);
     for (int code = 0x20; code <= 0xFF; ++code)
-        if (code != protocol::kCommandPrefix && table[code] == code_point)
+        if (code != lcd::kCommandPrefix && table[code] == code_point)
             return static_cast<std::uint8_t>(code);
     return std::nullopt;
 }

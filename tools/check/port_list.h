@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace korv::platform {
+namespace korv::tools {
 
 // What a port's name leads to, as far as the system tells without opening it.
 enum class PortState {
@@ -36,4 +36,4 @@ struct PortTakers {
 };
 PortTakers FindPortTakers();
 
-}  // namespace korv::platform
+}  // namespace korv::tools

@@ -30,13 +30,6 @@ std::optional<char32_t> RomCharacter(CharacterRom rom, std::uint8_t code);
 // when the ROM has no such code (A00 has no backslash, no tilde, no capital with a mark).
 std::optional<std::uint8_t> RomCodeOf(CharacterRom rom, char32_t code_point);
 
-// The controller's eight user-defined characters. Codes 0x08 to 0x0F show them (as do
-// 0x00 to 0x07, but 0x00 ends a text line); a pattern is loaded by the instruction
-// kSetCgramAddress plus eight times the slot, followed by its eight rows as data bytes.
-inline constexpr int kUserCharacters = 8;
-inline constexpr std::uint8_t kFirstUserCode = 0x08;
-inline constexpr std::uint8_t kSetCgramAddress = 0x40;
-
 // Eight rows from the top, each in its five low bits with the leftmost dot in bit 4.
 // Patterns leave row 8, the cursor line, empty and keep to the 5x7 of the ROM's letters.
 using GlyphPattern = std::array<std::uint8_t, 8>;

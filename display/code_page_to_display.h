@@ -6,12 +6,18 @@
 #include <vector>
 
 #include "display/code_pages.h"
-#include "display/lcd_glyphs.h"
+#include "display/lcd_bytes.h"
+#include "display/lcd_characters.h"
 
-// How text written in a code page is shown on an HD44780 display: each letter as the
-// ROM's own character where the ROM has it, else drawn into one of the eight
-// user-defined characters, else as its plain stand-in.
+// Text written in a code page as display bytes. A 2x20 display with a table of its
+// own gets the table's byte for each letter. An HD44780 shows each letter as the ROM's
+// own character where the ROM has it, else drawn into one of the eight user-defined
+// characters, else as its plain stand-in.
 namespace korv::charset {
+
+// The byte of the table `to` that shows what `byte` stands for in `from`; where `to`
+// lacks it, its plain stand-in, and a blank for a byte `from` leaves undefined.
+std::uint8_t TableByte(CodePage from, CodePage to, std::uint8_t byte);
 
 struct LcdCharacter {
     enum class Kind {
@@ -30,12 +36,12 @@ LcdCharacter PlanCharacter(CodePage page, CharacterRom rom, std::uint8_t byte);
 
 // The letter each user-defined character holds; 0 where nothing was loaded, as after
 // the display's power-up, a reconnect or a bring-up.
-using UserCharacters = std::array<char32_t, kUserCharacters>;
+using UserCharacters = std::array<char32_t, lcd::kUserCharacters>;
 
 struct ScreenPlan {
     std::vector<std::string> rows;             // the bytes that show each row's text
     UserCharacters characters{};               // what each user-defined character holds then
-    std::array<bool, kUserCharacters> load{};  // the ones whose pattern must be loaded first
+    std::array<bool, lcd::kUserCharacters> load{};  // the ones whose pattern must be loaded first
 };
 
 // The bytes that show `rows`, the whole text that is to stand on the display, written

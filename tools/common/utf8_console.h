@@ -5,7 +5,7 @@
 
 // A tool's text on its command line and its console in UTF-8, whatever code pages the
 // system uses for them.
-namespace korv::platform {
+namespace korv::tools {
 
 // The arguments after the program's name, in UTF-8: on Windows from the command line
 // as typed (the ANSI arguments lose what the ANSI code page lacks), elsewhere as given.
@@ -27,4 +27,4 @@ private:
     unsigned saved_ = 0;
 };
 
-}  // namespace korv::platform
+}  // namespace korv::tools

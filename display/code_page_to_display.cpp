@@ -1,4 +1,4 @@
-#include "display/lcd_charset.h"
+#include "display/code_page_to_display.h"
 
 #include <algorithm>
 #include <optional>
@@ -10,12 +10,19 @@ namespace {
 constexpr int kNoSlot = -1;
 
 int SlotHolding(const UserCharacters& characters, char32_t letter) {
-    for (int slot = 0; slot < kUserCharacters; ++slot)
+    for (int slot = 0; slot < lcd::kUserCharacters; ++slot)
         if (characters[static_cast<std::size_t>(slot)] == letter) return slot;
     return kNoSlot;
 }
 
 }  // namespace
+
+std::uint8_t TableByte(CodePage from, CodePage to, std::uint8_t byte) {
+    const std::optional<char32_t> code_point = CodePointOf(from, byte);
+    if (!code_point) return ' ';
+    if (const std::optional<std::uint8_t> shown = ByteOf(to, *code_point)) return *shown;
+    return static_cast<std::uint8_t>(PlainStandIn(*code_point));
+}
 
 LcdCharacter PlanCharacter(CodePage page, CharacterRom rom, std::uint8_t byte) {
     const std::optional<char32_t> code_point = CodePointOf(page, byte);
@@ -45,7 +52,7 @@ ScreenPlan PlanScreen(CodePage page, CharacterRom rom, const std::vector<std::st
 
     ScreenPlan plan;
     plan.characters = loaded;
-    std::array<bool, kUserCharacters> taken{};
+    std::array<bool, lcd::kUserCharacters> taken{};
     std::vector<char32_t> unplaced;
     for (const char32_t letter : wanted) {
         const int slot = SlotHolding(loaded, letter);
@@ -56,7 +63,7 @@ ScreenPlan PlanScreen(CodePage page, CharacterRom rom, const std::vector<std::st
     }
     // Empty characters first, so that a letter that comes back may find its pattern.
     for (const bool empty_first : {true, false}) {
-        for (int slot = 0; slot < kUserCharacters && !unplaced.empty(); ++slot) {
+        for (int slot = 0; slot < lcd::kUserCharacters && !unplaced.empty(); ++slot) {
             const auto index = static_cast<std::size_t>(slot);
             if (taken[index] || (empty_first && plan.characters[index] != 0)) continue;
             plan.characters[index] = unplaced.front();
@@ -73,7 +80,7 @@ ScreenPlan PlanScreen(CodePage page, CharacterRom rom, const std::vector<std::st
             if (character.kind == LcdCharacter::Kind::kUserDefined) {
                 const int slot = SlotHolding(plan.characters, character.letter);
                 const bool placed = slot != kNoSlot && taken[static_cast<std::size_t>(slot)];
-                code = placed ? static_cast<std::uint8_t>(kFirstUserCode + slot)
+                code = placed ? static_cast<std::uint8_t>(lcd::kFirstUserCode + slot)
                               : static_cast<std::uint8_t>(PlainStandIn(character.letter));
             }
             bytes += static_cast<char>(code);

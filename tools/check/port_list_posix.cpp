@@ -1,3 +1,5 @@
+#include "tools/check/port_list.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -14,10 +16,14 @@
 #include <vector>
 
 #include "platform/com_name.h"
-#include "platform/port_list.h"
 #include "platform/posix/device_facts.h"
 
-namespace korv::platform {
+namespace korv::tools {
+
+using platform::ComNumberOfDevice;
+using platform::GroupName;
+using platform::HasGroup;
+using platform::LinkTarget;
 
 namespace {
 
@@ -227,4 +233,4 @@ PortTakers FindPortTakers() {
     return takers;
 }
 
-}  // namespace korv::platform
+}  // namespace korv::tools

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 
-// The 4x20 LCD's byte protocol: characters travel as plain bytes; every controller
-// instruction and backlight command travels as the prefix followed by one command byte.
-// The other kinds of display, and the tables the driver sends by: display_kinds.h.
-namespace korv::protocol {
+// The 4x20 LCD's bytes: characters travel as plain bytes, every HD44780 instruction and
+// backlight command as the prefix followed by one command byte.
+namespace korv::lcd {
+
+inline constexpr int kRows = 4;
+inline constexpr int kColumns = 20;
 
 inline constexpr std::uint8_t kCommandPrefix = 0xFE;
 
@@ -16,6 +18,7 @@ inline constexpr std::uint8_t kDisplayOnCursorOff = 0x0C;        // blinking off
 inline constexpr std::uint8_t kCursorLeft = 0x10;
 inline constexpr std::uint8_t kFunctionSet8Bit = 0x30;
 inline constexpr std::uint8_t kFunctionSet8Bit2Lines5x8 = 0x38;
+inline constexpr std::uint8_t kSetCgramAddress = 0x40;           // plus 8 x the character
 inline constexpr std::uint8_t kSetDdramAddress = 0x80;           // plus the address
 
 // The display's own commands; on a bare HD44780 both would be "return home".
@@ -30,14 +33,20 @@ inline constexpr std::uint8_t RowStart20x4(int row) {
     return static_cast<std::uint8_t>(kRowBase20x4[row - 1] - kSetDdramAddress);
 }
 
-// The bring-up sequence, each byte sent as a command.
-inline constexpr std::uint8_t kInitialisation[] = {
-    kFunctionSet8Bit, kFunctionSet8Bit, kFunctionSet8Bit, kFunctionSet8Bit2Lines5x8,
-    kEntryModeIncrement, kCursorLeft, kDisplayOnCursorOff, kClearDisplay,
+// The bring-up, each byte behind the prefix.
+inline constexpr std::uint8_t kBringUp[] = {
+    kCommandPrefix, kFunctionSet8Bit,    kCommandPrefix, kFunctionSet8Bit,
+    kCommandPrefix, kFunctionSet8Bit,    kCommandPrefix, kFunctionSet8Bit2Lines5x8,
+    kCommandPrefix, kEntryModeIncrement, kCommandPrefix, kCursorLeft,
+    kCommandPrefix, kDisplayOnCursorOff, kCommandPrefix, kClearDisplay,
 };
+inline constexpr std::uint8_t kClear[] = {kCommandPrefix, kClearDisplay};
+inline constexpr std::uint8_t kLightOn[] = {kCommandPrefix, kBacklightOn};
+inline constexpr std::uint8_t kLightOff[] = {kCommandPrefix, kBacklightOff};
 
-inline constexpr int kBaudRate = 9600;
-inline constexpr int kRows = 4;
-inline constexpr int kColumns = 20;
+// The eight user-defined characters: codes 0x08 to 0x0F show them (as do 0x00 to 0x07,
+// but 0x00 ends a text line).
+inline constexpr int kUserCharacters = 8;
+inline constexpr std::uint8_t kFirstUserCode = 0x08;
 
-}  // namespace korv::protocol
+}  // namespace korv::lcd

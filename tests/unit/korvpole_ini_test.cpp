@@ -1,5 +1,5 @@
 // KORVPOLE.INI's reading: lines and what they give, or the one line that says why not.
-#include "pole/side_file.h"
+#include "pole/korvpole_ini.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 namespace korv {
 namespace {
 
-TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
+TEST(KorvpoleIni, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
     const struct {
         const char* name;
         std::string text;
@@ -25,7 +25,8 @@ TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
         {"the 4x20 named", "display = lcd\nrows = 4,1\n", "KORVPOLE.INI: lcd display, 4x20",
          DisplayKind::kLcd, {4, 1}, 9600},
         {"rows alone say nothing", "rows = 3,4", "", DisplayKind::kLcd, {3, 4}, 9600},
-        {"slowest", "baud = 2400", "KORVPOLE.INI: lcd display, 4x20, 2400 baud", DisplayKind::kLcd, {1, 4}, 2400},
+        {"slowest", "baud = 1200", "KORVPOLE.INI: lcd display, 4x20, 1200 baud", DisplayKind::kLcd, {1, 4}, 1200},
+        {"fastest", "baud = 115200", "KORVPOLE.INI: lcd display, 4x20, 115200 baud", DisplayKind::kLcd, {1, 4}, 115200},
         {"code page and ROM", "text = CP850\nrom = A02", "KORVPOLE.INI: lcd display, 4x20, text cp850, ROM a02",
          DisplayKind::kLcd, {1, 4}, 9600},
         {"no ROM on a 2x20 display", "rom = a00\ndisplay = escpos\ntext = cp858",
@@ -33,12 +34,13 @@ TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
     };
     for (const auto& c : usable) {
         SCOPED_TRACE(c.name);
-        const SideFileReading reading = ParseSideFile(c.text);
-        EXPECT_EQ(reading.problem, "");
-        EXPECT_EQ(SideSettingsLine(reading.settings), c.said);
-        EXPECT_EQ(reading.settings.kind, c.kind);
-        EXPECT_EQ(reading.settings.shown_rows, c.rows);
-        EXPECT_EQ(reading.settings.baud, c.baud);
+        KorvpoleIni ini;
+        EXPECT_EQ(ParseKorvpoleIni(c.text, ini), "");
+        EXPECT_EQ(IniLine(ini), c.said);
+        EXPECT_EQ(ini.display.kind, c.kind);
+        EXPECT_EQ(ini.display.rows, c.kind == DisplayKind::kLcd ? 4 : 2);
+        EXPECT_EQ(ini.display.shown_rows, c.rows);
+        EXPECT_EQ(ini.display.baud, c.baud);
     }
 
     const struct {
@@ -63,8 +65,8 @@ TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
          "KORVPOLE.INI line 1: rows must be two row numbers, top first, as in rows = 1,4; not '1'"},
         {"three rows", "rows = 1,2,3",
          "KORVPOLE.INI line 1: rows must be two row numbers, top first, as in rows = 1,4; not '1,2,3'"},
-        {"a speed not listed", "baud = 115200",
-         "KORVPOLE.INI line 1: baud must be 2400, 4800, 9600, 19200 or 38400, not '115200'"},
+        {"a speed not listed", "baud = 14400",
+         "KORVPOLE.INI line 1: baud must be 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200, not '14400'"},
         {"a name twice", "display = lcd\r\nDISPLAY = escpos",
          "KORVPOLE.INI line 2: display is set twice, first on line 1"},
         {"saved as Unicode", std::string("\xFF\xFE" "d\0i\0", 6),
@@ -74,7 +76,8 @@ TEST(SideFile, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
     };
     for (const auto& c : unusable) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(ParseSideFile(c.text).problem, c.problem);
+        KorvpoleIni ini;
+        EXPECT_EQ(ParseKorvpoleIni(c.text, ini), c.problem);
     }
 }
 

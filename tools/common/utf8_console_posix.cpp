@@ -1,6 +1,6 @@
-#include "platform/command_line.h"
+#include "tools/common/utf8_console.h"
 
-namespace korv::platform {
+namespace korv::tools {
 
 // A terminal here speaks UTF-8, and paths are bytes.
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
@@ -12,4 +12,4 @@ std::string SystemPath(const std::string& utf8) { return utf8; }
 Utf8ConsoleScope::Utf8ConsoleScope() = default;
 Utf8ConsoleScope::~Utf8ConsoleScope() = default;
 
-}  // namespace korv::platform
+}  // namespace korv::tools

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "platform/command_line.h"
+#include "tools/common/utf8_console.h"
 
-namespace korv::platform {
+namespace korv::tools {
 
 namespace {
 
@@ -73,4 +73,4 @@ Utf8ConsoleScope::~Utf8ConsoleScope() {
     SetConsoleOutputCP(saved_);
 }
 
-}  // namespace korv::platform
+}  // namespace korv::tools

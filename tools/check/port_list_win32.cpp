@@ -1,3 +1,5 @@
+#include "tools/check/port_list.h"
+
 #include <windows.h>
 // After windows.h: the device class GUIDs are defined, not only declared, here.
 #include <initguid.h>
@@ -11,9 +13,11 @@
 #include <vector>
 
 #include "platform/com_name.h"
-#include "platform/port_list.h"
 
-namespace korv::platform {
+namespace korv::tools {
+
+using platform::ComNumber;
+using platform::ComNumberOfDevice;
 
 namespace {
 
@@ -118,4 +122,4 @@ std::vector<ListedPort> ListPorts() {
 // Neither a braille daemon nor a modem prober takes serial adapters on Windows.
 PortTakers FindPortTakers() { return {}; }
 
-}  // namespace korv::platform
+}  // namespace korv::tools

@@ -1,0 +1,36 @@
+#include "pole/korvpole_cfg.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace korv {
+
+namespace {
+constexpr std::size_t kLayoutSize = sizeof KorvpoleCfg::port_text + sizeof KorvpoleCfg::backlight_choice;
+}
+
+int KorvpoleCfg::Port() const { return std::atoi(port_text); }
+
+KorvpoleCfg ParseKorvpoleCfg(const std::string& bytes) {
+    KorvpoleCfg settings;
+    bytes.copy(settings.port_text, sizeof settings.port_text);
+    settings.port_text[2] = '\0';
+    if (bytes.size() > sizeof settings.port_text)
+        bytes.copy(settings.backlight_choice, sizeof settings.backlight_choice, sizeof settings.port_text);
+    return settings;
+}
+
+std::optional<KorvpoleCfg> LoadKorvpoleCfg() {
+    std::string bytes;
+    if (platform::ReadSettingsFile(kConfigFileName, kLayoutSize, bytes)) return std::nullopt;
+    return ParseKorvpoleCfg(bytes);
+}
+
+platform::SaveFileFailure SaveKorvpoleCfg(const KorvpoleCfg& settings) {
+    char bytes[kLayoutSize];
+    std::memcpy(bytes, settings.port_text, sizeof settings.port_text);
+    std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice, sizeof settings.backlight_choice);
+    return platform::SaveFileContents(kConfigFileName, bytes, sizeof bytes);
+}
+
+}  // namespace korv

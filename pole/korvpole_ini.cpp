@@ -1,0 +1,187 @@
+#include "pole/korvpole_ini.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "display/display_kinds.h"
+#include "display/names.h"
+#include "platform/settings_file.h"
+
+namespace korv {
+
+namespace {
+
+constexpr std::size_t kMaxFileBytes = 64 * 1024;
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A text from the file as a message may show it: control bytes as '?', cut when long.
+std::string Quoted(const std::string& text) {
+    constexpr std::size_t kShown = 40;
+    std::string shown = text.substr(0, kShown);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return "'" + shown + (text.size() > kShown ? "...'" : "'");
+}
+
+// Six digits at most, so that no value overflows; no sign or blank, which strtol would take.
+bool Number(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 6) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Each setting takes its value into the settings, or says what is wrong with it.
+using Setter = std::string (*)(const std::string& value, KorvpoleIni& ini);
+
+std::string SetDisplay(const std::string& value, KorvpoleIni& ini) {
+    const DisplayProtocol* protocol = FindProtocol(value);
+    if (protocol == nullptr)
+        return std::string("display must be ") + KindNames() + ", not " + Quoted(value);
+    ini.display.kind = protocol->kind;
+    ini.display.rows = protocol->rows;
+    ini.display.columns = protocol->columns;
+    ini.kind_named = true;
+    return "";
+}
+
+std::string SetRows(const std::string& value, KorvpoleIni& ini) {
+    const std::size_t comma = value.find(',');
+    int rows[2] = {};
+    if (comma == std::string::npos || !Number(Trimmed(value.substr(0, comma)), rows[0]) ||
+        !Number(Trimmed(value.substr(comma + 1)), rows[1]))
+        return "rows must be two row numbers, top first, as in rows = 1,4; not " + Quoted(value);
+    for (int row : rows)
+        if (row < 1 || row > kDrawnRows)
+            return "rows: there is no row " + std::to_string(row) + ", only rows 1 to " +
+                   std::to_string(kDrawnRows);
+    if (rows[0] == rows[1]) return "rows: row " + std::to_string(rows[0]) + " is given twice";
+    ini.display.shown_rows = {rows[0], rows[1]};
+    return "";
+}
+
+std::string SetBaud(const std::string& value, KorvpoleIni& ini) {
+    int baud = 0;
+    if (Number(value, baud))
+        for (int known : kLineSpeeds)
+            if (baud == known) {
+                ini.display.baud = baud;
+                ini.baud_named = true;
+                return "";
+            }
+    return "baud must be " + Listed(kLineSpeeds, [](int known) { return std::to_string(known); }) + ", not " +
+           Quoted(value);
+}
+
+std::string SetText(const std::string& value, KorvpoleIni& ini) {
+    ini.display.text = charset::CodePageNamed(value);
+    if (ini.display.text) return "";
+    return "text must be " + Listed(charset::kCodePages, charset::CodePageName) + ", not " + Quoted(value);
+}
+
+std::string SetRom(const std::string& value, KorvpoleIni& ini) {
+    const std::optional<charset::CharacterRom> rom = charset::CharacterRomNamed(value);
+    if (!rom)
+        return "rom must be " + Listed(charset::kCharacterRoms, charset::CharacterRomName) + ", not " +
+               Quoted(value);
+    ini.display.rom = *rom;
+    ini.rom_named = true;
+    return "";
+}
+
+struct Setting {
+    const char* name;
+    Setter set;
+};
+const Setting kSettings[] = {
+    {"display", SetDisplay},
+    {"rows", SetRows},
+    {"baud", SetBaud},
+    {"text", SetText},
+    {"rom", SetRom},
+};
+constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
+
+// "display, rows, baud, text or rom".
+std::string SettingNames() {
+    return Listed(kSettings, [](const Setting& setting) { return setting.name; });
+}
+
+std::string Problem(int line, const std::string& what) {
+    return std::string(kIniFileName) + " line " + std::to_string(line) + ": " + what;
+}
+
+}  // namespace
+
+std::string ParseKorvpoleIni(const std::string& text, KorvpoleIni& ini) {
+    ini = KorvpoleIni();
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0)
+        return Problem(1, "the file is saved as Unicode (UTF-16): save it as ANSI or UTF-8");
+    const std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // Notepad's UTF-8 mark
+    int set_on_line[kSettingCount] = {};
+    int number = 0;
+    for (std::size_t at = start; at <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = Trimmed(line);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) return Problem(number, Quoted(line) + " is not a setting: name = value");
+        const std::string name = Trimmed(line.substr(0, equals));
+        const std::string value = Trimmed(line.substr(equals + 1));
+        std::size_t index = 0;
+        while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
+        if (index == kSettingCount)
+            return Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
+        if (set_on_line[index] != 0)
+            return Problem(number, std::string(kSettings[index].name) + " is set twice, first on line " +
+                                       std::to_string(set_on_line[index]));
+        set_on_line[index] = number;
+        const std::string wrong = kSettings[index].set(value, ini);
+        if (!wrong.empty()) return Problem(number, wrong);
+    }
+    return "";
+}
+
+std::string ReadKorvpoleIni(KorvpoleIni& ini, const std::string& path) {
+    ini = KorvpoleIni();
+    std::string text;
+    const platform::ReadFileFailure failure = platform::ReadSettingsFile(path.c_str(), kMaxFileBytes + 1, text);
+    if (failure.cause == platform::ReadFailure::kMissing) return "";
+    const std::string file = kIniFileName;
+    if (failure.cause == platform::ReadFailure::kNotOrdinary)
+        return file + " is not an ordinary file (a folder, a device or a FIFO has the name)";
+    if (failure) return file + " cannot be read: " + failure.error.message();
+    if (text.size() > kMaxFileBytes) return file + " is longer than 64 KiB: no settings file korvpole knows";
+    return ParseKorvpoleIni(text, ini);
+}
+
+std::string IniLine(const KorvpoleIni& ini) {
+    const DisplayGeometry& display = ini.display;
+    if (!ini.kind_named && !ini.baud_named && !display.text && !ini.rom_named) return "";
+    const DisplayProtocol& protocol = ProtocolOf(display.kind);
+    std::string line = std::string(kIniFileName) + ": " + protocol.name + " display, " +
+                       std::to_string(protocol.rows) + "x" + std::to_string(protocol.columns);
+    if (protocol.rows < kDrawnRows)
+        line += ", rows " + std::to_string(display.shown_rows[0]) + " and " + std::to_string(display.shown_rows[1]);
+    if (ini.baud_named) line += ", " + std::to_string(display.baud) + " baud";
+    if (display.text) line += std::string(", text ") + charset::CodePageName(*display.text);
+    // The 2x20 kinds have no character ROM of their own to choose.
+    if (ini.rom_named && protocol.letter_form == LetterForm::kCharacterRom)
+        line += std::string(", ROM ") + charset::CharacterRomName(display.rom);
+    return line;
+}
+
+}  // namespace korv
