@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "display/code_pages.h"
-
 // The CD5220 commands korvpole sends.
 namespace korv::cd5220 {
 
@@ -18,7 +16,6 @@ inline constexpr std::uint8_t kClear[] = {kClearScreen};
 inline constexpr std::uint8_t kCursorTo[] = {kEsc, 'l'};  // then column 1-20, row 1-2
 inline constexpr std::uint8_t kBrightest[] = {kEsc, '*', 4};
 inline constexpr std::uint8_t kDimmest[] = {kEsc, '*', 1};
-// Its lists offer no command for a code table: its characters are these.
-inline constexpr charset::CodePage kOwnTable = charset::CodePage::kCp437;
+// Its lists offer no command for a code table: its switches choose one (table =).
 
 }  // namespace korv::cd5220

@@ -17,32 +17,23 @@ int SlotHolding(const UserCharacters& characters, char32_t letter) {
 
 }  // namespace
 
-std::uint8_t TableByte(CodePage from, CodePage to, std::uint8_t byte) {
-    const std::optional<char32_t> code_point = CodePointOf(from, byte);
-    if (!code_point) return ' ';
-    if (const std::optional<std::uint8_t> shown = ByteOf(to, *code_point)) return *shown;
-    return static_cast<std::uint8_t>(PlainStandIn(*code_point));
+std::uint8_t TableByte(CodePage table, char32_t letter) {
+    return ByteOf(table, letter).value_or(static_cast<std::uint8_t>(PlainStandIn(letter)));
 }
 
-LcdCharacter PlanCharacter(CodePage page, CharacterRom rom, std::uint8_t byte) {
-    const std::optional<char32_t> code_point = CodePointOf(page, byte);
-    if (!code_point) return {};  // a blank, as is a control byte: no ROM or pattern has one
-    if (const std::optional<std::uint8_t> code = RomCodeOf(rom, *code_point))
-        return {LcdCharacter::Kind::kRom, *code, *code_point};
-    if (PatternOf(*code_point))
-        return {LcdCharacter::Kind::kUserDefined, 0, *code_point};
-    return {LcdCharacter::Kind::kStandIn, static_cast<std::uint8_t>(PlainStandIn(*code_point)),
-            *code_point};
+LcdCharacter PlanCharacter(CharacterRom rom, char32_t letter) {
+    if (const std::optional<std::uint8_t> code = RomCodeOf(rom, letter)) return {LcdCharacter::Kind::kRom, *code, letter};
+    if (PatternOf(letter)) return {LcdCharacter::Kind::kUserDefined, 0, letter};
+    return {LcdCharacter::Kind::kStandIn, static_cast<std::uint8_t>(PlainStandIn(letter)), letter};
 }
 
-ScreenPlan PlanScreen(CodePage page, CharacterRom rom, const std::vector<std::string>& rows,
-                      const UserCharacters& loaded) {
+ScreenPlan PlanScreen(CharacterRom rom, const std::vector<std::u32string>& rows, const UserCharacters& loaded) {
     std::vector<std::vector<LcdCharacter>> planned;
     std::vector<char32_t> wanted;  // letters needing a pattern, as they first appear
-    for (const std::string& row : rows) {
+    for (const std::u32string& row : rows) {
         planned.emplace_back();
-        for (const char c : row) {
-            const LcdCharacter character = PlanCharacter(page, rom, static_cast<std::uint8_t>(c));
+        for (const char32_t letter : row) {
+            const LcdCharacter character = PlanCharacter(rom, letter);
             planned.back().push_back(character);
             if (character.kind == LcdCharacter::Kind::kUserDefined &&
                 std::find(wanted.begin(), wanted.end(), character.letter) == wanted.end())

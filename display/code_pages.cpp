@@ -83,12 +83,13 @@ struct PageEntry {
     const HighHalf* high;
 };
 
-// In the order of kCodePages.
+// In the order of kCodePages. UTF-8 has no byte of its own from 0x80 on.
 constexpr PageEntry kPages[] = {
     {CodePage::kCp1252, "cp1252", &kCp1252},
     {CodePage::kCp850, "cp850", &kCp850},
     {CodePage::kCp437, "cp437", &kCp437},
     {CodePage::kCp858, "cp858", &kCp858},
+    {CodePage::kUtf8, "utf-8", nullptr},
 };
 
 constexpr bool InKnownOrder() {
@@ -139,6 +140,16 @@ Decoded DecodeUtf8At(std::string_view text, std::size_t at) {
     return {code_point, length};
 }
 
+// A lead byte at `at` whose letter the end of `text` cuts off.
+bool CutOff(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || text.size() - at >= length) return false;
+    for (std::size_t i = at + 1; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
+    return true;
+}
+
 }  // namespace
 
 const char* CodePageName(CodePage page) { return Entry(page).name; }
@@ -151,6 +162,7 @@ std::optional<CodePage> CodePageNamed(std::string_view name) {
 
 std::optional<char32_t> CodePointOf(CodePage page, std::uint8_t byte) {
     if (byte < 0x80) return byte;
+    if (page == CodePage::kUtf8) return std::nullopt;
     const char16_t code_point = (*Entry(page).high)[byte - 0x80u];
     if (code_point == 0) return std::nullopt;
     return code_point;
@@ -158,6 +170,7 @@ std::optional<char32_t> CodePointOf(CodePage page, std::uint8_t byte) {
 
 std::optional<std::uint8_t> ByteOf(CodePage page, char32_t code_point) {
     if (code_point < 0x80) return static_cast<std::uint8_t>(code_point);
+    if (page == CodePage::kUtf8) return std::nullopt;
     const HighHalf& high = *Entry(page).high;
     for (std::size_t i = 0; i < high.size(); ++i)
         if (high[i] != 0 && high[i] == code_point) return static_cast<std::uint8_t>(0x80 + i);
@@ -197,36 +210,39 @@ CodePageText FromUtf8(CodePage page, std::string_view utf8) {
     CodePageText result;
     for (std::size_t at = 0; at < utf8.size();) {
         const Decoded decoded = DecodeUtf8At(utf8, at);
-        if (decoded.length == 0) {
-            result.status = CodePageText::Status::kInvalidUtf8;
-            result.invalid_at = at;
-            result.bytes.clear();
-            return result;
+        if (decoded.length == 0) return {CodePageText::Status::kInvalidUtf8, "", 0, at};
+        if (page == CodePage::kUtf8) {
+            result.bytes.append(utf8.substr(at, decoded.length));
+        } else if (const std::optional<std::uint8_t> byte = ByteOf(page, decoded.code_point)) {
+            result.bytes += static_cast<char>(*byte);
+        } else {
+            return {CodePageText::Status::kMissing, "", decoded.code_point, 0};
         }
-        const std::optional<std::uint8_t> byte = ByteOf(page, decoded.code_point);
-        if (!byte) {
-            result.status = CodePageText::Status::kMissing;
-            result.missing = decoded.code_point;
-            result.bytes.clear();
-            return result;
-        }
-        result.bytes += static_cast<char>(*byte);
         at += decoded.length;
     }
     return result;
 }
 
-std::string ToUtf8(CodePage page, std::string_view bytes, char unprintable) {
-    std::string text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        const std::optional<char32_t> code_point = CodePointOf(page, byte);
-        const bool control = byte < 0x20 || byte == 0x7F;
-        if (!code_point || control) {
-            text += unprintable;
+std::u32string LettersOf(CodePage page, std::string_view bytes) {
+    std::u32string letters;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (page != CodePage::kUtf8) {
+            letters += CodePointOf(page, static_cast<std::uint8_t>(bytes[at++])).value_or(kReplacement);
             continue;
         }
-        text += Utf8Of(*code_point);
+        const Decoded decoded = DecodeUtf8At(bytes, at);
+        if (decoded.length == 0 && CutOff(bytes, at)) break;
+        letters += decoded.length == 0 ? kReplacement : decoded.code_point;
+        at += decoded.length == 0 ? 1 : decoded.length;
+    }
+    return letters;
+}
+
+std::string ToUtf8(CodePage page, std::string_view bytes, char unprintable) {
+    std::string text;
+    for (const char32_t letter : LettersOf(page, bytes)) {
+        const bool control = letter < 0x20 || letter == 0x7F;
+        text += control || letter == kReplacement ? std::string(1, unprintable) : Utf8Of(letter);
     }
     return text;
 }

@@ -18,14 +18,24 @@ platform::PortOpenFailure DisplayDriver::Open(DisplayGeometry geometry) {
     const platform::PortOpenFailure failure = channel_.Open(geometry.port, geometry.baud);
     // A display whose channel did not open is closed, whatever it was before.
     open_ = !failure;
-    if (failure) return failure;
+    if (!failure) BringUp(geometry);
+    return failure;
+}
+
+void DisplayDriver::OpenInto(std::string& bytes, DisplayGeometry geometry) {
+    wanted_ = geometry;
+    channel_.RecordInto(bytes);
+    open_ = true;
+    BringUp(geometry);
+}
+
+void DisplayDriver::BringUp(const DisplayGeometry& geometry) {
     rows_ = geometry.rows;
     columns_ = geometry.columns;
     protocol_ = &ProtocolOf(geometry.kind);
     Send(protocol_->bring_up);
     if (geometry.backlight_on) SetBacklight(true);
     Clear();
-    return {};
 }
 
 void DisplayDriver::Close() {
@@ -45,13 +55,12 @@ void DisplayDriver::Clear() {
     std::lock_guard<std::recursive_mutex> hold(lock_);
     if (wanted_.text) {
         std::uint8_t select[kMaxCodeTableBytes];
-        const int size = CodeTableCommand(*protocol_, *wanted_.text, select);
+        const int size = CodeTableCommand(*protocol_, wanted_.table, select);
         if (size > 0) Send({select, size});
     }
     Send(protocol_->clear);
-    const std::string blank(static_cast<std::size_t>(columns_), ' ');
-    letters_.assign(kDrawnRows, blank);
-    sent_.assign(kDrawnRows, blank);
+    letters_.assign(kDrawnRows, std::u32string(static_cast<std::size_t>(columns_), U' '));
+    sent_.assign(kDrawnRows, std::string(static_cast<std::size_t>(columns_), ' '));
     loaded_ = {};
 }
 
@@ -77,30 +86,38 @@ void DisplayDriver::WriteText(const char* text, int column, int row) {
     std::uint8_t position[kMaxCursorBytes];
     const int position_size = CursorCommand(*protocol_, column, row, rows_, columns_, position);
     if (position_size == 0) return;
-    if (wanted_.text && protocol_->letter_form == LetterForm::kCharacterRom)
-        return WriteLetters(text, column, row, position, position_size);
-    channel_.Send(position, position_size);
-    if (text == nullptr) return;
-
-    int length = FittingLength(static_cast<int>(std::strlen(text)), column, columns_);
-    if (length > kMaxTextBytes) length = kMaxTextBytes;
-    if (length <= 0) return;
-
-    const bool convert = wanted_.text && protocol_->letter_form == LetterForm::kOwnTable;
-    std::uint8_t bytes[kMaxTextBytes];
-    for (int i = 0; i < length; ++i) {
-        std::uint8_t byte = static_cast<std::uint8_t>(text[i]);
-        if (convert) byte = charset::TableByte(*wanted_.text, *protocol_->start_table, byte);
-        bytes[i] = ShownByte(byte, *protocol_);
+    const std::string_view whole = text == nullptr ? "" : text;
+    if (!wanted_.text) {
+        channel_.Send(position, position_size);
+        const int length = std::min(FittingLength(static_cast<int>(whole.size()), column, columns_), kMaxTextBytes);
+        std::uint8_t bytes[kMaxTextBytes];
+        for (int i = 0; i < length; ++i) bytes[i] = ShownByte(static_cast<std::uint8_t>(whole[i]), *protocol_);
+        channel_.Send(bytes, length);
+        return;
     }
-    channel_.Send(bytes, length);
+    std::u32string letters = charset::LettersOf(*wanted_.text, whole);
+    letters.resize(static_cast<std::size_t>(FittingLength(static_cast<int>(letters.size()), column, columns_)));
+    if (protocol_->letter_form == LetterForm::kCharacterRom)
+        return WriteLetters(letters, column, row, position, position_size);
+    channel_.Send(position, position_size);
+    std::string bytes;
+    for (const char32_t letter : letters)
+        bytes += static_cast<char>(ShownByte(charset::TableByte(wanted_.table, letter), *protocol_));
+    channel_.Send(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+}
+
+void DisplayDriver::WriteHere(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        const std::uint8_t byte = ShownByte(static_cast<std::uint8_t>(*c), *protocol_);
+        Send({&byte, 1});
+    }
 }
 
 // The user-defined characters are planned over the whole screen, so that a letter
 // already shown keeps its character. New patterns go first, while the cursor is not
 // needed; a row whose bytes changed because a character was freed for a letter shown
 // plain so far is sent again where it changed.
-void DisplayDriver::WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
+void DisplayDriver::WriteLetters(const std::u32string& text, int column, int row, const std::uint8_t* position,
                                  int position_size) {
     // No text fits there, as without a code page; and the row's picture has no such place.
     if (column < 1 || column > columns_) {
@@ -108,14 +125,10 @@ void DisplayDriver::WriteLetters(const char* text, int column, int row, const st
         return;
     }
     const std::size_t index = static_cast<std::size_t>(std::clamp(row, 1, kDrawnRows) - 1);
-    std::vector<std::string> letters = letters_;
-    int length = 0;
-    if (text != nullptr) {
-        length = std::min(FittingLength(static_cast<int>(std::strlen(text)), column, columns_), kMaxTextBytes);
-        letters[index].replace(static_cast<std::size_t>(column - 1), static_cast<std::size_t>(length), text,
-                               static_cast<std::size_t>(length));
-    }
-    const charset::ScreenPlan plan = charset::PlanScreen(*wanted_.text, wanted_.rom, letters, loaded_);
+    const std::size_t from = static_cast<std::size_t>(column - 1);
+    std::vector<std::u32string> letters = letters_;
+    letters[index].replace(from, text.size(), text);
+    const charset::ScreenPlan plan = charset::PlanScreen(wanted_.rom, letters, loaded_);
 
     for (int slot = 0; slot < lcd::kUserCharacters; ++slot) {
         if (!plan.load[static_cast<std::size_t>(slot)]) continue;
@@ -126,13 +139,9 @@ void DisplayDriver::WriteLetters(const char* text, int column, int row, const st
         channel_.Send(load, static_cast<int>(sizeof load));
     }
     channel_.Send(position, position_size);
-    std::string& written = sent_[index];
-    if (length > 0) {
-        const std::string part = plan.rows[index].substr(static_cast<std::size_t>(column - 1),
-                                                         static_cast<std::size_t>(length));
-        channel_.Send(reinterpret_cast<const std::uint8_t*>(part.data()), length);
-        written.replace(static_cast<std::size_t>(column - 1), part.size(), part);
-    }
+    const std::string part = plan.rows[index].substr(from, text.size());
+    channel_.Send(reinterpret_cast<const std::uint8_t*>(part.data()), static_cast<int>(part.size()));
+    sent_[index].replace(from, part.size(), part);
     for (std::size_t r = 0; r < plan.rows.size(); ++r) {
         const std::string& now = plan.rows[r];
         const std::string& before = sent_[r];

@@ -22,6 +22,9 @@ public:
 
     // Why the display is not open afterwards; none when it is, brought up and cleared.
     platform::PortOpenFailure Open(DisplayGeometry geometry);
+    // As Open, but every byte from here on is appended to `bytes`: what the display
+    // would be sent, for a preview read back through its model.
+    void OpenInto(std::string& bytes, DisplayGeometry geometry);
     void Close();
     // Also what a display that lost power has lost: its code table at once, its
     // user-defined characters with the next text.
@@ -30,6 +33,9 @@ public:
     // A place that kind of display cannot name gets nothing. With a code page, each
     // letter goes out as the display's own character for it.
     void WriteText(const char* text, int column, int row);
+    // Text where the cursor stands, without placing it: after an open or a clear, the
+    // start of row 1 on a display of the kind it was opened as.
+    void WriteHere(const char* text);
     void SetBacklight(bool on);
     void ToggleBacklight();
     int Columns() const { return columns_; }
@@ -55,10 +61,11 @@ public:
     std::uint64_t BytesNotTaken() const { return channel_.BytesNotTaken(); }
 
 private:
+    void BringUp(const DisplayGeometry& geometry);
     void Send(ByteRun run);
     // WriteText on an HD44780 display with a code page: the letters its ROM lacks are
     // drawn into its user-defined characters.
-    void WriteLetters(const char* text, int column, int row, const std::uint8_t* position,
+    void WriteLetters(const std::u32string& text, int column, int row, const std::uint8_t* position,
                       int position_size);
     void SendRow(int index, int column, const std::string& bytes);
 
@@ -70,9 +77,9 @@ private:
     const DisplayProtocol* protocol_ = &ProtocolOf(DisplayKind::kLcd);
     DisplayGeometry wanted_;
     SerialChannel channel_;
-    // With a code page on an HD44780 display: the text standing on each row in the code
-    // page, the bytes last sent for it, and what the user-defined characters hold.
-    std::vector<std::string> letters_;
+    // With a code page on an HD44780 display: the letters standing on each row, the bytes
+    // last sent for them, and what the user-defined characters hold.
+    std::vector<std::u32string> letters_;
     std::vector<std::string> sent_;
     charset::UserCharacters loaded_{};
 };

@@ -33,6 +33,8 @@ struct DisplayGeometry {
     std::array<int, 2> shown_rows = kDefaultShownRows;
     // The code page text comes in; none: text bytes go out as they are.
     std::optional<charset::CodePage> text = std::nullopt;
+    // The table a 2x20 display shows text in; these displays start with cp437.
+    charset::CodePage table = charset::CodePage::kCp437;
     charset::CharacterRom rom = charset::CharacterRom::kA00;
 };
 

@@ -30,13 +30,13 @@ const DisplayProtocol kProtocols[] = {
      Run(escpos::kBringUp), Run(escpos::kClear), Run(escpos::kBrightest), Run(escpos::kDimmest),
      "brightness", "highest", "lowest",
      Run(escpos::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
-     LetterForm::kCodeTable, escpos::kPowerOnTable, Run(escpos::kSelectCodeTable), escpos::kCodeTables,
+     LetterForm::kTable, Run(escpos::kSelectCodeTable), escpos::kCodeTables,
      static_cast<int>(std::size(escpos::kCodeTables))},
     {DisplayKind::kCd5220, "cd5220", 2, 20,
      Run(cd5220::kBringUp), Run(cd5220::kClear), Run(cd5220::kBrightest), Run(cd5220::kDimmest),
      "brightness", "highest", "lowest",
      Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
-     LetterForm::kOwnTable, cd5220::kOwnTable},
+     LetterForm::kTable},
 };
 static_assert(std::size(escpos::kSelectCodeTable) + 1 <= kMaxCodeTableBytes, "room for ESC t and its number");
 

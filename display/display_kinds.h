@@ -26,8 +26,7 @@ enum class CursorForm {
 // How text written in a code page (KORVPOLE.INI's text =) reaches the display.
 enum class LetterForm {
     kCharacterRom,  // the ROM's own characters, user-defined ones for what it lacks
-    kCodeTable,     // bytes unchanged, the display told the code page at bring-up
-    kOwnTable,      // converted to the one table the display has, plain letters for the rest
+    kTable,         // the bytes of the display's table (table =), selected where the set can
 };
 
 struct DisplayProtocol {
@@ -51,9 +50,8 @@ struct DisplayProtocol {
     std::uint8_t first_text_byte;
     std::uint8_t command_byte;
     LetterForm letter_form;
-    // The 2x20 kinds' table at power-on, their only one for kOwnTable; none for the LCD.
-    std::optional<charset::CodePage> start_table = std::nullopt;
-    // kCodeTable: `select_table` and a number of `code_tables` selects one.
+    // `select_table` and a number of `code_tables` selects one; a set without the
+    // command lists none.
     ByteRun select_table = {};
     const charset::CodeTable* code_tables = nullptr;
     int code_table_count = 0;

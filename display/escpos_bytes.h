@@ -20,13 +20,12 @@ inline constexpr std::uint8_t kCursorTo[] = {kUs, '$'};  // then column 1-20, ro
 inline constexpr std::uint8_t kBrightest[] = {kUs, 'X', 4};
 inline constexpr std::uint8_t kDimmest[] = {kUs, 'X', 1};
 inline constexpr std::uint8_t kSelectCodeTable[] = {kEsc, 't'};  // then a table number
-// The code tables a display of this set numbers so, and the one it starts with.
+// The code tables a display of this set numbers so.
 inline constexpr charset::CodeTable kCodeTables[] = {
     {charset::CodePage::kCp437, 0},
     {charset::CodePage::kCp850, 2},
     {charset::CodePage::kCp1252, 16},
     {charset::CodePage::kCp858, 19},
 };
-inline constexpr charset::CodePage kPowerOnTable = charset::CodePage::kCp437;
 
 }  // namespace korv::escpos

@@ -20,7 +20,14 @@ platform::PortOpenFailure SerialChannel::Open(int port, int baud) {
     return {};
 }
 
+void SerialChannel::RecordInto(std::string& bytes) {
+    Close();
+    recording_ = &bytes;
+    open_ = true;
+}
+
 bool SerialChannel::Close() {
+    recording_ = nullptr;
     if (!open_) return true;
     device_.Close();
     open_ = false;
@@ -42,6 +49,8 @@ bool SerialChannel::WriteByte(std::uint8_t value) {
 }
 
 int SerialChannel::Send(const std::uint8_t* data, int length) {
+    if (recording_ != nullptr && length > 0) recording_->append(reinterpret_cast<const char*>(data), length);
+    if (recording_ != nullptr) return length > 0 ? length : 0;
     if (!open_ || !device_.IsOpen() || length <= 0) return 0;
     for (int i = 0; i < length; ++i) {
         WriteByte(data[i]);

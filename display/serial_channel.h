@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/serial_device.h"
 
@@ -18,6 +19,9 @@ public:
     // Why the port did not open; none when it is open afterwards. On an open channel
     // nothing changes.
     platform::PortOpenFailure Open(int port, int baud);
+    // From here to the next open or close, what is sent is appended to `bytes` instead,
+    // at once: what a display would be sent, for a preview.
+    void RecordInto(std::string& bytes);
     // Close and WriteByte always say true: the display's contract gives them a result
     // although neither has a failure to report.
     bool Close();
@@ -34,6 +38,7 @@ public:
 
 private:
     platform::SerialDevice device_;
+    std::string* recording_ = nullptr;
     bool open_ = false;
     bool lost_ = false;
     std::uint64_t not_taken_ = 0;

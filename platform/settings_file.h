@@ -35,6 +35,7 @@ SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_
 enum class ReadFailure {
     kNone,
     kMissing,
+    kDanglingLink,  // a link by that name leads nowhere
     kNotOrdinary,  // a folder, a FIFO or a device has the name
     kNotRead,      // any other failure
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "display/display_kinds.h"
 #include "display/names.h"
@@ -97,18 +98,50 @@ std::string SetRom(const std::string& value, KorvpoleIni& ini) {
     return "";
 }
 
+std::string SetTable(const std::string& value, KorvpoleIni& ini) {
+    for (const charset::CodePage table : charset::kDisplayTables)
+        if (SameName(value, charset::CodePageName(table))) {
+            ini.display.table = table;
+            ini.table_named = true;
+            return "";
+        }
+    return "table must be " + Listed(charset::kDisplayTables, charset::CodePageName) + ", not " + Quoted(value);
+}
+
+// Kept as written until the file's code page is known.
+std::string SetTax(const std::string& value, KorvpoleIni& ini) {
+    ini.words.tax = value;
+    return "";
+}
+
+std::string SetTotal(const std::string& value, KorvpoleIni& ini) {
+    ini.words.total = value;
+    return "";
+}
+
+std::string SetDecimal(const std::string& value, KorvpoleIni& ini) {
+    if (value != "," && value != ".") return "decimal must be , or ., not " + Quoted(value);
+    ini.words.decimal = value[0];
+    return "";
+}
+
 struct Setting {
     const char* name;
     Setter set;
 };
 const Setting kSettings[] = {
-    {"display", SetDisplay},
-    {"rows", SetRows},
-    {"baud", SetBaud},
-    {"text", SetText},
-    {"rom", SetRom},
+    {"display", SetDisplay}, {"rows", SetRows}, {"baud", SetBaud},   {"text", SetText},         {"rom", SetRom},
+    {"table", SetTable},     {"tax", SetTax},   {"total", SetTotal}, {"decimal", SetDecimal},
 };
+
 constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
+
+// The setting's index; kSettingCount for a name that is none.
+std::size_t IndexOf(const std::string& name) {
+    std::size_t index = 0;
+    while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
+    return index;
+}
 
 // "display, rows, baud, text or rom".
 std::string SettingNames() {
@@ -117,6 +150,29 @@ std::string SettingNames() {
 
 std::string Problem(int line, const std::string& what) {
     return std::string(kIniFileName) + " line " + std::to_string(line) + ": " + what;
+}
+
+// A caption as written (UTF-8) into the text lines' code page, and its width; or why not.
+std::string TakeCaption(const char* name, const std::optional<charset::CodePage>& text, std::string& caption,
+                        int& width) {
+    using Status = charset::CodePageText::Status;
+    const std::string what = std::string(name) + " " + Quoted(caption);
+    if (charset::FromUtf8(charset::CodePage::kUtf8, caption).status == Status::kInvalidUtf8)
+        return what + " is no UTF-8 text: save " + kIniFileName + " as UTF-8";
+    const std::size_t letters = charset::LettersOf(charset::CodePage::kUtf8, caption).size();
+    if (letters == 0 || letters > static_cast<std::size_t>(kMaxCaptionChars))
+        return what + " must be 1 to " + std::to_string(kMaxCaptionChars) + " characters, to fit before the amount";
+    const bool ascii = std::all_of(caption.begin(), caption.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii && !text)
+        return what + " has letters beyond ASCII: set text = to the code page the point-of-sale application "
+                      "writes, so that korvpole knows how to show them";
+    const charset::CodePageText converted = charset::FromUtf8(text.value_or(charset::CodePage::kUtf8), caption);
+    if (converted.status == Status::kMissing)
+        return what + " holds " + charset::CharacterLabel(converted.missing) + ", which " +
+               charset::CodePageName(*text) + " (text =) does not have";
+    caption = converted.bytes;
+    width = static_cast<int>(letters);
+    return "";
 }
 
 }  // namespace
@@ -141,8 +197,7 @@ std::string ParseKorvpoleIni(const std::string& text, KorvpoleIni& ini) {
         if (equals == std::string::npos) return Problem(number, Quoted(line) + " is not a setting: name = value");
         const std::string name = Trimmed(line.substr(0, equals));
         const std::string value = Trimmed(line.substr(equals + 1));
-        std::size_t index = 0;
-        while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
+        const std::size_t index = IndexOf(name);
         if (index == kSettingCount)
             return Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
         if (set_on_line[index] != 0)
@@ -151,6 +206,14 @@ std::string ParseKorvpoleIni(const std::string& text, KorvpoleIni& ini) {
         set_on_line[index] = number;
         const std::string wrong = kSettings[index].set(value, ini);
         if (!wrong.empty()) return Problem(number, wrong);
+    }
+    AmountWords& words = ini.words;
+    for (const auto& [setting, name, caption, width] :
+         {std::tuple(IndexOf("tax"), "tax", &words.tax, &words.tax_width),
+          std::tuple(IndexOf("total"), "total", &words.total, &words.total_width)}) {
+        if (set_on_line[setting] == 0) continue;
+        if (std::string wrong = TakeCaption(name, ini.display.text, *caption, *width); !wrong.empty())
+            return Problem(set_on_line[setting], wrong);
     }
     return "";
 }
@@ -161,11 +224,21 @@ std::string ReadKorvpoleIni(KorvpoleIni& ini, const std::string& path) {
     const platform::ReadFileFailure failure = platform::ReadSettingsFile(path.c_str(), kMaxFileBytes + 1, text);
     if (failure.cause == platform::ReadFailure::kMissing) return "";
     const std::string file = kIniFileName;
+    if (failure.cause == platform::ReadFailure::kDanglingLink)
+        return file + " is a link that leads nowhere: point it at the settings file, or remove it";
     if (failure.cause == platform::ReadFailure::kNotOrdinary)
         return file + " is not an ordinary file (a folder, a device or a FIFO has the name)";
     if (failure) return file + " cannot be read: " + failure.error.message();
     if (text.size() > kMaxFileBytes) return file + " is longer than 64 KiB: no settings file korvpole knows";
     return ParseKorvpoleIni(text, ini);
+}
+
+std::string HiddenTxtNote(const std::string& name) {
+    std::string bytes;
+    if (platform::ReadSettingsFile(name.c_str(), 0, bytes).cause != platform::ReadFailure::kMissing) return "";
+    const std::string txt = name + ".txt";
+    if (platform::ReadSettingsFile(txt.c_str(), 0, bytes).cause == platform::ReadFailure::kMissing) return "";
+    return txt + " is not read: rename it to " + name + " (Explorer hides the .txt that Notepad added)";
 }
 
 std::string IniLine(const KorvpoleIni& ini) {
@@ -178,6 +251,9 @@ std::string IniLine(const KorvpoleIni& ini) {
         line += ", rows " + std::to_string(display.shown_rows[0]) + " and " + std::to_string(display.shown_rows[1]);
     if (ini.baud_named) line += ", " + std::to_string(display.baud) + " baud";
     if (display.text) line += std::string(", text ") + charset::CodePageName(*display.text);
+    // The table matters to a 2x20 display only, and only for text in a code page.
+    if ((display.text || ini.table_named) && protocol.letter_form == LetterForm::kTable)
+        line += std::string(", table ") + charset::CodePageName(display.table);
     // The 2x20 kinds have no character ROM of their own to choose.
     if (ini.rom_named && protocol.letter_form == LetterForm::kCharacterRom)
         line += std::string(", ROM ") + charset::CharacterRomName(display.rom);

@@ -96,11 +96,10 @@ ProgramEnd EndAfterFileOpenError(const platform::RecordOpenFailure& failure, Dis
     return ProgramEnd::kExit;
 }
 
-ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console,
-                       const platform::PortOpenFailure& dark) {
+ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console, InForce& in_force) {
     console.BeginKeyMode();
     DarkDisplayNote note(display);
-    note.Tell(dark, true);
+    note.Tell(in_force.dark, true);
     platform::RecordFile file;
     if (const platform::RecordOpenFailure failure =
             file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
@@ -119,12 +118,11 @@ ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console,
                 break;
             case KeyCommand::kSetup: {
                 console.EndKeyMode();
-                platform::PortOpenFailure failure;
-                switch (RunSetup(display, failure)) {
+                switch (RunSetup(display, in_force)) {
                     case SetupOutcome::kSaved:
                         // The bring-up cleared the display: it is given the whole record again.
                         state.repaint_lines = state.lines_drawn;
-                        note.Tell(failure, true);
+                        note.Tell(in_force.dark, true);
                         break;
                     case SetupOutcome::kBadIni:
                         running = false;
@@ -145,7 +143,7 @@ ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console,
         }
         watch.Check(state);
 
-        const CycleOutcome outcome = RunPollCycle(file, state, display);
+        const CycleOutcome outcome = RunPollCycle(file, state, display, in_force.ini.words);
         if (outcome == CycleOutcome::kSeekFailed) {
             TellNow("_lseek failed: " + state.seek_error.message() + "\n");
             console.EndKeyMode();
@@ -163,10 +161,10 @@ ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console,
 }  // namespace
 
 ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
-    platform::PortOpenFailure dark;
-    switch (RunStartup(display, dark)) {
+    InForce in_force;
+    switch (RunStartup(display, in_force)) {
         case StartOutcome::kReady:
-            return RunMainLoop(display, console, dark);
+            return RunMainLoop(display, console, in_force);
         case StartOutcome::kBadIni:
             return ProgramEnd::kBadIni;
         case StartOutcome::kNoSettings:

@@ -1,5 +1,6 @@
 #include "pole/poll_cycle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -33,40 +34,29 @@ constexpr int kCyclePauseMs = 250;
 constexpr int kFieldBufferSize = 64;
 constexpr int kAmountBufferSize = 32;
 
-// The display itself; the driver has no base class of its own. A row the display has
-// no room for is not sent at all.
-class DisplayCanvas final : public RowCanvas {
-public:
-    explicit DisplayCanvas(DisplayDriver& display) : display_(display) {}
-    void Clear() override { display_.Clear(); }
-    void WriteText(const char* text, int column, int row) override {
-        const int shown = display_.DisplayRowOf(row);
-        if (shown > 0) display_.WriteText(text, column, shown);
-    }
-    int Columns() const override { return display_.Columns(); }
+// Writes where the display shows drawn row `row`; nowhere when it has no room for it.
+void Draw(DisplayDriver& display, const char* text, int column, int row) {
+    if (const int shown = display.DisplayRowOf(row)) display.WriteText(text, column, shown);
+}
 
-private:
-    DisplayDriver& display_;
-};
-
-void DrawAmount(RowCanvas& display, const std::uint8_t* raw_bytes, std::uint16_t scale,
-                int caption_length, int row) {
+void DrawAmount(DisplayDriver& display, const std::uint8_t* raw_bytes, std::uint16_t scale, int caption_width,
+                char decimal, int row) {
     char amount[kAmountBufferSize];
-    const int length = FormatAmount(DecodeLe32(raw_bytes), scale, amount, sizeof amount);
-
-    int width = display.Columns() - caption_length;
-    if (width > kFieldBufferSize - 1) width = kFieldBufferSize - 1;
+    const int length = FormatAmount(DecodeLe32(raw_bytes), scale, amount, sizeof amount, decimal);
+    const int width = std::min(display.Columns() - caption_width, kFieldBufferSize - 1);
     if (width <= 0) return;
     char field[kFieldBufferSize];
     FillAmountField(amount, length, width, field);
-    display.WriteText(field, caption_length + 1, row);
+    Draw(display, field, caption_width + 1, row);
 }
 
 }  // namespace
 
-int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size) {
+int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size, char decimal) {
     const double value = (static_cast<double>(raw) / 100.0) * static_cast<double>(scale);
-    return std::snprintf(out, out_size, scale == 100 ? "%.0f" : "%.2f", value);
+    const int length = std::snprintf(out, out_size, scale == 100 ? "%.0f" : "%.2f", value);
+    if (char* point = std::strchr(out, '.')) *point = decimal;
+    return length;
 }
 
 bool AmountOverflows(int amount_length, int width) {
@@ -84,7 +74,8 @@ void FillAmountField(const char* amount, int amount_length, int width, char* out
     out[width] = '\0';
 }
 
-CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas& display) {
+CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
+                        const AmountWords& words) {
     FieldRead read = ReadField(file, state, record::kCounterOffset, state.counter, 2);
     if (read != FieldRead::kOk) return Stop(read);
 
@@ -98,36 +89,33 @@ CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas
         read = ReadField(file, state, record::kLine1Offset, state.line1, record::kLineSize);
         if (read != FieldRead::kOk) return Stop(read);
         state.line1[record::kLineSize] = 0;
-        display.WriteText(reinterpret_cast<const char*>(state.line1), 1, 1);
+        Draw(display, reinterpret_cast<const char*>(state.line1), 1, 1);
 
         read = ReadField(file, state, record::kLine2Offset, state.line2, record::kLineSize);
         if (read != FieldRead::kOk) return Stop(read);
         state.line2[record::kLineSize] = 0;
-        display.WriteText(reinterpret_cast<const char*>(state.line2), 1, 2);
+        Draw(display, reinterpret_cast<const char*>(state.line2), 1, 2);
     }
 
     read = ReadField(file, state, record::kScaleOffset, state.scale, 2);
     if (read != FieldRead::kOk) return Stop(read);
     const std::uint16_t scale = DecodeLe16(state.scale);
 
-    const int tax_caption_length = static_cast<int>(std::strlen(kTaxCaption));
-    display.WriteText(kTaxCaption, 1, 3);
+    Draw(display, words.tax.c_str(), 1, 3);
     read = ReadField(file, state, record::kTaxOffset, state.tax, 4);
     if (read != FieldRead::kOk) return Stop(read);
-    DrawAmount(display, state.tax, scale, tax_caption_length, 3);
+    DrawAmount(display, state.tax, scale, words.tax_width, words.decimal, 3);
 
-    const int total_caption_length = static_cast<int>(std::strlen(kTotalCaption));
     read = ReadField(file, state, record::kTotalOffset, state.total, 4);
     if (read != FieldRead::kOk) return Stop(read);
-    display.WriteText(kTotalCaption, 1, 4);
-    DrawAmount(display, state.total, scale, total_caption_length, 4);
+    Draw(display, words.total.c_str(), 1, 4);
+    DrawAmount(display, state.total, scale, words.total_width, words.decimal, 4);
     return CycleOutcome::kCompleted;
 }
 
-CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state,
-                          DisplayDriver& display) {
-    DisplayCanvas canvas(display);
-    const CycleOutcome outcome = DrawRecord(file, state, canvas);
+CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
+                          const AmountWords& words) {
+    const CycleOutcome outcome = DrawRecord(file, state, display, words);
     if (outcome == CycleOutcome::kCompleted) platform::SleepMilliseconds(kCyclePauseMs);
     return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <system_error>
 
 #include "pole/record_format.h"
@@ -13,12 +14,20 @@ class RecordFile;
 }
 class DisplayDriver;
 
-inline constexpr const char* kTaxCaption = "TOTAL TAX";
-inline constexpr const char* kTotalCaption = "    TOTAL ";
+// The words of the amount rows: each caption from column 1, in the code page of the
+// text lines, `width` characters wide; the amount right-aligned behind it.
+struct AmountWords {
+    std::string tax = "TOTAL TAX";
+    std::string total = "    TOTAL ";
+    int tax_width = 9;
+    int total_width = 10;
+    char decimal = '.';  // between whole units and hundredths
+};
+inline constexpr int kMaxCaptionChars = 11;
 
-// The amount's own text: "%.0f" for scale 100, "%.2f" otherwise, of raw / 100 * scale.
-// Returns the length the text needs, like snprintf.
-int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size);
+// The amount's own text: "%.0f" for scale 100, "%.2f" otherwise, of raw / 100 * scale,
+// with `decimal` for the point. Returns the length the text needs, like snprintf.
+int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size, char decimal = '.');
 
 // The longest amount text a customer is shown; longer ones get the overflow marker.
 inline constexpr int kMaxAmountChars = 9;
@@ -47,21 +56,13 @@ struct CycleState {
 
 enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
 
-// Where a cycle draws: the display, or a picture of what the display would show.
-class RowCanvas {
-public:
-    virtual ~RowCanvas() = default;
-    virtual void Clear() = 0;
-    // As DisplayDriver::WriteText.
-    virtual void WriteText(const char* text, int column, int row) = 0;
-    virtual int Columns() const = 0;
-};
+// Reads the record once and draws it, without the pause; a row the display has no room
+// for is not sent at all.
+CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
+                        const AmountWords& words = AmountWords());
 
-// Reads the record once and draws it, without the pause.
-CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, RowCanvas& canvas);
-
-// Reads the record once and draws it; pauses kCyclePauseMs when it completes.
-CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state,
-                          DisplayDriver& display);
+// Reads the record once and draws it; pauses 250 ms when it completes.
+CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
+                          const AmountWords& words = AmountWords());
 
 }  // namespace korv

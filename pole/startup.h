@@ -15,9 +15,15 @@ extern const char* const kProgramVersion;
 platform::PortOpenFailure BringUpDisplay(DisplayDriver& display, const KorvpoleCfg& settings,
                                          const KorvpoleIni& ini);
 
+// What a start or a setup put in force.
+struct InForce {
+    KorvpoleIni ini;                 // the display korvpole drives, the amount rows' words
+    platform::PortOpenFailure dark;  // why the display did not open
+};
+
 // The setup dialogue, and the display brought up again with the answers once they are
-// saved; `dark` then says why the display did not open.
-SetupOutcome RunSetup(DisplayDriver& display, platform::PortOpenFailure& dark);
+// saved, which then are in force.
+SetupOutcome RunSetup(DisplayDriver& display, InForce& in_force);
 
 enum class StartOutcome {
     kReady,       // the display brought up from KORVPOLE.CFG or the dialogue's answers
@@ -26,7 +32,6 @@ enum class StartOutcome {
 };
 
 // Banner, KORVPOLE.INI, then KORVPOLE.CFG, or the setup dialogue when there is none.
-// `dark` says why the display did not open.
-StartOutcome RunStartup(DisplayDriver& display, platform::PortOpenFailure& dark);
+StartOutcome RunStartup(DisplayDriver& display, InForce& in_force);
 
 }  // namespace korv

@@ -81,8 +81,8 @@ Action BracketMove(std::uint8_t letter) {
 
 }  // namespace
 
-EscposModel::EscposModel() : CustomerDisplayModel(kEscposCommands, DisplayKind::kEscpos) {}
-Cd5220Model::Cd5220Model() : CustomerDisplayModel(kCd5220Commands, DisplayKind::kCd5220) {}
+EscposModel::EscposModel(charset::CodePage table) : CustomerDisplayModel(kEscposCommands, DisplayKind::kEscpos, table) {}
+Cd5220Model::Cd5220Model(charset::CodePage table) : CustomerDisplayModel(kCd5220Commands, DisplayKind::kCd5220, table) {}
 
 const Command* CustomerDisplayModel::Find(std::uint8_t lead, std::uint8_t code) const {
     for (std::size_t i = 0; i < count_; ++i)
@@ -235,7 +235,7 @@ void CustomerDisplayModel::Reset() {
     brightness_ = kBrightest;
     cursor_shown_ = true;
     mode_ = Mode::kOverwrite;
-    table_ = protocol_.start_table;
+    table_ = power_on_table_;
 }
 
 void CustomerDisplayModel::Blank(int row) { rows_[row - 1].assign(kColumns, ' '); }

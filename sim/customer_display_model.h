@@ -56,8 +56,8 @@ public:
 
 protected:
     template <std::size_t N>
-    CustomerDisplayModel(const Command (&commands)[N], DisplayKind kind)
-        : commands_(commands), count_(N), protocol_(ProtocolOf(kind)) {
+    CustomerDisplayModel(const Command (&commands)[N], DisplayKind kind, charset::CodePage table)
+        : commands_(commands), count_(N), protocol_(ProtocolOf(kind)), power_on_table_(table) {
         Reset();
     }
 
@@ -79,6 +79,7 @@ private:
     const Command* commands_;
     std::size_t count_;
     const DisplayProtocol& protocol_;
+    charset::CodePage power_on_table_;        // as its switches set it
     std::optional<charset::CodePage> table_;  // none: a table number the model does not know
     std::array<std::string, kRows> rows_;
     int row_ = 1;
@@ -96,13 +97,13 @@ private:
 // The ESC/POS customer-display commands.
 class EscposModel final : public CustomerDisplayModel {
 public:
-    EscposModel();
+    explicit EscposModel(charset::CodePage table = DisplayGeometry().table);
 };
 
 // The CD5220 commands.
 class Cd5220Model final : public CustomerDisplayModel {
 public:
-    Cd5220Model();
+    explicit Cd5220Model(charset::CodePage table = DisplayGeometry().table);
 };
 
 }  // namespace korv::sim

@@ -61,11 +61,11 @@ std::vector<std::string> DisplayModel::Readings() const {
     return rows;
 }
 
-std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom) {
+std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom, charset::CodePage table) {
     switch (kind) {
         case DisplayKind::kLcd: return std::make_unique<Hd44780Model>(rom);
-        case DisplayKind::kEscpos: return std::make_unique<EscposModel>();
-        case DisplayKind::kCd5220: return std::make_unique<Cd5220Model>();
+        case DisplayKind::kEscpos: return std::make_unique<EscposModel>(table);
+        case DisplayKind::kCd5220: return std::make_unique<Cd5220Model>(table);
     }
     return std::make_unique<Hd44780Model>(rom);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "display/display_geometry.h"
 #include "display/display_kinds.h"
 #include "display/lcd_characters.h"
 
@@ -95,8 +96,9 @@ protected:
     std::uint64_t clears_ = 0;
 };
 
-// `rom`: the character ROM of an HD44780 display.
-std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind,
-                                               charset::CharacterRom rom = charset::CharacterRom::kA00);
+// `rom`: the character ROM of an HD44780 display; `table`: the code table a 2x20
+// display holds at power-on.
+std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom = charset::CharacterRom::kA00,
+                                               charset::CodePage table = charset::CodePage::kCp437);
 
 }  // namespace korv::sim

@@ -144,8 +144,11 @@ SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_
 ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::string& bytes) {
     bytes.clear();
     struct stat info;
-    if (stat(name, &info) != 0)
-        return {errno == ENOENT ? ReadFailure::kMissing : ReadFailure::kNotRead, LastSystemError()};
+    if (stat(name, &info) != 0) {
+        const std::error_code error = LastSystemError();
+        if (error.value() != ENOENT) return {ReadFailure::kNotRead, error};
+        return {lstat(name, &info) == 0 ? ReadFailure::kDanglingLink : ReadFailure::kMissing, error};
+    }
     if (!S_ISREG(info.st_mode))
         return {ReadFailure::kNotOrdinary, SystemError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL)};
     // Non-blocking, in case something else has taken the name since the look.

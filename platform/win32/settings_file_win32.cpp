@@ -135,7 +135,10 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return {missing ? ReadFailure::kMissing : ReadFailure::kNotRead, SystemError(static_cast<int>(error))};
+        // A link that leads nowhere still has attributes of its own.
+        const bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        return {!missing ? ReadFailure::kNotRead : link ? ReadFailure::kDanglingLink : ReadFailure::kMissing,
+                SystemError(static_cast<int>(error))};
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);

@@ -17,8 +17,8 @@ namespace {
 using test::Hex;
 using test::Runner;
 
-// Why the display stayed dark; these cases read the port instead.
-platform::PortOpenFailure g_dark;
+// What the start and the setups put in force; these cases read the port instead.
+InForce g_dark;
 
 using test::kBannerFirstLine;
 const std::string kNoConfig =

@@ -83,8 +83,9 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
     }
 }
 
-// ESC t n after the bring-up and at each clear, n as the ESC/POS lists number the tables.
-TEST(DisplayKindBytes, TheCodePageGoesToAnEscposDisplayAsTheNumberOfItsTable) {
+// With text =, ESC t n after the bring-up and at each clear, n as the ESC/POS lists number
+// the table = named; the letters go out as that table's bytes.
+TEST(DisplayKindBytes, TheTableGoesToAnEscposDisplayAsItsNumber) {
     const std::pair<charset::CodePage, std::string> tables[] = {
         {charset::CodePage::kCp437, "1B 74 00"},
         {charset::CodePage::kCp850, "1B 74 02"},
@@ -96,12 +97,16 @@ TEST(DisplayKindBytes, TheCodePageGoesToAnEscposDisplayAsTheNumberOfItsTable) {
         fake::Reset();
         fake::ComPort(1);
         DisplayGeometry geometry = GeometryOf(DisplayKind::kEscpos);
-        geometry.text = page;
+        geometry.text = charset::CodePage::kCp1252;
+        geometry.table = page;
         DisplayDriver display;
         ASSERT_FALSE(display.Open(geometry));
         EXPECT_EQ(Taken(), Hex(test::wire::kEscpos.bring_up) + " " + select + " 0C");
         display.Clear();
         EXPECT_EQ(Taken(), select + " 0C");
+        display.WriteText("\xE4\x80", 1, 1);  // ä and € in cp1252
+        const std::string euro = page == charset::CodePage::kCp1252 ? "80" : page == charset::CodePage::kCp858 ? "D5" : "45";
+        EXPECT_EQ(Taken(), "1F 24 01 01 " + Hex(std::string(1, static_cast<char>(*charset::ByteOf(page, 0xE4)))) + " " + euro);
     }
 }
 

@@ -30,7 +30,9 @@ TEST(KorvpoleIni, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
         {"code page and ROM", "text = CP850\nrom = A02", "KORVPOLE.INI: lcd display, 4x20, text cp850, ROM a02",
          DisplayKind::kLcd, {1, 4}, 9600},
         {"no ROM on a 2x20 display", "rom = a00\ndisplay = escpos\ntext = cp858",
-         "KORVPOLE.INI: escpos display, 2x20, rows 1 and 4, text cp858", DisplayKind::kEscpos, {1, 4}, 9600},
+         "KORVPOLE.INI: escpos display, 2x20, rows 1 and 4, text cp858, table cp437", DisplayKind::kEscpos, {1, 4}, 9600},
+        {"a table and UTF-8", "display = cd5220\ntable = CP1252\ntext = utf-8",
+         "KORVPOLE.INI: cd5220 display, 2x20, rows 1 and 4, text utf-8, table cp1252", DisplayKind::kCd5220, {1, 4}, 9600},
     };
     for (const auto& c : usable) {
         SCOPED_TRACE(c.name);
@@ -51,9 +53,11 @@ TEST(KorvpoleIni, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
         {"unknown kind", "\n\ndisplay = vfd",
          "KORVPOLE.INI line 3: display must be lcd, escpos or cd5220, not 'vfd'"},
         {"unknown name", "display = lcd\ncolour = red",
-         "KORVPOLE.INI line 2: unknown setting 'colour' (display, rows, baud, text or rom)"},
-        {"a code page korvpole has not", "text = utf-8",
-         "KORVPOLE.INI line 1: text must be cp1252, cp850, cp437 or cp858, not 'utf-8'"},
+         "KORVPOLE.INI line 2: unknown setting 'colour' (display, rows, baud, text, rom, table, tax, total or decimal)"},
+        {"a code page korvpole has not", "text = utf-16",
+         "KORVPOLE.INI line 1: text must be cp1252, cp850, cp437, cp858 or utf-8, not 'utf-16'"},
+        {"no display table is UTF-8", "table = utf-8",
+         "KORVPOLE.INI line 1: table must be cp437, cp850, cp858 or cp1252, not 'utf-8'"},
         {"a ROM korvpole has not", "rom = a01", "KORVPOLE.INI line 1: rom must be a00 or a02, not 'a01'"},
         {"no equals sign", "display escpos", "KORVPOLE.INI line 1: 'display escpos' is not a setting: name = value"},
         {"a comment after the value", "display = escpos ; VFD",

@@ -1,7 +1,5 @@
-// The rows the poll cycle lays out, on the picture the record inspector prints and on
-// the wire the display driver sends, decoded by the display model: the two must agree,
-// in what the rows show and which rows are written at all, for every record, short
-// files and overflowing amounts included, on every kind of display.
+// The rows the poll cycle lays out, as the display model reads what the driver sends:
+// short files and overflowing amounts included, on every kind of display.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,7 +12,6 @@
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
 #include "pole/korvpole_ini.h"
-#include "tools/post/row_picture.h"
 #include "sim/display_model.h"
 #include "tests/support/record_bytes.h"
 
@@ -33,22 +30,6 @@ DisplayGeometry Display(DisplayKind kind = DisplayKind::kLcd, std::array<int, 2>
     const DisplayProtocol& protocol = ProtocolOf(kind);
     DisplayGeometry display{1, kDefaultLineSpeed, protocol.rows, protocol.columns, false, kind, rows};
     return display;
-}
-
-Drawn OnPicture(const std::string& record, const DisplayGeometry& side = Display()) {
-    fake::Reset();
-    fake::File("POLE.DAT") = record;
-    platform::RecordFile file;
-    file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
-    CycleState state;
-    RowPicture picture(ProtocolOf(side.kind), side.shown_rows);
-    const CycleOutcome outcome = DrawRecord(file, state, picture);
-    Drawn drawn{{}, {}, outcome};
-    for (const int row : picture.ShownRows()) {
-        drawn.rows.push_back(picture.Row(row));
-        drawn.written.push_back(picture.Written(row));
-    }
-    return drawn;
 }
 
 // The real driver on the in-memory port, its bytes decoded by the display model; a row
@@ -76,72 +57,25 @@ Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display
     return drawn;
 }
 
-// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire.
-TEST(RowRules, NineCharactersFitAnAmountFieldAndTheTenthOverflows) {
-    EXPECT_FALSE(AmountOverflows(9, 11));
-    EXPECT_TRUE(AmountOverflows(10, 11));
-    EXPECT_TRUE(AmountOverflows(9, 8)) << "wider than its field";
-    EXPECT_TRUE(AmountOverflows(-1, 11)) << "a failed formatting";
-}
-
-TEST(RowPicture, KeepsWhatATextDoesNotCoverAndForgetsItOnAClear) {
-    RowPicture picture;
-    picture.WriteText("ABCDEFGHIJ", 1, 2);
-    picture.WriteText("xy", 3, 2);
-    picture.WriteText("0123456789", 15, 4);
-    EXPECT_EQ(picture.Row(2), "ABxyEFGHIJ          ");
-    EXPECT_EQ(picture.Row(4), "              012345");
-    EXPECT_TRUE(picture.Written(2));
-    EXPECT_FALSE(picture.Written(1));
-    picture.WriteText(nullptr, 1, 1);
-    EXPECT_FALSE(picture.Written(1)) << "a null text writes nothing";
-    picture.Clear();
-    EXPECT_EQ(picture.Row(2), std::string(20, ' '));
-    EXPECT_FALSE(picture.Written(2));
-}
-
-TEST(RowPicture, ShowsWhatTheDriverSendsForEveryKindOfRecordAndDisplay) {
+TEST(RowLayout, TheWireShowsEveryKindOfRecord) {
     const std::string full = test::RecordByHand("Coffee", "1 x 3.20", 7, 1, 22, 320);
-    const std::vector<std::string> records = {
-        full,
-        test::RecordByHand("12345678901234567890", std::string("ABC\0junk", 8), 1, 1, -500, 125),
-        test::RecordByHand("Pr\xFE" "fix", "\xFE\xFE", 2, 1, 0, 0),
-        test::RecordByHand("Big", "amounts", 3, 1, 99999999, 100000000),  // 999999.99 fits, 1000000.00 not
-        test::RecordByHand("Neg", "amounts", 3, 1, -9999999, -10000000),  // -99999.99 fits, -100000.00 not
-        test::RecordByHand("Whole", "numbers", 4, 100, 1250, 999999999),
-        test::RecordByHand("Scale", "zero", 5, 0, 1250, -7),
-        test::RecordByHand("Scale", "ten", 6, 10, 125, 1350),
-        test::RecordByHand("Counter", "zero", 0, 1, 100, 200),
-        test::RecordByHand("Wrapped", "counter", 65535, 1, 1, 2),
-        test::RecordByHand("Ctrl\x1B\x0C\x7F" "bytes", "\x01\x1F\x80", 2, 1, 0, 0),
-    };
-    std::vector<std::string> cases = records;
-    for (std::size_t size : {0u, 10u, 58u, 59u, 60u, 61u, 62u, 66u, 67u, 69u, 70u, 71u, 73u})
-        cases.push_back(full.substr(0, size));
-    cases.push_back(full + "bytes past the record are never read");
-
-    for (const DisplayGeometry& side :
-         {Display(), Display(DisplayKind::kEscpos, {3, 2}), Display(DisplayKind::kCd5220)}) {
-        SCOPED_TRACE(ProtocolOf(side.kind).name);
-        for (const std::string& record : cases) {
-            const Drawn picture = OnPicture(record, side);
-            const Drawn wire = OnTheWire(record, side);
-            EXPECT_EQ(picture.rows, wire.rows) << "record of " << record.size() << " bytes";
-            EXPECT_EQ(picture.written, wire.written) << "record of " << record.size() << " bytes";
-            EXPECT_EQ(picture.outcome, wire.outcome) << "record of " << record.size() << " bytes";
-        }
-    }
-    EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20") << "the wire shows the record";
-    EXPECT_EQ(OnPicture(records[1]).rows[0], "12345678901234567890");
-    EXPECT_EQ(OnPicture(records[1]).rows[1], "ABC                 ") << "a line ends at its first zero byte";
-    EXPECT_EQ(OnPicture(records[2]).rows[0], "Pr fix              ");
-    EXPECT_EQ(OnPicture(records[3]).rows[2], "TOTAL TAX  999999.99");
-    EXPECT_EQ(OnPicture(records[3]).rows[3], "    TOTAL **********");
-    EXPECT_EQ(OnPicture(records[4]).rows[3], "    TOTAL **********");
-    EXPECT_EQ(OnPicture(records[4]).rows[2], "TOTAL TAX  -99999.99");
+    EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20");
+    const Drawn cut = OnTheWire(test::RecordByHand("12345678901234567890", std::string("ABC\0junk", 8), 1, 1, -500, 125));
+    EXPECT_EQ(cut.rows[0], "12345678901234567890");
+    EXPECT_EQ(cut.rows[1], "ABC                 ") << "a line ends at its first zero byte";
+    EXPECT_EQ(OnTheWire(test::RecordByHand("Pr\xFE" "fix", "\xFE\xFE", 2, 1, 0, 0)).rows[0], "Pr fix              ");
+    // 999999.99 fits, 1000000.00 does not; nor does -100000.00.
+    const Drawn big = OnTheWire(test::RecordByHand("Big", "amounts", 3, 1, 99999999, 100000000));
+    EXPECT_EQ(big.rows[2], "TOTAL TAX  999999.99");
+    EXPECT_EQ(big.rows[3], "    TOTAL **********");
+    const Drawn negative = OnTheWire(test::RecordByHand("Neg", "amounts", 3, 1, -9999999, -10000000));
+    EXPECT_EQ(negative.rows[2], "TOTAL TAX  -99999.99");
+    EXPECT_EQ(negative.rows[3], "    TOTAL **********");
+    const Drawn escpos = OnTheWire(full, Display(DisplayKind::kEscpos, {3, 2}));
+    EXPECT_EQ(escpos.rows, (std::vector<std::string>{"TOTAL TAX       0.22", "1 x 3.20            "}));
 }
 
-TEST(RowPicture, ShortFilesDrawTheRowsTheirFieldsReach) {
+TEST(RowLayout, ShortFilesDrawTheRowsTheirFieldsReach) {
     const std::string full = test::RecordByHand("Line one", "Line two", 9, 1, 125, 1350);
     const std::string blank(20, ' ');
     const std::string one = "Line one" + std::string(12, ' ');
@@ -162,7 +96,7 @@ TEST(RowPicture, ShortFilesDrawTheRowsTheirFieldsReach) {
         {71, {one, two, "TOTAL TAX       1.25", "    TOTAL       0.70"}, CycleOutcome::kCompleted},
     };
     for (const Expected& expected : cases) {
-        const Drawn drawn = OnPicture(full.substr(0, expected.size));
+        const Drawn drawn = OnTheWire(full.substr(0, expected.size));
         EXPECT_EQ(drawn.rows, expected.rows) << expected.size << " bytes";
         EXPECT_EQ(drawn.outcome, expected.outcome) << expected.size << " bytes";
     }

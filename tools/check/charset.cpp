@@ -1,29 +1,26 @@
 #include "tools/check/charset.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "display/code_pages.h"
 #include "display/code_page_to_display.h"
-#include "display/lcd_bytes.h"
-#include "display/row_text.h"
 #include "platform/clock.h"
+#include "platform/console_keys.h"
+#include "platform/stop_request.h"
 
 namespace korv::tools {
 
 namespace {
 
 constexpr int kColumns = 20;  // every kind's
-constexpr int kFirstCharsetCode = 0xA0;
-constexpr int kCodes = 0x100 - kFirstCharsetCode;
+constexpr int kFirstCode = 0x80;
 constexpr int kPerRow = 16;
-constexpr int kLabelWidth = 3;  // "E0 "
-
-static_assert(kLabelWidth + kPerRow <= kColumns, "a row of codes fits");
-static_assert(kCodes % (kPerRow * (lcd::kRows - 1)) == 0, "every page of four rows is full");
-
-int CodeRowsPerPage(int rows) { return rows - 1; }  // below the ruler
+constexpr int kAllPagesMs = 40000;  // for a step_ms below 0
+// The letters a technician knows their shop's table by.
+constexpr char32_t kSampleLetters[] = U"\u00E4\u00F6\u00FC\u00E5\u00E9\u00F1\u20AC";
 
 std::string Hex2(int code) {
     char text[8];
@@ -31,81 +28,133 @@ std::string Hex2(int code) {
     return text;
 }
 
-int FirstCodeOfRow(int page, int row, int rows) {
-    return kFirstCharsetCode + (page * CodeRowsPerPage(rows) + row - 2) * kPerRow;
-}
-
 std::string Filled(std::string text) {
     text.resize(kColumns, ' ');
     return text;
 }
 
-int CharsetPages(int rows) { return kCodes / (kPerRow * CodeRowsPerPage(rows)); }
-
-// `row` 1 to `rows`; always a whole row.
-std::string CharsetRow(int page, int row, int rows) {
-    if (row == 1) return Filled(std::string(kLabelWidth, ' ') + "0123456789ABCDEF");
-    const int first = FirstCodeOfRow(page, row, rows);
-    std::string text = Hex2(first) + " ";
-    for (int code = first; code < first + kPerRow; ++code) text += static_cast<char>(code);
-    return Filled(text);
+std::string Utf8(const std::u32string& letters) {
+    std::string text;
+    for (const char32_t letter : letters) text += charset::Utf8Of(letter);
+    return text;
 }
 
-// The bytes of `page` whose letters `rom` lacks and korvpole draws itself.
-std::string DrawnLetters(charset::CodePage page, charset::CharacterRom rom) {
-    std::string letters;
-    for (int byte = kFirstPrintable; byte <= 0xFF; ++byte)
-        if (charset::PlanCharacter(page, rom, static_cast<std::uint8_t>(byte)).kind ==
-            charset::LcdCharacter::Kind::kUserDefined)
-            letters += static_cast<char>(byte);
+// Letters with a blank between each.
+std::u32string Spaced(const std::u32string& letters) {
+    std::u32string text;
+    for (const char32_t letter : letters) text += (text.empty() ? U"" : U" ") + std::u32string(1, letter);
+    return text;
+}
+
+// The letters `text` can carry that `rom` lacks and korvpole draws itself.
+std::u32string DrawnLetters(charset::CodePage text, charset::CharacterRom rom) {
+    std::u32string letters;
+    for (const charset::CodePage page : charset::kDisplayTables) {
+        if (text != charset::CodePage::kUtf8 && page != text) continue;
+        for (int byte = 0x20; byte <= 0xFF; ++byte) {
+            const char32_t letter = charset::CodePointOf(page, static_cast<std::uint8_t>(byte)).value_or(0);
+            if (charset::PlanCharacter(rom, letter).kind == charset::LcdCharacter::Kind::kUserDefined &&
+                letters.find(letter) == std::u32string::npos)
+                letters += letter;
+        }
+    }
     return letters;
 }
 
-// The characters with a blank between each.
-std::string Spaced(const std::string& characters) {
-    std::string text;
-    for (const char c : characters) text += (text.empty() ? "" : " ") + std::string(1, c);
-    return text;
+struct Page {
+    std::string told;               // the console's line
+    std::vector<std::string> rows;  // from row 1, as the text the display is open for
+};
+
+std::vector<Page> CodePages(int rows) {
+    std::vector<Page> pages;
+    const int per_page = (rows - 1) * kPerRow;  // below the ruler
+    for (int first = kFirstCode; first <= 0xFF; first += per_page) {
+        Page page{"codes " + Hex2(first) + " to " + Hex2(std::min(first + per_page, 0x100) - 1),
+                  {Filled("   0123456789ABCDEF")}};
+        for (int row = first; row < first + per_page; row += kPerRow) {
+            std::string text = row <= 0xFF ? Hex2(row) + " " : "";
+            for (int code = row; code < row + kPerRow && code <= 0xFF; ++code) text += static_cast<char>(code);
+            page.rows.push_back(Filled(text));
+        }
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+// A line per table, the sample letters in that table's bytes: the one that reads right
+// is the table the display holds.
+std::vector<Page> TablePages(int rows) {
+    std::vector<Page> pages;
+    int number = 0;
+    for (const charset::CodePage table : charset::kDisplayTables) {
+        if (number % rows == 0) pages.push_back({"the letters " + Utf8(Spaced(kSampleLetters)) + " in each table", {}});
+        std::string line = std::to_string(++number) + " " + charset::CodePageName(table) + " ";
+        for (const char32_t letter : std::u32string(kSampleLetters)) line += static_cast<char>(charset::TableByte(table, letter));
+        pages.back().rows.push_back(Filled(line));
+    }
+    return pages;
+}
+
+// Eight letters a page, as korvpole draws them, over their plain stand-ins; the rows in
+// the code page `text`.
+std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom) {
+    const std::u32string drawn = DrawnLetters(text, rom);
+    std::vector<Page> pages;
+    const std::size_t count = (drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters;
+    for (std::size_t page = 0; page < count; ++page) {
+        const std::u32string eight = drawn.substr(page * lcd::kUserCharacters, lcd::kUserCharacters);
+        std::u32string plain;
+        for (const char32_t letter : eight) plain += static_cast<char32_t>(charset::PlainStandIn(letter));
+        const std::string name = charset::CodePageName(text);
+        pages.push_back({"letters korvpole draws, " + Utf8(Spaced(eight)) + "; beyond eight at once " +
+                             Utf8(Spaced(plain)),
+                         {name + " " + std::to_string(page + 1) + "/" + std::to_string(count),
+                          charset::FromUtf8(text, Utf8(Spaced(eight))).bytes, Utf8(Spaced(plain))}});
+    }
+    return pages;
+}
+
+// `ms`, or until a key is pressed at the console.
+void Wait(platform::ConsoleKeys& keys, int ms) {
+    const std::int64_t end = platform::NowMilliseconds() + ms;
+    if (keys.KeyWaiting(ms)) {
+        keys.ReadKey();
+        return;
+    }
+    platform::SleepMilliseconds(static_cast<int>(std::max<std::int64_t>(0, end - platform::NowMilliseconds())));
 }
 
 }  // namespace
 
-void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out,
-                 const std::optional<DisplayGeometry>& letters) {
-    const int rows = display.Rows() >= lcd::kRows ? lcd::kRows : 2;
-    const std::string drawn = letters ? DrawnLetters(*letters->text, letters->rom) : "";
-    const int letter_pages = static_cast<int>((drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters);
-    const int pages = CharsetPages(rows) + letter_pages;
-    for (int page = 0; page < CharsetPages(rows); ++page) {
-        const int last = FirstCodeOfRow(page, rows, rows) + kPerRow - 1;
-        out << "page " << page + 1 << " of " << pages << ": codes "
-            << Hex2(FirstCodeOfRow(page, 2, rows)) << " to " << Hex2(last) << "\n"
+void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep,
+                 std::ostream& out) {
+    const int rows = display.Rows();
+    const bool lcd = display.Protocol().letter_form == LetterForm::kCharacterRom;
+    std::vector<Page> pages = CodePages(rows);
+    const std::vector<Page> more = !lcd ? TablePages(rows)
+                                   : ini_display.text ? LetterPages(*ini_display.text, ini_display.rom)
+                                                      : std::vector<Page>();
+    const std::size_t raw_pages = pages.size();
+    pages.insert(pages.end(), more.begin(), more.end());
+    if (step_ms < 0) step_ms = kAllPagesMs / static_cast<int>(pages.size());
+
+    // Ctrl+C between pages gives the terminal back as it was.
+    platform::CatchStopRequests();
+    platform::ConsoleKeys keys;
+    keys.BeginKeyMode();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        // The drawn letters need the code page; the codes and tables go out as they are.
+        if (i == raw_pages && lcd) display.Open(ini_display);
+        out << "page " << i + 1 << " of " << pages.size() << ": " << pages[i].told << " (a key: the next)\n"
             << std::flush;
-        for (int row = 1; row <= rows; ++row)
-            display.WriteText(CharsetRow(page, row, rows).c_str(), 1, row);
-        platform::SleepMilliseconds(step_ms);
+        display.Clear();
+        for (std::size_t row = 0; row < pages[i].rows.size(); ++row)
+            display.WriteText(pages[i].rows[row].c_str(), 1, static_cast<int>(row) + 1);
+        Wait(keys, step_ms);
+        if (platform::StopRequested()) break;
     }
-    if (letter_pages > 0) {
-        display.Open(*letters);
-        for (int page = 0; page < letter_pages; ++page) {
-            const std::string eight = drawn.substr(static_cast<std::size_t>(page) * lcd::kUserCharacters,
-                                                   lcd::kUserCharacters);
-            std::string plain;
-            for (const char c : eight)
-                plain += charset::PlainStandIn(*charset::CodePointOf(*letters->text, static_cast<std::uint8_t>(c)));
-            out << "page " << CharsetPages(rows) + page + 1 << " of " << pages << ": letters korvpole draws, "
-                << charset::ToUtf8(*letters->text, Spaced(eight)) << "; beyond eight at once " << Spaced(plain)
-                << "\n" << std::flush;
-            display.Clear();
-            display.WriteText(Filled(std::string(charset::CodePageName(*letters->text)) + " " +
-                                     std::to_string(page + 1) + "/" + std::to_string(letter_pages))
-                                  .c_str(),
-                              1, 1);
-            display.WriteText(Spaced(eight).c_str(), 1, 2);
-            display.WriteText(Spaced(plain).c_str(), 1, 3);
-            platform::SleepMilliseconds(step_ms);
-        }
-    }
+    keys.EndKeyMode();
     if (!keep) display.Clear();
 }
 

@@ -1,22 +1,20 @@
 #pragma once
 
-#include <optional>
 #include <ostream>
 
 #include "display/display_driver.h"
 
 namespace korv::tools {
 
-// The display's own characters from A0 to FF, a page at a time: row 1 is a ruler of the
+// The display's own characters from 80 to FF, a page at a time: row 1 is a ruler of the
 // last hex digit, each row below holds 16 characters behind the code of the first, so
-// that the character under ruler digit 5 in row "E0" is code E5; 48 to a page on four
-// rows, 16 on two. With `letters`, a 4x20 LCD's geometry with a code page, the display
-// is brought up again so and shows the letters of that code page its ROM lacks, eight
-// to a page as korvpole draws them into its user-defined characters, each over the
-// plain letter that stands in for it beyond eight at once. On an open display: each
-// page for `step_ms`, told on `out`, then a cleared display unless `keep` (the last page
-// stays up).
-void ShowCharset(DisplayDriver& display, int step_ms, bool keep, std::ostream& out,
-                 const std::optional<DisplayGeometry>& letters = std::nullopt);
+// that the character under ruler digit 5 in row "E0" is code E5. Then, on a 2x20
+// display, one line per table it may hold (table =), numbered, with the same letters in
+// each; on the LCD with text = in `ini_display`, the letters its ROM lacks, eight to a
+// page as korvpole draws them, each over its plain stand-in. On an open display; each
+// page stays `step_ms` or until a key is pressed (0: the pages fit about 40 seconds),
+// told on `out`; then a cleared display unless `keep`.
+void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep,
+                 std::ostream& out);
 
 }  // namespace korv::tools

@@ -10,8 +10,8 @@ namespace korv::tools {
 namespace {
 
 constexpr std::uint32_t kMaxStepMs = 60000;
-// A page of characters takes longer to read than a page of the pattern.
-constexpr int kCharsetStepMs = 10000;
+// The pages of characters share about 40 seconds unless --step-ms says otherwise.
+constexpr int kCharsetFitsPages = -1;
 
 std::string Footer() {
     return std::string("Opens the display's COM port as korvpole does (the one ") + kConfigFileName +
@@ -22,11 +22,13 @@ std::string Footer() {
            "the pattern stays). The display is spoken to as " + kIniFileName + " says (lcd without it);\n"
            "--kind tries another kind without writing the file: the one whose pattern shows\n"
            "clean is the display = for " + kIniFileName + ".\n"
-           "--charset shows the display's own characters from A0 to FF instead, a page at a\n"
+           "--charset shows the display's own characters from 80 to FF instead, a page at a\n"
            "time: each row starts with the code of its first character, row 1 is a ruler of\n"
-           "the last hex digit; on the LCD with text = in " + kIniFileName + ", then the code page's\n"
-           "letters its ROM lacks, eight at a time as korvpole draws them, over their plain\n"
-           "stand-ins. --list lists the serial ports of this machine and opens none.\n"
+           "the last hex digit. Then, on a 2x20 display, a numbered line per table = with the\n"
+           "same letters: the one that reads right is the table the display holds; on the LCD\n"
+           "with text = in " + kIniFileName + ", the letters its ROM lacks, eight at a time as\n"
+           "korvpole draws them, over their plain stand-ins. A key shows the next page.\n"
+           "--list lists the serial ports of this machine and opens none.\n"
            "Exit status: 0 the pattern went out whole (--list: a port was found), 1 the port\n"
            "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
            "argument or a " + kIniFileName + " korvpole cannot use.";
@@ -49,13 +51,13 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
     CLI::Option* step =
         app.add_option("--step-ms", options.step_ms,
                        "milliseconds each step of the pattern stays up (" +
-                           std::to_string(CheckOptions().step_ms) + "; --charset " +
-                           std::to_string(kCharsetStepMs) + ")")
+                           std::to_string(CheckOptions().step_ms) + "; --charset: the pages share 40 s, a key "
+                           "shows the next)")
             ->type_name("N")
             ->check(Milliseconds(kMaxStepMs));
     CLI::Option* charset = app.add_flag(
         "--charset", options.charset,
-        "show the display's own characters A0 to FF, with their codes, instead of the pattern");
+        "show the display's own characters 80 to FF, with their codes, instead of the pattern");
     CLI::Option* kind = AddKindOption(
         app, [&options](DisplayKind chosen) { options.kind = chosen; },
         "the kind of display to try, lcd, escpos or cd5220, instead of KORVPOLE.INI's");
@@ -65,7 +67,7 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
     for (CLI::Option* other : {app.get_option("--port"), keep, step, charset, kind})
         list->excludes(other);
     const std::optional<int> status = ParseToolArgs(app, args, out, err);
-    if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetStepMs;
+    if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetFitsPages;
     return status;
 }
 

@@ -46,12 +46,18 @@ void WritePage(DisplayDriver& display, int page) {
 }  // namespace
 
 std::string SettingsRow(int port, int baud) {
-    return platform::ComName(port) + " " + std::to_string(baud) + " baud 8N1";
+    std::string row = platform::ComName(port) + " " + std::to_string(baud) + " baud 8N1";
+    if (row.size() > static_cast<std::size_t>(kColumns)) row.erase(row.find(" baud"), 5);
+    row.resize(kColumns, ' ');
+    return row;
 }
 
 int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
+    // Only this kind's cursor command moves the settings over the line: a display of
+    // another kind leaves it standing among the garbage.
+    display.WriteHere(("WRONG KIND " + std::string(display.Protocol().name)).c_str());
     display.WriteText(SettingsRow(plan.port, plan.baud).c_str(), 1, 1);
     display.WriteText(RulerRow().c_str(), 1, 2);
     if (FirstCharacterRow(display) == 1) platform::SleepMilliseconds(plan.step_ms);

@@ -76,7 +76,7 @@ std::string PatternShown(const korv::DisplayProtocol& protocol) {
            protocol.light_on_word + " once";
 }
 const char* const kCharsetShown =
-    "row by row it showed the characters of codes A0 to FF behind their codes (FE, the "
+    "row by row it showed the characters of codes 80 to FF behind their codes (FE, the "
     "command prefix, as a blank); the common HD44780 character set has a-umlaut at E1, "
     "o-umlaut at EF, u-umlaut at F5, sharp s at E2 (drawn as beta), degree at DF and micro "
     "at E4";
@@ -85,8 +85,18 @@ const char* const kDrawnLettersShown =
     "korvpole draws them, each over the plain letter shown beyond eight at once";
 // A 2x20 display's characters depend on its code table.
 const char* const kCustomerCharsetShown =
-    "row by row it showed the characters of codes A0 to FF behind their codes, from the "
-    "code table the display was set to";
+    "row by row it showed the characters of codes 80 to FF behind their codes, from the "
+    "code table the display holds; then a line per table with the same letters: the line "
+    "whose letters read right names the table = for KORVPOLE.INI";
+
+// The words korvpole's amount rows will carry.
+std::string AmountRowsSaid(const korv::KorvpoleIni& ini) {
+    const auto shown = [&ini](const std::string& caption) {
+        return "'" + (ini.display.text ? korv::charset::ToUtf8(*ini.display.text, caption) : caption) + "'";
+    };
+    return "; korvpole's amount rows will read " + shown(ini.words.tax) + " and " + shown(ini.words.total) +
+           (ini.words.decimal == ',' ? ", with a decimal comma" : ", with a decimal point");
+}
 
 // KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
 std::string DisplayLine(const CheckOptions& options, korv::KorvpoleIni& ini) {
@@ -112,6 +122,8 @@ int Run(const CheckOptions& options) {
     KorvpoleCfg settings;
     std::string source;
     std::cout << "korvpole-check in " << WorkingFolder() << "\n";
+    for (const char* name : {korv::kIniFileName, korv::kConfigFileName})
+        if (const std::string note = korv::HiddenTxtNote(name); !note.empty()) std::cout << "note:     " << note << "\n";
     korv::KorvpoleIni ini;
     if (const std::string problem = korv::ReadKorvpoleIni(ini); !problem.empty()) {
         Fail(std::cerr, problem);
@@ -141,11 +153,9 @@ int Run(const CheckOptions& options) {
 
     korv::platform::FineTimerScope fine_timer;
     korv::DisplayDriver display;
-    // The pages show the display's characters by their codes, not converted from a code
-    // page; an ESC/POS display shows them from the code table text = selects.
+    // The pages show the display's own characters by their codes, in whatever table it holds.
     korv::KorvpoleIni own = ini;
-    if (options.charset && korv::ProtocolOf(side.kind).letter_form != korv::LetterForm::kCodeTable)
-        own.display.text.reset();
+    if (options.charset) own.display.text.reset();
     if (const korv::platform::PortOpenFailure failure = korv::BringUpDisplay(display, settings, own)) {
         Fail(std::cerr, korv::tools::OpenFailureAdvice(port, failure, facts));
         return kFailed;
@@ -155,15 +165,15 @@ int Run(const CheckOptions& options) {
     korv::DisplayGeometry lettered = side;
     lettered.port = port;
     if (options.charset)
-        korv::tools::ShowCharset(display, options.step_ms, options.keep, std::cout,
-                                 letters ? std::optional(lettered) : std::nullopt);
+        korv::tools::ShowCharset(display, lettered, options.step_ms, options.keep, std::cout);
     else
         korv::tools::ShowPattern(display, {port, side.baud, settings.BacklightOn(), options.keep, options.step_ms});
     // The port closes with the driver, without the clear and darkening of Close().
-    const std::string shown = !options.charset ? PatternShown(display.Protocol())
-                              : display.Protocol().kind != korv::DisplayKind::kLcd ? kCustomerCharsetShown
-                              : letters ? std::string(kCharsetShown) + kDrawnLettersShown
-                                        : kCharsetShown;
+    const std::string shown = (!options.charset ? PatternShown(display.Protocol())
+                               : display.Protocol().kind != korv::DisplayKind::kLcd ? kCustomerCharsetShown
+                               : letters ? std::string(kCharsetShown) + kDrawnLettersShown
+                                         : kCharsetShown) +
+                              AmountRowsSaid(ini);
     return korv::tools::Verdict(display, port_name, shown, options.keep, settings.BacklightOn(), std::cout, std::cerr)
                ? 0
                : kFailed;

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     if (text) utf8_console.emplace();
 
     if (options.show) {
-        const std::string failure = ShowRecordFile(options.file, ini.display);
+        const std::string failure = ShowRecordFile(options.file, ini);
         return failure.empty() ? 0 : Failed(failure, kFileFailed);
     }
     WriteFailure failure;
@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     } else if (const std::string refused = text ? ConvertLines(options.update, *text) : ""; !refused.empty()) {
         return Failed(refused, kUsageError);
     } else {
+        for (const std::string& note : CutLines(options.update, text)) std::fprintf(stderr, "korvpole-post: %s\n", note.c_str());
         failure = WriteRecord(options.file, options.update, counter);
     }
     if (failure) return Failed(failure.error, failure.cause == WriteFault::kAmount ? kUsageError : kFileFailed);

@@ -1,5 +1,6 @@
 #include "tools/post/post_record.h"
 
+#include <algorithm>
 #include <tuple>
 
 #include "pole/record_format.h"
@@ -47,6 +48,27 @@ std::string ConvertLines(RecordUpdate& update, charset::CodePage page) {
         *line = converted.bytes;
     }
     return "";
+}
+
+std::vector<std::string> CutLines(RecordUpdate& update, const std::optional<charset::CodePage>& page) {
+    std::vector<std::string> notes;
+    bool beyond_ascii = false;
+    for (auto [line, name] : {std::pair(&update.line1, "--line1"), std::pair(&update.line2, "--line2")}) {
+        if (!*line) continue;
+        std::string& text = **line;
+        beyond_ascii = beyond_ascii || std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+        if (text.size() <= static_cast<std::size_t>(record::kLineSize)) continue;
+        std::size_t cut = record::kLineSize;
+        while (page == charset::CodePage::kUtf8 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text.resize(cut);
+        notes.push_back(std::string(name) + " is cut to the " + std::to_string(record::kLineSize) +
+                        " bytes of its field: '" + (page ? charset::ToUtf8(*page, text) : text) + "' is written");
+    }
+    if (beyond_ascii && !page)
+        notes.push_back("the lines hold letters beyond ASCII, written as the bytes typed (UTF-8); text = in "
+                        "KORVPOLE.INI names the code page the till writes, and korvpole-post writes in it");
+    return notes;
 }
 
 WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, std::uint16_t& counter) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/code_pages.h"
 #include "platform/system_error.h"
@@ -34,6 +35,11 @@ using WriteFailure = platform::Failure<WriteFault, std::string>;
 // The update's lines, typed in UTF-8, in `page` instead; when one cannot be, the line
 // and the first character `page` lacks (or where the text is no UTF-8).
 std::string ConvertLines(RecordUpdate& update, charset::CodePage page);
+
+// Notes on lines that do not go as typed, each cut to its field's bytes (whole UTF-8
+// letters with `page` UTF-8): the cut, and letters beyond ASCII sent without a code
+// page (`page` none) as the bytes typed.
+std::vector<std::string> CutLines(RecordUpdate& update, const std::optional<charset::CodePage>& page);
 
 // Writes the update into the record at `path` in place, creating the file when it is
 // missing: lines, scale and amounts first, the change counter last, so that a reader

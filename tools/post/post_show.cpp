@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
+#include <memory>
 
+#include "display/display_driver.h"
 #include "display/names.h"
 #include "display/row_text.h"
-#include "pole/poll_cycle.h"
 #include "pole/failure_words.h"
-#include "tools/post/row_picture.h"
+#include "sim/display_model.h"
 #include "tools/post/record_writer.h"
 
 namespace korv::tools {
@@ -21,49 +21,17 @@ struct NumberField {
     int offset;
     int size;
 };
+constexpr NumberField kFields[] = {
+    {"change counter", record::kCounterOffset, 2},
+    {"amount scale", record::kScaleOffset, 2},
+    {"tax amount", record::kTaxOffset, 4},
+    {"total amount", record::kTotalOffset, 4},
+};
 
-constexpr NumberField kCounterField{"change counter", record::kCounterOffset, 2};
-constexpr NumberField kScaleField{"amount scale", record::kScaleOffset, 2};
-constexpr NumberField kTaxField{"tax amount", record::kTaxOffset, 4};
-constexpr NumberField kTotalField{"total amount", record::kTotalOffset, 4};
-
-bool Holds(const std::string& record, int offset) {
-    return record.size() > static_cast<std::size_t>(offset);
-}
+bool Holds(const std::string& record, int offset) { return record.size() > static_cast<std::size_t>(offset); }
 
 std::string RowList(const std::vector<int>& rows) {
     return Listed(rows, [](int row) { return std::to_string(row); }, " and ");
-}
-
-std::string ShortFileWarning(const std::string& record, const RecordView& view) {
-    const std::size_t size = record.size();
-    std::vector<int> drawn;
-    for (int row = 1; row <= 4; ++row)
-        if (view.drawn[static_cast<std::size_t>(row - 1)]) drawn.push_back(row);
-    std::string text = "the file has " + std::to_string(size) + " of the " +
-                       std::to_string(record::kUsedSize) + " bytes of a record: korvpole ";
-    if (drawn.empty()) {
-        text += "draws nothing";
-    } else if (drawn.size() == 4) {
-        text += "draws all four rows";
-    } else {
-        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + RowList(drawn);
-        if (view.drawn[2] && !Holds(record, record::kTaxOffset)) text += " (row 3 without its amount)";
-    }
-    if (!Holds(record, record::kTotalOffset))
-        text += ", and reads the file again at once, without its pause, until it grows";
-    for (const NumberField& field : {kCounterField, kScaleField, kTaxField, kTotalField}) {
-        const std::size_t end = static_cast<std::size_t>(field.offset + field.size);
-        if (Holds(record, field.offset) && size < end)
-            text += "; the " + std::string(field.name) +
-                    " is cut short: its missing bytes read as 0 here, and as whatever korvpole "
-                    "last read there when it is running";
-    }
-    return text;
-}
-
-bool Shows(const RecordView& view, int row) {
-    return std::find(view.shown_rows.begin(), view.shown_rows.end(), row) != view.shown_rows.end();
 }
 
 std::string HexByte(std::uint8_t byte) {
@@ -72,93 +40,135 @@ std::string HexByte(std::uint8_t byte) {
     return hex;
 }
 
-// The bytes of the lines the display would take as commands: which they are depends on
-// its kind.
-void CommandByteWarnings(const std::string& record, RecordView& view) {
-    const DisplayProtocol& protocol = ProtocolOf(view.kind);
-    const int offsets[2] = {record::kLine1Offset, record::kLine2Offset};
-    for (int line = 0; line < 2; ++line) {
-        if (!Shows(view, line + 1)) continue;
-        for (int i = 0; i < record::kLineSize && Holds(record, offsets[line] + i); ++i) {
-            const auto byte =
-                static_cast<std::uint8_t>(record[static_cast<std::size_t>(offsets[line] + i)]);
-            if (byte == 0) break;
-            if (ShownByte(byte, protocol) == byte) continue;
-            view.warnings.push_back("line " + std::to_string(line + 1) + " holds the byte " + HexByte(byte) +
-                                    " at column " + std::to_string(i + 1) + ", which the " + protocol.name +
-                                    " display takes as a command: it is shown as a blank");
+// The display row that shows drawn row `row`; 0 for none.
+int ShownAt(const RecordView& view, int row) {
+    const auto at = std::find(view.shown_rows.begin(), view.shown_rows.end(), row);
+    return at == view.shown_rows.end() ? 0 : static_cast<int>(at - view.shown_rows.begin()) + 1;
+}
+
+std::string LineOf(const std::string& record, int offset) {
+    const std::string field = Holds(record, offset) ? record.substr(static_cast<std::size_t>(offset), record::kLineSize) : "";
+    return field.substr(0, field.find('\0'));
+}
+
+std::string ShortFileWarning(const std::string& record, const RecordView& view) {
+    std::vector<int> drawn;
+    for (std::size_t i = 0; i < view.drawn.size(); ++i)
+        if (view.drawn[i]) drawn.push_back(view.shown_rows[i]);
+    std::sort(drawn.begin(), drawn.end());
+    std::string text = "the file has " + std::to_string(record.size()) + " of the " +
+                       std::to_string(record::kUsedSize) + " bytes of a record: korvpole ";
+    if (drawn.empty()) {
+        text += "draws nothing";
+    } else if (drawn.size() == view.drawn.size()) {
+        text += view.drawn.size() == 4 ? "draws all four rows" : "draws both rows";
+    } else {
+        text += "draws only row" + std::string(drawn.size() > 1 ? "s " : " ") + RowList(drawn);
+        if (ShownAt(view, 3) && view.drawn[ShownAt(view, 3) - 1] && !Holds(record, record::kTaxOffset))
+            text += " (row 3 without its amount)";
+    }
+    if (!Holds(record, record::kTotalOffset))
+        text += ", and reads the file again at once, without its pause, until it grows";
+    for (const NumberField& field : kFields)
+        if (Holds(record, field.offset) && record.size() < static_cast<std::size_t>(field.offset + field.size))
+            text += "; the " + std::string(field.name) +
+                    " is cut short: its missing bytes read as 0 here, and as whatever korvpole last read there "
+                    "when it is running";
+    return text;
+}
+
+// Without text =: bytes of the lines the display takes as commands, and those from 0x80
+// on, which it shows as characters of its own.
+void ByteWarnings(const std::string& record, const DisplayProtocol& protocol, RecordView& view) {
+    bool high_said = false;
+    for (const int line : {1, 2}) {
+        if (!ShownAt(view, line)) continue;
+        const std::string bytes = LineOf(record, line == 1 ? record::kLine1Offset : record::kLine2Offset);
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<std::uint8_t>(bytes[i]);
+            const std::string where = "line " + std::to_string(line) + " holds the byte " + HexByte(byte) +
+                                      " at column " + std::to_string(i + 1);
+            const bool high = byte >= 0x80;
+            if (ShownByte(byte, protocol) != byte)
+                view.warnings.push_back(where + ", which the " + protocol.name +
+                                        " display takes as a command: it is shown as a blank");
+            else if (byte < 0x20 || (high && !high_said))
+                view.warnings.push_back(where + ": the display shows a character of its own for it" +
+                                        (high ? std::string("; text = in ") + kIniFileName +
+                                                    " names the code page the till writes (" +
+                                                    Listed(charset::kCodePages, charset::CodePageName) + ")"
+                                              : ""));
+            high_said = high_said || high;
         }
     }
 }
 
-void AmountWarning(const NumberField& field, const char* caption, std::int32_t raw,
-                   std::uint16_t scale, RecordView& view) {
+// With text =: letters of the lines the display shows as others.
+void FallBackWarnings(const std::string& record, const DisplayGeometry& display, RecordView& view) {
+    for (const int line : {1, 2}) {
+        const int at = ShownAt(view, line);
+        if (!at || !view.drawn[static_cast<std::size_t>(at - 1)]) continue;
+        const std::u32string meant =
+            charset::LettersOf(*display.text, LineOf(record, line == 1 ? record::kLine1Offset : record::kLine2Offset));
+        const std::u32string read = charset::LettersOf(charset::CodePage::kUtf8, view.rows[static_cast<std::size_t>(at - 1)]);
+        std::string plain;
+        for (std::size_t i = 0; i < meant.size() && i < read.size(); ++i)
+            if (meant[i] >= 0x20 && meant[i] != 0x7F && meant[i] != read[i])
+                plain += (plain.empty() ? "" : ", ") + charset::Utf8Of(meant[i]) + " as " + charset::Utf8Of(read[i]);
+        if (plain.empty()) continue;
+        view.warnings.push_back(
+            "line " + std::to_string(line) + " shows " + plain + ": " +
+            (ProtocolOf(display.kind).letter_form == LetterForm::kCharacterRom
+                 ? std::string("the LCD draws at most eight letters its ROM lacks at once, the rest plain")
+                 : std::string("the display's table ") + charset::CodePageName(display.table) + " lacks them"));
+    }
+}
+
+void AmountWarning(const char* name, int caption_width, std::int32_t raw, std::uint16_t scale, char decimal,
+                   RecordView& view) {
     char text[32];
-    const int length = FormatAmount(raw, scale, text, sizeof text);
-    const int width = ProtocolOf(view.kind).columns - static_cast<int>(std::strlen(caption));
+    const int length = FormatAmount(raw, scale, text, sizeof text, decimal);
+    const int width = 20 - caption_width;
     if (!AmountOverflows(length, width)) return;
-    view.warnings.push_back("the " + std::string(field.name) + " " + text + " needs " +
-                            std::to_string(length) + " characters, more than the " +
-                            std::to_string(kMaxAmountChars) +
-                            " korvpole shows: it is shown as " + std::string(width, kOverflowMark));
-}
-
-// A byte that is a letter of the record's code page is shown as that letter.
-bool IsLetter(std::uint8_t byte, const std::optional<charset::CodePage>& text) {
-    return text && byte >= kFirstPrintable && byte != kDelete && charset::CodePointOf(*text, byte);
-}
-
-void UnprintableWarnings(const RecordView& view, std::vector<std::string>& warnings) {
-    // The LCD's characters come from its ROM and its user-defined ones, a 2x20
-    // display's from the code table it is set to.
-    const char* own = ProtocolOf(view.kind).letter_form == LetterForm::kCharacterRom ? "of its own"
-                                                                                     : "from its code table";
-    for (const int row : view.shown_rows) {
-        const std::string& bytes = view.rows[static_cast<std::size_t>(row - 1)];
-        for (std::size_t column = 0; column < bytes.size(); ++column) {
-            const auto byte = static_cast<std::uint8_t>(bytes[column]);
-            if (IsPrintable(byte) || IsLetter(byte, view.text)) continue;
-            const std::string shown = view.text ? std::string(": no letter in ") + charset::CodePageName(*view.text) +
-                                                      ", korvpole shows a blank (printed here as ?)"
-                                                : std::string(": the display shows a character ") + own +
-                                                      " (printed here as ?)";
-            warnings.push_back("row " + std::to_string(row) + " column " + std::to_string(column + 1) +
-                               " holds the byte " + HexByte(byte) + shown);
-        }
-    }
-}
-
-std::string Printable(const std::string& row, const std::optional<charset::CodePage>& text) {
-    if (text) return charset::ToUtf8(*text, row);
-    std::string shown = row;
-    for (char& c : shown)
-        if (!IsPrintable(static_cast<std::uint8_t>(c))) c = '?';
-    return shown;
+    view.warnings.push_back("the " + std::string(name) + " " + text + " needs " + std::to_string(length) +
+                            " characters, more than the " + std::to_string(kMaxAmountChars) +
+                            " korvpole shows: it is shown as " + std::string(static_cast<std::size_t>(width), kOverflowMark));
 }
 
 std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw,
-                       const std::optional<std::uint16_t>& scale) {
+                       const std::optional<std::uint16_t>& scale, char decimal) {
     std::string line = label;
     if (!raw) return line + "(not in the file)\n";
     char text[32];
-    FormatAmount(*raw, scale.value_or(0), text, sizeof text);
+    FormatAmount(*raw, scale.value_or(0), text, sizeof text, decimal);
     return line + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
 }
 
 }  // namespace
 
-RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const DisplayGeometry& side) {
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const KorvpoleIni& ini) {
+    const DisplayGeometry& display = ini.display;
     RecordView view;
-    view.text = side.text;
-    view.kind = side.kind;
+    std::string bytes;
+    DisplayDriver driver;
+    driver.OpenInto(bytes, display);
+    const std::size_t bring_up = bytes.size();
     CycleState state;  // as korvpole starts: 0 is the counter last seen
-    RowPicture picture(ProtocolOf(side.kind), side.shown_rows, side.text.has_value());
-    DrawRecord(file, state, picture);
-    for (int row = 1; row <= 4; ++row) {
-        view.rows[static_cast<std::size_t>(row - 1)] = picture.Row(row);
-        view.drawn[static_cast<std::size_t>(row - 1)] = picture.Written(row);
+    DrawRecord(file, state, driver, ini.words);
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(display.kind, display.rom, display.table);
+    view.drawn.assign(static_cast<std::size_t>(model->Rows()), false);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const sim::DecodedByte decoded = model->Feed(static_cast<std::uint8_t>(bytes[i]));
+        const bool placed = decoded.kind == sim::DecodedByte::Kind::kSetAddress ||
+                            decoded.kind == sim::DecodedByte::Kind::kCharacter;
+        if (i >= bring_up && placed && decoded.row > 0) view.drawn[static_cast<std::size_t>(decoded.row - 1)] = true;
     }
-    view.shown_rows = picture.ShownRows();
+    view.shown_rows.assign(view.drawn.size(), 0);
+    for (int row = 1; row <= kDrawnRows; ++row) {
+        if (const int at = DisplayRowOf(row, model->Rows(), display.shown_rows))
+            view.shown_rows[static_cast<std::size_t>(at - 1)] = row;
+    }
+    view.rows = model->Readings();
 
     const PoleRecordFields fields = DecodeRecord(record);
     if (Holds(record, record::kCounterOffset)) view.counter = fields.counter;
@@ -172,45 +182,46 @@ RecordView InspectRecord(platform::RecordFile& file, const std::string& record, 
         view.warnings.push_back(
             "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
             "shows the lines of this record; write the lines first, then a counter from 1 up");
-    // In a code page those bytes are letters like any other, and control bytes blanks.
-    if (!side.text) CommandByteWarnings(record, view);
+    if (display.text)
+        FallBackWarnings(record, display, view);
+    else
+        ByteWarnings(record, ProtocolOf(display.kind), view);
     if (view.scale == 0)
         view.warnings.push_back(
             "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
             "stored, 100 shows whole numbers)");
-    if (view.tax && Shows(view, 3)) AmountWarning(kTaxField, kTaxCaption, *view.tax, view.scale.value_or(0), view);
-    if (view.total && Shows(view, 4))
-        AmountWarning(kTotalField, kTotalCaption, *view.total, view.scale.value_or(0), view);
-    UnprintableWarnings(view, view.warnings);
+    const AmountWords& words = ini.words;
+    if (view.tax && ShownAt(view, 3))
+        AmountWarning("tax amount", words.tax_width, *view.tax, view.scale.value_or(0), words.decimal, view);
+    if (view.total && ShownAt(view, 4))
+        AmountWarning("total amount", words.total_width, *view.total, view.scale.value_or(0), words.decimal, view);
     return view;
 }
 
-std::string FormatRecordView(const std::string& name, std::uint64_t file_size,
-                             const RecordView& view) {
-    const DisplayProtocol& protocol = ProtocolOf(view.kind);
+std::string FormatRecordView(const std::string& name, std::uint64_t file_size, const RecordView& view,
+                             const KorvpoleIni& ini) {
+    const DisplayProtocol& protocol = ProtocolOf(ini.display.kind);
     const std::string edge = "  +" + std::string(static_cast<std::size_t>(protocol.columns), '-') + "+\n";
-    std::string text =
-        name + ", " + std::to_string(file_size) + " bytes; the rows korvpole draws when it takes its counter as new";
-    if (view.shown_rows.size() < view.rows.size())
+    std::string text = name + ", " + std::to_string(file_size) +
+                       " bytes; the rows the display shows when korvpole takes its counter as new";
+    if (view.rows.size() < static_cast<std::size_t>(kDrawnRows))
         text += std::string("; the ") + protocol.name + " display shows rows " + RowList(view.shown_rows) + ", top first";
     text += ":\n" + edge;
-    for (const int row : view.shown_rows) {
-        const std::size_t index = static_cast<std::size_t>(row - 1);
-        text += std::to_string(row) + " |" + Printable(view.rows[index], view.text) + "|" +
-                (view.drawn[index] ? "" : "  (not drawn)") + "\n";
-    }
+    for (std::size_t i = 0; i < view.rows.size(); ++i)
+        text += std::to_string(view.shown_rows[i]) + " |" + view.rows[i] + "|" + (view.drawn[i] ? "" : "  (not drawn)") +
+                "\n";
     text += edge;
     text += "change counter  " + (view.counter ? std::to_string(*view.counter) : "(not in the file)") + "\n";
     text += "amount scale    ";
     if (!view.scale) text += "(not in the file)\n";
     else text += std::to_string(*view.scale) + (*view.scale == 100 ? " (whole numbers)\n" : " (two decimals)\n");
-    text += AmountLine("tax amount      ", view.tax, view.scale);
-    text += AmountLine("total amount    ", view.total, view.scale);
+    text += AmountLine("tax amount      ", view.tax, view.scale, ini.words.decimal);
+    text += AmountLine("total amount    ", view.total, view.scale, ini.words.decimal);
     for (const std::string& warning : view.warnings) text += "warning: " + warning + "\n";
     return text;
 }
 
-std::string ShowRecordFile(const std::string& path, const DisplayGeometry& side) {
+std::string ShowRecordFile(const std::string& path, const KorvpoleIni& ini) {
     // Read as korvpole reads it, but never created.
     platform::RecordFile file;
     if (const platform::RecordOpenFailure failure = file.Open(path, platform::RecordFile::Mode::kRead))
@@ -220,7 +231,7 @@ std::string ShowRecordFile(const std::string& path, const DisplayGeometry& side)
         return path + ": cannot be read: " + failure.message();
     std::int64_t size = static_cast<std::int64_t>(record.size());
     file.Size(size);  // what was read, where the system does not say
-    std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), InspectRecord(file, record, side));
+    std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), InspectRecord(file, record, ini), ini);
     return "";
 }
 
