@@ -1,5 +1,6 @@
-// The keys S, B and X typed at the program's console; keys without a character are in
-// absence_test, a Windows console's own key records in windows_console_test.
+// The keys S, B and X typed at the program's console; which keys are commands is
+// console_keys_test's, keys without a character are in absence_test, a Windows
+// console's own key records in windows_console_test.
 #include <string>
 
 #include "tests/support/program_test.h"
@@ -8,24 +9,6 @@ namespace korv::test {
 namespace {
 
 using Kind = sim::DecodedByte::Kind;
-
-// Keys that are no commands go before the first B; once the program has ended, the
-// bytes it sent are all in, so the toggles are counted exactly.
-TEST_F(ProgramTest, BacklightKeyTogglesInEitherCaseAndOtherKeysDoNothing) {
-    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "LIGHT")));
-    ASSERT_TRUE(Model().BacklightOn());
-    run_.Type("q5 a1\rB");
-    ASSERT_TRUE(BacklightBecomes(Com5(), false));
-    run_.Type("b");
-    ASSERT_TRUE(BacklightBecomes(Com5(), true));
-    run_.Type("B");
-    ASSERT_TRUE(BacklightBecomes(Com5(), false));
-    EXPECT_EQ(Model().Row(1), TextRow("LIGHT"));
-    ExitWithX();
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 2) << "start-up, b";
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 3) << "B, B, the close";
-    EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos);
-}
 
 // The answers are typed ahead, while the console still gives single keys. The new
 // port gets the whole record at once, the counter unchanged, as a display brought up
