@@ -77,14 +77,8 @@ Drawn OnTheWire(const std::string& record, const SideSettings& side = Display())
     return drawn;
 }
 
-// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire.
-TEST(RowRules, NineCharactersFitAnAmountFieldAndTheTenthOverflows) {
-    EXPECT_FALSE(AmountOverflows(9, 11));
-    EXPECT_TRUE(AmountOverflows(10, 11));
-    EXPECT_TRUE(AmountOverflows(9, 8)) << "wider than its field";
-    EXPECT_TRUE(AmountOverflows(-1, 11)) << "a failed formatting";
-}
-
+// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire; how
+// an amount fits its field poll_cycle_test's.
 TEST(RowPicture, KeepsWhatATextDoesNotCoverAndForgetsItOnAClear) {
     RowPicture picture;
     picture.WriteText("ABCDEFGHIJ", 1, 2);
