@@ -13,10 +13,12 @@ namespace {
 
 // Each field is drawn once the file reaches it; 58 and 60 bytes are in absence_test.
 // How each length draws, amounts formatted and fitted included, is row_layout_test's and
-// poll_cycle_test's; here the real file read as it grows, on both builds, and the amounts
-// as each build's C library formats them.
+// poll_cycle_test's, the shop's letters on each kind display_letters_test's; here the real
+// file read as it grows, on both builds, the amounts as each build's C library formats
+// them, and the letters of the code page KORVPOLE.INI names.
 TEST_F(ProgramTest, AGrowingRecordFileIsFollowedFieldByField) {
     run_.TruncateRecord(0);
+    run_.Dir().Write("KORVPOLE.INI", "text = cp1252\r\n");
     ASSERT_NO_FATAL_FAILURE(StartOnCom5());
     const std::string full = EncodeRecord(Sale(65535, "GROWING", "FILE", 125, -500));
 
@@ -38,14 +40,16 @@ TEST_F(ProgramTest, AGrowingRecordFileIsFollowedFieldByField) {
     EXPECT_TRUE(ShowsRow(Com5(), 4, TotalRow("-5.00")));
     EXPECT_EQ(Model().Row(1), TextRow("GROWING"));
 
-    // 65535 then 0 is a change: cleared first, so the empty line 2 leaves nothing. The
-    // widest amount texts there are marked across; under the same counter whole numbers
-    // (scale 100), the longest that fits, replace the marks.
-    run_.WriteRecord({"WRAPPED TO ZERO", "", 0, 65535, INT32_MIN, INT32_MAX});
-    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("WRAPPED TO ZERO")));
+    // 65535 then 0 is a change: cleared first, so the empty line 2 leaves nothing; å and
+    // € drawn into characters of the display's own. The widest amount texts there are
+    // marked across; under the same counter whole numbers (scale 100), the longest that
+    // fits, replace the marks.
+    const std::string smorgas = "Sm\xF6rg\xE5s 5 \x80";
+    run_.WriteRecord({smorgas, "", 0, 65535, INT32_MIN, INT32_MAX});
+    EXPECT_TRUE(ReadsRow(Com5(), 1, "Smörgås 5 €         "));
     EXPECT_TRUE(ShowsRow(Com5(), 2, kBlankRow));
     EXPECT_TRUE(ShowsRows(Com5(), TaxRow(std::string(11, '*')), TotalRow(std::string(10, '*'))));
-    run_.WriteRecord({"WRAPPED TO ZERO", "", 0, 100, 1250, 999999999});
+    run_.WriteRecord({smorgas, "", 0, 100, 1250, 999999999});
     EXPECT_TRUE(ShowsRows(Com5(), TaxRow("1250"), TotalRow("999999999")));
 }
 
