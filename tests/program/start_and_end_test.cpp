@@ -172,24 +172,5 @@ TEST_F(LinuxProgramTest, SeekFailureEndsWithStatus255AndLeavesTheDisplayAsItWas)
     EXPECT_TRUE(InLineMode(run_.TerminalSettings()));
 }
 
-// Keys from a pipe, as under a service manager; its end costs no core (absence_test).
-TEST_F(LinuxProgramTest, KeysComeFromAPipeAndTheProgramOutlivesItsEnd) {
-    run_.WriteRecord(Sale(1, "PIPED"));
-    ASSERT_NO_FATAL_FAILURE(StartOnCom5(true, {Input::kPipe}));
-    ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("PIPED")));
-
-    run_.Type("b");
-    ASSERT_TRUE(BacklightBecomes(Com5(), false));
-    run_.CloseInput();
-    run_.WriteRecord(Sale(2, "AFTER THE END", "", 300));
-    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("AFTER THE END")));
-    EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("3.00")));
-    // Its terminal is not its input, so it leaves the terminal alone.
-    EXPECT_EQ(run_.TerminalSettings().c_lflag, run_.InitialTerminalSettings().c_lflag);
-
-    run_.Signal(SIGTERM);
-    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));
-}
-
 }  // namespace
 }  // namespace korv::test
