@@ -105,18 +105,26 @@ TEST_F(ProgramAbsence, AnUnreachableDisplayIsRetriedQuietlyWithoutSpinning) {
     ExitWithX();
 }
 
-// Input closed while it runs, or none from the start as the systemd unit starts it.
+// Keys from a pipe, as under a service manager, which the program outlives; or no input
+// from the start as the systemd unit starts it. Its terminal is not its input, so it
+// leaves the terminal alone.
 TEST_F(LinuxProgramAbsence, InputThatEndedCostsNoCore) {
     run_.WriteRecord(Sale(1, "PIPED"));
     ASSERT_NO_FATAL_FAILURE(StartOnCom5(true, {Input::kPipe}));
     ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow("PIPED")));
+    run_.Type("b");
+    ASSERT_TRUE(BacklightBecomes(Com5(), false));
     run_.CloseInput();
     EXPECT_LT(run_.CpuShareOver(2000ms), kIdleShare);
+    run_.WriteRecord(Sale(2, "AFTER THE END", "", 300));
+    EXPECT_TRUE(ShowsRow(Com5(), 1, TextRow("AFTER THE END")));
+    EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("3.00")));
     run_.TruncateRecord(0);
     EXPECT_LT(run_.CpuShareOver(2000ms), kIdleShare);
+    EXPECT_EQ(run_.TerminalSettings().c_lflag, run_.InitialTerminalSettings().c_lflag);
     ASSERT_TRUE(run_.Running());
     run_.Signal(SIGTERM);
-    EXPECT_TRUE(run_.WaitExit().Succeeded());
+    ASSERT_NO_FATAL_FAILURE(ExitWithX(""));
 
     run_.WriteRecord(Sale(2, "UNATTENDED"));
     run_.Start(Program::Korvpole(), kScripted);

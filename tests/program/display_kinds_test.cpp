@@ -32,13 +32,14 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
     ASSERT_EQ(tcgetattr(display.Port().SlaveFd(), &line), 0);
     EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
 
-    run_.Type("b");
+    run_.Type("q5\rb");  // keys that are no commands, then one B
     EXPECT_TRUE(BacklightBecomes(display, false));
     run_.Type("x");
     const ExitResult result = run_.WaitExit();
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; console:\n" << run_.Output();
     display.CatchUp();
     EXPECT_TRUE(EndsWith(display, wire::kClr + kind.dimmest));
+    EXPECT_EQ(Count(display, sim::DecodedByte::Kind::kBrightness), 3) << "the bring-up, b, X";
     EXPECT_EQ(display.Model().Screen(), std::vector<std::string>(2, kBlankRow));
     for (const char* other_row : {"1 x 3.20", "TOTAL TAX"})
         EXPECT_EQ(display.Received().find(other_row), std::string::npos) << ScreenOf(display);

@@ -65,20 +65,6 @@ TEST_F(ProgramTest, UnpluggedDisplayComesBackWithTheRecord) {
     ExitWithX();
 }
 
-TEST_F(ProgramTest, ReconnectFollowsThePortChosenInSetup) {
-    const PoleRecordFields record = Sale(6, "MOVED PORT", "", 60, 600);
-    ASSERT_NO_FATAL_FAILURE(StartShowing(record));
-
-    // Setup moves the display to COM6, which is not plugged in yet.
-    fs::create_symlink("/dev/pts/does-not-exist", run_.PortLink(6));
-    ASSERT_NO_FATAL_FAILURE(RunSetup("6", "1"));
-    DisplayTap& com6 = run_.Port(6);
-    EXPECT_TRUE(ShowsRecord(com6, record));
-    Com5().CatchUp();
-    EXPECT_TRUE(EndsWith(Com5(), wire::kClose)) << "the old port is still written";
-    ExitWithX("x", &com6);
-}
-
 TEST_F(ProgramTest, PortThatDoesNotExistLeavesTheProgramRunning) {
     run_.WriteConfig(42, true);
     run_.WriteRecord(Sale(1, "NOBODY SEES THIS"));

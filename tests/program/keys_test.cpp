@@ -1,5 +1,7 @@
-// The keys S, B and X typed at the program's console; keys without a character are in
-// absence_test, a Windows console's own key records in windows_console_test.
+// The keys S, B and X typed at the program's console; which keys are commands is
+// console_keys_test's, keys without a character are in absence_test, a Windows
+// console's own key records in windows_console_test.
+#include <filesystem>
 #include <string>
 
 #include "tests/support/program_test.h"
@@ -9,27 +11,10 @@ namespace {
 
 using Kind = sim::DecodedByte::Kind;
 
-// Keys that are no commands go before the first B; once the program has ended, the
-// bytes it sent are all in, so the toggles are counted exactly.
-TEST_F(ProgramTest, BacklightKeyTogglesInEitherCaseAndOtherKeysDoNothing) {
-    ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "LIGHT")));
-    ASSERT_TRUE(Model().BacklightOn());
-    run_.Type("q5 a1\rB");
-    ASSERT_TRUE(BacklightBecomes(Com5(), false));
-    run_.Type("b");
-    ASSERT_TRUE(BacklightBecomes(Com5(), true));
-    run_.Type("B");
-    ASSERT_TRUE(BacklightBecomes(Com5(), false));
-    EXPECT_EQ(Model().Row(1), TextRow("LIGHT"));
-    ExitWithX();
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 2) << "start-up, b";
-    EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), 3) << "B, B, the close";
-    EXPECT_EQ(run_.Output().find("Entering config mode"), std::string::npos);
-}
-
 // The answers are typed ahead, while the console still gives single keys. The new
 // port gets the whole record at once, the counter unchanged, as a display brought up
-// again mid-sale must; the old port is closed and left alone.
+// again mid-sale must, whether it is there at once or found later; the old port is
+// closed and left alone.
 TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     DisplayTap& com6 = run_.Port(6);
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "ON COM FIVE", "SECOND LINE")));
@@ -50,7 +35,15 @@ TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     Com5().CatchUp();
     EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
     EXPECT_FALSE(Model().BacklightOn());
-    ExitWithX("X", &com6);
+
+    // On to COM7, plugged in only after setup: the reconnect watch follows the port chosen.
+    std::filesystem::create_symlink("/dev/pts/does-not-exist", run_.PortLink(7));
+    ASSERT_NO_FATAL_FAILURE(RunSetup("7", "1"));
+    DisplayTap& com7 = run_.Port(7);
+    EXPECT_TRUE(ShowsRecord(com7, Sale(2, "ON COM SIX", "SECOND LINE")));
+    com6.CatchUp();
+    EXPECT_TRUE(EndsWith(com6, wire::kClose)) << "the old port is still written";
+    ExitWithX("X", &com7);
 }
 
 // What follows the backlight answer on its line is no key and no later answer: the

@@ -80,7 +80,7 @@ protected:
 
 TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
     // Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
-    // overridden by --port 5 in the last.
+    // overridden by --port 5 in the last, which also has the backlight off.
     const struct {
         const char* name;
         int configured_port;
@@ -89,7 +89,6 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         Args args;
     } runs[] = {
         {"backlight on", 5, true, false, {}},
-        {"backlight off", 5, false, false, {}},
         {"--keep", 5, true, true, {"--keep"}},
         {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
     };

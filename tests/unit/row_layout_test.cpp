@@ -57,6 +57,8 @@ Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display
     return drawn;
 }
 
+// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire; how
+// an amount fits its field poll_cycle_test's.
 TEST(RowLayout, TheWireShowsEveryKindOfRecord) {
     const std::string full = test::RecordByHand("Coffee", "1 x 3.20", 7, 1, 22, 320);
     EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20");
