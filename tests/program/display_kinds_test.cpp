@@ -2,6 +2,7 @@
 // command set at the speed the file gives, record rows 1 and 4 shown and no other, B as
 // brightness, X clearing and dimming it; and a file korvpole cannot use.
 #include <termios.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -49,17 +50,34 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
 INSTANTIATE_TEST_SUITE_P(Customer, DisplayKindsTest, ::testing::Values(&wire::kEscpos, &wire::kCd5220),
                          [](const auto& kind) { return std::string(kind.param->name); });
 
+// The shop's words on the amount rows. A KORVPOLE.INI that Notepad saved with .txt is
+// named, and read by nobody.
+TEST_F(ProgramTest, TheShopsWordsOnTheAmountRowsAndANotepadTxtNamed) {
+    run_.Dir().Write("KORVPOLE.INI.txt", "display = escpos\r\n");
+    run_.WriteRecord(Sale(1, "KAFFE", "", 2590, 12950));
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5());
+    EXPECT_TRUE(Said(run_, "KORVPOLE.INI.txt is not read: rename it to KORVPOLE.INI", 1));
+    EXPECT_TRUE(ShowsRow(Com5(), 4, "    TOTAL     129.50"));
+    ExitWithX();
+
+    run_.Dir().Write("KORVPOLE.INI", "tax = MOMS\r\ntotal = ATT BETALA\r\ndecimal = ,\r\n");
+    ASSERT_NO_FATAL_FAILURE(StartOnCom5());
+    EXPECT_TRUE(ShowsRow(Com5(), 4, "ATT BETALA    129,50"));
+    EXPECT_TRUE(ShowsRow(Com5(), 3, "MOMS           25,90"));
+    ExitWithX();
+}
+
 // At start, before any byte; at setup, before the answers are saved, the display it
 // drives then closed as X closes it.
 TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "NEVER SHOWN"));
-    run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\nrows = 2,2\r\n");
+    run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\ntotal = TO BE PAID NOW\r\n");
     Com5();
     ExitResult result = run_.RunToEnd(Program::Korvpole());
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(run_.Errors().find("KORVPOLE.INI line 2: rows: row 2 is given twice"), std::string::npos)
-        << run_.Errors();
+    EXPECT_NE(run_.Errors().find("KORVPOLE.INI line 2: total 'TO BE PAID NOW' must be 1 to 11 characters"),
+              std::string::npos) << run_.Errors();
     Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received()), "");
 
@@ -75,6 +93,17 @@ TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(ConfigBytes(5, true)));
     com6.CatchUp();
     EXPECT_EQ(Hex(com6.Received()), "");
+}
+
+TEST_F(LinuxProgramTest, AKorvpoleIniLinkToNothingEndsItWithStatusTwoBeforeAnyByte) {
+    run_.WriteConfig(5, true);
+    ASSERT_EQ(symlink("gone.ini", run_.PathOf("KORVPOLE.INI").c_str()), 0);
+    Com5();
+    const ExitResult result = run_.RunToEnd(Program::Korvpole());
+    EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
+    EXPECT_NE(run_.Errors().find("KORVPOLE.INI is a link that leads nowhere"), std::string::npos) << run_.Errors();
+    Com5().CatchUp();
+    EXPECT_EQ(Hex(Com5().Received()), "");
 }
 
 }  // namespace

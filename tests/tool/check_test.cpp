@@ -118,9 +118,11 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));
         EXPECT_TRUE(ShowedInOrder(com5, {kPages[0], kPages[1], kPages[2]}));
         // Off and on once, then as configured: no other backlight command after the bring-up.
+        // A kept pattern ends in the line for another kind, which row 1 covers again.
         const std::string configured = plan.backlight_on ? wire::kBacklightOn : wire::kBacklightOff;
+        const std::string row1 = "\xFE\x80";
         EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
-                                       (plan.keep ? "" : wire::kClear)));
+                                       (plan.keep ? row1 + "WRONG KIND lcd" + row1 + kSettingsRow : wire::kClear)));
         EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kBacklightOn) +
                       Count(com5, sim::DecodedByte::Kind::kBacklightOff),
                   4) << ScreenOf(com5);
@@ -157,6 +159,12 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
                                      {kBlankRow, kBlankRow}}));
     EXPECT_FALSE(com5.Model().BacklightOn()) << ScreenOf(com5);
 
+    // The other kind's cursor command moves nothing: its line stays among the garbage,
+    // perhaps across the end of the lower row.
+    ASSERT_TRUE(Check({"--kind", "escpos", "--step-ms", "50", "--keep"}).Succeeded()) << run_.Output();
+    const std::string rows = com5.Model().Reading(1) + com5.Model().Reading(2);
+    EXPECT_NE((rows + rows).find("WRONG KIND escpos"), std::string::npos) << ScreenOf(com5);
+
     const std::size_t sent = com5.Received().size();
     run_.Dir().Write("KORVPOLE.INI", "display = cd5220\nbaud = 9601\n");
     const ExitResult refused = Check({"--kind", "escpos"});
@@ -169,28 +177,48 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
 
 // The display's own characters from `first`, 48 to a page, as a technician should see
 // them: a ruler of the last hex digit, then 16 characters behind the code of the first;
-// FE, the command prefix, travels as a blank.
+// FE, the command prefix, travels as a blank; no row past FF.
 Screen CharsetPage(int first) {
     Screen page = {"   0123456789ABCDEF ", "", "", ""};
     const char* const hex = "0123456789ABCDEF";
     for (int row = 1; row < 4; ++row) {
         const int code = first + 16 * (row - 1);
-        page[row] = {hex[code >> 4], '0', ' '};
-        for (int c = code; c < code + 16; ++c) page[row] += c == 0xFE ? ' ' : static_cast<char>(c);
-        page[row] += ' ';
+        page[row] = code > 0xFF ? "" : std::string{hex[code >> 4], '0', ' '};
+        for (int c = code; c < code + 16 && c <= 0xFF; ++c) page[row] += c == 0xFE ? ' ' : static_cast<char>(c);
+        page[row].resize(20, ' ');
     }
     return page;
 }
 
-TEST_F(CheckTool, CharsetShowsA0ToFFBehindTheirCodesAPageAtATimeThenClears) {
+// Whether the display read `readings` (UTF-8) at some moment.
+bool ReadAtSomeMoment(const DisplayTap& tap, charset::CharacterRom rom, const Screen& readings) {
+    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind(), rom);
+    bool shown = false;
+    for (unsigned char byte : tap.Received()) shown = shown || (replay->Feed(byte), replay->Readings() == readings);
+    return shown;
+}
+
+TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     run_.WriteConfig(5, false);
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 2 of 2: codes D0 to FF"), std::string::npos) << run_.Output();
-    EXPECT_TRUE(ShowedInOrder(Com5(), {CharsetPage(0xA0), CharsetPage(0xD0), kCleared}));
+    EXPECT_NE(Unwrapped(run_.Output()).find("page 3 of 3: codes E0 to FF"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(ShowedInOrder(Com5(), {CharsetPage(0x80), CharsetPage(0xB0), CharsetPage(0xE0), kCleared}));
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
     EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
+
+    // A 2x20 display: a line per table, numbered; on one that holds cp437 the first two
+    // read right (cp850 has the same letters there), the euro sign plain.
+    DisplayTap& com6 = run_.Port(6, DisplayKind::kEscpos);
+    run_.Dir().Write("KORVPOLE.INI", "display = escpos\n");
+    ASSERT_TRUE(Check({"--charset", "--step-ms", "50", "--port", "6"}).Succeeded()) << run_.Output();
+    com6.CatchUp();
+    EXPECT_NE(Unwrapped(run_.Output()).find("page 9 of 10: the letters ä ö ü å é ñ € in each table"), std::string::npos)
+        << run_.Output();
+    EXPECT_TRUE(ReadAtSomeMoment(com6, charset::CharacterRom::kA00,
+                                 {"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}))
+        << ScreenOf(com6);
 }
 
 // With a code page on the LCD, the ROM's pages are followed by the letters of the code
@@ -201,13 +229,11 @@ TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 3 of 3: letters korvpole draws, Ø ı þ; beyond eight at once O i t"),
+    EXPECT_NE(Unwrapped(run_.Output()).find("page 4 of 4: letters korvpole draws, Ø ı þ; beyond eight at once O i t"),
               std::string::npos) << run_.Output();
-    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(DisplayKind::kLcd, charset::CharacterRom::kA02);
-    const Screen drawn = {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow};
-    bool shown = false;
-    for (unsigned char byte : Com5().Received()) shown = shown || (replay->Feed(byte), replay->Readings() == drawn);
-    EXPECT_TRUE(shown) << ScreenOf(Com5());
+    EXPECT_TRUE(ReadAtSomeMoment(Com5(), charset::CharacterRom::kA02,
+                                 {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow}))
+        << ScreenOf(Com5());
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
 }
 

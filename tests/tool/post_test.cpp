@@ -187,7 +187,20 @@ TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused)
     EXPECT_EQ(Hex(run_.Dir().Read("till/POLE.DAT").substr(0, 20)), Hex(LineField("5 \x80")));
     run_.Dir().Write("till/POLE.DAT", before);
     ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
-    EXPECT_NE(run_.Output().find("1 |Sm”rg†s             |"), std::string::npos) << run_.Output();
+    // cp850's bytes read as cp1252 are quotes and a dagger, which the LCD shows plain.
+    EXPECT_NE(run_.Output().find("1 |Sm\"rg s             |"), std::string::npos) << run_.Output();
+    EXPECT_NE(run_.Output().find("line 1 shows ” as \", † as  : the LCD draws"), std::string::npos) << run_.Output();
+
+    // A cd5220 display holding cp437 shows the euro sign plain; UTF-8 is cut between letters.
+    run_.Dir().Write("till/KORVPOLE.INI", "display = cd5220\r\ntext = cp1252\r\n");
+    ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "Straße 3,50 €"}), 0) << run_.Errors();
+    ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
+    EXPECT_NE(run_.Output().find("1 |Straße 3,50 E       |"), std::string::npos) << run_.Output();
+    run_.Dir().Write("till/KORVPOLE.INI", "text = utf-8\r\n");
+    ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "Smörgåsbordet, stör"}), 0) << run_.Errors();
+    EXPECT_EQ(run_.Dir().Read("till/POLE.DAT").substr(0, 20), std::string("Smörgåsbordet, st\0\0", 20));
+    EXPECT_NE(Unwrapped(run_.Errors()).find("--line1 is cut to the 20 bytes of its field: 'Smörgåsbordet, st'"),
+              std::string::npos) << run_.Errors();
 }
 
 }  // namespace

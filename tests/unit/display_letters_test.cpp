@@ -96,6 +96,23 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
     }
 }
 
+// A till writing UTF-8: the ROM's ö; a letter the 20 bytes of the field cut off is left
+// out, not shown as two halves; one broken inside the line is a blank.
+TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
+    fake::Reset();
+    fake::ComPort(1);
+    DisplayDriver display;
+    ASSERT_FALSE(display.Open(FromIni("text = utf-8")));
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
+    display.WriteText("Sm\xC3\xB6rg\xC3\xA5s", 1, 1);
+    display.WriteText("1234567890123456789\xC3", 1, 2);  // ö's second byte is past the field
+    display.WriteText("a\xC3z", 1, 3);
+    model->Feed(Taken());
+    EXPECT_EQ(model->Reading(1), "Smörgås             ");
+    EXPECT_EQ(model->Reading(2), "1234567890123456789 ");
+    EXPECT_EQ(model->Reading(3), "a z                 ");
+}
+
 // Nine capitals A00 lacks: eight drawn, the ninth plain until a character is free for
 // it; text already shown keeps its characters, the same text again costs no load, and
 // a reconnect, after which the display may have lost them, loads them anew.

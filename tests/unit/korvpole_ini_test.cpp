@@ -85,5 +85,42 @@ TEST(KorvpoleIni, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
     }
 }
 
+// Captions in the text lines' code page, counted in letters; what cannot be shown is said.
+TEST(KorvpoleIni, CaptionsAndTheDecimalSign) {
+    const struct {
+        std::string text;
+        std::string tax, total;  // as they go to the display
+        int tax_width, total_width;
+        char decimal;
+    } usable[] = {
+        {"tax = MOMS\ntotal = ATT BETALA\ndecimal = ,", "MOMS", "ATT BETALA", 4, 10, ','},
+        {"total = \xC3\x80 PAYER\ntext = cp1252", "TOTAL TAX", "\xC0 PAYER", 9, 7, '.'},
+        {"text = utf-8\ntax = MwSt\ntotal = \xC3\x80 PAYER", "MwSt", "\xC3\x80 PAYER", 4, 7, '.'},
+        {"tax = 12345678901", "12345678901", "    TOTAL ", 11, 10, '.'},
+    };
+    for (const auto& c : usable) {
+        SCOPED_TRACE(c.text);
+        KorvpoleIni ini;
+        ASSERT_EQ(ParseKorvpoleIni(c.text, ini), "");
+        EXPECT_EQ(ini.words.tax, c.tax);
+        EXPECT_EQ(ini.words.total, c.total);
+        EXPECT_EQ(ini.words.tax_width, c.tax_width);
+        EXPECT_EQ(ini.words.total_width, c.total_width);
+        EXPECT_EQ(ini.words.decimal, c.decimal);
+    }
+    const std::pair<std::string, std::string> unusable[] = {
+        {"tax = 123456789012", "line 1: tax '123456789012' must be 1 to 11 characters"},
+        {"\ntotal =", "line 2: total '' must be 1 to 11 characters"},
+        {"total = \xC3\x80 PAYER", "line 1: total '\xC3\x80 PAYER' has letters beyond ASCII: set text ="},
+        {"text = cp437\ntotal = 5 \xE2\x82\xAC", "line 2: total '5 \xE2\x82\xAC' holds € (U+20AC), which cp437"},
+        {"text = cp1252\ntotal = \xC0 PAYER", "line 2: total '\xC0 PAYER' is no UTF-8 text: save KORVPOLE.INI as UTF-8"},
+        {"decimal = ;", "line 1: decimal must be , or ., not ';'"},
+    };
+    for (const auto& [text, problem] : unusable) {
+        KorvpoleIni ini;
+        EXPECT_EQ(ParseKorvpoleIni(text, ini).rfind("KORVPOLE.INI " + problem, 0), 0u) << ParseKorvpoleIni(text, ini);
+    }
+}
+
 }  // namespace
 }  // namespace korv

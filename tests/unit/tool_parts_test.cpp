@@ -13,6 +13,7 @@
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
 #include "pole/failure_words.h"
+#include "pole/korvpole_ini.h"
 #include "tests/support/console_text.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/wire_bytes.h"
@@ -231,10 +232,10 @@ TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
         ShowPattern(display, {5, 9600, false, true, 1000});
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(Verdict(display, "COM5 (COM5)", "the pattern", true, false, out, err), fault.empty());
+        EXPECT_EQ(Verdict(display, "COM5 (COM5)", "the pattern", true, false, "Rows.", out, err), fault.empty());
         EXPECT_EQ(out.str(), fault.empty() ? "korvpole-check: OK: the test pattern went out on COM5 (COM5) and "
                                              "every byte was taken. Look at the display: the pattern; now the "
-                                             "pattern stays up, backlight off.\n" : "");
+                                             "pattern stays up, backlight off. Rows.\n" : "");
         const std::string why = fault == "unplugged" ? "went away while the pattern was sent"
                                 : "opened, but did not take " + std::to_string(display.BytesNotTaken()) + " bytes";
         EXPECT_EQ(err.str().rfind("korvpole-check: FAIL: COM5 (COM5) " + why, 0),
@@ -405,6 +406,22 @@ TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
     EXPECT_TRUE(Warns(view, "line 1 holds the byte 0xFE at column 4: the display shows a character of its own for "
                             "it; text = in KORVPOLE.INI names the code page the till writes"));
     EXPECT_EQ(view.warnings.size(), 2u) << "line 2 is not shown, and 0xFE is no command to it";
+}
+
+// The rows as the display shows them: a cd5220 display holding cp437 has no euro sign;
+// an LCD draws eight letters its ROM lacks, the ninth plain; the shop's words.
+TEST(PostShow, ShowsTheLettersAndWordsAsTheDisplayDoes) {
+    KorvpoleIni cd5220;
+    ASSERT_EQ(ParseKorvpoleIni("display = cd5220\ntext = cp1252\ntotal = ATT BETALA\ndecimal = ,", cd5220), "");
+    const RecordView two_rows = Inspect(Record74(1, 1, 0, 12950, "Stra\xDF" "e 3,50 \x80"), cd5220);
+    EXPECT_EQ(two_rows.rows, (std::vector<std::string>{"Straße 3,50 E       ", "ATT BETALA    129,50"}));
+    EXPECT_TRUE(Warns(two_rows, "line 1 shows € as E: the display's table cp437 lacks them"));
+
+    KorvpoleIni lcd;
+    ASSERT_EQ(ParseKorvpoleIni("text = cp1252", lcd), "");
+    const RecordView nine = Inspect(Record74(1, 1, 0, 0, "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC9"), lcd);
+    EXPECT_EQ(nine.rows[0], "ÀÁÂÃÄÅÆÇE           ");
+    EXPECT_TRUE(Warns(nine, "line 1 shows É as E: the LCD draws at most eight letters its ROM lacks at once"));
 }
 
 }  // namespace

@@ -55,14 +55,26 @@ std::string SettingsRow(int port, int baud) {
 int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
-    // Only this kind's cursor command moves the settings over the line: a display of
-    // another kind leaves it standing among the garbage.
-    display.WriteHere(("WRONG KIND " + std::string(display.Protocol().name)).c_str());
-    display.WriteText(SettingsRow(plan.port, plan.baud).c_str(), 1, 1);
+    const std::string settings = SettingsRow(plan.port, plan.baud);
+    const std::string wrong = "WRONG KIND " + std::string(display.Protocol().name);
+    // Only this kind's cursor command puts row 1 back over the line: a display of another
+    // kind keeps it among the garbage, as what follows is too short to reach it again.
+    const auto mark = [&display, &wrong](const std::string& row1) {
+        display.WriteText("", 1, 1);
+        display.WriteHere(wrong.c_str());
+        display.WriteText(row1.c_str(), 1, 1);
+    };
+    const bool four_rows = FirstCharacterRow(display) == 3;
+    display.WriteText(settings.c_str(), 1, 1);
     display.WriteText(RulerRow().c_str(), 1, 2);
-    if (FirstCharacterRow(display) == 1) platform::SleepMilliseconds(plan.step_ms);
-    for (int page = 0; page < CharacterPages(); ++page) {
-        WritePage(display, page);
+    mark(settings);
+    if (!four_rows) platform::SleepMilliseconds(plan.step_ms);
+    const auto page = [&](int number) {
+        WritePage(display, number);
+        mark(four_rows ? settings : CharacterRow(number, 0));
+    };
+    for (int number = 0; number < CharacterPages(); ++number) {
+        page(number);
         platform::SleepMilliseconds(plan.step_ms);
     }
     if (plan.keep) WritePage(display, 0);  // a full page is left up, not the last one
@@ -71,6 +83,8 @@ void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     display.SetBacklight(true);
     platform::SleepMilliseconds(plan.step_ms);
     display.SetBacklight(plan.backlight_on);
+    // The light's commands show as garbage too on another kind: the line comes last.
+    if (plan.keep) mark(four_rows ? settings : CharacterRow(0, 0));
     if (!plan.keep) display.Clear();
 }
 

@@ -82,7 +82,7 @@ std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports, const
 }
 
 bool Verdict(const DisplayDriver& display, const std::string& port_name, const std::string& shown, bool kept,
-             bool backlight_on, std::ostream& out, std::ostream& err) {
+             bool backlight_on, const std::string& rows, std::ostream& out, std::ostream& err) {
     if (display.Unreachable()) {
         Fail(err, port_name + " went away while the pattern was sent: check that the display's adapter and cable "
                               "are plugged in, then run the check again");
@@ -98,7 +98,7 @@ bool Verdict(const DisplayDriver& display, const std::string& port_name, const s
     out << "korvpole-check: OK: the test pattern went out on " << port_name
         << " and every byte was taken. Look at the display: " << shown << "; now "
         << (kept ? "the pattern stays up" : "it is cleared") << ", " << protocol.light_name << " "
-        << (backlight_on ? protocol.light_on_word : protocol.light_off_word) << ".\n";
+        << (backlight_on ? protocol.light_on_word : protocol.light_off_word) << ". " << rows << "\n";
     return true;
 }
 

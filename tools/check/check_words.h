@@ -30,8 +30,9 @@ std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports, const
 
 // Once the pattern, or what else `shown` says, went out on `port_name`: FAIL when the
 // port went away meanwhile or did not take every byte, else OK with what the display
-// should have shown, and whether it is `kept` and lit (`backlight_on`) now. True for OK.
+// should have shown, whether it is `kept` and lit (`backlight_on`) now, and `rows`, what
+// korvpole's amount rows will say. True for OK.
 bool Verdict(const DisplayDriver& display, const std::string& port_name, const std::string& shown, bool kept,
-             bool backlight_on, std::ostream& out, std::ostream& err);
+             bool backlight_on, const std::string& rows, std::ostream& out, std::ostream& err);
 
 }  // namespace korv::tools

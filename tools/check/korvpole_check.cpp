@@ -94,8 +94,8 @@ std::string AmountRowsSaid(const korv::KorvpoleIni& ini) {
     const auto shown = [&ini](const std::string& caption) {
         return "'" + (ini.display.text ? korv::charset::ToUtf8(*ini.display.text, caption) : caption) + "'";
     };
-    return "; korvpole's amount rows will read " + shown(ini.words.tax) + " and " + shown(ini.words.total) +
-           (ini.words.decimal == ',' ? ", with a decimal comma" : ", with a decimal point");
+    return "The amount rows will read " + shown(ini.words.tax) + " and " + shown(ini.words.total) +
+           (ini.words.decimal == ',' ? ", with a decimal comma." : ", with a decimal point.");
 }
 
 // KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
@@ -172,9 +172,9 @@ int Run(const CheckOptions& options) {
     const std::string shown = (!options.charset ? PatternShown(display.Protocol())
                                : display.Protocol().kind != korv::DisplayKind::kLcd ? kCustomerCharsetShown
                                : letters ? std::string(kCharsetShown) + kDrawnLettersShown
-                                         : kCharsetShown) +
-                              AmountRowsSaid(ini);
-    return korv::tools::Verdict(display, port_name, shown, options.keep, settings.BacklightOn(), std::cout, std::cerr)
+                                         : kCharsetShown);
+    return korv::tools::Verdict(display, port_name, shown, options.keep, settings.BacklightOn(), AmountRowsSaid(ini),
+                                std::cout, std::cerr)
                ? 0
                : kFailed;
 }
