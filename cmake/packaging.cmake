@@ -56,9 +56,9 @@ else()
       add_custom_command(OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${doc}
         COMMAND ${KORV_HELP2MAN} --no-info --section=1 "--name=${name_${program}}"
-                --output=${page} $<TARGET_FILE:${program}>
+                --include=${linux}/manual.h2m --output=${page} $<TARGET_FILE:${program}>
         COMMAND gzip -9nf ${page}
-        DEPENDS ${program} VERBATIM)
+        DEPENDS ${program} ${linux}/manual.h2m VERBATIM)
       list(APPEND pages ${page}.gz)
     endforeach()
     install(FILES ${pages} DESTINATION share/man/man1)

@@ -27,8 +27,10 @@ std::string Help() {
            "unless " + side + " there names another kind (display = lcd, escpos or cd5220),\n"
            "the rows a 2x20 display shows (rows = 1,4), the speed (baud = " +
            std::to_string(korv::kDefaultLineSpeed) + "), the code page\n"
-           "the point-of-sale application writes (text = cp1252), whose letters then show as\n"
-           "the display's own, or the LCD's character ROM (rom = a02).\n"
+           "the point-of-sale application writes (text = cp1252 or utf-8), whose letters then\n"
+           "show as the display's own, a 2x20 display's code table (table = cp437), the LCD's\n"
+           "character ROM (rom = a02), and the amount rows' captions and decimal sign\n"
+           "(tax = MOMS, total = ATT BETALA, decimal = ,).\n"
            "Keys while it runs: S setup again, B backlight on/off, X clear the display and end.\n"
            "When the display's port cannot be opened it says why on its console and tries\n"
            "again every second; korvpole-check says the same and what to do about it.\n"
