@@ -34,12 +34,6 @@ SaveFailure CauseOf(int error) {
 
 SaveFileFailure Failed(int error) { return {CauseOf(error), SystemError(error)}; }
 
-std::string FolderOf(const std::string& name) {
-    const std::size_t slash = name.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : name.substr(0, slash);
-}
-
 // A read-only file keeps its contents, as it would if it were written in place, and a
 // folder is no file to replace; a missing one, or a link leading nowhere, is created.
 SaveFileFailure MayReplace(const char* name) {
@@ -74,22 +68,22 @@ void KeepOwnerAndMode(int fd, const char* name) {
     fchmod(fd, old.st_mode & 0777);
 }
 
-// 0 when all bytes were written from the start of the file and flushed, else the error.
-int WriteAt(int fd, const void* bytes, std::size_t size) {
-    auto* next = static_cast<const unsigned char*>(bytes);
-    for (off_t offset = 0; size > 0;) {
-        const ssize_t written = pwrite(fd, next, size, offset);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return written < 0 ? errno : ENOSPC;
-        next += written;
-        offset += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return fsync(fd) == 0 ? 0 : errno;
-}
-
+// 0 when all bytes were written from the start of the file, flushed and closed, else the
+// first error.
 int WriteAndClose(int fd, const void* bytes, std::size_t size) {
-    const int error = WriteAt(fd, bytes, size);
+    auto* next = static_cast<const unsigned char*>(bytes);
+    int error = 0;
+    for (off_t offset = 0; size > 0 && error == 0;) {
+        const ssize_t written = pwrite(fd, next, size, offset);
+        if (written > 0) {
+            next += written;
+            offset += written;
+            size -= static_cast<std::size_t>(written);
+        } else if (written == 0 || errno != EINTR) {
+            error = written < 0 ? errno : ENOSPC;
+        }
+    }
+    if (error == 0 && fsync(fd) != 0) error = errno;
     const int closed = close(fd) == 0 ? 0 : errno;
     return error != 0 ? error : closed;
 }
@@ -112,7 +106,9 @@ SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t si
 
 // Makes the rename itself last through a power cut. The new file is in place by then
 // either way, so a folder that cannot be flushed does not undo the save.
-void FlushFolder(const std::string& folder) {
+void FlushFolderOf(const std::string& name) {
+    const std::size_t slash = name.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd);
@@ -137,7 +133,7 @@ SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_
         unlink(temporary.c_str());
         return Failed(error);
     }
-    FlushFolder(FolderOf(name));
+    FlushFolderOf(name);
     return {};
 }
 
@@ -151,25 +147,19 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
     // Non-blocking, in case something else has taken the name since the look.
     const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {errno == ENOENT ? ReadFailure::kMissing : ReadFailure::kNotRead, LastSystemError()};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return {ReadFailure::kNotOrdinary, SystemError(EINVAL)};
-    }
+    ReadFileFailure failure;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        failure = {ReadFailure::kNotOrdinary, SystemError(EINVAL)};
     char buffer[4096];
-    while (bytes.size() < limit) {
-        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
-        const ssize_t count = read(fd, buffer, wanted);
+    while (!failure && bytes.size() < limit) {
+        const ssize_t count = read(fd, buffer, std::min(sizeof buffer, limit - bytes.size()));
         if (count < 0 && errno == EINTR) continue;
-        if (count < 0) {
-            const std::error_code error = LastSystemError();
-            close(fd);
-            return {ReadFailure::kNotRead, error};
-        }
-        if (count == 0) break;
+        if (count < 0) failure = {ReadFailure::kNotRead, LastSystemError()};
+        if (count <= 0) break;
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
     close(fd);
-    return {};
+    return failure;
 }
 
 }  // namespace korv::platform

@@ -137,24 +137,17 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return {missing ? ReadFailure::kMissing : ReadFailure::kNotRead, SystemError(static_cast<int>(error))};
     }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        return {ReadFailure::kNotOrdinary, SystemError(ERROR_BAD_DEVICE)};
-    }
+    ReadFileFailure failure;
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        failure = {ReadFailure::kNotOrdinary, SystemError(ERROR_BAD_DEVICE)};
     char buffer[4096];
-    while (bytes.size() < limit) {
+    for (DWORD count = 1; !failure && count > 0 && bytes.size() < limit;) {
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, limit - bytes.size()));
-        DWORD count = 0;
-        if (!ReadFile(file, buffer, wanted, &count, nullptr)) {
-            const DWORD error = GetLastError();
-            CloseHandle(file);
-            return {ReadFailure::kNotRead, SystemError(static_cast<int>(error))};
-        }
-        if (count == 0) break;
-        bytes.append(buffer, count);
+        if (ReadFile(file, buffer, wanted, &count, nullptr)) bytes.append(buffer, count);
+        else failure = {ReadFailure::kNotRead, LastSystemError()};
     }
     CloseHandle(file);
-    return {};
+    return failure;
 }
 
 }  // namespace korv::platform
