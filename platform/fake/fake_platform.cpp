@@ -31,11 +31,8 @@ std::shared_ptr<std::string> Files(const std::string& name) {
 
 State& Platform() { return g_state; }
 void Reset() { g_state = State(); }
-
 void At(std::int64_t ms, std::function<void()> action) { g_state.plan.emplace(ms, std::move(action)); }
-
 Port& ComPort(int n) { return g_state.ports[n]; }
-
 void Unplug(int n) { ComPort(n).plugged = false; }
 
 void Replug(int n) {
@@ -152,11 +149,9 @@ void ConsoleKeys::DropRestOfLine() {}
 void CatchStopRequests() {}
 bool StopRequested() { return false; }
 
-// The handle is an index into the opened files; -1 is closed.
-RecordFile::~RecordFile() { Close(); }
-
 namespace {
 
+// A RecordFile's handle is an index into the opened files; -1 is closed.
 fake::State::Opened* OpenedAt(std::intptr_t handle) {
     std::vector<fake::State::Opened>& opened = Platform().opened;
     if (handle < 0 || static_cast<std::size_t>(handle) >= opened.size()) return nullptr;
@@ -166,10 +161,11 @@ fake::State::Opened* OpenedAt(std::intptr_t handle) {
 
 }  // namespace
 
+RecordFile::~RecordFile() { Close(); }
+
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
-    const auto found = Platform().files.find(name);
-    if (mode == Mode::kRead && found == Platform().files.end())
+    if (mode == Mode::kRead && Platform().files.count(name) == 0)
         return {RecordFailure::kMissing, std::make_error_code(std::errc::no_such_file_or_directory)};
     name_ = name;
     handle_ = static_cast<std::intptr_t>(Platform().opened.size());
