@@ -66,12 +66,10 @@ void SleepMilliseconds(int milliseconds) {
 }
 
 std::int64_t NowMilliseconds() { return Platform().clock_ms; }
-
 FineTimerScope::FineTimerScope() = default;
 FineTimerScope::~FineTimerScope() = default;
 
 std::string ComDevicePath(int port) { return port < 1 ? std::string() : ComName(port); }
-
 PortFacts DescribePort(int port) { return {ComDevicePath(port), "", "", false}; }
 
 struct SerialDevice::Impl {
@@ -122,7 +120,6 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
 }
 
 struct ConsoleKeys::Input {};
-
 ConsoleKeys::ConsoleKeys() = default;
 ConsoleKeys::~ConsoleKeys() = default;
 void ConsoleKeys::BeginKeyMode() {}

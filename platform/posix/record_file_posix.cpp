@@ -34,8 +34,7 @@ RecordFailure CauseOf(int error, const char* name, bool creating) {
     }
 }
 
-// A name that holds nothing is created under that name only, `mode` less the umask: a
-// link that leads nowhere is never followed to create its target.
+// O_NOFOLLOW: a link that leads nowhere is never followed to create its target.
 int OpenOrCreateUnderOwnName(const char* name, int flags, mode_t mode, bool& creating) {
     const int fd = open(name, flags);
     if (fd >= 0 || errno != ENOENT) return fd;
@@ -46,8 +45,8 @@ int OpenOrCreateUnderOwnName(const char* name, int flags, mode_t mode, bool& cre
     return open(name, flags);
 }
 
-// `fd` made blocking when taken: never a folder, and with `ordinary_only` only an
-// ordinary file (a device or a FIFO is no record to write). Otherwise closed, and why.
+// `fd` made blocking, or closed and why: a folder is no record, nor (to write) a device
+// or a FIFO.
 RecordOpenFailure Take(int fd, bool ordinary_only) {
     struct stat info;
     RecordOpenFailure refused;

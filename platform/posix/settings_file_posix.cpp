@@ -34,8 +34,8 @@ SaveFailure CauseOf(int error) {
 
 SaveFileFailure Failed(int error) { return {CauseOf(error), SystemError(error)}; }
 
-// A read-only file keeps its contents, as it would if it were written in place, and a
-// folder is no file to replace; a missing one, or a link leading nowhere, is created.
+// A read-only file keeps its contents, as it would if written in place; a missing one,
+// or a link leading nowhere, is created.
 SaveFileFailure MayReplace(const char* name) {
     struct stat info;
     if (lstat(name, &info) == 0 && S_ISDIR(info.st_mode))
@@ -45,8 +45,7 @@ SaveFileFailure MayReplace(const char* name) {
     return Failed(errno);
 }
 
-// Never through a link, never over anything already there; 0666 less the umask, as a
-// file made by fopen would be.
+// 0666 less the umask, as a file made by fopen would be.
 int CreateTemporary(const std::string& name, std::string& temporary) {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -68,8 +67,7 @@ void KeepOwnerAndMode(int fd, const char* name) {
     fchmod(fd, old.st_mode & 0777);
 }
 
-// 0 when all bytes were written from the start of the file, flushed and closed, else the
-// first error.
+// 0, or the first error.
 int WriteAndClose(int fd, const void* bytes, std::size_t size) {
     auto* next = static_cast<const unsigned char*>(bytes);
     int error = 0;
@@ -88,8 +86,7 @@ int WriteAndClose(int fd, const void* bytes, std::size_t size) {
     return error != 0 ? error : closed;
 }
 
-// Over the existing file, which must be an ordinary one with this name only and room
-// for every byte; kFolderRefuses when it is none such.
+// kFolderRefuses when the file may not be written in place.
 SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t size) {
     const int fd = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && (errno == ENOENT || errno == ELOOP)) return {SaveFailure::kFolderRefuses, LastSystemError()};

@@ -32,8 +32,6 @@ RecordOpenFailure Failed(DWORD error, const char* name, bool creating) {
     return {cause, SystemError(static_cast<int>(error))};
 }
 
-// A name that holds nothing is created under that name only, never by way of a
-// reparse point.
 RecordOpenFailure OpenOrCreateUnderOwnName(const char* name, DWORD access, DWORD share, HANDLE& file) {
     file = OpenHandle(name, access, share, OPEN_EXISTING, 0);
     if (file != INVALID_HANDLE_VALUE) return {};
