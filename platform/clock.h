@@ -5,12 +5,10 @@
 namespace korv::platform {
 
 void SleepMilliseconds(int milliseconds);
-
-// Monotonic time for measuring intervals; the origin is arbitrary.
+// Monotonic, for intervals; the origin is arbitrary.
 std::int64_t NowMilliseconds();
 
-// Holds the finest sleep granularity the platform offers for as long as it lives,
-// so that a 1 ms pause lasts about 1 ms.
+// Holds the finest sleep granularity while it lives, so that a 1 ms pause lasts 1 ms.
 class FineTimerScope {
 public:
     FineTimerScope();

@@ -5,7 +5,7 @@
 
 namespace korv::platform {
 
-// Port n is COM<n>, as the settings, the console's words and the port list name it.
+// Port n is COM<n> in the settings, the console's words and the port list.
 inline std::string ComName(int port) { return "COM" + std::to_string(port); }
 
 // "COM5" to 5; 0 for any other name, "COM0" and "COM05" included, which no port gives.
@@ -16,14 +16,12 @@ inline int ComNumber(const std::string& name) {
     return std::atoi(name.c_str() + 3);
 }
 
-// The device port n opens: "\\.\COM5" on Windows; on POSIX the working folder's COM5
-// when it has one (a link to an adapter or a pseudo-terminal), else the built-in
-// /dev/ttyS4. Empty for port 0 and below, which name none.
+// What port n opens: "\\.\COM5" on Windows; on POSIX the working folder's COM5 when it
+// has one (a link to an adapter or a pseudo-terminal), else /dev/ttyS4. Empty below 1.
 std::string ComDevicePath(int port);
 
-// The other way round: the port whose device `path` is; 0 when no port leads there.
-// The number a path ends in is its port's ("COM5", "\\.\COM5"), or one less
-// ("/dev/ttyS4", while no COM5 in the folder takes its place).
+// The port whose device `path` is, 0 for none: the number it ends in ("COM5",
+// "\\.\COM5"), or one more ("/dev/ttyS4" while no COM5 in the folder stands in for it).
 inline int ComNumberOfDevice(const std::string& path) {
     const std::size_t digits = path.find_last_not_of("0123456789") + 1;
     if (digits == path.size() || path.size() - digits > 6) return 0;

@@ -6,12 +6,10 @@ namespace korv::platform {
 
 inline constexpr int kNoKey = -1;
 
-// Single key presses from the console as plain characters, without echo and without
-// waiting for Enter. Keys without a character (cursor, function, Insert, Delete, Home,
-// End, Page keys), Alt with a key, releases, modifiers alone and other console events
-// are dropped here. The console is in key mode only between BeginKeyMode and
-// EndKeyMode; outside it, the setup dialogue's answers echo and can be edited. Whatever
-// mode the console had before is restored on every way out of the program.
+// Single key presses as characters, without echo or Enter, only between BeginKeyMode
+// and EndKeyMode: outside it the setup dialogue's answers echo and can be edited. Keys
+// without a character, Alt with a key, releases and other console events are dropped.
+// The console's earlier mode comes back on every way out of the program.
 class ConsoleKeys {
 public:
     ConsoleKeys();
@@ -21,16 +19,15 @@ public:
 
     void BeginKeyMode();
     void EndKeyMode();
-    // Is a key waiting? Waits up to timeout_ms for one, never longer; does not take it.
+    // Waits up to timeout_ms, never longer, for a key; does not take it.
     bool KeyWaiting(int timeout_ms = 0);
-    // The character of the key KeyWaiting found, taken; kNoKey when it found none.
+    // The key KeyWaiting found, taken; kNoKey when it found none.
     int ReadKey();
-    // True once the console's input has ended for good: no key will ever come.
+    // The console's input has ended for good.
     bool InputEnded() const;
-    // Drops what is left on standard input's line after a setup answer, its line end
-    // included, so that it answers no later question and acts as no key. Lines after it
-    // stay. A console's line is there whole once its answer is read; on POSIX only what
-    // has come is taken, so a key typed later still counts.
+    // Drops the rest of standard input's line after a setup answer, its end included, so
+    // that it answers nothing later and acts as no key. On POSIX only what has come
+    // already is taken, so a key typed later still counts.
     static void DropRestOfLine();
 
 private:

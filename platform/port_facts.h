@@ -4,13 +4,12 @@
 
 namespace korv::platform {
 
-// What a technician needs to know about the device that port n names, for the words
-// korvpole and the health check say when it does not open.
+// For the words korvpole and the health check say when port n does not open.
 struct PortFacts {
-    std::string device;       // ComDevicePath: "\\.\COM5", "COM5", "/dev/ttyS4"
-    std::string leads_to;     // a COM<n> link's target (and where it finally leads); empty when no link
-    std::string group;        // the group that owns the device; empty where none applies
-    bool member_of_group = false;  // this process already has that group
+    std::string device;            // ComDevicePath(n)
+    std::string leads_to;          // a COM<n> link's target, and where it finally leads
+    std::string group;             // the device's owning group; empty where none applies
+    bool member_of_group = false;  // this process has that group already
 };
 
 PortFacts DescribePort(int port);

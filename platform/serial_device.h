@@ -10,23 +10,21 @@ namespace korv::platform {
 enum class ByteWrite {
     kWritten,     // the device took the byte
     kDropped,     // not taken within the wait; the byte is lost, the device is fine
-    kDeviceGone,  // the device has disappeared (unplugged adapter); nothing more will arrive
+    kDeviceGone,  // the device is gone (an unplugged adapter); nothing more arrives
 };
 
-// Why an open failed, in terms a technician can act on (pole/failure_words.h words
-// them).
+// Why an open failed (pole/failure_words.h words it).
 enum class OpenFailure {
     kNone,
     kNoPortNumber,  // port 0 or below names no COM port
     kNoDevice,      // nothing by that name: a wrong number, or an adapter not plugged in
     kBusy,          // another program holds the port (a lock, or exclusive use)
     kPermission,    // this user may not open the device
-    kNotSerial,     // the name leads to something that is no terminal (a file, a FIFO,
-                    // a folder, another kind of device); nothing is written to it
+    kNotSerial,     // no terminal (a file, a FIFO, a folder, another device); left unwritten
     kOther,         // anything else: the system's error says what
 };
-// The system's error is the failed step's; a name refused as no terminal gives ENOTTY
-// on POSIX and ERROR_BAD_DEVICE on Windows, port 0 and below none.
+// The error is the failed step's; kNotSerial gives ENOTTY (Windows: ERROR_BAD_DEVICE),
+// kNoPortNumber none.
 using PortOpenFailure = Failure<OpenFailure>;
 
 // One COM port, opened for exclusive use and written one byte at a time.

@@ -27,15 +27,19 @@ std::shared_ptr<std::string> Files(const std::string& name) {
     return bytes;
 }
 
+// A RecordFile's handle is an index into the opened files; -1 is closed.
+State::Opened* OpenedAt(std::intptr_t handle) {
+    if (handle < 0 || static_cast<std::size_t>(handle) >= g_state.opened.size()) return nullptr;
+    State::Opened& file = g_state.opened[static_cast<std::size_t>(handle)];
+    return file.bytes ? &file : nullptr;
+}
+
 }  // namespace
 
 State& Platform() { return g_state; }
 void Reset() { g_state = State(); }
-
 void At(std::int64_t ms, std::function<void()> action) { g_state.plan.emplace(ms, std::move(action)); }
-
 Port& ComPort(int n) { return g_state.ports[n]; }
-
 void Unplug(int n) { ComPort(n).plugged = false; }
 
 void Replug(int n) {
@@ -69,12 +73,10 @@ void SleepMilliseconds(int milliseconds) {
 }
 
 std::int64_t NowMilliseconds() { return Platform().clock_ms; }
-
 FineTimerScope::FineTimerScope() = default;
 FineTimerScope::~FineTimerScope() = default;
 
 std::string ComDevicePath(int port) { return port < 1 ? std::string() : ComName(port); }
-
 PortFacts DescribePort(int port) { return {ComDevicePath(port), "", "", false}; }
 
 struct SerialDevice::Impl {
@@ -125,7 +127,6 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
 }
 
 struct ConsoleKeys::Input {};
-
 ConsoleKeys::ConsoleKeys() = default;
 ConsoleKeys::~ConsoleKeys() = default;
 void ConsoleKeys::BeginKeyMode() {}
@@ -152,24 +153,11 @@ void ConsoleKeys::DropRestOfLine() {}
 void CatchStopRequests() {}
 bool StopRequested() { return false; }
 
-// The handle is an index into the opened files; -1 is closed.
 RecordFile::~RecordFile() { Close(); }
-
-namespace {
-
-fake::State::Opened* OpenedAt(std::intptr_t handle) {
-    std::vector<fake::State::Opened>& opened = Platform().opened;
-    if (handle < 0 || static_cast<std::size_t>(handle) >= opened.size()) return nullptr;
-    fake::State::Opened& file = opened[static_cast<std::size_t>(handle)];
-    return file.bytes ? &file : nullptr;
-}
-
-}  // namespace
 
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
-    const auto found = Platform().files.find(name);
-    if (mode == Mode::kRead && found == Platform().files.end())
+    if (mode == Mode::kRead && Platform().files.count(name) == 0)
         return {RecordFailure::kMissing, std::make_error_code(std::errc::no_such_file_or_directory)};
     name_ = name;
     handle_ = static_cast<std::intptr_t>(Platform().opened.size());
@@ -178,14 +166,14 @@ RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
 }
 
 std::error_code RecordFile::Close() {
-    if (fake::State::Opened* file = OpenedAt(handle_)) file->bytes.reset();
+    if (fake::State::Opened* file = fake::OpenedAt(handle_)) file->bytes.reset();
     handle_ = -1;
     return {};
 }
 
 std::error_code RecordFile::Seek(std::int64_t offset) {
     ++Platform().seeks;
-    fake::State::Opened* file = OpenedAt(handle_);
+    fake::State::Opened* file = fake::OpenedAt(handle_);
     if (file == nullptr || offset < 0) return std::make_error_code(std::errc::invalid_seek);
     if (Platform().seeks_fail) return Platform().step_error;
     file->position = offset;
@@ -194,7 +182,7 @@ std::error_code RecordFile::Seek(std::int64_t offset) {
 
 std::error_code RecordFile::Read(void* buffer, int size, int& count) {
     count = 0;
-    fake::State::Opened* file = OpenedAt(handle_);
+    fake::State::Opened* file = fake::OpenedAt(handle_);
     if (file == nullptr) return std::make_error_code(std::errc::bad_file_descriptor);
     if (file->position == Platform().read_fails_at) return Platform().step_error;
     const std::int64_t length = static_cast<std::int64_t>(file->bytes->size());
@@ -206,7 +194,7 @@ std::error_code RecordFile::Read(void* buffer, int size, int& count) {
 }
 
 std::error_code RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset) {
-    fake::State::Opened* file = OpenedAt(handle_);
+    fake::State::Opened* file = fake::OpenedAt(handle_);
     if (file == nullptr) return std::make_error_code(std::errc::bad_file_descriptor);
     if (static_cast<std::int64_t>(offset) == Platform().write_fails_at) return Platform().step_error;
     if (file->bytes->size() < offset + size) file->bytes->resize(offset + size, '\0');
@@ -215,14 +203,14 @@ std::error_code RecordFile::WriteAt(const void* bytes, std::size_t size, std::si
 }
 
 std::error_code RecordFile::Size(std::int64_t& size) {
-    const fake::State::Opened* file = OpenedAt(handle_);
+    const fake::State::Opened* file = fake::OpenedAt(handle_);
     if (file == nullptr) return std::make_error_code(std::errc::bad_file_descriptor);
     size = static_cast<std::int64_t>(file->bytes->size());
     return {};
 }
 
 bool RecordFile::FollowName() {
-    fake::State::Opened* file = OpenedAt(handle_);
+    fake::State::Opened* file = fake::OpenedAt(handle_);
     const auto found = Platform().files.find(name_);
     if (file == nullptr || found == Platform().files.end() || found->second == file->bytes) return false;
     file->bytes = found->second;

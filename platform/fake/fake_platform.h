@@ -9,10 +9,9 @@
 #include <system_error>
 #include <vector>
 
-
-// An in-memory platform for fuzzing and fast tests. Sleeps advance a virtual clock and
-// run what a test has planned for that time; COM ports keep the bytes they take, can be
-// held elsewhere, unplugged or drop bytes; record files are bytes by name.
+// An in-memory platform for fuzzing and fast tests: sleeps advance a virtual clock and
+// run what a test planned for that time; COM ports keep the bytes they take, can be held
+// elsewhere, unplugged or drop bytes; record files are bytes by name.
 namespace korv::platform::fake {
 
 // COM port n. A port that was never made does not exist.

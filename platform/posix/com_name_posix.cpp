@@ -8,8 +8,7 @@ std::string ComDevicePath(int port) {
     if (port < 1) return {};
     const std::string link = ComName(port);
     struct stat info;
-    if (lstat(link.c_str(), &info) == 0) return link;
-    return "/dev/ttyS" + std::to_string(port - 1);
+    return lstat(link.c_str(), &info) == 0 ? link : "/dev/ttyS" + std::to_string(port - 1);
 }
 
 }  // namespace korv::platform

@@ -72,25 +72,17 @@ extern "C" void RestoreTerminalAndStop(int signal_number) {
     errno = saved_errno;
 }
 
-// Ctrl+\ and Ctrl+Z give the shell its terminal back first.
-void InstallTerminalHandlers() {
-    Handle(SIGQUIT, RestoreTerminalAndDie);
-    Handle(SIGTSTP, RestoreTerminalAndStop);
-}
-
 // The next byte of input within timeout_ms, or kNoKey; sets `ended` once input ended.
 int NextInputByte(int timeout_ms, bool& ended) {
     pollfd input{STDIN_FILENO, POLLIN, 0};
-    int ready;
-    do {
-        ready = ended ? 0 : poll(&input, 1, timeout_ms);
-    } while (ready < 0 && errno == EINTR);
+    int ready = 0;
+    while (!ended && (ready = poll(&input, 1, timeout_ms)) < 0 && errno == EINTR) {
+    }
     if (ready <= 0) return kNoKey;
     unsigned char byte = 0;
     ssize_t count;
-    do {
-        count = read(STDIN_FILENO, &byte, 1);
-    } while (count < 0 && errno == EINTR);
+    while ((count = read(STDIN_FILENO, &byte, 1)) < 0 && errno == EINTR) {
+    }
     ended = count != 1;  // at its end, hung up or closed
     return ended ? kNoKey : byte;
 }
@@ -107,8 +99,11 @@ struct ConsoleKeys::Input {
 ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     g_terminal_saved = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0;
-    if (g_terminal_saved) g_terminal = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (g_terminal_saved) InstallTerminalHandlers();
+    if (!g_terminal_saved) return;
+    g_terminal = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    // Ctrl+\ and Ctrl+Z give the shell its terminal back first.
+    Handle(SIGQUIT, RestoreTerminalAndDie);
+    Handle(SIGTSTP, RestoreTerminalAndStop);
 }
 
 ConsoleKeys::~ConsoleKeys() { EndKeyMode(); }
@@ -135,19 +130,14 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
         const std::int64_t left = deadline - NowMilliseconds();
         const int wait = after_escape ? EscapeSkipper::kEscapeGapMs : static_cast<int>(left > 0 ? left : 0);
         const int byte = NextInputByte(wait, input_ended_);
-        if (byte != kNoKey) {
-            input.key = input.skipper.Feed(static_cast<std::uint8_t>(byte));
-        } else if (after_escape) {
-            input.key = input.skipper.GapPassed();
-        } else {
-            return false;
-        }
+        if (byte != kNoKey) input.key = input.skipper.Feed(static_cast<std::uint8_t>(byte));
+        else if (after_escape) input.key = input.skipper.GapPassed();
+        else return false;
     }
     return true;
 }
 
 int ConsoleKeys::ReadKey() { return std::exchange(input_->key, kNoKey); }
-
 bool ConsoleKeys::InputEnded() const { return input_ended_; }
 
 void ConsoleKeys::DropRestOfLine() {

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace korv::platform {
@@ -23,10 +24,8 @@ bool HasGroup(gid_t group) {
     const int count = getgroups(0, nullptr);
     if (count <= 0) return false;
     std::vector<gid_t> groups(static_cast<std::size_t>(count));
-    const int listed = getgroups(count, groups.data());
-    for (int i = 0; i < listed; ++i)
-        if (groups[static_cast<std::size_t>(i)] == group) return true;
-    return false;
+    groups.resize(static_cast<std::size_t>(std::max(getgroups(count, groups.data()), 0)));
+    return std::find(groups.begin(), groups.end(), group) != groups.end();
 }
 
 std::string LinkTarget(const std::string& link) {

@@ -6,11 +6,10 @@
 
 namespace korv::platform {
 
-// A terminal sends a key without a character as an escape sequence, and Alt with a key
-// as ESC and that key. This drops each whole, so that no byte of one is taken as a key:
-// ESC [ up to a final byte 0x40-0x7E, ESC O and one byte, the Linux console's ESC [ [
-// and one byte, ESC and any byte that follows within kEscapeGapMs. An ESC that nothing
-// follows in that time is the Esc key. Fed one byte at a time.
+// Drops whole, fed a byte at a time, what a terminal sends for a key without a character
+// or for Alt with a key, so that none of its bytes is taken as a key: ESC [ up to a final
+// byte 0x40-0x7E, ESC O and one byte, the Linux console's ESC [ [ and one byte, ESC and
+// any byte within kEscapeGapMs. An ESC that nothing follows in that time is the Esc key.
 class EscapeSkipper {
 public:
     static constexpr int kEscape = 0x1B;

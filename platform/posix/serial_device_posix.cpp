@@ -31,8 +31,7 @@ speed_t SpeedOf(int baud) {
     }
 }
 
-// 8N1 and raw bytes both ways; flow control stays as the port had it. A line setting
-// that fails goes unnoticed.
+// Flow control stays as the port had it; a line setting that fails goes unnoticed.
 void ConfigureLine(int fd, int baud) {
     termios line;
     if (tcgetattr(fd, &line) != 0) return;
@@ -100,8 +99,7 @@ PortOpenFailure SerialDevice::Open(int port, int baud) {
     Close();
     if (port < 1) return {OpenFailure::kNoPortNumber, {}};
     const std::string path = ComDevicePath(port);
-    // Only a character device can be a terminal: a file, a FIFO or a folder in the
-    // port's place is refused without being opened, let alone written.
+    // Only a character device can be a terminal: anything else is refused unopened.
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return FailedWithErrno();
     if (!S_ISCHR(info.st_mode)) return Failed(OpenFailure::kNotSerial, ENOTTY);

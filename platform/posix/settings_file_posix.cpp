@@ -34,14 +34,8 @@ SaveFailure CauseOf(int error) {
 
 SaveFileFailure Failed(int error) { return {CauseOf(error), SystemError(error)}; }
 
-std::string FolderOf(const std::string& name) {
-    const std::size_t slash = name.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : name.substr(0, slash);
-}
-
-// A read-only file keeps its contents, as it would if it were written in place, and a
-// folder is no file to replace; a missing one, or a link leading nowhere, is created.
+// A read-only file keeps its contents, as it would if written in place; a missing one,
+// or a link leading nowhere, is created.
 SaveFileFailure MayReplace(const char* name) {
     struct stat info;
     if (lstat(name, &info) == 0 && S_ISDIR(info.st_mode))
@@ -51,8 +45,7 @@ SaveFileFailure MayReplace(const char* name) {
     return Failed(errno);
 }
 
-// Never through a link, never over anything already there; 0666 less the umask, as a
-// file made by fopen would be.
+// 0666 less the umask, as a file made by fopen would be.
 int CreateTemporary(const std::string& name, std::string& temporary) {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -74,28 +67,26 @@ void KeepOwnerAndMode(int fd, const char* name) {
     fchmod(fd, old.st_mode & 0777);
 }
 
-// 0 when all bytes were written from the start of the file and flushed, else the error.
-int WriteAt(int fd, const void* bytes, std::size_t size) {
-    auto* next = static_cast<const unsigned char*>(bytes);
-    for (off_t offset = 0; size > 0;) {
-        const ssize_t written = pwrite(fd, next, size, offset);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return written < 0 ? errno : ENOSPC;
-        next += written;
-        offset += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return fsync(fd) == 0 ? 0 : errno;
-}
-
+// 0, or the first error.
 int WriteAndClose(int fd, const void* bytes, std::size_t size) {
-    const int error = WriteAt(fd, bytes, size);
+    auto* next = static_cast<const unsigned char*>(bytes);
+    int error = 0;
+    for (off_t offset = 0; size > 0 && error == 0;) {
+        const ssize_t written = pwrite(fd, next, size, offset);
+        if (written > 0) {
+            next += written;
+            offset += written;
+            size -= static_cast<std::size_t>(written);
+        } else if (written == 0 || errno != EINTR) {
+            error = written < 0 ? errno : ENOSPC;
+        }
+    }
+    if (error == 0 && fsync(fd) != 0) error = errno;
     const int closed = close(fd) == 0 ? 0 : errno;
     return error != 0 ? error : closed;
 }
 
-// Over the existing file, which must be an ordinary one with this name only and room
-// for every byte; kFolderRefuses when it is none such.
+// kFolderRefuses when the file may not be written in place.
 SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t size) {
     const int fd = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && (errno == ENOENT || errno == ELOOP)) return {SaveFailure::kFolderRefuses, LastSystemError()};
@@ -112,7 +103,9 @@ SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t si
 
 // Makes the rename itself last through a power cut. The new file is in place by then
 // either way, so a folder that cannot be flushed does not undo the save.
-void FlushFolder(const std::string& folder) {
+void FlushFolderOf(const std::string& name) {
+    const std::size_t slash = name.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd);
@@ -137,7 +130,7 @@ SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_
         unlink(temporary.c_str());
         return Failed(error);
     }
-    FlushFolder(FolderOf(name));
+    FlushFolderOf(name);
     return {};
 }
 
@@ -154,25 +147,19 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
     // Non-blocking, in case something else has taken the name since the look.
     const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return {errno == ENOENT ? ReadFailure::kMissing : ReadFailure::kNotRead, LastSystemError()};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return {ReadFailure::kNotOrdinary, SystemError(EINVAL)};
-    }
+    ReadFileFailure failure;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        failure = {ReadFailure::kNotOrdinary, SystemError(EINVAL)};
     char buffer[4096];
-    while (bytes.size() < limit) {
-        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
-        const ssize_t count = read(fd, buffer, wanted);
+    while (!failure && bytes.size() < limit) {
+        const ssize_t count = read(fd, buffer, std::min(sizeof buffer, limit - bytes.size()));
         if (count < 0 && errno == EINTR) continue;
-        if (count < 0) {
-            const std::error_code error = LastSystemError();
-            close(fd);
-            return {ReadFailure::kNotRead, error};
-        }
-        if (count == 0) break;
+        if (count < 0) failure = {ReadFailure::kNotRead, LastSystemError()};
+        if (count <= 0) break;
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
     close(fd);
-    return {};
+    return failure;
 }
 
 }  // namespace korv::platform

@@ -5,7 +5,6 @@
 namespace korv::platform {
 
 std::error_code SystemError(int code) { return {code, std::system_category()}; }
-
 std::error_code LastSystemError() { return SystemError(errno); }
 
 }  // namespace korv::platform

@@ -6,8 +6,7 @@
 namespace korv::platform {
 
 void SleepMilliseconds(int milliseconds) {
-    if (milliseconds <= 0) return;
-    Sleep(static_cast<DWORD>(milliseconds));
+    if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
 
 // The performance counter, as the tick count only moves every 10 to 16 ms.

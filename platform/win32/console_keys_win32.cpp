@@ -25,8 +25,7 @@ int CharacterOf(const INPUT_RECORD& record) {
                                 key.dwControlKeyState});
 }
 
-// Drops the records at the front of the console's input that carry no character, which
-// would otherwise keep the handle signalled; a key and everything behind it stay. False
+// Drops the records before the first key, which would keep the handle signalled. False
 // when the console cannot be read.
 bool DropToKey(HANDLE console, bool& key_first) {
     INPUT_RECORD record;
@@ -45,8 +44,8 @@ struct ConsoleKeys::Input {
     HANDLE console = INVALID_HANDLE_VALUE;
 };
 
-// Shared both ways, so that scanf on a console input still gets its edited lines; the
-// console hands over records whatever its line mode, so there is no mode to switch.
+// Shared both ways, so that scanf still gets its edited lines; records come whatever the
+// line mode, so there is no mode to switch.
 ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
     input_->console = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
@@ -80,8 +79,7 @@ int ConsoleKeys::ReadKey() {
     INPUT_RECORD record;
     DWORD count = 0;
     const bool read = KeyWaiting(0) && ReadConsoleInputW(input_->console, &record, 1, &count) && count == 1;
-    if (!read) return kNoKey;
-    return CharacterOf(record);
+    return read ? CharacterOf(record) : kNoKey;
 }
 
 bool ConsoleKeys::InputEnded() const { return input_ended_; }

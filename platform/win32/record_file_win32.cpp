@@ -13,22 +13,11 @@ constexpr DWORD kShareWithWriter = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
-OVERLAPPED At(std::size_t offset) {
-    OVERLAPPED position{};
-    const auto wide = static_cast<unsigned long long>(offset);
-    position.Offset = static_cast<DWORD>(wide & 0xFFFFFFFFull);
-    position.OffsetHigh = static_cast<DWORD>(wide >> 32);
-    return position;
-}
-
 HANDLE OpenHandle(const char* name, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
-    return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags,
-                       nullptr);
+    return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
 
-bool IsMissing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // What the failed open of `name` with `error` means; `creating` when the create failed.
 RecordOpenFailure Failed(DWORD error, const char* name, bool creating) {
@@ -43,8 +32,6 @@ RecordOpenFailure Failed(DWORD error, const char* name, bool creating) {
     return {cause, SystemError(static_cast<int>(error))};
 }
 
-// Through a link to an existing file too. A name that holds nothing is created as a
-// new, ordinary file under that name only, never by way of a reparse point.
 RecordOpenFailure OpenOrCreateUnderOwnName(const char* name, DWORD access, DWORD share, HANDLE& file) {
     file = OpenHandle(name, access, share, OPEN_EXISTING, 0);
     if (file != INVALID_HANDLE_VALUE) return {};
@@ -74,18 +61,14 @@ RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     const char* path = name.c_str();
     HANDLE file = INVALID_HANDLE_VALUE;
     RecordOpenFailure failure;
-    switch (mode) {
-        case Mode::kPoll:
-            // A new file is readable and writable, so that the writer can fill it.
-            failure = OpenOrCreateUnderOwnName(path, GENERIC_READ, kShareWithWriter, file);
-            break;
-        case Mode::kRead:
-            file = OpenHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, 0);
-            if (file == INVALID_HANDLE_VALUE) failure = Failed(GetLastError(), path, false);
-            break;
-        case Mode::kWrite:
-            failure = OpenOrCreateUnderOwnName(path, GENERIC_READ | GENERIC_WRITE, kShareAll, file);
-            break;
+    if (mode == Mode::kRead) {
+        file = OpenHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, 0);
+        if (file == INVALID_HANDLE_VALUE) failure = Failed(GetLastError(), path, false);
+    } else if (mode == Mode::kPoll) {
+        // A new file is readable and writable, so that the writer can fill it.
+        failure = OpenOrCreateUnderOwnName(path, GENERIC_READ, kShareWithWriter, file);
+    } else {
+        failure = OpenOrCreateUnderOwnName(path, GENERIC_READ | GENERIC_WRITE, kShareAll, file);
     }
     if (!failure) handle_ = reinterpret_cast<std::intptr_t>(file);
     return failure;
@@ -123,10 +106,12 @@ std::error_code RecordFile::WriteAt(const void* bytes, std::size_t size, std::si
     const auto* from = static_cast<const char*>(bytes);
     std::size_t done = 0;
     while (done < size) {
-        OVERLAPPED position = At(offset + done);
+        const auto at = static_cast<unsigned long long>(offset + done);
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(at);
+        position.OffsetHigh = static_cast<DWORD>(at >> 32);
         DWORD count = 0;
-        if (!WriteFile(AsHandle(handle_), from + done, static_cast<DWORD>(size - done), &count,
-                       &position))
+        if (!WriteFile(AsHandle(handle_), from + done, static_cast<DWORD>(size - done), &count, &position))
             return LastSystemError();
         if (count == 0) return SystemError(ERROR_WRITE_FAULT);
         done += count;

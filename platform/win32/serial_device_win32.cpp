@@ -12,8 +12,7 @@ namespace {
 constexpr DWORD kWriteWaitMs = 1000;
 constexpr DWORD kQueueBytes = 10000;
 
-// Errors after which the port will never take a byte again, e.g. an unplugged USB
-// adapter; anything else costs the one byte only.
+// The port will never take a byte again (an unplugged adapter); other errors cost a byte.
 bool IsDeviceGone(DWORD error) {
     switch (error) {
         case ERROR_BAD_COMMAND:
@@ -82,9 +81,8 @@ void ApplyLineSettings(HANDLE port, int baud) {
 
 HANDLE NewManualResetEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
 
-// An event with its low bit set, as an OVERLAPPED may carry it, asks that the I/O's end
-// is not queued to a completion port. The port has none; Wine then spares a server
-// round trip for every byte (one of the three a byte takes there).
+// An OVERLAPPED's event with its low bit set keeps the I/O's end off a completion port.
+// The port has none, but Wine then spares one of the three server round trips a byte takes.
 HANDLE WithoutCompletionPort(HANDLE event) {
     return reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(event) | 1);
 }

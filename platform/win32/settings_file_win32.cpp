@@ -35,8 +35,7 @@ SaveFailure CauseOf(DWORD error) {
 
 SaveFileFailure Failed(DWORD error) { return {CauseOf(error), SystemError(static_cast<int>(error))}; }
 
-// A read-only file keeps its contents, as it would if it were written in place, and a
-// folder by that name is no file to replace; a missing file is simply created.
+// A read-only file keeps its contents, as it would if written in place.
 SaveFileFailure MayReplace(DWORD attributes) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
@@ -61,7 +60,7 @@ HANDLE CreateTemporary(const std::string& name, DWORD attributes, std::string& t
     return INVALID_HANDLE_VALUE;
 }
 
-// 0 when all bytes were written and flushed, else the error; the file is closed.
+// 0, or the first error.
 DWORD WriteAndClose(HANDLE file, const void* bytes, std::size_t size) {
     auto* next = static_cast<const unsigned char*>(bytes);
     DWORD error = 0;
@@ -78,8 +77,8 @@ DWORD WriteAndClose(HANDLE file, const void* bytes, std::size_t size) {
     return error;
 }
 
-// Over the existing file, shared as other programs may have it open: only an ordinary
-// file with this name only and room for every byte, else kFolderRefuses.
+// Shared, as other programs may have the file open; kFolderRefuses when it may not be
+// written in place.
 SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t size) {
     const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
@@ -99,8 +98,8 @@ SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t si
     return error == 0 ? SaveFileFailure() : Failed(error);
 }
 
-// The way left when the replace failed with `error`; the failure said in its words
-// unless the file itself refuses a write in place.
+// After the replace failed with `error`, which is the failure unless the file itself
+// refuses a write in place.
 SaveFileFailure InPlaceAfter(DWORD error, const char* name, const void* bytes, std::size_t size) {
     const SaveFileFailure in_place = WriteInPlace(name, bytes, size);
     return in_place.cause == SaveFailure::kFolderRefuses ? Failed(error) : in_place;
@@ -140,24 +139,17 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
         return {!missing ? ReadFailure::kNotRead : link ? ReadFailure::kDanglingLink : ReadFailure::kMissing,
                 SystemError(static_cast<int>(error))};
     }
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        return {ReadFailure::kNotOrdinary, SystemError(ERROR_BAD_DEVICE)};
-    }
+    ReadFileFailure failure;
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        failure = {ReadFailure::kNotOrdinary, SystemError(ERROR_BAD_DEVICE)};
     char buffer[4096];
-    while (bytes.size() < limit) {
+    for (DWORD count = 1; !failure && count > 0 && bytes.size() < limit;) {
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(sizeof buffer, limit - bytes.size()));
-        DWORD count = 0;
-        if (!ReadFile(file, buffer, wanted, &count, nullptr)) {
-            const DWORD error = GetLastError();
-            CloseHandle(file);
-            return {ReadFailure::kNotRead, SystemError(static_cast<int>(error))};
-        }
-        if (count == 0) break;
-        bytes.append(buffer, count);
+        if (ReadFile(file, buffer, wanted, &count, nullptr)) bytes.append(buffer, count);
+        else failure = {ReadFailure::kNotRead, LastSystemError()};
     }
     CloseHandle(file);
-    return {};
+    return failure;
 }
 
 }  // namespace korv::platform

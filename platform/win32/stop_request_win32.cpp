@@ -13,16 +13,16 @@ HANDLE g_main_thread = nullptr;
 // (20 s at most): Windows ends it first if the main loop has not.
 constexpr DWORD kEndWaitMs = 30000;
 
-// The main loop ends the program as at X; a setup answer being read on its thread
-// gives up, as at the input's end.
+// The main loop ends the program as at X; a setup answer being read on its thread gives
+// up, as at the input's end.
 void RequestStop() {
     InterlockedExchange(&g_stop_requested, 1);
     CancelSynchronousIo(g_main_thread);
 }
 
-// Windows lets the process go when the handler returns, so the main loop's close is
-// waited for; the program's own end (ExitProcess, status 0) ends this thread first. A
-// setup answer whose read began after the first cancel is cancelled on a later step.
+// Windows ends the process once the handler returns, so this waits for the main loop's
+// close: the program's own end (ExitProcess, status 0) ends this thread first. A setup
+// answer whose read began after the first cancel is cancelled on a later step.
 void AwaitProgramEnd() {
     constexpr DWORD kStepMs = 100;
     for (DWORD waited = 0; waited < kEndWaitMs; waited += kStepMs) {
@@ -44,28 +44,24 @@ BOOL WINAPI StopOnConsoleEvent(DWORD event) {
             AwaitProgramEnd();
             return TRUE;
         case CTRL_LOGOFF_EVENT:
-            // Only a program outside any user's session (a service) gets this, at any
-            // user's log-off; a counter's display must not go dark for that. The end of
-            // its own session comes as a close or as WM_ENDSESSION.
+            // Only a service gets this, at any user's log-off, which must not darken the
+            // display; its own session's end comes as a close or as WM_ENDSESSION.
             return TRUE;
         default:
             return FALSE;
     }
 }
 
-// A program that has loaded user32, as this one has, is told of its session's end
-// (log-off, shutdown) only through a top-level window, never through the console
-// handler.
+// A program that has loaded user32, as this one has, hears of its session's end only
+// through a top-level window, never through the console handler.
 LRESULT CALLBACK SessionWindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_QUERYENDSESSION) return TRUE;
-    if (message == WM_ENDSESSION) {
-        if (wparam) {
-            RequestStop();
-            AwaitProgramEnd();
-        }
-        return 0;
+    if (message != WM_ENDSESSION) return DefWindowProcW(window, message, wparam, lparam);
+    if (wparam) {
+        RequestStop();
+        AwaitProgramEnd();
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return 0;
 }
 
 // A hidden window on a thread of its own; it lives until the process ends.
@@ -75,8 +71,7 @@ DWORD WINAPI WatchSessionEnd(LPVOID) {
     kind.hInstance = GetModuleHandleW(nullptr);
     kind.lpszClassName = L"korvpole session end";
     if (RegisterClassW(&kind) == 0) return 0;
-    if (CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr, kind.hInstance, nullptr) ==
-        nullptr)
+    if (!CreateWindowExW(0, kind.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr, kind.hInstance, nullptr))
         return 0;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);

@@ -9,8 +9,7 @@ namespace korv::platform {
 namespace {
 
 // GetLastError() codes in the system's own words.
-class WindowsErrors final : public std::error_category {
-public:
+struct WindowsErrors final : std::error_category {
     const char* name() const noexcept override { return "windows"; }
 
     std::string message(int code) const override {
@@ -19,10 +18,8 @@ public:
             FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
         std::string words(text, length);
-        while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == '.'))
-            words.pop_back();
-        if (words.empty()) words = "Windows error " + std::to_string(code);
-        return words;
+        words.erase(words.find_last_not_of("\r\n.") + 1);
+        return words.empty() ? "Windows error " + std::to_string(code) : words;
     }
 };
 
