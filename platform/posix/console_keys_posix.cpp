@@ -100,7 +100,7 @@ ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     g_terminal_saved = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0;
     if (!g_terminal_saved) return;
-    g_terminal = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (g_terminal < 0) g_terminal = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
     // Ctrl+\ and Ctrl+Z give the shell its terminal back first.
     Handle(SIGQUIT, RestoreTerminalAndDie);
     Handle(SIGTSTP, RestoreTerminalAndStop);
