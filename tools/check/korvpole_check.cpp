@@ -131,8 +131,8 @@ int Run(const CheckOptions& options) {
     }
     const std::string display_line = DisplayLine(options, ini);
     const korv::DisplayGeometry& side = ini.display;
-    std::optional<korv::tools::Utf8ConsoleScope> utf8_console;
-    if (side.text) utf8_console.emplace();
+    // Captions and the pages' sample letters go beyond ASCII.
+    const korv::tools::Utf8ConsoleScope utf8_console;
     if (!LoadSettings(options, settings, source)) {
         Fail(std::cerr, std::string("no ") + korv::kConfigFileName +
                             " in this folder, so no port is configured: start korvpole here once to set it up, "
