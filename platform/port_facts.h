@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/com_name.h"
+
 namespace korv::platform {
 
 // What a technician needs to know about the device that port n names, for the words
@@ -13,6 +15,8 @@ struct PortFacts {
     bool member_of_group = false;  // this process already has that group
 };
 
-PortFacts DescribePort(int port);
+// `device` as ComDevicePath names it, or a device's own name ("/dev/ttyUSB0").
+PortFacts DescribeDevice(const std::string& device);
+inline PortFacts DescribePort(int port) { return DescribeDevice(ComDevicePath(port)); }
 
 }  // namespace korv::platform
