@@ -55,8 +55,8 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
         },
         "");
     CLI::Option* read = app.add_option("--read", options.read,
-                                       "read the serial port PORT, written to by another program, and "
-                                       "write nothing to it: a COM port number, or a device's name")
+                                       "show what comes on the serial port PORT, a COM port number or a "
+                                       "device's name; nothing is written to it")
                             ->type_name("PORT")
                             ->check(port_or_device)
                             ->excludes(port);
