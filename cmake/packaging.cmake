@@ -1,5 +1,5 @@
 # Release packages through CPack over the install rules (scripts/package makes them):
-# Windows, a zip of the three programs, a README.txt for Notepad and the licences; Linux, a tarball
+# Windows, a zip of the four programs, a README.txt for Notepad and the licences; Linux, a tarball
 # and a .deb with the programs in bin/ and the documentation in share/doc/korvpole.
 set(CPACK_PACKAGE_NAME korvpole)
 set(CPACK_PACKAGE_VENDOR "Korvane")
@@ -9,7 +9,7 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-  install(TARGETS korvpole korvpole-post korvpole-check RUNTIME DESTINATION .)
+  install(TARGETS korvpole korvpole-post korvpole-check korvpole-display RUNTIME DESTINATION .)
   # Notepad on older Windows shows a file with bare line feeds as one long line.
   foreach(text README LICENSES)
     file(READ ${PROJECT_SOURCE_DIR}/packaging/${text}-windows.txt content)
@@ -50,7 +50,7 @@ else()
     set(name_korvpole "mirror the pole record POLE.DAT onto a customer pole display")
     set(name_korvpole-check "try the display link, list the serial ports, show the display's characters")
     set(name_korvpole-post "write and show the pole record POLE.DAT")
-    set(name_korvpole-display "a simulated pole display on a pseudo-terminal")
+    set(name_korvpole-display "a simulated pole display: what comes on a serial port or a pseudo-terminal")
     foreach(program ${shipped})
       set(page ${doc}/${program}.1)
       add_custom_command(OUTPUT ${page}.gz
@@ -83,7 +83,7 @@ application keeps up to date and mirrors it onto a 4x20 character display
 on a serial port. korvpole@.service runs it for a folder without a console.
 
 korvpole-check tries the display link and lists the serial ports;
-korvpole-post writes and shows the record; korvpole-display simulates a
-display.")
+korvpole-post writes and shows the record; korvpole-display shows what a
+display would show of the bytes on a serial port or a pseudo-terminal.")
 endif()
 include(CPack)

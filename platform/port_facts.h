@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/com_name.h"
+
 namespace korv::platform {
 
 // For the words korvpole and the health check say when port n does not open.
@@ -12,6 +14,8 @@ struct PortFacts {
     bool member_of_group = false;  // this process has that group already
 };
 
-PortFacts DescribePort(int port);
+// `device` as ComDevicePath names it, or a device's own name ("/dev/ttyUSB0").
+PortFacts DescribeDevice(const std::string& device);
+inline PortFacts DescribePort(int port) { return DescribeDevice(ComDevicePath(port)); }
 
 }  // namespace korv::platform

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/system_error.h"
 
@@ -27,7 +28,7 @@ enum class OpenFailure {
 // kNoPortNumber none.
 using PortOpenFailure = Failure<OpenFailure>;
 
-// One COM port, opened for exclusive use and written one byte at a time.
+// One COM port, opened for exclusive use and written one byte at a time, or read.
 // Port n is COM<n>; platform/com_name.h says which device that is.
 class SerialDevice {
 public:
@@ -39,13 +40,21 @@ public:
     // 8 data bits, no parity, 1 stop bit, raw bytes, flow control as the port had it.
     // A failed open leaves nothing open.
     PortOpenFailure Open(int port, int baud);
+    // The same open of a device by its name, for reading what another program sends:
+    // software flow control off, so that XON and XOFF arrive as bytes and none is sent.
+    PortOpenFailure OpenToRead(const std::string& device, int baud);
     void Close();
     bool IsOpen() const;
 
     // Waits at most 1000 ms for the device to take the byte.
     ByteWrite WriteByte(std::uint8_t value);
+    // Waits at most `timeout_ms` for bytes: how many came (up to `size`), 0 when none
+    // did, negative when the device is gone.
+    int Read(std::uint8_t* buffer, int size, int timeout_ms);
 
 private:
+    PortOpenFailure OpenDevice(const std::string& device, int baud, bool reading);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

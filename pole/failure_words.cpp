@@ -10,9 +10,16 @@ using platform::OpenFailure;
 using platform::PortFacts;
 using platform::PortOpenFailure;
 
+namespace {
+
+// A port given by its device's name (port 0) goes by that name.
+std::string Named(int port, const PortFacts& facts) { return port >= 1 ? ComName(port) : facts.device; }
+
+}  // namespace
+
 std::string PortName(int port, const PortFacts& facts) {
-    if (!facts.leads_to.empty()) return ComName(port) + " (link to " + facts.leads_to + ")";
-    return ComName(port) + " (" + facts.device + ")";
+    if (!facts.leads_to.empty()) return Named(port, facts) + " (link to " + facts.leads_to + ")";
+    return port >= 1 ? ComName(port) + " (" + facts.device + ")" : facts.device;
 }
 
 std::string PortCause(int port, const PortOpenFailure& failure, const PortFacts& facts) {
@@ -21,7 +28,7 @@ std::string PortCause(int port, const PortOpenFailure& failure, const PortFacts&
             return "no COM port is configured (port " + std::to_string(port) + ")";
         case OpenFailure::kNoDevice:
             if (!facts.leads_to.empty())
-                return ComName(port) + " links to " + facts.leads_to + ", which does not exist";
+                return Named(port, facts) + " links to " + facts.leads_to + ", which does not exist";
             return "there is no " + PortName(port, facts);
         case OpenFailure::kBusy:
             return PortName(port, facts) + " is held by another program, a running korvpole included";

@@ -11,7 +11,8 @@
 // and korvpole-post say the same causes, with their own advice.
 namespace korv {
 
-// "COM5 (/dev/ttyS4)", "COM5 (link to /dev/pts/3)", "COM5 (\\.\COM5)".
+// "COM5 (/dev/ttyS4)", "COM5 (link to /dev/pts/3)", "COM5 (\\.\COM5)"; for port 0 the
+// device's own name: "/dev/ttyUSB0".
 std::string PortName(int port, const platform::PortFacts& facts);
 // Why the port did not open: "there is no COM5 (\\.\COM5)", "COM5 (...) is held by
 // another program, a running korvpole included", ...

@@ -77,7 +77,8 @@ FineTimerScope::FineTimerScope() = default;
 FineTimerScope::~FineTimerScope() = default;
 
 std::string ComDevicePath(int port) { return port < 1 ? std::string() : ComName(port); }
-PortFacts DescribePort(int port) { return {ComDevicePath(port), "", "", false}; }
+
+PortFacts DescribeDevice(const std::string& device) { return {device, "", "", false}; }
 
 struct SerialDevice::Impl {
     int port = 0;  // 0: closed

@@ -1,14 +1,13 @@
 #include <sys/stat.h>
 
-#include "platform/com_name.h"
 #include "platform/port_facts.h"
 #include "platform/posix/device_facts.h"
 
 namespace korv::platform {
 
-PortFacts DescribePort(int port) {
+PortFacts DescribeDevice(const std::string& device) {
     PortFacts facts;
-    facts.device = ComDevicePath(port);
+    facts.device = device;
     struct stat info;
     if (lstat(facts.device.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
         facts.leads_to = LinkTarget(facts.device);

@@ -31,12 +31,14 @@ speed_t SpeedOf(int baud) {
     }
 }
 
-// Flow control stays as the port had it; a line setting that fails goes unnoticed.
-void ConfigureLine(int fd, int baud) {
+// 8N1 and raw bytes both ways; flow control stays as the port had it, but for a reader.
+// A line setting that fails goes unnoticed.
+void ConfigureLine(int fd, int baud, bool reading) {
     termios line;
     if (tcgetattr(fd, &line) != 0) return;
     line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
                                            ICRNL | IUCLC | INPCK);
+    if (reading) line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
@@ -98,8 +100,17 @@ SerialDevice::~SerialDevice() { Close(); }
 PortOpenFailure SerialDevice::Open(int port, int baud) {
     Close();
     if (port < 1) return {OpenFailure::kNoPortNumber, {}};
-    const std::string path = ComDevicePath(port);
-    // Only a character device can be a terminal: anything else is refused unopened.
+    return OpenDevice(ComDevicePath(port), baud, false);
+}
+
+PortOpenFailure SerialDevice::OpenToRead(const std::string& device, int baud) {
+    Close();
+    return OpenDevice(device, baud, true);
+}
+
+PortOpenFailure SerialDevice::OpenDevice(const std::string& path, int baud, bool reading) {
+    // Only a character device can be a terminal: a file, a FIFO or a folder in the
+    // port's place is refused without being opened, let alone written.
     struct stat info;
     if (stat(path.c_str(), &info) != 0) return FailedWithErrno();
     if (!S_ISCHR(info.st_mode)) return Failed(OpenFailure::kNotSerial, ENOTTY);
@@ -121,7 +132,7 @@ PortOpenFailure SerialDevice::Open(int port, int baud) {
         close(fd);
         return Failed(OpenFailure::kOther, error);
     }
-    ConfigureLine(fd, baud);
+    ConfigureLine(fd, baud, reading);
     impl_->fd = fd;
     return {};
 }
@@ -153,6 +164,16 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
         if (ready <= 0) return ByteWrite::kDropped;
         waited = true;
     }
+}
+
+int SerialDevice::Read(std::uint8_t* buffer, int size, int timeout_ms) {
+    if (impl_->fd < 0) return -1;
+    pollfd readable{impl_->fd, POLLIN, 0};
+    if (poll(&readable, 1, timeout_ms) <= 0) return 0;  // none came, or a signal did
+    const ssize_t count = read(impl_->fd, buffer, static_cast<std::size_t>(size));
+    if (count > 0) return static_cast<int>(count);
+    // Readable, yet nothing or an error: the line hung up or the device went.
+    return count < 0 && (errno == EAGAIN || errno == EINTR) ? 0 : -1;
 }
 
 }  // namespace korv::platform

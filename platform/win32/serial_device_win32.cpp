@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "platform/com_name.h"
@@ -52,8 +54,8 @@ OpenFailure CauseOf(DWORD error) {
     }
 }
 
-HANDLE OpenComDevice(int port) {
-    return CreateFileA(ComDevicePath(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+HANDLE OpenComDevice(const std::string& device) {
+    return CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                        FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -67,8 +69,9 @@ void ApplyTimeouts(HANDLE port) {
     SetCommTimeouts(port, &timeouts);
 }
 
-// Baud rate and 8N1 on top of what the port has; flow control and the rest stay.
-void ApplyLineSettings(HANDLE port, int baud) {
+// Baud rate and 8N1 on top of what the port has; flow control and the rest stay, but
+// for a reader, which must get every byte, a wrong speed's garbled ones included.
+void ApplyLineSettings(HANDLE port, int baud, bool reading) {
     DCB line{};
     line.DCBlength = sizeof line;
     if (!GetCommState(port, &line)) return;  // a zeroed record would switch the line off
@@ -76,6 +79,7 @@ void ApplyLineSettings(HANDLE port, int baud) {
     line.ByteSize = 8;
     line.Parity = NOPARITY;
     line.StopBits = ONESTOPBIT;
+    if (reading) line.fOutX = line.fInX = line.fNull = line.fAbortOnError = line.fDsrSensitivity = FALSE;
     SetCommState(port, &line);
 }
 
@@ -94,16 +98,17 @@ void CloseIfSet(HANDLE& handle) {
 
 }  // namespace
 
-// The byte and the write record belong to the device, not to a call, as the system
-// may use both for as long as a write is in flight. Nothing reads the port; the read
-// record and its event are kept because the port's contract has the open make them,
-// and an open that cannot make them fails.
+// The buffers and records belong to the device, not to a call, as the system may use
+// them for as long as a write or a read is in flight; a read left waiting at a call's
+// end is waited for by the next.
 struct SerialDevice::Impl {
     HANDLE port = nullptr;
     OVERLAPPED read_record{};
     OVERLAPPED write_record{};
     HANDLE write_event = nullptr;  // the write record's, without the tag it carries there
     std::uint8_t byte_in_flight = 0;
+    bool reading = false;  // a read is in flight
+    std::uint8_t bytes_read[4096];
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
@@ -113,7 +118,16 @@ SerialDevice::~SerialDevice() { Close(); }
 PortOpenFailure SerialDevice::Open(int port, int baud) {
     Close();
     if (port < 1) return {OpenFailure::kNoPortNumber, {}};
-    const HANDLE handle = OpenComDevice(port);
+    return OpenDevice(ComDevicePath(port), baud, false);
+}
+
+PortOpenFailure SerialDevice::OpenToRead(const std::string& device, int baud) {
+    Close();
+    return OpenDevice(device, baud, true);
+}
+
+PortOpenFailure SerialDevice::OpenDevice(const std::string& device, int baud, bool reading) {
+    const HANDLE handle = OpenComDevice(device);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return {CauseOf(error), SystemError(static_cast<int>(error))};
@@ -130,7 +144,7 @@ PortOpenFailure SerialDevice::Open(int port, int baud) {
     ApplyTimeouts(handle);
     impl_->read_record.hEvent = NewManualResetEvent();
     impl_->write_event = NewManualResetEvent();
-    ApplyLineSettings(handle, baud);
+    ApplyLineSettings(handle, baud, reading);
     const bool queues_set = SetupComm(handle, kQueueBytes, kQueueBytes) != 0;
 
     if (queues_set && impl_->read_record.hEvent != nullptr &&
@@ -143,6 +157,12 @@ PortOpenFailure SerialDevice::Open(int port, int baud) {
 }
 
 void SerialDevice::Close() {
+    if (impl_->reading) {
+        DWORD count = 0;
+        CancelIoEx(impl_->port, &impl_->read_record);
+        GetOverlappedResult(impl_->port, &impl_->read_record, &count, TRUE);
+        impl_->reading = false;
+    }
     CloseIfSet(impl_->read_record.hEvent);
     CloseIfSet(impl_->write_event);
     CloseIfSet(impl_->port);
@@ -178,6 +198,30 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
     CancelIoEx(port, &record);
     GetOverlappedResult(port, &record, &written, TRUE);
     return ByteWrite::kDropped;
+}
+
+// The bring-up's interval time-out ends a read once the bytes stop coming.
+int SerialDevice::Read(std::uint8_t* buffer, int size, int timeout_ms) {
+    if (impl_->port == nullptr) return -1;
+    OVERLAPPED& record = impl_->read_record;
+    DWORD count = 0;
+    if (!impl_->reading) {
+        const DWORD wanted = std::min<DWORD>(static_cast<DWORD>(size), sizeof impl_->bytes_read);
+        record.Offset = record.OffsetHigh = 0;
+        if (!ReadFile(impl_->port, impl_->bytes_read, wanted, &count, &record)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_IO_PENDING) return IsDeviceGone(error) ? -1 : 0;
+            impl_->reading = true;
+        }
+    }
+    if (impl_->reading) {
+        if (WaitForSingleObject(record.hEvent, static_cast<DWORD>(timeout_ms)) != WAIT_OBJECT_0) return 0;
+        impl_->reading = false;
+        if (!GetOverlappedResult(impl_->port, &record, &count, FALSE)) return IsDeviceGone(GetLastError()) ? -1 : 0;
+    }
+    count = std::min<DWORD>(count, static_cast<DWORD>(size));
+    std::memcpy(buffer, impl_->bytes_read, count);
+    return static_cast<int>(count);
 }
 
 }  // namespace korv::platform

@@ -80,6 +80,14 @@ void PtyPort::Unplug() {
     slave_ = -1;
 }
 
+void CarryAcross(PtyPort& from, PtyPort& to) {
+    char bytes[4096];
+    const ssize_t got = read(from.MasterFd(), bytes, sizeof bytes);
+    // A terminal takes far more than this in, unless its reader stopped long ago.
+    if (got > 0 && write(to.MasterFd(), bytes, static_cast<std::size_t>(got)) != got)
+        throw std::runtime_error("the reading port takes no more bytes");
+}
+
 bool DisplayTap::PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done,
                            std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;

@@ -41,6 +41,10 @@ private:
     int slave_ = -1;
 };
 
+// One wire of a null-modem cable joining two ports: what was sent to `from` so far
+// arrives on `to` as received bytes. Called while a case waits.
+void CarryAcross(PtyPort& from, PtyPort& to);
+
 // A pseudo-terminal port whose bytes are decoded by the display model of its kind (and
 // of its character ROM).
 class DisplayTap {

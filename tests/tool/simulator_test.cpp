@@ -1,5 +1,6 @@
-// korvpole-display, which this build has only: its link, dump, panel and log after
-// known bytes; and the demo's pieces (simulator, korvpole, writer) run together.
+// korvpole-display: on a link of its own (this build only) its dump, panel and log after
+// known bytes, and the demo's pieces (simulator, korvpole, writer) run together; on
+// both builds, reading the port at the other end of korvpole's line.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -18,7 +19,7 @@
 #include <vector>
 
 #include "display/lcd_bytes.h"
-#include "tests/support/runner.h"
+#include "tests/support/program_test.h"
 
 namespace korv::test {
 namespace {
@@ -140,7 +141,8 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
         << run_.Output();
     const std::string lit = run_.Output();
-    EXPECT_NE(lit.find("backlight ON"), std::string::npos) << lit;
+    EXPECT_NE(lit.find(" lcd on COM1  backlight ON\n"), std::string::npos) << lit;
+    EXPECT_NE(lit.find("\n unknown bytes: FE 00\n"), std::string::npos) << lit;
     EXPECT_NE(lit.find("|PANEL               |"), std::string::npos) << lit;
     EXPECT_NE(lit.find("bytes " + std::to_string(bytes.size())), std::string::npos) << lit;
     EXPECT_NE(lit.find("commands 11"), std::string::npos) << lit;
@@ -222,6 +224,50 @@ TEST(LinuxDemo, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
     for (pid_t pid : {display.Pid(), pole.Pid(), writer.Pid()})
         EXPECT_EQ(kill(pid, 0), -1) << "process " << pid << " is still there";
 }
+
+struct ReadKind { DisplayKind kind; const char* lit; const char* dark; };
+class DisplayReadingPort : public ::testing::TestWithParam<ReadKind> {};
+
+// korvpole on COM5 and the display reading COM6, joined as a null-modem cable joins two
+// ports; a port that is not there is said in korvpole's words.
+TEST_P(DisplayReadingPort, ShowsTheSaleBAndXThatKorvpoleSendsOnTheOtherPort) {
+    const char* kind = ProtocolOf(GetParam().kind).name;
+    const std::string header = std::string(kind) + " on COM6, 9600 baud 8N1";
+    Runner display, pole(display.SharedDir()), other(display.SharedDir());
+    display.UseWine(Program::Korvpole().wine);
+    display.WriteConfig(5, true);
+    display.Dir().Write("KORVPOLE.INI", std::string("display = ") + kind + "\n");
+    display.WriteRecord(Sale(1, "Coffee", "1 x 3.20", 22, 320));
+    PtyPort& com5 = display.Port(5).Port();
+    PtyPort& com6 = display.Port(6).Port();
+    display.Start(Program::Tool("korvpole-display", {"--read", "6", "--kind", kind}), kScripted);
+    ASSERT_TRUE(display.WaitForOutput(header)) << display.Output();
+    EXPECT_EQ(StatusOf(other.RunToEnd(Program::Tool("korvpole-display", {"--read", "99"}))), 1);
+    EXPECT_NE(other.Errors().find("COM99 cannot be opened: there is no COM99"), std::string::npos) << other.Errors();
+
+    // The panel drawn last shows every one of `texts`.
+    const auto shows = [&](const std::vector<std::string>& texts) {
+        return WaitFor([&] {
+            CarryAcross(com5, com6);
+            const std::string last = display.Output().substr(display.Output().rfind(header));
+            return std::all_of(texts.begin(), texts.end(),
+                               [&](auto& text) { return last.find(text) != std::string::npos; });
+        });
+    };
+    const std::string sale = "|" + TextRow("Coffee") + "|\n", total = "|" + TotalRow("3.20") + "|\n";
+    pole.Start(Program::Korvpole());
+    EXPECT_TRUE(shows({sale, total, GetParam().lit})) << display.Output();
+    pole.Type("b");
+    EXPECT_TRUE(shows({sale, total, GetParam().dark})) << display.Output();
+    pole.Type("x");
+    EXPECT_TRUE(pole.WaitExit().Succeeded()) << pole.Output();
+    EXPECT_TRUE(shows({"|" + kBlankRow + "|\n", GetParam().dark})) << display.Output();
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DisplayReadingPort,
+                         ::testing::Values(ReadKind{DisplayKind::kLcd, "backlight ON", "backlight off"},
+                                           ReadKind{DisplayKind::kEscpos, "brightness 4 of 4", "brightness 1 of 4"}),
+                         [](const auto& info) { return std::string(ProtocolOf(info.param.kind).name); });
 
 // The A02 ROM's letters, and a user-defined character as the letter of its pattern;
 // the log names the letter each load gives a character.

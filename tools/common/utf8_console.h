@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // A path from those arguments as the system's file functions take it.
 std::string SystemPath(const std::string& utf8);
+
+// `stream` is a terminal that takes ANSI cursor and colour codes: on Windows a console,
+// once asked to.
+bool TakesEscapes(std::FILE* stream);
 
 // While it lives, what the program writes to its console is shown as UTF-8; the
 // console's own setting comes back at its end.

@@ -1,5 +1,7 @@
 #include "tools/common/utf8_console.h"
 
+#include <unistd.h>
+
 namespace korv::tools {
 
 // A terminal here speaks UTF-8, and paths are bytes.
@@ -8,6 +10,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 std::string SystemPath(const std::string& utf8) { return utf8; }
+
+bool TakesEscapes(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
 Utf8ConsoleScope::Utf8ConsoleScope() = default;
 Utf8ConsoleScope::~Utf8ConsoleScope() = default;

@@ -52,6 +52,12 @@ std::string SystemPath(const std::string& utf8) {
     return Converted(CP_ACP, wide.data(), size);
 }
 
+bool TakesEscapes(std::FILE* stream) {
+    const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return GetConsoleMode(console, &mode) && SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
 // The C runtime writes text to a console a byte at a time, each through its own code
 // page, which breaks a letter of several bytes; so the bytes go in whole buffers,
 // untranslated, and the console reads them as UTF-8.

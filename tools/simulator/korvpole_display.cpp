@@ -1,67 +1,37 @@
-// korvpole-display: a pole display of any kind korvpole speaks, in a terminal. It offers a pseudo-terminal as
-// COM<n> in the working directory and shows what korvpole (or anything else) sends.
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
+// korvpole-display: a pole display of any kind korvpole speaks, in a terminal. It reads a
+// serial port (--read), or offers a pseudo-terminal as COM<n> in the working directory,
+// and shows what korvpole (or anything else) sends there.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "platform/com_name.h"
+#include "platform/port_facts.h"
+#include "platform/serial_device.h"
 #include "platform/stop_request.h"
+#include "pole/failure_words.h"
 #include "sim/display_model.h"
-#include "tools/common/tool_cli.h"
 #include "tools/common/utf8_console.h"
-#include "tools/simulator/simulator_args.h"
-#include "tools/simulator/pty_link.h"
 #include "tools/simulator/byte_log.h"
 #include "tools/simulator/panel.h"
+#include "tools/simulator/pty_link.h"
+#include "tools/simulator/simulator_args.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using korv::sim::DecodedByte;
 using korv::tools::SimulatorOptions;
+// Bytes into a buffer within a time, as SerialDevice::Read gives them.
+using ReadBytes = std::function<int(std::uint8_t*, int, int)>;
 
-// Pause after a read error, so a master that keeps failing does not spin.
-constexpr int kReadErrorPauseMs = 50;
 // The longest wait between two looks for a stop: one that came just before a wait
 // does not interrupt it.
 constexpr int kStopLookMs = 200;
-
-// Until `fd` is readable or `timeout_ms` passes (-1: the stop look's time).
-bool WaitReadable(int fd, int timeout_ms) {
-    pollfd watched{fd, POLLIN, 0};
-    const int wait = timeout_ms < 0 || timeout_ms > kStopLookMs ? kStopLookMs : timeout_ms;
-    return poll(&watched, 1, wait) > 0 && (watched.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
-}
-
-struct Session {
-    korv::tools::PtyLink& link;
-    korv::sim::DisplayModel& model;
-    std::FILE* log;
-    Clock::time_point start;
-};
-
-// Feeds whatever the master holds into the model; false when nothing could be read.
-bool DrainMaster(Session& session) {
-    unsigned char buffer[4096];
-    const ssize_t count = read(session.link.MasterFd(), buffer, sizeof buffer);
-    if (count <= 0) return count < 0 && (errno == EAGAIN || errno == EINTR);
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - session.start).count();
-    for (ssize_t i = 0; i < count; ++i) {
-        const korv::sim::DecodedByte decoded = session.model.Feed(buffer[i]);
-        if (session.log)
-            std::fputs(korv::tools::FormatLogLine(elapsed, decoded, session.model).c_str(), session.log);
-    }
-    if (session.log) std::fflush(session.log);
-    return true;
-}
 
 korv::tools::PanelStyle StyleFor(bool terminal) {
     const char* no_colour = std::getenv("NO_COLOR");
@@ -69,43 +39,86 @@ korv::tools::PanelStyle StyleFor(bool terminal) {
     return colour ? korv::tools::PanelStyle::kColour : korv::tools::PanelStyle::kPlain;
 }
 
-int Run(const SimulatorOptions& options) {
+// Shows what `read` gives until a stop, or until the port named `port` goes away.
+int Watch(const SimulatorOptions& options, const std::string& port, const std::string& line, const ReadBytes& read) {
+    std::FILE* log = nullptr;
+    if (!options.log_path.empty() &&
+        (log = std::fopen(korv::tools::SystemPath(options.log_path).c_str(), "w")) == nullptr) {
+        std::perror(("korvpole-display: " + options.log_path).c_str());
+        return 1;
+    }
+    korv::platform::CatchStopRequests();
+    const korv::tools::Utf8ConsoleScope utf8_console;
+    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind, options.rom);
+    korv::sim::DisplayModel& model = *shown;
+    const bool terminal = korv::tools::TakesEscapes(stdout);
+    // A script that asked for the dump on a pipe wants the four lines and nothing else.
+    const bool live = terminal || !options.dump;
+    korv::tools::LivePanel panel(stdout, StyleFor(terminal), terminal,
+                                 std::string(korv::ProtocolOf(options.kind).name) + " on " + port + line);
+
+    const Clock::time_point start = Clock::now();
+    std::string command;  // the bytes of the command under way
+    int status = 0;
+    int wait_ms = live ? panel.Update(model) : -1;
+    while (!korv::platform::StopRequested()) {
+        std::uint8_t buffer[4096];
+        const int count = read(buffer, sizeof buffer, wait_ms < 0 || wait_ms > kStopLookMs ? kStopLookMs : wait_ms);
+        if (count < 0) {
+            std::fprintf(stderr, "korvpole-display: %s went away\n", port.c_str());
+            status = 1;
+            break;
+        }
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        for (int i = 0; i < count; ++i) {
+            const std::uint64_t unknown = model.UnknownCommands();
+            const DecodedByte decoded = model.Feed(buffer[i]);
+            command += static_cast<char>(buffer[i]);
+            if (model.UnknownCommands() != unknown) panel.NoteUnknown(command);
+            if (decoded.kind != DecodedByte::Kind::kPrefix && decoded.kind != DecodedByte::Kind::kParameter)
+                command.clear();
+            if (log) std::fputs(korv::tools::FormatLogLine(elapsed, decoded, model).c_str(), log);
+        }
+        if (log) std::fflush(log);
+        if (live) wait_ms = panel.Update(model);
+    }
+    if (live) panel.Finish(model);
+    if (options.dump) std::fputs(korv::tools::DumpScreen(model).c_str(), stdout);
+    std::fflush(stdout);
+    if (log) std::fclose(log);
+    return status;
+}
+
+// The port opened as korvpole opens its own, for reading only.
+int ReadPort(const SimulatorOptions& options) {
+    const bool numbered = options.read.find_first_not_of("0123456789") == std::string::npos;
+    const int port = numbered ? std::atoi(options.read.c_str()) : 0;
+    const korv::platform::PortFacts facts =
+        numbered ? korv::platform::DescribePort(port) : korv::platform::DescribeDevice(options.read);
+    const std::string name = numbered ? korv::platform::ComName(port) : options.read;
+    korv::platform::SerialDevice device;
+    if (const korv::platform::PortOpenFailure failure = device.OpenToRead(facts.device, options.baud)) {
+        std::fprintf(stderr, "korvpole-display: %s cannot be opened: %s\n", name.c_str(),
+                     korv::PortCause(port, failure, facts).c_str());
+        return 1;
+    }
+    return Watch(options, name, ", " + std::to_string(options.baud) + " baud 8N1",
+                 [&device](std::uint8_t* buffer, int size, int timeout_ms) {
+                     return device.Read(buffer, size, timeout_ms);
+                 });
+}
+
+int OfferLink(const SimulatorOptions& options) {
     korv::tools::PtyLink link;
     std::string error;
     if (!link.Create(options.port, error)) {
         std::fprintf(stderr, "korvpole-display: %s\n", error.c_str());
         return 1;
     }
-    std::FILE* log = nullptr;
-    if (!options.log_path.empty() && (log = std::fopen(options.log_path.c_str(), "w")) == nullptr) {
-        std::perror(("korvpole-display: " + options.log_path).c_str());
-        return 1;
-    }
-    korv::platform::CatchStopRequests();
-    // A terminal or pipe that went away must not kill us before the link is removed.
-    std::signal(SIGPIPE, SIG_IGN);
-    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind, options.rom);
-    korv::sim::DisplayModel& model = *shown;
-    Session session{link, model, log, Clock::now()};
-
-    const bool terminal = isatty(STDOUT_FILENO) == 1;
-    // A script that asked for the dump on a pipe wants the four lines and nothing else.
-    const bool live = terminal || !options.dump;
-    korv::tools::LivePanel panel(stdout, StyleFor(terminal), terminal, link.Name());
-
-    int wait_ms = -1;
-    if (live) wait_ms = panel.Update(model);
-    while (!korv::platform::StopRequested()) {
-        if (WaitReadable(link.MasterFd(), wait_ms) && !DrainMaster(session))
-            usleep(kReadErrorPauseMs * 1000);
-        if (live) wait_ms = panel.Update(model);
-    }
-    link.Remove();
-    if (live) panel.Finish(model);
-    if (options.dump) std::fputs(korv::tools::DumpScreen(model).c_str(), stdout);
-    std::fflush(stdout);
-    if (log) std::fclose(log);
-    return 0;
+    return Watch(options, korv::platform::ComName(options.port), "",
+                 [&link](std::uint8_t* buffer, int size, int timeout_ms) {
+                     return link.Read(buffer, size, timeout_ms);
+                 });
 }
 
 }  // namespace
@@ -115,5 +128,5 @@ int main(int argc, char** argv) {
     const auto status = korv::tools::ParseSimulatorArgs(korv::tools::Utf8Arguments(argc, argv),
                                                       options, std::cout, std::cerr);
     if (status) return *status;
-    return Run(options);
+    return options.read.empty() ? OfferLink(options) : ReadPort(options);
 }

@@ -19,6 +19,7 @@ constexpr const char* kShowCursor = "\x1b[?25h";
 // A terminal is redrawn at most this often; a log file or pipe gets fewer frames.
 constexpr std::chrono::milliseconds kTerminalGap(40);
 constexpr std::chrono::milliseconds kPlainGap(250);
+constexpr std::size_t kUnknownShown = 8;  // bytes
 
 std::string ShownRow(const sim::DisplayModel& model, int row) {
     if (!model.DisplayOn()) return std::string(static_cast<std::size_t>(model.Columns()), ' ');
@@ -37,9 +38,8 @@ std::string Status(const sim::DisplayModel& model) {
            std::to_string(model.UnknownCommands()) + "\n";
 }
 
-}  // namespace
-
-std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style) {
+std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style,
+                        const std::string& unknown) {
     const std::string edge = "+" + std::string(static_cast<std::size_t>(model.Columns()), '-') + "+\n";
     const bool colour = style == PanelStyle::kColour;
     std::string frame = Header(model, link) + edge;
@@ -50,8 +50,11 @@ std::string RenderPanel(const sim::DisplayModel& model, const std::string& link,
         if (colour) frame += kReset;
         frame += "|\n";
     }
-    return frame + edge + Status(model);
+    frame += edge + Status(model);
+    return unknown.empty() ? frame : frame + " unknown bytes:" + unknown + "\n";
 }
+
+}  // namespace
 
 std::string DumpScreen(const sim::DisplayModel& model) {
     std::string text;
@@ -64,7 +67,7 @@ LivePanel::LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::strin
       min_gap_(in_place ? kTerminalGap : kPlainGap) {}
 
 int LivePanel::Update(const sim::DisplayModel& model) {
-    const std::string frame = RenderPanel(model, link_, style_);
+    const std::string frame = RenderPanel(model, link_, style_, unknown_);
     if (started_ && frame == drawn_) return -1;
     const auto since = Clock::now() - last_draw_;
     if (started_ && since < min_gap_)
@@ -75,10 +78,19 @@ int LivePanel::Update(const sim::DisplayModel& model) {
 }
 
 void LivePanel::Finish(const sim::DisplayModel& model) {
-    const std::string frame = RenderPanel(model, link_, style_);
+    const std::string frame = RenderPanel(model, link_, style_, unknown_);
     if (!started_ || frame != drawn_) Draw(frame);
     if (in_place_) std::fputs(kShowCursor, out_);
     std::fflush(out_);
+}
+
+void LivePanel::NoteUnknown(const std::string& command) {
+    char hex[4];
+    for (const char byte : command) {
+        std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(byte));
+        unknown_ += hex;
+    }
+    if (unknown_.size() > kUnknownShown * 3) unknown_.erase(0, unknown_.size() - kUnknownShown * 3);
 }
 
 void LivePanel::Draw(const std::string& frame) {

@@ -13,15 +13,13 @@ enum class PanelStyle {
     kPlain,   // no escape codes at all: each new frame below the last
 };
 
-// The panel as text: a header with the port and the backlight or brightness, the
-// framed rows as the customer sees them (UTF-8), and a status line with the counts.
-std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style);
-
 // The rows as lines of the letters a customer reads, in UTF-8; '?' where none is.
 std::string DumpScreen(const sim::DisplayModel& model);
 
 // Draws the panel to `out` whenever it changed, but not more often than `min_gap`,
-// so a burst of bytes costs one redraw.
+// so a burst of bytes costs one redraw: a header with the kind, the port and the
+// backlight or brightness, the framed rows as the customer sees them (UTF-8), a status
+// line with the counts, and the bytes of the latest commands the kind does not know.
 class LivePanel {
 public:
     LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::string link);
@@ -31,6 +29,9 @@ public:
     int Update(const sim::DisplayModel& model);
     // Draws what is pending and leaves the terminal as it was found.
     void Finish(const sim::DisplayModel& model);
+    // The bytes of a command the model counted unknown. A wrong kind sends the other
+    // set's commands; a wrong speed, garbage.
+    void NoteUnknown(const std::string& command);
 
 private:
     void Draw(const std::string& frame);
@@ -39,6 +40,7 @@ private:
     PanelStyle style_;
     bool in_place_;
     std::string link_;
+    std::string unknown_;  // the latest bytes, in hex
     std::string drawn_;
     bool started_ = false;
     std::chrono::milliseconds min_gap_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace korv::tools {
@@ -7,6 +8,7 @@ namespace korv::tools {
 // A pseudo-terminal whose slave side is linked as COM<n> in the working directory, so
 // that korvpole opens it like a port. The simulator keeps a slave descriptor of its own
 // open, so a client closing the port is no hang-up and the master keeps working.
+// Windows has none: there Create fails, saying what to do instead.
 class PtyLink {
 public:
     PtyLink() = default;
@@ -20,9 +22,8 @@ public:
     // Removes the link, but only while it still points at this simulator's terminal.
     void Remove();
 
-    int MasterFd() const { return master_; }
-    const std::string& Name() const { return name_; }
-    const std::string& SlavePath() const { return slave_path_; }
+    // What came on the link, as SerialDevice::Read says it.
+    int Read(std::uint8_t* buffer, int size, int timeout_ms);
 
 private:
     void CloseTerminal();

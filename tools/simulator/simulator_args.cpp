@@ -8,14 +8,17 @@ namespace korv::tools {
 namespace {
 
 const char* const kFooter =
-    "Simulates a pole display on a pseudo-terminal linked as COM<N> in the working\n"
-    "directory, where korvpole looks first for port N: the 4x20 LCD (lcd), or a 2x20\n"
-    "customer display taking the ESC/POS (escpos) or CD5220 (cd5220) commands.\n"
+    "Simulates a pole display: the 4x20 LCD (lcd), or a 2x20 customer display taking\n"
+    "the ESC/POS (escpos) or CD5220 (cd5220) commands. With --read it shows what comes\n"
+    "on a serial port: the other end of a virtual COM pair, or a second port joined to\n"
+    "the display's line by a null-modem cable. Without it (Linux only) it offers a\n"
+    "pseudo-terminal linked as COM<N> in the working directory, where korvpole looks\n"
+    "first for port N.\n"
     "It shows the display's characters as the letters a customer reads (UTF-8): the\n"
     "LCD's from its ROM and its user-defined characters by their patterns (a block for\n"
     "a pattern that is no letter), a 2x20 display's from its code table.\n"
-    "Exit status: 0 after a stop signal, 1 the link or the log cannot be made, 2 a bad\n"
-    "argument.";
+    "Exit status: 0 after a stop (Ctrl+C), 1 the port, the link or the log cannot be\n"
+    "made or opened, or the port went away, 2 a bad argument.";
 
 // "a00 (default) or a02".
 std::string RomChoices(charset::CharacterRom chosen) {
@@ -32,11 +35,36 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
     CLI::App app("korvpole-display: a simulated pole display", "korvpole-display");
     SetUpToolApp(app, kFooter);
     const SimulatorOptions defaults;
-    app.add_option("--port", options.port,
-                   "the COM port number to offer, 1 to " + std::to_string(kMaxPort) + " (default " +
-                       std::to_string(defaults.port) + ")")
+    CLI::Option* port = app.add_option("--port", options.port,
+                                       "the COM port number to offer, 1 to " + std::to_string(kMaxPort) +
+                                           " (default " + std::to_string(defaults.port) + ")")
+                            ->type_name("N")
+                            ->check(PortNumber());
+    const std::string speeds = Listed(kLineSpeeds, [](int speed) { return std::to_string(speed); });
+    const CLI::Validator speed(
+        [speeds](std::string& text) -> std::string {
+            for (const int known : kLineSpeeds)
+                if (text == std::to_string(known)) return {};
+            return "'" + text + "' is no line speed: " + speeds;
+        },
+        "");
+    // Anything but digits is a device's name.
+    const CLI::Validator port_or_device(
+        [](std::string& text) -> std::string {
+            return text.find_first_not_of("0123456789") != std::string::npos ? "" : PortNumber()(text);
+        },
+        "");
+    CLI::Option* read = app.add_option("--read", options.read,
+                                       "show what comes on the serial port PORT, a COM port number or a "
+                                       "device's name; nothing is written to it")
+                            ->type_name("PORT")
+                            ->check(port_or_device)
+                            ->excludes(port);
+    app.add_option("--baud", options.baud, "the speed to read at: " + speeds + " (default " +
+                                               std::to_string(defaults.baud) + "), 8N1")
         ->type_name("N")
-        ->check(PortNumber());
+        ->check(speed)
+        ->needs(read);
     app.add_option("--log", options.log_path, "write every byte received, decoded, to FILE")
         ->type_name("FILE")
         ->check(NonEmptyPath());

@@ -12,6 +12,8 @@ namespace korv::tools {
 
 struct SimulatorOptions {
     int port = 1;
+    std::string read;  // --read: a COM number or a device path; empty: a pseudo-terminal
+    int baud = kDefaultLineSpeed;
     std::string log_path;  // empty: no log
     bool dump = false;
     DisplayKind kind = DisplayKind::kLcd;

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 namespace korv::tools {
@@ -70,7 +72,17 @@ bool PtyLink::Create(int port, std::string& error) {
         return false;
     }
     linked_ = true;
+    // A terminal or pipe that went away must not end the simulator before the link goes.
+    std::signal(SIGPIPE, SIG_IGN);
     return true;
+}
+
+int PtyLink::Read(std::uint8_t* buffer, int size, int timeout_ms) {
+    pollfd readable{master_, POLLIN, 0};
+    if (poll(&readable, 1, timeout_ms) <= 0) return 0;
+    const ssize_t count = read(master_, buffer, static_cast<std::size_t>(size));
+    if (count >= 0 || errno == EAGAIN || errno == EINTR) return count > 0 ? static_cast<int>(count) : 0;
+    return -1;
 }
 
 void PtyLink::Remove() {
