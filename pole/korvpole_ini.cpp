@@ -1,7 +1,6 @@
 #include "pole/korvpole_ini.h"
 
 #include <algorithm>
-#include <cstring>
 #include <tuple>
 
 #include "display/display_kinds.h"
@@ -39,9 +38,6 @@ bool Number(const std::string& text, int& value) {
     }
     return true;
 }
-
-// Each setting takes its value into the settings, or says what is wrong with it.
-using Setter = std::string (*)(const std::string& value, KorvpoleIni& ini);
 
 std::string SetDisplay(const std::string& value, KorvpoleIni& ini) {
     const DisplayProtocol* protocol = FindProtocol(value);
@@ -108,17 +104,6 @@ std::string SetTable(const std::string& value, KorvpoleIni& ini) {
     return "table must be " + Listed(charset::kDisplayTables, charset::CodePageName) + ", not " + Quoted(value);
 }
 
-// Kept as written until the file's code page is known.
-std::string SetTax(const std::string& value, KorvpoleIni& ini) {
-    ini.words.tax = value;
-    return "";
-}
-
-std::string SetTotal(const std::string& value, KorvpoleIni& ini) {
-    ini.words.total = value;
-    return "";
-}
-
 std::string SetDecimal(const std::string& value, KorvpoleIni& ini) {
     if (value != "," && value != ".") return "decimal must be , or ., not " + Quoted(value);
     ini.words.decimal = value[0];
@@ -127,25 +112,23 @@ std::string SetDecimal(const std::string& value, KorvpoleIni& ini) {
 
 struct Setting {
     const char* name;
-    Setter set;
+    std::string (*set)(const std::string& value, KorvpoleIni& ini);  // what is wrong with the value, or ""
 };
+// Captions are kept as written until the file's code page is known.
 const Setting kSettings[] = {
-    {"display", SetDisplay}, {"rows", SetRows}, {"baud", SetBaud},   {"text", SetText},         {"rom", SetRom},
-    {"table", SetTable},     {"tax", SetTax},   {"total", SetTotal}, {"decimal", SetDecimal},
+    {"display", SetDisplay}, {"rows", SetRows}, {"baud", SetBaud}, {"text", SetText}, {"rom", SetRom},
+    {"table", SetTable},
+    {"tax", [](const std::string& value, KorvpoleIni& ini) { ini.words.tax = value; return std::string(); }},
+    {"total", [](const std::string& value, KorvpoleIni& ini) { ini.words.total = value; return std::string(); }},
+    {"decimal", SetDecimal},
 };
-
-constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
+constexpr std::size_t kSettingCount = std::size(kSettings);
 
 // The setting's index; kSettingCount for a name that is none.
 std::size_t IndexOf(const std::string& name) {
     std::size_t index = 0;
     while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
     return index;
-}
-
-// "display, rows, baud, text or rom".
-std::string SettingNames() {
-    return Listed(kSettings, [](const Setting& setting) { return setting.name; });
 }
 
 std::string Problem(int line, const std::string& what) {
@@ -199,7 +182,8 @@ std::string ParseKorvpoleIni(const std::string& text, KorvpoleIni& ini) {
         const std::string value = Trimmed(line.substr(equals + 1));
         const std::size_t index = IndexOf(name);
         if (index == kSettingCount)
-            return Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
+            return Problem(number, "unknown setting " + Quoted(name) + " (" +
+                                       Listed(kSettings, [](const Setting& setting) { return setting.name; }) + ")");
         if (set_on_line[index] != 0)
             return Problem(number, std::string(kSettings[index].name) + " is set twice, first on line " +
                                        std::to_string(set_on_line[index]));
