@@ -67,15 +67,12 @@ std::string SetRows(const std::string& value, KorvpoleIni& ini) {
 
 std::string SetBaud(const std::string& value, KorvpoleIni& ini) {
     int baud = 0;
-    if (Number(value, baud))
-        for (int known : kLineSpeeds)
-            if (baud == known) {
-                ini.display.baud = baud;
-                ini.baud_named = true;
-                return "";
-            }
-    return "baud must be " + Listed(kLineSpeeds, [](int known) { return std::to_string(known); }) + ", not " +
-           Quoted(value);
+    if (!Number(value, baud) || std::count(std::begin(kLineSpeeds), std::end(kLineSpeeds), baud) == 0)
+        return "baud must be " + Listed(kLineSpeeds, [](int known) { return std::to_string(known); }) + ", not " +
+               Quoted(value);
+    ini.display.baud = baud;
+    ini.baud_named = true;
+    return "";
 }
 
 std::string SetText(const std::string& value, KorvpoleIni& ini) {
@@ -95,13 +92,13 @@ std::string SetRom(const std::string& value, KorvpoleIni& ini) {
 }
 
 std::string SetTable(const std::string& value, KorvpoleIni& ini) {
-    for (const charset::CodePage table : charset::kDisplayTables)
-        if (SameName(value, charset::CodePageName(table))) {
-            ini.display.table = table;
-            ini.table_named = true;
-            return "";
-        }
-    return "table must be " + Listed(charset::kDisplayTables, charset::CodePageName) + ", not " + Quoted(value);
+    const auto& tables = charset::kDisplayTables;
+    const std::optional<charset::CodePage> table = charset::CodePageNamed(value);
+    if (!table || std::count(std::begin(tables), std::end(tables), *table) == 0)
+        return "table must be " + Listed(tables, charset::CodePageName) + ", not " + Quoted(value);
+    ini.display.table = *table;
+    ini.table_named = true;
+    return "";
 }
 
 std::string SetDecimal(const std::string& value, KorvpoleIni& ini) {
