@@ -58,8 +58,7 @@ ProgramEnd EndAfterFileOpenError(const platform::RecordOpenFailure& failure, Dis
     PrintNow(kFileOpenError);
     TellNow(RecordFailureWords(kPoleRecordFileName, platform::RecordFile::Mode::kPoll, failure) + "\n");
     // The key is only waited for, not read: it stays in the console's input.
-    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() && !platform::StopRequested()) {
-    }
+    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() && !platform::StopRequested()) {}
     display.Close();
     console.EndKeyMode();
     return ProgramEnd::kExit;
