@@ -189,13 +189,12 @@ CodePageText FromUtf8(CodePage page, std::string_view utf8) {
     for (std::size_t at = 0; at < utf8.size();) {
         const Decoded decoded = DecodeUtf8At(utf8, at);
         if (decoded.length == 0) return {CodePageText::Status::kInvalidUtf8, "", 0, at};
-        if (page == CodePage::kUtf8) {
+        if (page == CodePage::kUtf8)
             result.bytes.append(utf8.substr(at, decoded.length));
-        } else if (const std::optional<std::uint8_t> byte = ByteOf(page, decoded.code_point)) {
+        else if (const std::optional<std::uint8_t> byte = ByteOf(page, decoded.code_point))
             result.bytes += static_cast<char>(*byte);
-        } else {
+        else
             return {CodePageText::Status::kMissing, "", decoded.code_point, 0};
-        }
         at += decoded.length;
     }
     return result;

@@ -39,9 +39,6 @@ void DisplayDriver::Close() {
     channel_.Close();
 }
 
-// A display whose supply was cycled behind an open port is back at its power-on code
-// table with empty user-defined characters, unknown to korvpole. The poll cycle clears
-// at every counter change, so the display heals at the next sale, as its rows do.
 void DisplayDriver::Clear() {
     if (!open_) return;
     if (wanted_.text) Send(CodeTableCommand(*protocol_, wanted_.table));
@@ -86,10 +83,10 @@ void DisplayDriver::WriteHere(const char* text) {
     Send(bytes);
 }
 
-// The user-defined characters are planned over the whole screen, so that a letter
-// already shown keeps its character. New patterns go first, while the cursor is not
-// needed; a row whose bytes changed because a character was freed for a letter shown
-// plain so far is sent again where it changed.
+// WriteText on an HD44780 display with a code page. The user-defined characters are
+// planned over the whole screen, so that a letter already shown keeps its character.
+// New patterns go first, while the cursor is not needed; a row whose bytes changed
+// because a character was freed for a letter shown plain so far is sent again there.
 void DisplayDriver::WriteLetters(const std::u32string& text, int column, int row, const std::string& position) {
     // No text fits there, as without a code page; and the row's picture has no such place.
     if (column < 1 || column > columns_) return Send(position);
@@ -127,10 +124,9 @@ void DisplayDriver::Send(std::string_view bytes) {
 }
 
 platform::PortOpenFailure DisplayDriver::Reconnect() {
-    DisplayGeometry geometry = wanted_;
-    geometry.backlight_on = false;
     const bool backlight = backlight_on_;
-    if (const platform::PortOpenFailure failure = Open(geometry)) return failure;
+    wanted_.backlight_on = false;
+    if (const platform::PortOpenFailure failure = Open(wanted_)) return failure;
     SetBacklight(backlight);
     Clear();
     return {};

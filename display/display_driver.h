@@ -23,8 +23,9 @@ public:
     // would be sent, for a preview read back through its model.
     void OpenInto(std::string& bytes, DisplayGeometry geometry);
     void Close();
-    // Also what a display that lost power has lost: its code table at once, its
-    // user-defined characters with the next text.
+    // Also gives back what a display whose supply was cycled behind an open port has lost,
+    // unknown to korvpole: its code table at once, its user-defined characters with the
+    // next text. The poll cycle clears at every sale, so such a display heals then.
     void Clear();
     // column and row are 1-based; text may be null. Text past the last column is cut.
     // A place that kind of display cannot name gets nothing. With a code page, each
@@ -55,8 +56,6 @@ public:
 private:
     void BringUp(const DisplayGeometry& geometry);
     void Send(std::string_view bytes);
-    // WriteText on an HD44780 display with a code page: the letters its ROM lacks are
-    // drawn into its user-defined characters.
     void WriteLetters(const std::u32string& text, int column, int row, const std::string& position);
 
     bool open_ = false;

@@ -190,16 +190,14 @@ constexpr bool PatternsSound() {
         if (!WellDrawn(kPatterns[i]) || !Plain(kPatterns[i].plain)) return false;
         for (std::size_t j = i + 1; j < count; ++j) {
             if (kPatterns[i].letter == kPatterns[j].letter) return false;
-            bool same = true;
-            for (int row = 0; row < 7; ++row)
-                same = same && std::string_view(kPatterns[i].rows[row]) == kPatterns[j].rows[row];
-            if (same) return false;  // the simulator could not tell the two apart
+            int row = 0;
+            while (row < 7 && std::string_view(kPatterns[i].rows[row]) == kPatterns[j].rows[row]) ++row;
+            if (row == 7) return false;  // the simulator could not tell the two apart
         }
     }
     return true;
 }
-static_assert(PatternsSound(),
-              "every pattern 5x7 dots, of one letter, unlike every other, with a plain stand-in");
+static_assert(PatternsSound(), "every pattern 5x7 dots, of one letter, unlike every other, with a plain stand-in");
 
 // Stand-ins for characters korvpole draws no pattern for; a range stands for every
 // code point in it. Anything not here is a blank.
