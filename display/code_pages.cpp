@@ -93,8 +93,8 @@ constexpr PageEntry kPages[] = {
 };
 
 constexpr bool InKnownOrder() {
-    for (std::size_t i = 0; i < std::size(kCodePages); ++i)
-        if (i >= std::size(kPages) || kPages[i].page != kCodePages[i]) return false;
+    for (std::size_t i = 0; i < std::size(kPages); ++i)
+        if (kPages[i].page != kCodePages[i] || kPages[i].page != static_cast<CodePage>(i)) return false;
     return std::size(kPages) == std::size(kCodePages);
 }
 static_assert(InKnownOrder(), "one table row per code page, in the order of kCodePages");
@@ -105,46 +105,37 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsSurrogate(char32_t code_point) { return code_point >= 0xD800 && code_point <= 0xDFFF; }
 
-// The code point at `at` and the bytes it takes, or a length of 0 when the bytes
-// there are not UTF-8.
+// The bytes of a UTF-8 sequence that starts with `lead`; 0 for a byte none starts with.
+std::size_t SequenceLength(unsigned char lead) {
+    return lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+}
+
+// The code point at `at` and the bytes it takes; a length of 0 where the bytes are not
+// UTF-8.
 struct Decoded {
     char32_t code_point;
     std::size_t length;
 };
 
 Decoded DecodeUtf8At(std::string_view text, std::size_t at) {
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};  // the smallest code point of each length
     const auto lead = static_cast<unsigned char>(text[at]);
-    if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
-    char32_t least = 0;  // the smallest code point this length may carry
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        least = 0x10000;
-    } else {
-        return {0, 0};
-    }
-    char32_t code_point = lead & (0x7Fu >> length);
-    if (text.size() - at < length) return {0, 0};
+    const std::size_t length = SequenceLength(lead);
+    if (length == 0 || text.size() - at < length) return {0, 0};
+    char32_t code_point = length == 1 ? lead : lead & (0x7Fu >> length);
     for (std::size_t i = 1; i < length; ++i) {
         const auto next = static_cast<unsigned char>(text[at + i]);
         if ((next & 0xC0) != 0x80) return {0, 0};
         code_point = (code_point << 6) | (next & 0x3F);
     }
-    if (code_point < least || code_point > 0x10FFFF || IsSurrogate(code_point)) return {0, 0};
+    if (code_point < kLeast[length] || code_point > 0x10FFFF || IsSurrogate(code_point)) return {0, 0};
     return {code_point, length};
 }
 
 // A lead byte at `at` whose letter the end of `text` cuts off.
 bool CutOff(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
-    if (length == 0 || text.size() - at >= length) return false;
+    const std::size_t length = SequenceLength(static_cast<unsigned char>(text[at]));
+    if (length < 2 || text.size() - at >= length) return false;
     for (std::size_t i = at + 1; i < text.size(); ++i)
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
     return true;
@@ -163,9 +154,8 @@ std::optional<CodePage> CodePageNamed(std::string_view name) {
 std::optional<char32_t> CodePointOf(CodePage page, std::uint8_t byte) {
     if (byte < 0x80) return byte;
     if (page == CodePage::kUtf8) return std::nullopt;
-    const char16_t code_point = (*Entry(page).high)[byte - 0x80u];
-    if (code_point == 0) return std::nullopt;
-    return code_point;
+    if (const char16_t code_point = (*Entry(page).high)[byte - 0x80u]) return code_point;
+    return std::nullopt;
 }
 
 std::optional<std::uint8_t> ByteOf(CodePage page, char32_t code_point) {
@@ -179,30 +169,18 @@ std::optional<std::uint8_t> ByteOf(CodePage page, char32_t code_point) {
 
 std::string Utf8Of(char32_t code_point) {
     if (code_point > 0x10FFFF || IsSurrogate(code_point)) code_point = kReplacement;
-    std::string text;
-    if (code_point < 0x80) {
-        text += static_cast<char>(code_point);
-    } else if (code_point < 0x800) {
-        text += static_cast<char>(0xC0 | (code_point >> 6));
-        text += static_cast<char>(0x80 | (code_point & 0x3F));
-    } else if (code_point < 0x10000) {
-        text += static_cast<char>(0xE0 | (code_point >> 12));
-        text += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code_point & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (code_point >> 18));
-        text += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code_point & 0x3F));
-    }
+    if (code_point < 0x80) return std::string(1, static_cast<char>(code_point));
+    constexpr char32_t kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int tail = code_point < 0x800 ? 1 : code_point < 0x10000 ? 2 : 3;  // bytes after the lead
+    std::string text(1, static_cast<char>(kLead[tail] | (code_point >> (6 * tail))));
+    for (int i = tail - 1; i >= 0; --i) text += static_cast<char>(0x80 | ((code_point >> (6 * i)) & 0x3F));
     return text;
 }
 
 std::string CharacterLabel(char32_t code_point) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04lX", static_cast<unsigned long>(code_point));
-    const bool control = code_point < 0x20 || (code_point >= 0x7F && code_point < 0xA0);
-    if (control) return code;
+    if (code_point < 0x20 || (code_point >= 0x7F && code_point < 0xA0)) return code;  // a control character
     return Utf8Of(code_point) + " (" + code + ")";
 }
 
@@ -211,13 +189,12 @@ CodePageText FromUtf8(CodePage page, std::string_view utf8) {
     for (std::size_t at = 0; at < utf8.size();) {
         const Decoded decoded = DecodeUtf8At(utf8, at);
         if (decoded.length == 0) return {CodePageText::Status::kInvalidUtf8, "", 0, at};
-        if (page == CodePage::kUtf8) {
+        if (page == CodePage::kUtf8)
             result.bytes.append(utf8.substr(at, decoded.length));
-        } else if (const std::optional<std::uint8_t> byte = ByteOf(page, decoded.code_point)) {
+        else if (const std::optional<std::uint8_t> byte = ByteOf(page, decoded.code_point))
             result.bytes += static_cast<char>(*byte);
-        } else {
+        else
             return {CodePageText::Status::kMissing, "", decoded.code_point, 0};
-        }
         at += decoded.length;
     }
     return result;
@@ -238,12 +215,10 @@ std::u32string LettersOf(CodePage page, std::string_view bytes) {
     return letters;
 }
 
-std::string ToUtf8(CodePage page, std::string_view bytes, char unprintable) {
+std::string ToUtf8(CodePage page, std::string_view bytes) {
     std::string text;
-    for (const char32_t letter : LettersOf(page, bytes)) {
-        const bool control = letter < 0x20 || letter == 0x7F;
-        text += control || letter == kReplacement ? std::string(1, unprintable) : Utf8Of(letter);
-    }
+    for (const char32_t letter : LettersOf(page, bytes))
+        text += letter < 0x20 || letter == 0x7F || letter == kReplacement ? "?" : Utf8Of(letter);
     return text;
 }
 

@@ -63,8 +63,8 @@ CodePageText FromUtf8(CodePage page, std::string_view utf8);
 // the end (a field full to its last byte) is left out.
 std::u32string LettersOf(CodePage page, std::string_view bytes);
 
-// Code page bytes as UTF-8 for a terminal. A control byte (below 0x20, 0x7F) or a byte
-// the code page leaves undefined is written as `unprintable`.
-std::string ToUtf8(CodePage page, std::string_view bytes, char unprintable = '?');
+// Code page bytes as UTF-8 for a terminal; a control byte (below 0x20, 0x7F) or a byte
+// the code page leaves undefined as '?'.
+std::string ToUtf8(CodePage page, std::string_view bytes);
 
 }  // namespace korv::charset

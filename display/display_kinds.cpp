@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <string>
 
 #include "display/cd5220_bytes.h"
 #include "display/escpos_bytes.h"
@@ -14,8 +13,8 @@ namespace korv {
 namespace {
 
 template <std::size_t N>
-constexpr ByteRun Run(const std::uint8_t (&bytes)[N]) {
-    return {bytes, static_cast<int>(N)};
+std::string_view Run(const std::uint8_t (&bytes)[N]) {
+    return {reinterpret_cast<const char*>(bytes), N};
 }
 
 constexpr std::uint8_t kLcdCursorLead[] = {lcd::kCommandPrefix};
@@ -38,7 +37,6 @@ const DisplayProtocol kProtocols[] = {
      Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
      LetterForm::kTable},
 };
-static_assert(std::size(escpos::kSelectCodeTable) + 1 <= kMaxCodeTableBytes, "room for ESC t and its number");
 
 }  // namespace
 
@@ -60,15 +58,11 @@ const char* KindNames() {
     return names.c_str();
 }
 
-int CodeTableCommand(const DisplayProtocol& protocol, charset::CodePage page, std::uint8_t* out) {
-    for (int i = 0; i < protocol.code_table_count; ++i) {
-        if (protocol.code_tables[i].page != page) continue;
-        const int size = protocol.select_table.size;
-        std::copy(protocol.select_table.bytes, protocol.select_table.bytes + size, out);
-        out[size] = protocol.code_tables[i].number;
-        return size + 1;
-    }
-    return 0;
+std::string CodeTableCommand(const DisplayProtocol& protocol, charset::CodePage page) {
+    for (int i = 0; i < protocol.code_table_count; ++i)
+        if (protocol.code_tables[i].page == page)
+            return std::string(protocol.select_table) + static_cast<char>(protocol.code_tables[i].number);
+    return "";
 }
 
 std::optional<charset::CodePage> CodeTablePage(const DisplayProtocol& protocol, std::uint8_t number) {
@@ -77,21 +71,16 @@ std::optional<charset::CodePage> CodeTablePage(const DisplayProtocol& protocol, 
     return std::nullopt;
 }
 
-int CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns,
-                  std::uint8_t* out) {
-    int size = 0;
-    for (int i = 0; i < protocol.cursor_lead.size; ++i) out[size++] = protocol.cursor_lead.bytes[i];
+std::string CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns) {
+    const std::string lead(protocol.cursor_lead);
     if (protocol.cursor_form == CursorForm::kRowAddress) {
         // Rows outside 1 to 4 have no address of their own; the nearest row stands in.
         const std::uint8_t* bases = columns > 16 && rows > 2 ? lcd::kRowBase20x4 : lcd::kRowBase16x4;
-        out[size++] = static_cast<std::uint8_t>(bases[std::clamp(row, 1, 4) - 1] + column - 1);
-        return size;
+        return lead + static_cast<char>(bases[std::clamp(row, 1, 4) - 1] + column - 1);
     }
     // A place off the display is a command the display would refuse or misread.
-    if (row < 1 || row > rows || column < 1 || column > columns) return 0;
-    out[size++] = static_cast<std::uint8_t>(column);
-    out[size++] = static_cast<std::uint8_t>(row);
-    return size;
+    if (row < 1 || row > rows || column < 1 || column > columns) return "";
+    return lead + static_cast<char>(column) + static_cast<char>(row);
 }
 
 }  // namespace korv

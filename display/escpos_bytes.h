@@ -9,13 +9,12 @@ namespace korv::escpos {
 
 inline constexpr std::uint8_t kEsc = 0x1B;
 inline constexpr std::uint8_t kUs = 0x1F;
-inline constexpr std::uint8_t kClearScreen = 0x0C;  // CLR; the cursor goes home
 inline constexpr std::uint8_t kBringUp[] = {
     kEsc, '@',       // initialise
     kUs, 0x01,       // overwrite mode
     kUs, 'C', 0x00,  // cursor off
 };
-inline constexpr std::uint8_t kClear[] = {kClearScreen};
+inline constexpr std::uint8_t kClear[] = {0x0C};  // CLR; the cursor goes home
 inline constexpr std::uint8_t kCursorTo[] = {kUs, '$'};  // then column 1-20, row 1-2
 inline constexpr std::uint8_t kBrightest[] = {kUs, 'X', 4};
 inline constexpr std::uint8_t kDimmest[] = {kUs, 'X', 1};

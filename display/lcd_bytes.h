@@ -11,7 +11,6 @@ inline constexpr int kColumns = 20;
 
 inline constexpr std::uint8_t kCommandPrefix = 0xFE;
 
-// HD44780 instructions as the driver sends them.
 inline constexpr std::uint8_t kClearDisplay = 0x01;
 inline constexpr std::uint8_t kEntryModeIncrement = 0x06;        // no display shift
 inline constexpr std::uint8_t kDisplayOnCursorOff = 0x0C;        // blinking off too
@@ -33,7 +32,6 @@ inline constexpr std::uint8_t RowStart20x4(int row) {
     return static_cast<std::uint8_t>(kRowBase20x4[row - 1] - kSetDdramAddress);
 }
 
-// The bring-up, each byte behind the prefix.
 inline constexpr std::uint8_t kBringUp[] = {
     kCommandPrefix, kFunctionSet8Bit,    kCommandPrefix, kFunctionSet8Bit,
     kCommandPrefix, kFunctionSet8Bit,    kCommandPrefix, kFunctionSet8Bit2Lines5x8,

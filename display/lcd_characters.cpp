@@ -1,7 +1,7 @@
 #include "display/lcd_characters.h"
 
-#include "display/names.h"
 #include "display/lcd_bytes.h"
+#include "display/names.h"
 
 namespace korv::charset {
 
@@ -176,17 +176,9 @@ constexpr PatternSource kPatterns[] = {
     {0x00B3, '3', {".###.", "..#..", "...#.", ".##..", ".....", ".....", "....."}},  // superscript three
 };
 
-constexpr bool Same(const char* a, const char* b) {
-    for (; *a != '\0' && *a == *b; ++a, ++b) {}
-    return *a == *b;
-}
-
 constexpr bool WellDrawn(const PatternSource& pattern) {
-    for (const char* row : pattern.rows) {
-        int dots = 0;
-        for (; row[dots] == '.' || row[dots] == '#'; ++dots) {}
-        if (dots != 5 || row[5] != '\0') return false;
-    }
+    for (const std::string_view row : pattern.rows)
+        if (row.size() != 5 || row.find_first_not_of(".#") != std::string_view::npos) return false;
     return true;
 }
 
@@ -198,16 +190,14 @@ constexpr bool PatternsSound() {
         if (!WellDrawn(kPatterns[i]) || !Plain(kPatterns[i].plain)) return false;
         for (std::size_t j = i + 1; j < count; ++j) {
             if (kPatterns[i].letter == kPatterns[j].letter) return false;
-            bool same = true;
-            for (int row = 0; row < 7 && same; ++row)
-                same = Same(kPatterns[i].rows[row], kPatterns[j].rows[row]);
-            if (same) return false;  // the simulator could not tell the two apart
+            int row = 0;
+            while (row < 7 && std::string_view(kPatterns[i].rows[row]) == kPatterns[j].rows[row]) ++row;
+            if (row == 7) return false;  // the simulator could not tell the two apart
         }
     }
     return true;
 }
-static_assert(PatternsSound(),
-              "every pattern 5x7 dots, of one letter, unlike every other, with a plain stand-in");
+static_assert(PatternsSound(), "every pattern 5x7 dots, of one letter, unlike every other, with a plain stand-in");
 
 // Stand-ins for characters korvpole draws no pattern for; a range stands for every
 // code point in it. Anything not here is a blank.
@@ -287,9 +277,8 @@ std::optional<CharacterRom> CharacterRomNamed(std::string_view name) {
 }
 
 std::optional<char32_t> RomCharacter(CharacterRom rom, std::uint8_t code) {
-    const char32_t code_point = Table(rom)[code];
-    if (code_point == 0) return std::nullopt;
-    return code_point;
+    if (const char32_t code_point = Table(rom)[code]) return code_point;
+    return std::nullopt;
 }
 
 std::optional<std::uint8_t> RomCodeOf(CharacterRom rom, char32_t code_point) {
@@ -302,9 +291,8 @@ std::optional<std::uint8_t> RomCodeOf(CharacterRom rom, char32_t code_point) {
 }
 
 std::optional<GlyphPattern> PatternOf(char32_t code_point) {
-    const PatternSource* source = SourceOf(code_point);
-    if (source == nullptr) return std::nullopt;
-    return ToPattern(*source);
+    if (const PatternSource* source = SourceOf(code_point)) return ToPattern(*source);
+    return std::nullopt;
 }
 
 std::optional<char32_t> LetterOfPattern(const GlyphPattern& pattern) {

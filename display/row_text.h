@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -22,9 +23,7 @@ inline int DisplayRowOf(int drawn_row, int rows, const std::array<int, 2>& shown
 // Bytes of a text `length` long that fit from the 1-based `column` to the end of a row
 // `columns` wide; the rest is cut. 0 when none fit.
 inline int FittingLength(int length, int column, int columns) {
-    const int room = columns - column + 1;
-    const int fitting = length > room ? room : length;
-    return fitting > 0 ? fitting : 0;
+    return std::max(0, std::min(length, columns - column + 1));
 }
 
 // Bytes 0x20 to 0x7E show as their ASCII characters; the display draws any other byte

@@ -4,18 +4,14 @@
 
 namespace korv {
 
-namespace {
 constexpr int kPauseAfterByteMs = 1;
-}
 
 SerialChannel::~SerialChannel() { Close(); }
 
 platform::PortOpenFailure SerialChannel::Open(int port, int baud) {
     if (open_) return {};
-    const platform::PortOpenFailure failure = device_.Open(port, baud);
-    if (failure) return failure;
+    if (const platform::PortOpenFailure failure = device_.Open(port, baud)) return failure;
     open_ = true;
-    lost_ = false;
     not_taken_ = 0;
     return {};
 }
@@ -28,8 +24,7 @@ void SerialChannel::RecordInto(std::string& bytes) {
 
 bool SerialChannel::Close() {
     recording_ = nullptr;
-    if (!open_) return true;
-    device_.Close();
+    if (open_) device_.Close();
     open_ = false;
     lost_ = false;
     return true;
@@ -38,20 +33,19 @@ bool SerialChannel::Close() {
 bool SerialChannel::WriteByte(std::uint8_t value) {
     // Nothing reaches a closed channel; a device that is gone costs no more waiting.
     if (!open_) return true;
-    if (lost_) {
-        ++not_taken_;
-        return true;
-    }
-    const platform::ByteWrite result = device_.WriteByte(value);
+    const platform::ByteWrite result = lost_ ? platform::ByteWrite::kDeviceGone : device_.WriteByte(value);
     if (result != platform::ByteWrite::kWritten) ++not_taken_;
     if (result == platform::ByteWrite::kDeviceGone) lost_ = true;
     return true;
 }
 
 int SerialChannel::Send(const std::uint8_t* data, int length) {
-    if (recording_ != nullptr && length > 0) recording_->append(reinterpret_cast<const char*>(data), length);
-    if (recording_ != nullptr) return length > 0 ? length : 0;
-    if (!open_ || !device_.IsOpen() || length <= 0) return 0;
+    if (length <= 0) return 0;
+    if (recording_ != nullptr) {
+        recording_->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
+        return length;
+    }
+    if (!open_ || !device_.IsOpen()) return 0;
     for (int i = 0; i < length; ++i) {
         WriteByte(data[i]);
         if (!lost_) platform::SleepMilliseconds(kPauseAfterByteMs);

@@ -11,10 +11,7 @@ namespace korv {
 // each followed by a 1 ms pause; never reads.
 class SerialChannel {
 public:
-    SerialChannel() = default;
     ~SerialChannel();
-    SerialChannel(const SerialChannel&) = delete;
-    SerialChannel& operator=(const SerialChannel&) = delete;
 
     // Why the port did not open; none when it is open afterwards. On an open channel
     // nothing changes.
@@ -22,8 +19,7 @@ public:
     // From here to the next open or close, what is sent is appended to `bytes` instead,
     // at once: what a display would be sent, for a preview.
     void RecordInto(std::string& bytes);
-    // Close and WriteByte always say true: the display's contract gives them a result
-    // although neither has a failure to report.
+    // Both always say true: the display's contract gives them a result, not a failure.
     bool Close();
     bool WriteByte(std::uint8_t value);
     // The length when the bytes were handed over; 0 when refused (closed, length <= 0).

@@ -23,20 +23,20 @@ namespace fake = korv::platform::fake;
 constexpr int kRows = 4;
 constexpr int kColumns = 20;
 
-void CheckScreen(const korv::sim::Hd44780Model& model, const std::string (&written)[kRows],
-                 charset::CodePage page, charset::CharacterRom rom) {
+void CheckScreen(const korv::sim::Hd44780Model& model, const std::u32string (&written)[kRows],
+                 charset::CharacterRom rom) {
     std::set<char32_t> drawn;
-    for (const std::string& row : written)
-        for (const char c : row) {
-            const charset::LcdCharacter planned = charset::PlanCharacter(page, rom, static_cast<std::uint8_t>(c));
+    for (const std::u32string& row : written)
+        for (const char32_t letter : row) {
+            const charset::LcdCharacter planned = charset::PlanCharacter(rom, letter);
             if (planned.kind == charset::LcdCharacter::Kind::kUserDefined) drawn.insert(planned.letter);
         }
     const bool room = drawn.size() <= static_cast<std::size_t>(korv::lcd::kUserCharacters);
     for (int row = 0; row < kRows; ++row) {
         const std::string shown = model.Row(row + 1);
         for (int column = 0; column < kColumns; ++column) {
-            const auto byte = static_cast<std::uint8_t>(written[row][static_cast<std::size_t>(column)]);
-            const charset::LcdCharacter planned = charset::PlanCharacter(page, rom, byte);
+            const char32_t letter = written[row][static_cast<std::size_t>(column)];
+            const charset::LcdCharacter planned = charset::PlanCharacter(rom, letter);
             const std::optional<char32_t> read = model.CharacterOf(static_cast<std::uint8_t>(shown[column]));
             FUZZ_CHECK(read.has_value());
             if (planned.kind == charset::LcdCharacter::Kind::kUserDefined) {
@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     geometry.rom = rom;
     display.Open(geometry);
     std::optional<korv::sim::Hd44780Model> model(std::in_place, rom);
-    std::string written[kRows];
-    for (std::string& row : written) row.assign(kColumns, ' ');
+    std::u32string written[kRows];
+    for (std::u32string& row : written) row.assign(kColumns, U' ');
 
     for (std::size_t at = 2; at + 3 <= size;) {
         const std::uint8_t what = data[at];
@@ -76,21 +76,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             model.emplace(rom);
             if (what >= 0xF8) display.Reconnect();
             else display.Clear();
-            for (std::string& line : written) line.assign(kColumns, ' ');
+            for (std::u32string& line : written) line.assign(kColumns, U' ');
         } else if (what >= 0xE0) {
             display.Clear();
-            for (std::string& line : written) line.assign(kColumns, ' ');
+            for (std::u32string& line : written) line.assign(kColumns, U' ');
         } else {
             std::string text;
             for (; length > 0 && at < size; --length, ++at)
                 if (data[at] != 0) text += static_cast<char>(data[at]);  // a zero ends a text
             display.WriteText(text.c_str(), column, row);
-            const std::size_t fits = std::min(text.size(), static_cast<std::size_t>(kColumns - column + 1));
-            written[row - 1].replace(static_cast<std::size_t>(column - 1), fits, text, 0, fits);
+            const std::u32string letters = charset::LettersOf(page, text);
+            const std::size_t fits = std::min(letters.size(), static_cast<std::size_t>(kColumns - column + 1));
+            written[row - 1].replace(static_cast<std::size_t>(column - 1), fits, letters, 0, fits);
         }
         model->Feed(std::exchange(fake::ComPort(1).received, std::string()));
         FUZZ_CHECK(model->UnknownCommands() == 0);
-        CheckScreen(*model, written, page, rom);
+        CheckScreen(*model, written, rom);
     }
     return 0;
 }

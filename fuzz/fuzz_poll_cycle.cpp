@@ -90,8 +90,8 @@ void RunAndCheck(korv::platform::RecordFile& file, korv::CycleState& state,
         FUZZ_CHECK(model.Clears() == clears_before);
         FUZZ_CHECK(model.Row(1) == row1_before && model.Row(2) == row2_before);
     }
-    if (length > rec::kScaleOffset) FUZZ_CHECK(model.Row(3).compare(0, 9, korv::kTaxCaption) == 0);
-    if (length > rec::kTotalOffset) FUZZ_CHECK(model.Row(4).compare(0, 10, korv::kTotalCaption) == 0);
+    if (length > rec::kScaleOffset) FUZZ_CHECK(model.Row(3).compare(0, 9, korv::AmountWords().tax) == 0);
+    if (length > rec::kTotalOffset) FUZZ_CHECK(model.Row(4).compare(0, 10, korv::AmountWords().total) == 0);
     if (length >= rec::kUsedSize) {
         const std::uint16_t scale = Le16(r, rec::kScaleOffset);
         CheckAmountField(model.Row(3).substr(9), Le32(r, rec::kTaxOffset), scale);

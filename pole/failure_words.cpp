@@ -5,10 +5,7 @@
 
 namespace korv {
 
-using platform::ComName;
-using platform::OpenFailure;
-using platform::PortFacts;
-using platform::PortOpenFailure;
+using namespace platform;
 
 namespace {
 
@@ -24,8 +21,7 @@ std::string PortName(int port, const PortFacts& facts) {
 
 std::string PortCause(int port, const PortOpenFailure& failure, const PortFacts& facts) {
     switch (failure.cause) {
-        case OpenFailure::kNoPortNumber:
-            return "no COM port is configured (port " + std::to_string(port) + ")";
+        case OpenFailure::kNoPortNumber: return "no COM port is configured (port " + std::to_string(port) + ")";
         case OpenFailure::kNoDevice:
             if (!facts.leads_to.empty())
                 return Named(port, facts) + " links to " + facts.leads_to + ", which does not exist";
@@ -39,8 +35,7 @@ std::string PortCause(int port, const PortOpenFailure& failure, const PortFacts&
                        facts.group + "'";
             return "you may not open " + PortName(port, facts) + ": only members of the group '" + facts.group +
                    "' may";
-        case OpenFailure::kNotSerial:
-            return PortName(port, facts) + " is not a serial device";
+        case OpenFailure::kNotSerial: return PortName(port, facts) + " is not a serial device";
         case OpenFailure::kNone:
         case OpenFailure::kOther:
             break;
@@ -59,24 +54,17 @@ std::string DisplayReachedLine(int port) {
     return ComName(port) + " is open: the display shows " + kPoleRecordFileName + " again.\n";
 }
 
-std::string RecordFailureWords(const std::string& path, platform::RecordFile::Mode mode,
-                               const platform::RecordOpenFailure& failure) {
-    using platform::RecordFailure;
+std::string RecordFailureWords(const std::string& path, RecordFile::Mode mode, const RecordOpenFailure& failure) {
     switch (failure.cause) {
-        case RecordFailure::kMissing:
-            return path + " does not exist; korvpole creates it empty and shows nothing";
-        case RecordFailure::kFolder:
-            return path + " is a folder, not a record file";
+        case RecordFailure::kMissing: return path + " does not exist; korvpole creates it empty and shows nothing";
+        case RecordFailure::kFolder: return path + " is a folder, not a record file";
         case RecordFailure::kNoAccess:
-            return std::string("this user may not ") + (mode == platform::RecordFile::Mode::kWrite ? "write " : "read ") +
-                   path;
-        case RecordFailure::kCannotCreate:
-            return "the folder does not let this user create " + path;
+            return std::string("this user may not ") + (mode == RecordFile::Mode::kWrite ? "write " : "read ") + path;
+        case RecordFailure::kCannotCreate: return "the folder does not let this user create " + path;
         case RecordFailure::kDanglingLink:
             return path + " is a link that leads nowhere; no file is created through it: point it at the record "
                           "file, or remove it";
-        case RecordFailure::kNotOrdinary:
-            return path + " is not an ordinary file (a device or a FIFO has the name)";
+        case RecordFailure::kNotOrdinary: return path + " is not an ordinary file (a device or a FIFO has the name)";
         case RecordFailure::kNone:
         case RecordFailure::kOther:
             break;
@@ -84,8 +72,7 @@ std::string RecordFailureWords(const std::string& path, platform::RecordFile::Mo
     return path + ": " + failure.error.message();
 }
 
-const char* SaveFailureCause(platform::SaveFailure failure) {
-    using platform::SaveFailure;
+const char* SaveFailureCause(SaveFailure failure) {
     switch (failure) {
         case SaveFailure::kReadOnly: return "it is read-only";
         case SaveFailure::kFolderByThatName: return "a folder has that name";

@@ -1,15 +1,10 @@
 #include "pole/korvpole_cfg.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace korv {
 
-namespace {
 constexpr std::size_t kLayoutSize = sizeof KorvpoleCfg::port_text + sizeof KorvpoleCfg::backlight_choice;
-}
-
-int KorvpoleCfg::Port() const { return std::atoi(port_text); }
 
 KorvpoleCfg ParseKorvpoleCfg(const std::string& bytes) {
     KorvpoleCfg settings;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -15,7 +16,7 @@ struct KorvpoleCfg {
     char port_text[3] = {};
     char backlight_choice[2] = {};
 
-    int Port() const;  // as atoi reads the text: "5x" is 5, "CO" 0
+    int Port() const { return std::atoi(port_text); }  // "5x" is 5, "CO" 0
     bool BacklightOn() const { return backlight_choice[0] == '1'; }
 };
 

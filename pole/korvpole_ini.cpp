@@ -1,7 +1,6 @@
 #include "pole/korvpole_ini.h"
 
 #include <algorithm>
-#include <cstring>
 #include <tuple>
 
 #include "display/display_kinds.h"
@@ -40,9 +39,6 @@ bool Number(const std::string& text, int& value) {
     return true;
 }
 
-// Each setting takes its value into the settings, or says what is wrong with it.
-using Setter = std::string (*)(const std::string& value, KorvpoleIni& ini);
-
 std::string SetDisplay(const std::string& value, KorvpoleIni& ini) {
     const DisplayProtocol* protocol = FindProtocol(value);
     if (protocol == nullptr)
@@ -71,15 +67,12 @@ std::string SetRows(const std::string& value, KorvpoleIni& ini) {
 
 std::string SetBaud(const std::string& value, KorvpoleIni& ini) {
     int baud = 0;
-    if (Number(value, baud))
-        for (int known : kLineSpeeds)
-            if (baud == known) {
-                ini.display.baud = baud;
-                ini.baud_named = true;
-                return "";
-            }
-    return "baud must be " + Listed(kLineSpeeds, [](int known) { return std::to_string(known); }) + ", not " +
-           Quoted(value);
+    if (!Number(value, baud) || std::count(std::begin(kLineSpeeds), std::end(kLineSpeeds), baud) == 0)
+        return "baud must be " + Listed(kLineSpeeds, [](int known) { return std::to_string(known); }) + ", not " +
+               Quoted(value);
+    ini.display.baud = baud;
+    ini.baud_named = true;
+    return "";
 }
 
 std::string SetText(const std::string& value, KorvpoleIni& ini) {
@@ -99,23 +92,12 @@ std::string SetRom(const std::string& value, KorvpoleIni& ini) {
 }
 
 std::string SetTable(const std::string& value, KorvpoleIni& ini) {
-    for (const charset::CodePage table : charset::kDisplayTables)
-        if (SameName(value, charset::CodePageName(table))) {
-            ini.display.table = table;
-            ini.table_named = true;
-            return "";
-        }
-    return "table must be " + Listed(charset::kDisplayTables, charset::CodePageName) + ", not " + Quoted(value);
-}
-
-// Kept as written until the file's code page is known.
-std::string SetTax(const std::string& value, KorvpoleIni& ini) {
-    ini.words.tax = value;
-    return "";
-}
-
-std::string SetTotal(const std::string& value, KorvpoleIni& ini) {
-    ini.words.total = value;
+    const auto& tables = charset::kDisplayTables;
+    const std::optional<charset::CodePage> table = charset::CodePageNamed(value);
+    if (!table || std::count(std::begin(tables), std::end(tables), *table) == 0)
+        return "table must be " + Listed(tables, charset::CodePageName) + ", not " + Quoted(value);
+    ini.display.table = *table;
+    ini.table_named = true;
     return "";
 }
 
@@ -127,25 +109,23 @@ std::string SetDecimal(const std::string& value, KorvpoleIni& ini) {
 
 struct Setting {
     const char* name;
-    Setter set;
+    std::string (*set)(const std::string& value, KorvpoleIni& ini);  // what is wrong with the value, or ""
 };
+// Captions are kept as written until the file's code page is known.
 const Setting kSettings[] = {
-    {"display", SetDisplay}, {"rows", SetRows}, {"baud", SetBaud},   {"text", SetText},         {"rom", SetRom},
-    {"table", SetTable},     {"tax", SetTax},   {"total", SetTotal}, {"decimal", SetDecimal},
+    {"display", SetDisplay}, {"rows", SetRows}, {"baud", SetBaud}, {"text", SetText}, {"rom", SetRom},
+    {"table", SetTable},
+    {"tax", [](const std::string& value, KorvpoleIni& ini) { ini.words.tax = value; return std::string(); }},
+    {"total", [](const std::string& value, KorvpoleIni& ini) { ini.words.total = value; return std::string(); }},
+    {"decimal", SetDecimal},
 };
-
-constexpr std::size_t kSettingCount = sizeof kSettings / sizeof kSettings[0];
+constexpr std::size_t kSettingCount = std::size(kSettings);
 
 // The setting's index; kSettingCount for a name that is none.
 std::size_t IndexOf(const std::string& name) {
     std::size_t index = 0;
     while (index < kSettingCount && !SameName(name, kSettings[index].name)) ++index;
     return index;
-}
-
-// "display, rows, baud, text or rom".
-std::string SettingNames() {
-    return Listed(kSettings, [](const Setting& setting) { return setting.name; });
 }
 
 std::string Problem(int line, const std::string& what) {
@@ -199,7 +179,8 @@ std::string ParseKorvpoleIni(const std::string& text, KorvpoleIni& ini) {
         const std::string value = Trimmed(line.substr(equals + 1));
         const std::size_t index = IndexOf(name);
         if (index == kSettingCount)
-            return Problem(number, "unknown setting " + Quoted(name) + " (" + SettingNames() + ")");
+            return Problem(number, "unknown setting " + Quoted(name) + " (" +
+                                       Listed(kSettings, [](const Setting& setting) { return setting.name; }) + ")");
         if (set_on_line[index] != 0)
             return Problem(number, std::string(kSettings[index].name) + " is set twice, first on line " +
                                        std::to_string(set_on_line[index]));

@@ -22,7 +22,6 @@ namespace {
 
 constexpr const char* kKeyMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
-
 // Pause where the loop would otherwise turn with nothing to wait for.
 constexpr int kIdlePauseMs = 20;
 // How often an unreachable display is looked for again, and the record file's name.
@@ -30,67 +29,36 @@ constexpr int kWatchIntervalMs = 1000;
 
 // Says on the console why the display stays dark, and when it is back: once each,
 // never a line per retry.
-class DarkDisplayNote {
-public:
-    explicit DarkDisplayNote(DisplayDriver& display) : display_(display) {}
+struct DarkDisplayNote {
+    DisplayDriver& display;
+    bool dark = false;
+    platform::PortOpenFailure said{};
 
     // After an open of the configured port that failed with `failure`: at start or after
     // setup (`anew`), or a retry, which says something only when the outcome differs
     // from the last said.
     void Tell(const platform::PortOpenFailure& failure, bool anew) {
-        const int port = display_.WantedPort();
-        if (display_.IsOpen()) {
-            if (dark_ && !display_.Unreachable()) {
+        const int port = display.WantedPort();
+        if (display.IsOpen()) {
+            if (dark && !display.Unreachable()) {
                 TellNow(DisplayReachedLine(port));
-                dark_ = false;
+                dark = false;
             }
             return;
         }
-        if (!anew && dark_ && failure.cause == said_.cause && failure.error == said_.error) return;
-        dark_ = true;
-        said_ = failure;
+        if (!anew && dark && failure.cause == said.cause && failure.error == said.error) return;
+        dark = true;
+        said = failure;
         TellNow(DarkDisplayLine(port, failure, platform::DescribePort(port)));
     }
-
-private:
-    DisplayDriver& display_;
-    bool dark_ = false;
-    platform::PortOpenFailure said_;
-};
-
-// About once a second, within the loop's own turns: the record file follows its name,
-// and a display that was unplugged or not there is tried again; after either, the
-// next cycle repaints rows 1 and 2.
-class SecondWatch {
-public:
-    SecondWatch(DisplayDriver& display, platform::RecordFile& file, DarkDisplayNote& note)
-        : display_(display), file_(file), note_(note), last_ms_(platform::NowMilliseconds()) {}
-
-    void Check(CycleState& state) {
-        const std::int64_t now = platform::NowMilliseconds();
-        if (now - last_ms_ < kWatchIntervalMs) return;
-        last_ms_ = now;
-        if (file_.FollowName()) state.repaint_lines = true;
-        if (!display_.Unreachable()) return;
-        const platform::PortOpenFailure failure = display_.Reconnect();
-        if (!display_.Unreachable()) state.repaint_lines = state.lines_drawn;
-        note_.Tell(failure, false);
-    }
-
-private:
-    DisplayDriver& display_;
-    platform::RecordFile& file_;
-    DarkDisplayNote& note_;
-    std::int64_t last_ms_;
 };
 
 ProgramEnd EndAfterFileOpenError(const platform::RecordOpenFailure& failure, DisplayDriver& display,
-                          platform::ConsoleKeys& console) {
+                                 platform::ConsoleKeys& console) {
     PrintNow(kFileOpenError);
     TellNow(RecordFailureWords(kPoleRecordFileName, platform::RecordFile::Mode::kPoll, failure) + "\n");
     // The key is only waited for, not read: it stays in the console's input.
-    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() && !platform::StopRequested()) {
-    }
+    while (!console.KeyWaiting(kIdlePauseMs) && !console.InputEnded() && !platform::StopRequested()) {}
     display.Close();
     console.EndKeyMode();
     return ProgramEnd::kExit;
@@ -98,50 +66,46 @@ ProgramEnd EndAfterFileOpenError(const platform::RecordOpenFailure& failure, Dis
 
 ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console, InForce& in_force) {
     console.BeginKeyMode();
-    DarkDisplayNote note(display);
+    DarkDisplayNote note{display};
     note.Tell(in_force.dark, true);
     platform::RecordFile file;
-    if (const platform::RecordOpenFailure failure =
-            file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
+    if (const platform::RecordOpenFailure failure = file.Open(kPoleRecordFileName, platform::RecordFile::Mode::kPoll))
         return EndAfterFileOpenError(failure, display, console);
     PrintNow(kKeyMenu);
 
-    SecondWatch watch(display, file, note);
+    std::int64_t watched_ms = platform::NowMilliseconds();
     CycleState state;
     bool running = true;
     ProgramEnd end = ProgramEnd::kExit;
     // A stop ends the program as X does, at the latest after the cycle under way.
     while (!platform::StopRequested()) {
-        switch (console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone) {
-            case KeyCommand::kExit:
+        const KeyCommand command = console.KeyWaiting(0) ? CommandOf(console.ReadKey()) : KeyCommand::kNone;
+        if (command == KeyCommand::kExit) running = false;
+        if (command == KeyCommand::kBacklight) display.ToggleBacklight();
+        if (command == KeyCommand::kSetup) {
+            console.EndKeyMode();
+            const SetupOutcome outcome = RunSetup(display, in_force);
+            if (outcome == SetupOutcome::kSaved) {
+                // The bring-up cleared the display: it is given the whole record again.
+                state.repaint_lines = state.lines_drawn;
+                note.Tell(in_force.dark, true);
+            } else if (outcome == SetupOutcome::kBadIni) {
                 running = false;
-                break;
-            case KeyCommand::kSetup: {
-                console.EndKeyMode();
-                switch (RunSetup(display, in_force)) {
-                    case SetupOutcome::kSaved:
-                        // The bring-up cleared the display: it is given the whole record again.
-                        state.repaint_lines = state.lines_drawn;
-                        note.Tell(in_force.dark, true);
-                        break;
-                    case SetupOutcome::kBadIni:
-                        running = false;
-                        end = ProgramEnd::kBadIni;
-                        break;
-                    case SetupOutcome::kNotSaved:
-                    case SetupOutcome::kNoAnswers:
-                        break;
-                }
-                console.BeginKeyMode();
-                break;
+                end = ProgramEnd::kBadIni;
             }
-            case KeyCommand::kBacklight:
-                display.ToggleBacklight();
-                break;
-            case KeyCommand::kNone:
-                break;
+            console.BeginKeyMode();
         }
-        watch.Check(state);
+        // About once a second the record file follows its name, and a display that was
+        // unplugged or not there is tried again; after either, rows 1 and 2 are repainted.
+        if (const std::int64_t now = platform::NowMilliseconds(); now - watched_ms >= kWatchIntervalMs) {
+            watched_ms = now;
+            if (file.FollowName()) state.repaint_lines = true;
+            if (display.Unreachable()) {
+                const platform::PortOpenFailure failure = display.Reconnect();
+                if (!display.Unreachable()) state.repaint_lines = state.lines_drawn;
+                note.Tell(failure, false);
+            }
+        }
 
         const CycleOutcome outcome = RunPollCycle(file, state, display, in_force.ini.words);
         if (outcome == CycleOutcome::kSeekFailed) {
@@ -163,12 +127,9 @@ ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console, I
 ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
     InForce in_force;
     switch (RunStartup(display, in_force)) {
-        case StartOutcome::kReady:
-            return RunMainLoop(display, console, in_force);
-        case StartOutcome::kBadIni:
-            return ProgramEnd::kBadIni;
-        case StartOutcome::kNoSettings:
-            break;
+        case StartOutcome::kReady: return RunMainLoop(display, console, in_force);
+        case StartOutcome::kBadIni: return ProgramEnd::kBadIni;
+        case StartOutcome::kNoSettings: break;
     }
     if (platform::StopRequested()) return ProgramEnd::kExit;
     // No key can come where no answer came: running on, dark, would help nobody.

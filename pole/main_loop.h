@@ -3,9 +3,7 @@
 namespace korv {
 
 class DisplayDriver;
-namespace platform {
-class ConsoleKeys;
-}
+namespace platform { class ConsoleKeys; }
 
 // How the program ended; main() gives each its exit status.
 enum class ProgramEnd {

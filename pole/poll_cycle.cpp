@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "display/display_driver.h"
 #include "platform/clock.h"
@@ -12,24 +13,7 @@ namespace korv {
 
 namespace {
 
-enum class FieldRead { kOk, kEnded, kSeekFailed };
-
-// A short read keeps the rest of the buffer from the previous read; an error keeps all.
-FieldRead ReadField(platform::RecordFile& file, CycleState& state, int offset, std::uint8_t* buffer,
-                    int size) {
-    state.seek_error = file.Seek(offset);
-    if (state.seek_error) return FieldRead::kSeekFailed;
-    int count = 0;
-    const std::error_code read_error = file.Read(buffer, size, count);
-    return !read_error && count == 0 ? FieldRead::kEnded : FieldRead::kOk;
-}
-
-CycleOutcome Stop(FieldRead read) {
-    return read == FieldRead::kSeekFailed ? CycleOutcome::kSeekFailed : CycleOutcome::kEndedEarly;
-}
-
 constexpr int kCyclePauseMs = 250;
-
 // Room for any width a display row may have, plus the terminator.
 constexpr int kFieldBufferSize = 64;
 constexpr int kAmountBufferSize = 32;
@@ -76,38 +60,34 @@ void FillAmountField(const char* amount, int amount_length, int width, char* out
 
 CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
                         const AmountWords& words) {
-    FieldRead read = ReadField(file, state, record::kCounterOffset, state.counter, 2);
-    if (read != FieldRead::kOk) return Stop(read);
-
+    // Reads a field; where the cycle ends instead. A short read keeps the rest of the
+    // buffer from the previous read; an error keeps all.
+    const auto ends_at = [&](int offset, std::uint8_t* buffer, int size) -> std::optional<CycleOutcome> {
+        state.seek_error = file.Seek(offset);
+        if (state.seek_error) return CycleOutcome::kSeekFailed;
+        int count = 0;
+        const std::error_code read_error = file.Read(buffer, size, count);
+        if (!read_error && count == 0) return CycleOutcome::kEndedEarly;
+        return std::nullopt;
+    };
+    if (const auto end = ends_at(record::kCounterOffset, state.counter, 2)) return *end;
     const std::int32_t counter = DecodeLe16(state.counter);
     if (counter != state.last_seen_counter || state.repaint_lines) {
         display.Clear();
         state.last_seen_counter = counter;
         state.repaint_lines = false;
         state.lines_drawn = true;
-
-        read = ReadField(file, state, record::kLine1Offset, state.line1, record::kLineSize);
-        if (read != FieldRead::kOk) return Stop(read);
-        state.line1[record::kLineSize] = 0;
+        if (const auto end = ends_at(record::kLine1Offset, state.line1, record::kLineSize)) return *end;
         Draw(display, reinterpret_cast<const char*>(state.line1), 1, 1);
-
-        read = ReadField(file, state, record::kLine2Offset, state.line2, record::kLineSize);
-        if (read != FieldRead::kOk) return Stop(read);
-        state.line2[record::kLineSize] = 0;
+        if (const auto end = ends_at(record::kLine2Offset, state.line2, record::kLineSize)) return *end;
         Draw(display, reinterpret_cast<const char*>(state.line2), 1, 2);
     }
-
-    read = ReadField(file, state, record::kScaleOffset, state.scale, 2);
-    if (read != FieldRead::kOk) return Stop(read);
+    if (const auto end = ends_at(record::kScaleOffset, state.scale, 2)) return *end;
     const std::uint16_t scale = DecodeLe16(state.scale);
-
     Draw(display, words.tax.c_str(), 1, 3);
-    read = ReadField(file, state, record::kTaxOffset, state.tax, 4);
-    if (read != FieldRead::kOk) return Stop(read);
+    if (const auto end = ends_at(record::kTaxOffset, state.tax, 4)) return *end;
     DrawAmount(display, state.tax, scale, words.tax_width, words.decimal, 3);
-
-    read = ReadField(file, state, record::kTotalOffset, state.total, 4);
-    if (read != FieldRead::kOk) return Stop(read);
+    if (const auto end = ends_at(record::kTotalOffset, state.total, 4)) return *end;
     Draw(display, words.total.c_str(), 1, 4);
     DrawAmount(display, state.total, scale, words.total_width, words.decimal, 4);
     return CycleOutcome::kCompleted;

@@ -9,9 +9,7 @@
 
 namespace korv {
 
-namespace platform {
-class RecordFile;
-}
+namespace platform { class RecordFile; }
 class DisplayDriver;
 
 // The words of the amount rows: each caption from column 1, in the code page of the
@@ -45,7 +43,7 @@ struct CycleState {
     std::int32_t last_seen_counter = 0;
     bool lines_drawn = false;    // rows 1 and 2 have been drawn from the record once
     bool repaint_lines = false;  // redraw rows 1 and 2 even without a counter change
-    std::uint8_t line1[record::kLineSize + 1] = {};
+    std::uint8_t line1[record::kLineSize + 1] = {};  // no read reaches the terminator
     std::uint8_t line2[record::kLineSize + 1] = {};
     std::uint8_t counter[2] = {};
     std::uint8_t scale[2] = {};

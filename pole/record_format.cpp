@@ -1,7 +1,5 @@
 #include "pole/record_format.h"
 
-#include <cstring>
-
 namespace korv {
 
 namespace {
@@ -29,13 +27,9 @@ std::uint16_t DecodeLe16(const std::uint8_t* bytes) {
 }
 
 std::int32_t DecodeLe32(const std::uint8_t* bytes) {
-    const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                                (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                (static_cast<std::uint32_t>(bytes[3]) << 24);
-    std::int32_t signed_value;
-    std::memcpy(&signed_value, &value, sizeof signed_value);
-    return signed_value;
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | bytes[i];
+    return static_cast<std::int32_t>(value);  // modulo 2^32, as every compiler korvpole knows does
 }
 
 PoleRecordFields DecodeRecord(const std::string& bytes) {

@@ -1,7 +1,6 @@
 #include "pole/setup_dialogue.h"
 
 #include <cstdio>
-#include <iostream>
 
 #include "platform/console_keys.h"
 #include "platform/stop_request.h"
@@ -11,8 +10,6 @@
 namespace korv {
 
 namespace {
-
-void Ask(const char* question) { std::cout << question << std::flush; }
 
 // False when standard input ended (or failed) before an answer came, or a stop came; a
 // word that was read is kept as the conversion left it.
@@ -29,9 +26,9 @@ bool ReadAnswer(const char* format, char* answer) {
 SetupOutcome RunSetupDialogue(KorvpoleCfg& answers, KorvpoleIni& ini) {
     PrintNow("Entering config mode\n\n");
     answers = KorvpoleCfg();
-    Ask("Please enter the number of the COM Port (i.e. for COM5 enter 5): ");
+    PrintNow("Please enter the number of the COM Port (i.e. for COM5 enter 5): ");
     const bool port_read = ReadAnswer("%2s", answers.port_text);
-    Ask("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ");
+    PrintNow("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ");
     const bool backlight_read = ReadAnswer("%1s", answers.backlight_choice);
 
     // Answers that never came must not replace stored settings.
