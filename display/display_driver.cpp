@@ -41,6 +41,7 @@ void DisplayDriver::Close() {
 
 void DisplayDriver::Clear() {
     if (!open_) return;
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     if (wanted_.text) Send(CodeTableCommand(*protocol_, wanted_.table));
     Send(protocol_->clear);
     letters_.assign(kDrawnRows, std::u32string(static_cast<std::size_t>(columns_), U' '));
@@ -49,6 +50,7 @@ void DisplayDriver::Clear() {
 }
 
 void DisplayDriver::SetBacklight(bool on) {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     Send(on ? protocol_->light_on : protocol_->light_off);
     backlight_on_ = on;
 }
@@ -59,6 +61,7 @@ int DisplayDriver::DisplayRowOf(int drawn_row) const {
 
 void DisplayDriver::WriteText(const char* text, int column, int row) {
     if (!open_) return;
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     const std::string position = CursorCommand(*protocol_, column, row, rows_, columns_);
     if (position.empty()) return;
     const std::string_view whole = text == nullptr ? "" : text;
@@ -120,6 +123,7 @@ void DisplayDriver::WriteLetters(const std::u32string& text, int column, int row
 }
 
 void DisplayDriver::Send(std::string_view bytes) {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     if (open_) channel_.Send(reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,9 @@
 namespace korv {
 
 // The pole display behind its COM port, spoken to in the command set of its kind.
-// Operations on a closed display send nothing; sending never reports a failure. Only
-// one thread uses it.
+// Operations on a closed display send nothing; sending never reports a failure. Each
+// command goes out whole under the display lock, which a command inside another takes
+// again.
 class DisplayDriver {
 public:
     // Why the display is not open afterwards; none when it is, brought up and cleared.
@@ -58,6 +60,7 @@ private:
     void Send(std::string_view bytes);
     void WriteLetters(const std::u32string& text, int column, int row, const std::string& position);
 
+    std::recursive_mutex lock_;
     bool open_ = false;
     bool backlight_on_ = false;
     int columns_ = 0;

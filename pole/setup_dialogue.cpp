@@ -1,6 +1,7 @@
 #include "pole/setup_dialogue.h"
 
 #include <cstdio>
+#include <iostream>
 
 #include "platform/console_keys.h"
 #include "platform/stop_request.h"
@@ -26,9 +27,10 @@ bool ReadAnswer(const char* format, char* answer) {
 SetupOutcome RunSetupDialogue(KorvpoleCfg& answers, KorvpoleIni& ini) {
     PrintNow("Entering config mode\n\n");
     answers = KorvpoleCfg();
-    PrintNow("Please enter the number of the COM Port (i.e. for COM5 enter 5): ");
+    // The questions go out through the output stream, which shares standard output.
+    std::cout << "Please enter the number of the COM Port (i.e. for COM5 enter 5): " << std::flush;
     const bool port_read = ReadAnswer("%2s", answers.port_text);
-    PrintNow("Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ");
+    std::cout << "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): " << std::flush;
     const bool backlight_read = ReadAnswer("%1s", answers.backlight_choice);
 
     // Answers that never came must not replace stored settings.
