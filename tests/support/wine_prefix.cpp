@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/personality.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,12 @@ WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    // Debian's Wine has no preloader to keep its Windows addresses free: its loader is
+    // fixed at 0x7d000000, and the kernel places the C heap at random up to 1 GB above
+    // it, now and then over 0x7ffe0000, where every Windows process needs its shared user
+    // data ("failed to map the shared user data": cmd or the program never starts).
+    // Everything started from here on is laid out without randomization.
+    personality(personality(0xffffffff) | ADDR_NO_RANDOMIZE);
     StartServer(false);
 }
 
