@@ -145,6 +145,7 @@ private:
     void StartChild(const Console& console, const ChildEnds& ends, const std::function<void()>& then);
     // Under Wine (tests/support/wine_prefix.cpp): typed at `wine cmd`.
     void StartWindows(const Program& program, const Console& console);
+    std::string StartAtCmd(const WinePrefix* wine, const Console& console, const std::string& line);
     ExitResult WaitWindowsExit(std::chrono::milliseconds limit);
     pid_t WindowsProgramPid() const;
     void KillAll();

@@ -2,15 +2,21 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/personality.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
+#include "tests/support/console_text.h"
 #include "tests/support/runner.h"
 
 namespace korv::test {
@@ -61,6 +67,12 @@ WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    // Debian's Wine has no preloader to keep its Windows addresses free: its loader is
+    // fixed at 0x7d000000, and the kernel places the C heap at random up to 1 GB above
+    // it, now and then over 0x7ffe0000, where every Windows process needs its shared user
+    // data ("failed to map the shared user data": cmd or the program never starts).
+    // Everything started from here on is laid out without randomization.
+    personality(personality(0xffffffff) | ADDR_NO_RANDOMIZE);
     StartServer(false);
 }
 
@@ -132,15 +144,37 @@ std::string WinePrefix::WindowsPath(const std::string& path) {
 }
 
 // Typed at the prompt of `wine cmd` on a raw terminal: the one way its console gets
-// single keys there. cmd then tells the exit status.
+// single keys there. cmd then tells the exit status. Wine itself now and then fails to
+// start cmd or the program; such a start is told in the test's output and made once more.
 void Runner::StartWindows(const Program& program, const Console& console) {
     if (program.wine == nullptr) throw std::runtime_error("a Windows program needs a Wine prefix");
     if (console.input == Input::kPipe)
         throw std::runtime_error("under Wine the input is the console, NUL or a file");
+    windows_program_ = std::filesystem::path(program.path).filename().string();
+    std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
+    for (const std::string& arg : program.args) line += " \"" + arg + "\"";
+    if (console.input == Input::kNothing) line += " < NUL";
+    if (console.input == Input::kFile) line += std::string(" < ") + console.input_file;
+    for (int attempt = 1;; ++attempt) {
+        const std::string failure = StartAtCmd(program.wine, console, line);
+        if (failure.empty()) return;
+        if (attempt == 2) {
+            ADD_FAILURE() << "Wine failed again to start " << windows_program_ << ": " << failure;
+            return;  // every wait of the case then fails
+        }
+        std::printf("[ WINE     ] Wine failed to start %s: %s\n[ WINE     ] starting it again\n",
+                    windows_program_.c_str(), failure.c_str());
+        std::fflush(stdout);
+        KillAll();
+    }
+}
+
+// Empty once the program runs or has run; otherwise what shows that Wine did not start it.
+std::string Runner::StartAtCmd(const WinePrefix* wine, const Console& console, const std::string& line) {
     // Wine's own console takes the standard streams: the error pipe goes unused.
     close(OpenConsole(Console{}).errors);
     windows_ = true;
-    windows_prefix_ = program.wine;
+    windows_prefix_ = wine;
     termios raw = initial_terminal_;
     cfmakeraw(&raw);
     tcsetattr(slave_, TCSANOW, &raw);
@@ -148,14 +182,23 @@ void Runner::StartWindows(const Program& program, const Console& console) {
     StartChild(console, ChildEnds{}, [] { Exec({"wine", "cmd"}); });
 
     prompt_ = WinePrefix::WindowsPath(Dir().Path()) + ">";
-    if (!WaitForOutput(prompt_, kCmdStartLimit)) return;  // every wait of the case then fails
+    if (!WaitForOutput(prompt_, kCmdStartLimit)) return "cmd never showed its prompt; console:\n" + text_.shown;
     text_.output_start = text_.matched_up_to;
-    windows_program_ = std::filesystem::path(program.path).filename().string();
-    std::string line = "\"" + WinePrefix::WindowsPath(program.path) + "\"";
-    for (const std::string& arg : program.args) line += " \"" + arg + "\"";
-    if (console.input == Input::kNothing) line += " < NUL";
-    if (console.input == Input::kFile) line += std::string(" < ") + console.input_file;
     Type(line + "\r");
+    // Its process in the prefix shows that it started. cmd's prompt back first: it has
+    // ended already, or cmd could not start it, which cmd says.
+    const auto deadline = std::chrono::steady_clock::now() + kWait;
+    while (WindowsProgramPid() <= 0) {
+        Pump();
+        if (text_.shown.find("\n" + prompt_, text_.output_start) != std::string::npos) {
+            if (Unwrapped(text_.output).find("as an internal or external command") == std::string::npos) return "";
+            return "cmd could not start it; console:\n" + text_.output;
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            return "its process never appeared; console:\n" + text_.output;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return "";
 }
 
 pid_t Runner::WindowsProgramPid() const {
