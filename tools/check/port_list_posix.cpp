@@ -79,47 +79,34 @@ bool IsPseudoTerminal(dev_t device) {
 // A built-in port name the kernel keeps whether or not a UART answers behind it.
 bool HasNoHardware(const std::string& tty) { return FirstLine(kTtyClass + tty + "/type") == "0"; }
 
+// The first thing `found` says of the tty's device folders, from the port up.
+template <typename Found>
+std::string UpTheDevices(const std::string& tty, Found found) {
+    for (std::string dir = Resolved(kTtyClass + tty + "/device"); dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir))
+        if (const std::string said = found(dir); !said.empty()) return said;
+    return {};
+}
+
 // The driver that serves the port, past the serial core's own port devices.
 std::string DriverOf(const std::string& tty) {
-    for (std::string dir = Resolved(kTtyClass + tty + "/device");
-         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
+    return UpTheDevices(tty, [](const std::string& dir) {
         const std::string driver = Resolved(dir + "/driver");
-        if (!driver.empty() && driver.find("/bus/serial-base/") == std::string::npos)
-            return BaseName(driver);
-    }
-    return {};
+        return driver.find("/bus/serial-base/") == std::string::npos ? BaseName(driver) : std::string();
+    });
 }
 
 // "0403:6001" for a port on a USB adapter; empty otherwise.
 std::string UsbIdOf(const std::string& tty) {
-    for (std::string dir = Resolved(kTtyClass + tty + "/device");
-         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
+    return UpTheDevices(tty, [](const std::string& dir) {
         const std::string vendor = FirstLine(dir + "/idVendor");
-        if (!vendor.empty()) return vendor + ":" + FirstLine(dir + "/idProduct");
-    }
-    return {};
+        return vendor.empty() ? vendor : vendor + ":" + FirstLine(dir + "/idProduct");
+    });
 }
 
 std::string StableNameOf(const std::string& device_path) {
     for (const std::string& name : Entries(kStableNames))
         if (Resolved(kStableNames + name) == device_path) return name;
     return {};
-}
-
-void Describe(ListedPort& port, const std::string& device_path, dev_t device) {
-    if (IsPseudoTerminal(device)) {
-        port.description = "pseudo-terminal";
-        return;
-    }
-    const std::string tty = SysfsTtyName(device);
-    const std::string usb_id = UsbIdOf(tty);
-    port.usb_adapter = !usb_id.empty();
-    for (const std::string& part :
-         {StableNameOf(device_path), DriverOf(tty), usb_id.empty() ? usb_id : "USB " + usb_id}) {
-        if (part.empty()) continue;
-        if (!port.description.empty()) port.description += ", ";
-        port.description += part;
-    }
 }
 
 // What `path` leads to, looked at with stat and access only.
@@ -129,13 +116,13 @@ void Classify(ListedPort& port, const std::string& path) {
         port.state = errno == EACCES ? PortState::kNoPermission : PortState::kMissing;
         return;
     }
-    const bool terminal = S_ISCHR(info.st_mode) &&
-                          (IsPseudoTerminal(info.st_rdev) || !SysfsTtyName(info.st_rdev).empty());
-    if (!terminal) {
+    const bool pty = IsPseudoTerminal(info.st_rdev);
+    const std::string tty = SysfsTtyName(info.st_rdev);
+    if (!S_ISCHR(info.st_mode) || (!pty && tty.empty())) {
         port.state = PortState::kNotSerial;
         return;
     }
-    if (!IsPseudoTerminal(info.st_rdev) && HasNoHardware(SysfsTtyName(info.st_rdev))) {
+    if (!pty && HasNoHardware(tty)) {
         port.state = PortState::kMissing;
         return;
     }
@@ -143,10 +130,16 @@ void Classify(ListedPort& port, const std::string& path) {
         port.group = GroupName(info.st_gid);
         port.in_group = HasGroup(info.st_gid);
     }
-    port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0
-                     ? PortState::kPresent
-                     : PortState::kNoPermission;
-    Describe(port, Resolved(path), info.st_rdev);
+    port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0 ? PortState::kPresent
+                                                                                 : PortState::kNoPermission;
+    if (pty) {
+        port.description = "pseudo-terminal";
+        return;
+    }
+    const std::string usb_id = UsbIdOf(tty);
+    port.usb_adapter = !usb_id.empty();
+    for (const std::string& part : {StableNameOf(Resolved(path)), DriverOf(tty), usb_id.empty() ? usb_id : "USB " + usb_id})
+        if (!part.empty()) port.description += (port.description.empty() ? "" : ", ") + part;
 }
 
 // The folder's COM<n> entries by number; `reached` gets the devices they lead to.
