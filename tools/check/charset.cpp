@@ -33,16 +33,10 @@ std::string Filled(std::string text) {
     return text;
 }
 
-std::string Utf8(const std::u32string& letters) {
+// Letters with a blank between each, in UTF-8.
+std::string Spaced(const std::u32string& letters) {
     std::string text;
-    for (const char32_t letter : letters) text += charset::Utf8Of(letter);
-    return text;
-}
-
-// Letters with a blank between each.
-std::u32string Spaced(const std::u32string& letters) {
-    std::u32string text;
-    for (const char32_t letter : letters) text += (text.empty() ? U"" : U" ") + std::u32string(1, letter);
+    for (const char32_t letter : letters) text += (text.empty() ? "" : " ") + charset::Utf8Of(letter);
     return text;
 }
 
@@ -88,9 +82,10 @@ std::vector<Page> TablePages(int rows) {
     std::vector<Page> pages;
     int number = 0;
     for (const charset::CodePage table : charset::kDisplayTables) {
-        if (number % rows == 0) pages.push_back({"the letters " + Utf8(Spaced(kSampleLetters)) + " in each table", {}});
+        if (number % rows == 0) pages.push_back({"the letters " + Spaced(kSampleLetters) + " in each table", {}});
         std::string line = std::to_string(++number) + " " + charset::CodePageName(table) + " ";
-        for (const char32_t letter : std::u32string(kSampleLetters)) line += static_cast<char>(charset::TableByte(table, letter));
+        for (const char32_t letter : std::u32string(kSampleLetters))
+            line += static_cast<char>(charset::TableByte(table, letter));
         pages.back().rows.push_back(Filled(line));
     }
     return pages;
@@ -100,17 +95,16 @@ std::vector<Page> TablePages(int rows) {
 // the code page `text`.
 std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom) {
     const std::u32string drawn = DrawnLetters(text, rom);
-    std::vector<Page> pages;
     const std::size_t count = (drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters;
+    std::vector<Page> pages;
     for (std::size_t page = 0; page < count; ++page) {
         const std::u32string eight = drawn.substr(page * lcd::kUserCharacters, lcd::kUserCharacters);
         std::u32string plain;
         for (const char32_t letter : eight) plain += static_cast<char32_t>(charset::PlainStandIn(letter));
-        const std::string name = charset::CodePageName(text);
-        pages.push_back({"letters korvpole draws, " + Utf8(Spaced(eight)) + "; beyond eight at once " +
-                             Utf8(Spaced(plain)),
-                         {name + " " + std::to_string(page + 1) + "/" + std::to_string(count),
-                          charset::FromUtf8(text, Utf8(Spaced(eight))).bytes, Utf8(Spaced(plain))}});
+        pages.push_back({"letters korvpole draws, " + Spaced(eight) + "; beyond eight at once " + Spaced(plain),
+                         {std::string(charset::CodePageName(text)) + " " + std::to_string(page + 1) + "/" +
+                              std::to_string(count),
+                          charset::FromUtf8(text, Spaced(eight)).bytes, Spaced(plain)}});
     }
     return pages;
 }
