@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kLineWidth = record::kLineSize;
 constexpr std::int64_t kTaxPercent = 7;
+constexpr std::uint16_t kScale = 1;  // the amounts as typed, with two decimals
 
 struct Item {
     const char* name;
@@ -23,16 +24,10 @@ struct Item {
     std::int32_t unit_price;  // hundredths
 };
 
-constexpr Item kItems[] = {
-    {"Coffee beans 500g", 1, 890},
-    {"Oat milk 1l", 1, 235},
-    {"Croissant", 2, 180},
-};
+constexpr Item kItems[] = {{"Coffee beans 500g", 1, 890}, {"Oat milk 1l", 1, 235}, {"Croissant", 2, 180}};
 
 // Whole hundredths, half a cent rounded up, as a till does it.
-std::int32_t TaxOn(std::int32_t amount) {
-    return static_cast<std::int32_t>((amount * kTaxPercent + 50) / 100);
-}
+std::int32_t TaxOn(std::int32_t amount) { return static_cast<std::int32_t>((amount * kTaxPercent + 50) / 100); }
 
 // `left` and `right` on one 20-character line, `right` ending in the last column.
 std::string Spread(const std::string& left, const std::string& right) {
@@ -40,36 +35,21 @@ std::string Spread(const std::string& left, const std::string& right) {
     return left + std::string(used < kLineWidth ? kLineWidth - used : 1, ' ') + right;
 }
 
-RecordUpdate Step(const std::string& line1, const std::string& line2, std::int32_t tax,
-                  std::int32_t total) {
-    RecordUpdate update;
-    update.line1 = line1;
-    update.line2 = line2;
-    update.tax = tax;
-    update.total = total;
-    update.scale = 1;
-    return update;
-}
-
 std::vector<RecordUpdate> DemoSaleSteps() {
-    std::vector<RecordUpdate> steps;
-    steps.push_back(Step("  WELCOME TO KORV", "   MARKET & CAFE", 0, 0));
+    std::vector<RecordUpdate> steps = {{"  WELCOME TO KORV", "   MARKET & CAFE", 0, 0, kScale}};
     std::int32_t subtotal = 0;
     for (const Item& item : kItems) {
         const std::int32_t price = item.count * item.unit_price;
         subtotal += price;
-        const std::string quantity =
-            std::to_string(item.count) + " x " + FormatHundredths(item.unit_price);
-        steps.push_back(
-            Step(item.name, Spread(quantity, FormatHundredths(price)), TaxOn(subtotal), subtotal));
+        const std::string quantity = std::to_string(item.count) + " x " + FormatHundredths(item.unit_price);
+        steps.push_back({item.name, Spread(quantity, FormatHundredths(price)), TaxOn(subtotal), subtotal, kScale});
     }
     const std::int32_t tax = TaxOn(subtotal);
-    steps.push_back(Step(Spread("SUBTOTAL", FormatHundredths(subtotal)),
-                         Spread("TAX " + std::to_string(kTaxPercent) + "%", FormatHundredths(tax)),
-                         tax, subtotal));
-    steps.push_back(Step("TOTAL DUE", Spread("PLEASE PAY", FormatHundredths(subtotal + tax)), tax,
-                         subtotal + tax));
-    steps.push_back(Step("     THANK YOU!", " PLEASE COME AGAIN", tax, subtotal + tax));
+    const std::int32_t due = subtotal + tax;
+    steps.push_back({Spread("SUBTOTAL", FormatHundredths(subtotal)),
+                     Spread("TAX " + std::to_string(kTaxPercent) + "%", FormatHundredths(tax)), tax, subtotal, kScale});
+    steps.push_back({"TOTAL DUE", Spread("PLEASE PAY", FormatHundredths(due)), tax, due, kScale});
+    steps.push_back({"     THANK YOU!", " PLEASE COME AGAIN", tax, due, kScale});
     return steps;
 }
 
@@ -82,12 +62,10 @@ WriteFailure PlayDemo(const std::string& path, int step_ms, bool loop, bool quie
             std::uint16_t counter = 0;
             if (const WriteFailure failure = WriteRecord(path, steps[i], counter)) return failure;
             if (!quiet) {
-                std::printf("%5u  %-20s | %s\n", counter, steps[i].line1->c_str(),
-                            steps[i].line2->c_str());
+                std::printf("%5u  %-20s | %s\n", counter, steps[i].line1->c_str(), steps[i].line2->c_str());
                 std::fflush(stdout);
             }
-            const bool last = !loop && i + 1 == steps.size();
-            if (!last) std::this_thread::sleep_for(std::chrono::milliseconds(step_ms));
+            if (loop || i + 1 < steps.size()) std::this_thread::sleep_for(std::chrono::milliseconds(step_ms));
         }
     } while (loop);
     return {};
