@@ -128,6 +128,7 @@ int Run(const CheckOptions& options) {
                       kFailed);
     }
     const int port = settings.Port();
+    ini.display.port = port;  // for --charset, which opens the port again with the code page
     const platform::PortFacts facts = platform::DescribePort(port);
     const std::string port_name = PortName(port, facts);
     std::cout << "settings: " << source << "\n";
@@ -135,7 +136,8 @@ int Run(const CheckOptions& options) {
     if (port >= 1) std::cout << "port:     " << port_name << "\n";
     std::cout << "line:     " << side.baud << " baud, 8 data bits, no parity, 1 stop bit\n"
               << "record:   " << RecordState() << "\n";
-    for (const std::string& line : TakerAdvice(ListPorts(), FindPortTakers())) std::cout << "note:     " << line << "\n";
+    for (const std::string& line : TakerAdvice(ListPorts(), FindPortTakers()))
+        std::cout << "note:     " << line << "\n";
     std::cout << std::flush;
 
     platform::FineTimerScope fine_timer;
@@ -146,18 +148,15 @@ int Run(const CheckOptions& options) {
     if (const platform::PortOpenFailure failure = BringUpDisplay(display, settings, own))
         return Failed(OpenFailureAdvice(port, failure, facts), kFailed);
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
-    const bool letters = side.text && display.Protocol().letter_form == LetterForm::kCharacterRom;
-    DisplayGeometry lettered = side;
-    lettered.port = port;
     if (options.charset)
-        ShowCharset(display, lettered, options.step_ms, options.keep, std::cout);
+        ShowCharset(display, side, options.step_ms, options.keep, std::cout);
     else
         ShowPattern(display, {port, side.baud, settings.BacklightOn(), options.keep, options.step_ms});
+    const DisplayProtocol& protocol = display.Protocol();
+    const std::string shown = !options.charset ? PatternShown(protocol)
+                              : protocol.letter_form != LetterForm::kCharacterRom ? kCustomerCharsetShown
+                              : std::string(kCharsetShown) + (side.text ? kDrawnLettersShown : "");
     // The port closes with the driver, without the clear and darkening of Close().
-    const std::string shown = (!options.charset ? PatternShown(display.Protocol())
-                               : display.Protocol().kind != DisplayKind::kLcd ? kCustomerCharsetShown
-                               : letters ? std::string(kCharsetShown) + kDrawnLettersShown
-                                         : kCharsetShown);
     const bool ok = Verdict(display, port_name, shown, options.keep, settings.BacklightOn(), AmountRowsSaid(ini),
                             std::cout, std::cerr);
     return ok ? 0 : kFailed;
