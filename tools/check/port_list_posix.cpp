@@ -72,9 +72,7 @@ std::string SysfsTtyName(dev_t device) {
     return node.find("/tty/") != std::string::npos ? BaseName(node) : std::string();
 }
 
-bool IsPseudoTerminal(dev_t device) {
-    return major(device) >= kPtyMajorFirst && major(device) <= kPtyMajorLast;
-}
+bool IsPseudoTerminal(dev_t device) { return major(device) >= kPtyMajorFirst && major(device) <= kPtyMajorLast; }
 
 // A built-in port name the kernel keeps whether or not a UART answers behind it.
 bool HasNoHardware(const std::string& tty) { return FirstLine(kTtyClass + tty + "/type") == "0"; }
@@ -138,60 +136,18 @@ void Classify(ListedPort& port, const std::string& path) {
     }
     const std::string usb_id = UsbIdOf(tty);
     port.usb_adapter = !usb_id.empty();
-    for (const std::string& part : {StableNameOf(Resolved(path)), DriverOf(tty), usb_id.empty() ? usb_id : "USB " + usb_id})
+    const std::string usb = usb_id.empty() ? usb_id : "USB " + usb_id;
+    for (const std::string& part : {StableNameOf(Resolved(path)), DriverOf(tty), usb})
         if (!part.empty()) port.description += (port.description.empty() ? "" : ", ") + part;
-}
-
-// The folder's COM<n> entries by number; `reached` gets the devices they lead to.
-std::vector<ListedPort> WorkingFolderPorts(std::vector<std::string>& reached) {
-    std::vector<ListedPort> ports;
-    for (const std::string& name : Entries(".")) {
-        const int number = ComNumberOfDevice(name);
-        if (number == 0) continue;
-        ListedPort port;
-        port.number = number;
-        const std::string target = LinkTarget(name);
-        port.device = target.empty() ? name : name + " -> " + target;
-        Classify(port, name);
-        reached.push_back(Resolved(name));
-        ports.push_back(port);
-    }
-    std::sort(ports.begin(), ports.end(),
-              [](const ListedPort& a, const ListedPort& b) { return a.number < b.number; });
-    return ports;
 }
 
 // Names with their numbers in order: ttyUSB2 before ttyUSB10.
 bool NaturalLess(const std::string& a, const std::string& b) {
     const std::size_t a_digits = a.find_first_of("0123456789");
     const std::size_t b_digits = b.find_first_of("0123456789");
-    const std::string a_stem = a.substr(0, a_digits);
-    const std::string b_stem = b.substr(0, b_digits);
-    if (a_stem != b_stem || a_digits == std::string::npos || b_digits == std::string::npos)
+    if (a_digits == std::string::npos || b_digits == std::string::npos || a.compare(0, a_digits, b, 0, b_digits) != 0)
         return a < b;
     return std::atol(a.c_str() + a_digits) < std::atol(b.c_str() + b_digits);
-}
-
-// The machine's serial ports that no COM<n> entry of the folder leads to already.
-std::vector<ListedPort> SystemPorts(const std::vector<std::string>& reached) {
-    std::vector<std::string> ttys;
-    for (const std::string& tty : Entries(kTtyClass))
-        if (Exists(kTtyClass + tty + "/device") && !HasNoHardware(tty)) ttys.push_back(tty);
-    std::sort(ttys.begin(), ttys.end(), NaturalLess);
-
-    std::vector<ListedPort> ports;
-    for (const std::string& tty : ttys) {
-        const std::string path = "/dev/" + tty;
-        if (std::find(reached.begin(), reached.end(), path) != reached.end()) continue;
-        ListedPort port;
-        port.number = ComNumberOfDevice(path);
-        port.device = path;
-        Classify(port, path);
-        ports.push_back(port);
-    }
-    std::stable_partition(ports.begin(), ports.end(),
-                          [](const ListedPort& port) { return port.number != 0; });
-    return ports;
 }
 
 bool ProcessRuns(const std::string& name) {
@@ -205,17 +161,42 @@ bool ProcessRuns(const std::string& name) {
 }  // namespace
 
 std::vector<ListedPort> ListPorts() {
-    std::vector<std::string> reached;
-    std::vector<ListedPort> ports = WorkingFolderPorts(reached);
-    const std::vector<ListedPort> system = SystemPorts(reached);
-    ports.insert(ports.end(), system.begin(), system.end());
+    // The folder's COM<n> entries first, by number.
+    std::vector<ListedPort> ports;
+    std::vector<std::string> reached;  // the devices they lead to
+    for (const std::string& name : Entries(".")) {
+        ListedPort port;
+        port.number = ComNumberOfDevice(name);
+        if (port.number == 0) continue;
+        const std::string target = LinkTarget(name);
+        port.device = target.empty() ? name : name + " -> " + target;
+        Classify(port, name);
+        reached.push_back(Resolved(name));
+        ports.push_back(port);
+    }
+    std::sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) { return a.number < b.number; });
+    const std::size_t in_folder = ports.size();
+    // Then the machine's serial ports that none of them leads to, those with a number first.
+    std::vector<std::string> ttys;
+    for (const std::string& tty : Entries(kTtyClass))
+        if (Exists(kTtyClass + tty + "/device") && !HasNoHardware(tty)) ttys.push_back(tty);
+    std::sort(ttys.begin(), ttys.end(), NaturalLess);
+    for (const std::string& tty : ttys) {
+        ListedPort port;
+        port.device = "/dev/" + tty;
+        if (std::find(reached.begin(), reached.end(), port.device) != reached.end()) continue;
+        port.number = ComNumberOfDevice(port.device);
+        Classify(port, port.device);
+        ports.push_back(port);
+    }
+    std::stable_partition(ports.begin() + static_cast<std::ptrdiff_t>(in_folder), ports.end(),
+                          [](const ListedPort& port) { return port.number != 0; });
     return ports;
 }
 
 PortTakers FindPortTakers() {
     PortTakers takers;
-    for (const char* program :
-         {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
+    for (const char* program : {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
         takers.braille_daemon = takers.braille_daemon || Exists(program);
     takers.modem_manager = ProcessRuns("ModemManager");
     for (const std::string& device : Entries(kUsbDevices)) {
