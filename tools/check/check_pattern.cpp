@@ -20,7 +20,8 @@ static_assert(kPrintableCount > kPerPage, "the first page is a full one");
 std::string CharacterRow(int page, int line) {
     std::string text;
     const int first = page * kPerPage + line * kColumns;
-    for (int i = first; i < first + kColumns; ++i) text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
+    for (int i = first; i < first + kColumns; ++i)
+        text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
     return text;
 }
 
