@@ -17,14 +17,11 @@
 
 namespace {
 
-// KORVPOLE.INI beside the record, as korvpole there reads it.
-std::string IniBeside(const std::string& record) {
-    return (std::filesystem::path(record).parent_path() / korv::kIniFileName).string();
-}
+void Say(const std::string& words) { std::fprintf(stderr, "korvpole-post: %s\n", words.c_str()); }
 
 // A failure's line on standard error; its exit status.
 int Failed(const std::string& words, int status) {
-    std::fprintf(stderr, "korvpole-post: %s\n", words.c_str());
+    Say(words);
     return status;
 }
 
@@ -36,8 +33,10 @@ int main(int argc, char** argv) {
     PostOptions options;
     if (const auto status = ParsePostArgs(Utf8Arguments(argc, argv), options, std::cout, std::cerr)) return *status;
     options.file = SystemPath(options.file);
+    // KORVPOLE.INI beside the record, as korvpole there reads it.
+    const std::string ini_path = (std::filesystem::path(options.file).parent_path() / korv::kIniFileName).string();
     korv::KorvpoleIni ini;
-    if (const std::string problem = korv::ReadKorvpoleIni(ini, IniBeside(options.file)); !problem.empty())
+    if (const std::string problem = korv::ReadKorvpoleIni(ini, ini_path); !problem.empty())
         return Failed(problem, kUsageError);
     const std::optional<korv::charset::CodePage> text = ini.display.text;
     std::optional<Utf8ConsoleScope> utf8_console;
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
     } else if (const std::string refused = text ? ConvertLines(options.update, *text) : ""; !refused.empty()) {
         return Failed(refused, kUsageError);
     } else {
-        for (const std::string& note : CutLines(options.update, text)) std::fprintf(stderr, "korvpole-post: %s\n", note.c_str());
+        for (const std::string& note : CutLines(options.update, text)) Say(note);
         failure = WriteRecord(options.file, options.update, counter);
     }
     if (failure) return Failed(failure.error, failure.cause == WriteFault::kAmount ? kUsageError : kFileFailed);
