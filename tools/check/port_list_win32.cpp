@@ -94,27 +94,21 @@ std::vector<ListedPort> ListPorts() {
     AddKnownPorts(false, known);
     AddKnownPorts(true, known);
     const std::set<std::string> mapped = MappedPorts();
-
-    std::set<std::string> names(mapped);
-    for (const auto& entry : known) names.insert(entry.first);
+    for (const std::string& name : mapped) known.try_emplace(name);
     std::vector<ListedPort> ports;
-    for (const std::string& name : names) {
-        const auto found = known.find(name);
+    for (const auto& [name, entry] : known) {
         ListedPort port;
         // The name in the system's device space, as an open names it.
         port.device = "\\\\.\\" + name;
         port.number = ComNumberOfDevice(port.device);
-        port.description = found != known.end() ? found->second.friendly_name : std::string();
-        const bool plugged_in = found != known.end() && found->second.plugged_in;
+        port.description = entry.friendly_name;
         // Whether this user may open it, Windows tells only by an open.
-        port.state =
-            mapped.count(name) != 0 || plugged_in ? PortState::kPresent : PortState::kMissing;
+        port.state = mapped.count(name) != 0 || entry.plugged_in ? PortState::kPresent : PortState::kMissing;
         ports.push_back(port);
     }
     // By number; names korvpole cannot be given last.
     std::stable_sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) {
-        if ((a.number == 0) != (b.number == 0)) return b.number == 0;
-        return a.number < b.number;
+        return std::pair(a.number == 0, a.number) < std::pair(b.number == 0, b.number);
     });
     return ports;
 }
