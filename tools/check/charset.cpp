@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -18,7 +18,7 @@ namespace {
 constexpr int kColumns = 20;  // every kind's
 constexpr int kFirstCode = 0x80;
 constexpr int kPerRow = 16;
-constexpr int kAllPagesMs = 40000;  // for a step_ms below 0
+constexpr int kAllPagesMs = 40000;  // shared by the pages for a step_ms below 0
 // The letters a technician knows their shop's table by.
 constexpr char32_t kSampleLetters[] = U"\u00E4\u00F6\u00FC\u00E5\u00E9\u00F1\u20AC";
 
@@ -112,17 +112,15 @@ std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom)
 // `ms`, or until a key is pressed at the console.
 void Wait(platform::ConsoleKeys& keys, int ms) {
     const std::int64_t end = platform::NowMilliseconds() + ms;
-    if (keys.KeyWaiting(ms)) {
+    if (keys.KeyWaiting(ms))
         keys.ReadKey();
-        return;
-    }
-    platform::SleepMilliseconds(static_cast<int>(std::max<std::int64_t>(0, end - platform::NowMilliseconds())));
+    else
+        platform::SleepMilliseconds(static_cast<int>(std::max<std::int64_t>(0, end - platform::NowMilliseconds())));
 }
 
 }  // namespace
 
-void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep,
-                 std::ostream& out) {
+void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep) {
     const int rows = display.Rows();
     const bool lcd = display.Protocol().letter_form == LetterForm::kCharacterRom;
     std::vector<Page> pages = CodePages(rows);
@@ -140,7 +138,7 @@ void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int
     for (std::size_t i = 0; i < pages.size(); ++i) {
         // The drawn letters need the code page; the codes and tables go out as they are.
         if (i == raw_pages && lcd) display.Open(ini_display);
-        out << "page " << i + 1 << " of " << pages.size() << ": " << pages[i].told << " (a key: the next)\n"
+        std::cout << "page " << i + 1 << " of " << pages.size() << ": " << pages[i].told << " (a key: the next)\n"
             << std::flush;
         display.Clear();
         for (std::size_t row = 0; row < pages[i].rows.size(); ++row)

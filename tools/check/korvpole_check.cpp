@@ -57,18 +57,17 @@ std::string PatternShown(const DisplayProtocol& protocol) {
            protocol.light_name + " went " + protocol.light_off_word + " and " + protocol.light_on_word + " once";
 }
 const char* const kCharsetShown =
-    "row by row it showed the characters of codes 80 to FF behind their codes (FE, the "
-    "command prefix, as a blank); the common HD44780 character set has a-umlaut at E1, "
-    "o-umlaut at EF, u-umlaut at F5, sharp s at E2 (drawn as beta), degree at DF and micro "
-    "at E4";
+    "row by row it showed the characters of codes 80 to FF behind their codes (FE, the command prefix, as a "
+    "blank); the common HD44780 character set has a-umlaut at E1, o-umlaut at EF, u-umlaut at F5, sharp s at E2 "
+    "(drawn as beta), degree at DF and micro at E4";
 const char* const kDrawnLettersShown =
-    "; then the letters of KORVPOLE.INI's code page that its ROM lacks, eight at a time as "
-    "korvpole draws them, each over the plain letter shown beyond eight at once";
+    "; then the letters of KORVPOLE.INI's code page that its ROM lacks, eight at a time as korvpole draws them, "
+    "each over the plain letter shown beyond eight at once";
 // A 2x20 display's characters depend on its code table.
 const char* const kCustomerCharsetShown =
-    "row by row it showed the characters of codes 80 to FF behind their codes, from the "
-    "code table the display holds; then a line per table with the same letters: the line "
-    "whose letters read right names the table = for KORVPOLE.INI";
+    "row by row it showed the characters of codes 80 to FF behind their codes, from the code table the display "
+    "holds; then a line per table with the same letters: the line whose letters read right names the table = for "
+    "KORVPOLE.INI";
 
 // The words korvpole's amount rows will carry.
 std::string AmountRowsSaid(const KorvpoleIni& ini) {
@@ -149,7 +148,7 @@ int Run(const CheckOptions& options) {
         return Failed(OpenFailureAdvice(port, failure, facts), kFailed);
     std::cout << "sending the test pattern; watch the display\n" << std::flush;
     if (options.charset)
-        ShowCharset(display, side, options.step_ms, options.keep, std::cout);
+        ShowCharset(display, side, options.step_ms, options.keep);
     else
         ShowPattern(display, {port, side.baud, settings.BacklightOn(), options.keep, options.step_ms});
     const DisplayProtocol& protocol = display.Protocol();
