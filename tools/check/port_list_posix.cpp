@@ -20,11 +20,6 @@
 
 namespace korv::tools {
 
-using platform::ComNumberOfDevice;
-using platform::GroupName;
-using platform::HasGroup;
-using platform::LinkTarget;
-
 namespace {
 
 const std::string kTtyClass = "/sys/class/tty/";
@@ -125,8 +120,8 @@ void Classify(ListedPort& port, const std::string& path) {
         return;
     }
     if (info.st_gid != 0) {
-        port.group = GroupName(info.st_gid);
-        port.in_group = HasGroup(info.st_gid);
+        port.group = platform::GroupName(info.st_gid);
+        port.in_group = platform::HasGroup(info.st_gid);
     }
     port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0 ? PortState::kPresent
                                                                                  : PortState::kNoPermission;
@@ -166,9 +161,9 @@ std::vector<ListedPort> ListPorts() {
     std::vector<std::string> reached;  // the devices they lead to
     for (const std::string& name : Entries(".")) {
         ListedPort port;
-        port.number = ComNumberOfDevice(name);
+        port.number = platform::ComNumberOfDevice(name);
         if (port.number == 0) continue;
-        const std::string target = LinkTarget(name);
+        const std::string target = platform::LinkTarget(name);
         port.device = target.empty() ? name : name + " -> " + target;
         Classify(port, name);
         reached.push_back(Resolved(name));
@@ -185,7 +180,7 @@ std::vector<ListedPort> ListPorts() {
         ListedPort port;
         port.device = "/dev/" + tty;
         if (std::find(reached.begin(), reached.end(), port.device) != reached.end()) continue;
-        port.number = ComNumberOfDevice(port.device);
+        port.number = platform::ComNumberOfDevice(port.device);
         Classify(port, port.device);
         ports.push_back(port);
     }

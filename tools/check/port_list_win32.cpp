@@ -16,9 +16,6 @@
 
 namespace korv::tools {
 
-using platform::ComNumber;
-using platform::ComNumberOfDevice;
-
 namespace {
 
 // The ports Windows has running now: the registry's serial-port map.
@@ -75,7 +72,7 @@ void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
     device.cbSize = sizeof device;
     for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
         const std::string port = PortNameOf(set, device);
-        if (ComNumber(port) == 0) continue;
+        if (platform::ComNumber(port) == 0) continue;
         KnownPort& entry = known[port];
         char friendly[256];
         if (SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
@@ -100,7 +97,7 @@ std::vector<ListedPort> ListPorts() {
         ListedPort port;
         // The name in the system's device space, as an open names it.
         port.device = "\\\\.\\" + name;
-        port.number = ComNumberOfDevice(port.device);
+        port.number = platform::ComNumberOfDevice(port.device);
         port.description = entry.friendly_name;
         // Whether this user may open it, Windows tells only by an open.
         port.state = mapped.count(name) != 0 || entry.plugged_in ? PortState::kPresent : PortState::kMissing;
