@@ -22,8 +22,7 @@ namespace {
 std::set<std::string> MappedPorts() {
     std::set<std::string> names;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
         return names;
     for (DWORD index = 0;; ++index) {
         char value_name[256];
@@ -53,9 +52,9 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     char name[64];
     DWORD size = sizeof name - 1;
     DWORD type = 0;
-    const bool read = RegQueryValueExA(key, "PortName", nullptr, &type,
-                                       reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
-                      type == REG_SZ;
+    const bool read =
+        RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
+        type == REG_SZ;
     RegCloseKey(key);
     if (!read) return {};
     name[size] = '\0';
@@ -65,8 +64,7 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
 // The device set of the class "Ports (COM & LPT)", by port name; with `present_only`
 // false also the adapters Windows remembers but that are not plugged in.
 void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
-    HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr,
-                                        present_only ? DIGCF_PRESENT : 0);
+    HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, present_only ? DIGCF_PRESENT : 0);
     if (set == INVALID_HANDLE_VALUE) return;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
@@ -76,8 +74,7 @@ void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
         KnownPort& entry = known[port];
         char friendly[256];
         if (SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
-                                              reinterpret_cast<BYTE*>(friendly), sizeof friendly,
-                                              nullptr))
+                                              reinterpret_cast<BYTE*>(friendly), sizeof friendly, nullptr))
             entry.friendly_name = friendly;
         entry.plugged_in = entry.plugged_in || present_only;
     }
