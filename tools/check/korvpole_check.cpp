@@ -25,6 +25,7 @@
 #include "tools/common/utf8_console.h"
 
 namespace korv::tools {
+
 namespace {
 
 constexpr int kFailed = 1;

@@ -45,9 +45,7 @@ std::string Resolved(const std::string& path) {
 }
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
 std::string Parent(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 std::vector<std::string> Entries(const std::string& folder) {

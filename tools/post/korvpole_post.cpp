@@ -21,6 +21,7 @@
 #include "tools/post/post_show.h"
 
 namespace korv::tools {
+
 namespace {
 
 // --demo's scripted sale.
