@@ -29,7 +29,6 @@ namespace korv::tools {
 namespace {
 
 constexpr int kFailed = 1;
-constexpr int kBadIni = 2;
 
 int Failed(const std::string& why, int status) {
     Fail(std::cerr, why);
@@ -104,7 +103,8 @@ int Run(const CheckOptions& options) {
     for (const char* name : {kIniFileName, kConfigFileName})
         if (const std::string note = HiddenTxtNote(name); !note.empty()) std::cout << "note:     " << note << "\n";
     KorvpoleIni ini;
-    if (const std::string problem = ReadKorvpoleIni(ini); !problem.empty()) return Failed(problem, kBadIni);
+    // A KORVPOLE.INI korvpole cannot use counts as a bad argument, as with korvpole-post.
+    if (const std::string problem = ReadKorvpoleIni(ini); !problem.empty()) return Failed(problem, kUsageError);
     const std::string display_line = DisplayLine(options, ini);
     const DisplayGeometry& side = ini.display;
     std::optional<Utf8ConsoleScope> utf8_console;
