@@ -34,7 +34,6 @@ struct Item {
     int count;
     std::int32_t unit_price;  // hundredths
 };
-
 constexpr Item kItems[] = {{"Coffee beans 500g", 1, 890}, {"Oat milk 1l", 1, 235}, {"Croissant", 2, 180}};
 
 // Whole hundredths, half a cent rounded up, as a till does it.
