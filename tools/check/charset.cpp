@@ -139,7 +139,7 @@ void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int
         // The drawn letters need the code page; the codes and tables go out as they are.
         if (i == raw_pages && lcd) display.Open(ini_display);
         std::cout << "page " << i + 1 << " of " << pages.size() << ": " << pages[i].told << " (a key: the next)\n"
-            << std::flush;
+                  << std::flush;
         display.Clear();
         for (std::size_t row = 0; row < pages[i].rows.size(); ++row)
             display.WriteText(pages[i].rows[row].c_str(), 1, static_cast<int>(row) + 1);

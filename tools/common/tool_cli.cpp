@@ -44,15 +44,15 @@ std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& 
 }
 
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what) {
-    const std::string range = " is not " + what + " from " + std::to_string(min) + " to " + std::to_string(max);
-    return Checked([min, max, range](const std::string& text) -> std::string {
+    const std::string refused = " is not " + what + " from " + std::to_string(min) + " to " + std::to_string(max);
+    return Checked([min, max, refused](const std::string& text) -> std::string {
         // Plain decimal digits only: no sign, no blank, no hex.
         std::uint64_t value = 0;
         for (const char c : text) {
-            if (c < '0' || c > '9') return "'" + text + "'" + range;
+            if (c < '0' || c > '9') return "'" + text + "'" + refused;
             value = value * 10 + static_cast<std::uint64_t>(c - '0');
         }
-        if (text.empty() || text.size() > 10 || value < min || value > max) return "'" + text + "'" + range;
+        if (text.empty() || text.size() > 10 || value < min || value > max) return "'" + text + "'" + refused;
         return {};
     });
 }
