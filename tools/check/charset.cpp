@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -18,7 +18,7 @@ namespace {
 constexpr int kColumns = 20;  // every kind's
 constexpr int kFirstCode = 0x80;
 constexpr int kPerRow = 16;
-constexpr int kAllPagesMs = 40000;  // for a step_ms below 0
+constexpr int kAllPagesMs = 40000;  // shared by the pages for a step_ms below 0
 // The letters a technician knows their shop's table by.
 constexpr char32_t kSampleLetters[] = U"\u00E4\u00F6\u00FC\u00E5\u00E9\u00F1\u20AC";
 
@@ -33,16 +33,10 @@ std::string Filled(std::string text) {
     return text;
 }
 
-std::string Utf8(const std::u32string& letters) {
+// Letters with a blank between each, in UTF-8.
+std::string Spaced(const std::u32string& letters) {
     std::string text;
-    for (const char32_t letter : letters) text += charset::Utf8Of(letter);
-    return text;
-}
-
-// Letters with a blank between each.
-std::u32string Spaced(const std::u32string& letters) {
-    std::u32string text;
-    for (const char32_t letter : letters) text += (text.empty() ? U"" : U" ") + std::u32string(1, letter);
+    for (const char32_t letter : letters) text += (text.empty() ? "" : " ") + charset::Utf8Of(letter);
     return text;
 }
 
@@ -88,9 +82,10 @@ std::vector<Page> TablePages(int rows) {
     std::vector<Page> pages;
     int number = 0;
     for (const charset::CodePage table : charset::kDisplayTables) {
-        if (number % rows == 0) pages.push_back({"the letters " + Utf8(Spaced(kSampleLetters)) + " in each table", {}});
+        if (number % rows == 0) pages.push_back({"the letters " + Spaced(kSampleLetters) + " in each table", {}});
         std::string line = std::to_string(++number) + " " + charset::CodePageName(table) + " ";
-        for (const char32_t letter : std::u32string(kSampleLetters)) line += static_cast<char>(charset::TableByte(table, letter));
+        for (const char32_t letter : std::u32string(kSampleLetters))
+            line += static_cast<char>(charset::TableByte(table, letter));
         pages.back().rows.push_back(Filled(line));
     }
     return pages;
@@ -100,17 +95,16 @@ std::vector<Page> TablePages(int rows) {
 // the code page `text`.
 std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom) {
     const std::u32string drawn = DrawnLetters(text, rom);
-    std::vector<Page> pages;
     const std::size_t count = (drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters;
+    std::vector<Page> pages;
     for (std::size_t page = 0; page < count; ++page) {
         const std::u32string eight = drawn.substr(page * lcd::kUserCharacters, lcd::kUserCharacters);
         std::u32string plain;
         for (const char32_t letter : eight) plain += static_cast<char32_t>(charset::PlainStandIn(letter));
-        const std::string name = charset::CodePageName(text);
-        pages.push_back({"letters korvpole draws, " + Utf8(Spaced(eight)) + "; beyond eight at once " +
-                             Utf8(Spaced(plain)),
-                         {name + " " + std::to_string(page + 1) + "/" + std::to_string(count),
-                          charset::FromUtf8(text, Utf8(Spaced(eight))).bytes, Utf8(Spaced(plain))}});
+        pages.push_back({"letters korvpole draws, " + Spaced(eight) + "; beyond eight at once " + Spaced(plain),
+                         {std::string(charset::CodePageName(text)) + " " + std::to_string(page + 1) + "/" +
+                              std::to_string(count),
+                          charset::FromUtf8(text, Spaced(eight)).bytes, Spaced(plain)}});
     }
     return pages;
 }
@@ -118,17 +112,15 @@ std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom)
 // `ms`, or until a key is pressed at the console.
 void Wait(platform::ConsoleKeys& keys, int ms) {
     const std::int64_t end = platform::NowMilliseconds() + ms;
-    if (keys.KeyWaiting(ms)) {
+    if (keys.KeyWaiting(ms))
         keys.ReadKey();
-        return;
-    }
-    platform::SleepMilliseconds(static_cast<int>(std::max<std::int64_t>(0, end - platform::NowMilliseconds())));
+    else
+        platform::SleepMilliseconds(static_cast<int>(std::max<std::int64_t>(0, end - platform::NowMilliseconds())));
 }
 
 }  // namespace
 
-void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep,
-                 std::ostream& out) {
+void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep) {
     const int rows = display.Rows();
     const bool lcd = display.Protocol().letter_form == LetterForm::kCharacterRom;
     std::vector<Page> pages = CodePages(rows);
@@ -146,8 +138,8 @@ void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int
     for (std::size_t i = 0; i < pages.size(); ++i) {
         // The drawn letters need the code page; the codes and tables go out as they are.
         if (i == raw_pages && lcd) display.Open(ini_display);
-        out << "page " << i + 1 << " of " << pages.size() << ": " << pages[i].told << " (a key: the next)\n"
-            << std::flush;
+        std::cout << "page " << i + 1 << " of " << pages.size() << ": " << pages[i].told << " (a key: the next)\n"
+                  << std::flush;
         display.Clear();
         for (std::size_t row = 0; row < pages[i].rows.size(); ++row)
             display.WriteText(pages[i].rows[row].c_str(), 1, static_cast<int>(row) + 1);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <ostream>
-
 #include "display/display_driver.h"
 
 namespace korv::tools {
@@ -12,9 +10,8 @@ namespace korv::tools {
 // display, one line per table it may hold (table =), numbered, with the same letters in
 // each; on the LCD with text = in `ini_display`, the letters its ROM lacks, eight to a
 // page as korvpole draws them, each over its plain stand-in. On an open display; each
-// page stays `step_ms` or until a key is pressed (0: the pages fit about 40 seconds),
-// told on `out`; then a cleared display unless `keep`.
-void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep,
-                 std::ostream& out);
+// page stays `step_ms` or until a key is pressed (below 0: the pages share about 40
+// seconds), told on standard output; then a cleared display unless `keep`.
+void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep);
 
 }  // namespace korv::tools

@@ -18,8 +18,7 @@ struct CheckOptions {
     std::optional<DisplayKind> kind;  // instead of the one KORVPOLE.INI names
 };
 
-// Nothing when korvpole-check should go on with `options`; otherwise its exit status:
-// 0 after --help or --version, 2 after a bad argument (told on `err`).
+// korvpole-check's command line into `options`, as ParseToolArgs parses it.
 std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                                   std::ostream& out, std::ostream& err);
 

@@ -9,20 +9,12 @@ namespace korv::tools {
 
 namespace {
 
-// Every kind's rows are this wide.
-constexpr int kColumns = 20;
+constexpr int kColumns = 20;  // every kind's
+constexpr char kRuler[] = "12345678901234567890";
 constexpr int kFirstShown = kFirstPrintable + 1;  // a blank shows nothing
 constexpr int kPrintableCount = kLastPrintable - kFirstShown + 1;
 constexpr int kPerPage = 2 * kColumns;
 static_assert(kPrintableCount > kPerPage, "the first page is a full one");
-
-// Row 2: a ruler over the columns.
-std::string RulerRow() {
-    std::string ruler;
-    for (int column = 1; column <= kColumns; ++column)
-        ruler += static_cast<char>('0' + column % 10);
-    return ruler;
-}
 
 // `line` 0 or 1 of a page; a page's last line is filled with blanks.
 std::string CharacterRow(int page, int line) {
@@ -31,16 +23,6 @@ std::string CharacterRow(int page, int line) {
     for (int i = first; i < first + kColumns; ++i)
         text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
     return text;
-}
-
-// The characters go below the settings and the ruler where there is room, else in
-// their place.
-int FirstCharacterRow(const DisplayDriver& display) { return display.Rows() >= 4 ? 3 : 1; }
-
-void WritePage(DisplayDriver& display, int page) {
-    const int first = FirstCharacterRow(display);
-    for (int line = 0; line < 2; ++line)
-        display.WriteText(CharacterRow(page, line).c_str(), 1, first + line);
 }
 
 }  // namespace
@@ -57,35 +39,39 @@ int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     const std::string settings = SettingsRow(plan.port, plan.baud);
     const std::string wrong = "WRONG KIND " + std::string(display.Protocol().name);
+    // The characters go below the settings and the ruler where there is room, else in their place.
+    const bool four_rows = display.Rows() >= 4;
+    const auto write_page = [&](int page) {
+        for (int line = 0; line < 2; ++line)
+            display.WriteText(CharacterRow(page, line).c_str(), 1, (four_rows ? 3 : 1) + line);
+    };
     // Only this kind's cursor command puts row 1 back over the line: a display of another
     // kind keeps it among the garbage, as what follows is too short to reach it again.
-    const auto mark = [&display, &wrong](const std::string& row1) {
+    const auto mark = [&](const std::string& row1) {
         display.WriteText("", 1, 1);
         display.WriteHere(wrong.c_str());
         display.WriteText(row1.c_str(), 1, 1);
     };
-    const bool four_rows = FirstCharacterRow(display) == 3;
     display.WriteText(settings.c_str(), 1, 1);
-    display.WriteText(RulerRow().c_str(), 1, 2);
+    display.WriteText(kRuler, 1, 2);
     mark(settings);
     if (!four_rows) platform::SleepMilliseconds(plan.step_ms);
-    const auto page = [&](int number) {
-        WritePage(display, number);
-        mark(four_rows ? settings : CharacterRow(number, 0));
-    };
-    for (int number = 0; number < CharacterPages(); ++number) {
-        page(number);
+    for (int page = 0; page < CharacterPages(); ++page) {
+        write_page(page);
+        mark(four_rows ? settings : CharacterRow(page, 0));
         platform::SleepMilliseconds(plan.step_ms);
     }
-    if (plan.keep) WritePage(display, 0);  // a full page is left up, not the last one
+    if (plan.keep) write_page(0);  // a full page is left up, not the last one
     display.SetBacklight(false);
     platform::SleepMilliseconds(plan.step_ms);
     display.SetBacklight(true);
     platform::SleepMilliseconds(plan.step_ms);
     display.SetBacklight(plan.backlight_on);
     // The light's commands show as garbage too on another kind: the line comes last.
-    if (plan.keep) mark(four_rows ? settings : CharacterRow(0, 0));
-    if (!plan.keep) display.Clear();
+    if (plan.keep)
+        mark(four_rows ? settings : CharacterRow(0, 0));
+    else
+        display.Clear();
 }
 
 }  // namespace korv::tools

@@ -2,9 +2,7 @@
 
 #include <string>
 
-namespace korv {
-class DisplayDriver;
-}
+namespace korv { class DisplayDriver; }
 
 namespace korv::tools {
 
@@ -23,10 +21,10 @@ struct PatternPlan {
 };
 
 // On an open display: a line saying the kind is wrong, which only the kind's own cursor
-// command moves the settings over; the settings and the ruler, the characters a page at a time,
-// on rows 3 and 4 of a 4-row display and after the ruler on a 2-row one; then the
-// backlight (or brightness) off and on once, then as configured and, unless kept, a
-// cleared display.
+// command moves the settings over; the settings and the ruler, the characters a page at
+// a time, on rows 3 and 4 of a 4-row display and after the ruler on a 2-row one; then
+// the backlight (or brightness) off and on once, then as configured and, unless kept,
+// a cleared display.
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan);
 
 }  // namespace korv::tools

@@ -47,14 +47,13 @@ std::string Remedy(int port, const platform::PortOpenFailure& failure, const pla
 
 void Fail(std::ostream& err, const std::string& why) { err << "korvpole-check: FAIL: " << why << "\n"; }
 
-std::string OpenFailureAdvice(int port, const platform::PortOpenFailure& failure,
-                              const platform::PortFacts& facts) {
+std::string OpenFailureAdvice(int port, const platform::PortOpenFailure& failure, const platform::PortFacts& facts) {
     const std::string cause = PortCause(port, failure, facts);
     const std::string remedy = Remedy(port, failure, facts);
     if (remedy.empty()) return PortName(port, facts) + " cannot be opened: " + cause;
     // The group's advice is a sentence of its own after the cause's colon.
-    const bool own_sentence = failure.cause == OpenFailure::kPermission && !facts.group.empty() &&
-                              !facts.member_of_group;
+    const bool own_sentence =
+        failure.cause == OpenFailure::kPermission && !facts.group.empty() && !facts.member_of_group;
     return cause + (own_sentence ? ". " : ": ") + remedy;
 }
 
@@ -64,9 +63,8 @@ std::string JoinGroupAdvice(const std::string& group) {
 
 std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports, const PortTakers& takers) {
     std::vector<std::string> advice;
-    const bool usb_adapter = takers.usb_adapter || std::any_of(ports.begin(), ports.end(), [](const ListedPort& port) {
-                                 return port.usb_adapter;
-                             });
+    const bool usb_adapter = takers.usb_adapter || std::any_of(ports.begin(), ports.end(),
+                                                               [](const ListedPort& port) { return port.usb_adapter; });
     if (takers.braille_daemon && usb_adapter)
         advice.push_back(
             "brltty is installed and takes USB serial adapters with common chips (CH340, "

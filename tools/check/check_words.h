@@ -8,9 +8,7 @@
 #include "platform/serial_device.h"
 #include "tools/check/port_list.h"
 
-namespace korv {
-class DisplayDriver;
-}
+namespace korv { class DisplayDriver; }
 
 // What korvpole-check says: korvpole's causes, each with what to do about it.
 namespace korv::tools {
@@ -19,8 +17,7 @@ namespace korv::tools {
 void Fail(std::ostream& err, const std::string& why);
 
 // What is wrong and what to do: "there is no COM5 (\\.\COM5): check the port number ...".
-std::string OpenFailureAdvice(int port, const platform::PortOpenFailure& failure,
-                              const platform::PortFacts& facts);
+std::string OpenFailureAdvice(int port, const platform::PortOpenFailure& failure, const platform::PortFacts& facts);
 
 // What gives this user a group that may open a port.
 std::string JoinGroupAdvice(const std::string& group);

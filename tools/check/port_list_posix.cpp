@@ -20,11 +20,6 @@
 
 namespace korv::tools {
 
-using platform::ComNumberOfDevice;
-using platform::GroupName;
-using platform::HasGroup;
-using platform::LinkTarget;
-
 namespace {
 
 const std::string kTtyClass = "/sys/class/tty/";
@@ -50,9 +45,7 @@ std::string Resolved(const std::string& path) {
 }
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
 std::string Parent(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 std::vector<std::string> Entries(const std::string& folder) {
@@ -72,54 +65,39 @@ std::string SysfsTtyName(dev_t device) {
     return node.find("/tty/") != std::string::npos ? BaseName(node) : std::string();
 }
 
-bool IsPseudoTerminal(dev_t device) {
-    return major(device) >= kPtyMajorFirst && major(device) <= kPtyMajorLast;
-}
+bool IsPseudoTerminal(dev_t device) { return major(device) >= kPtyMajorFirst && major(device) <= kPtyMajorLast; }
 
 // A built-in port name the kernel keeps whether or not a UART answers behind it.
 bool HasNoHardware(const std::string& tty) { return FirstLine(kTtyClass + tty + "/type") == "0"; }
 
+// The first thing `found` says of the tty's device folders, from the port up.
+template <typename Found>
+std::string UpTheDevices(const std::string& tty, Found found) {
+    for (std::string dir = Resolved(kTtyClass + tty + "/device"); dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir))
+        if (const std::string said = found(dir); !said.empty()) return said;
+    return {};
+}
+
 // The driver that serves the port, past the serial core's own port devices.
 std::string DriverOf(const std::string& tty) {
-    for (std::string dir = Resolved(kTtyClass + tty + "/device");
-         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
+    return UpTheDevices(tty, [](const std::string& dir) {
         const std::string driver = Resolved(dir + "/driver");
-        if (!driver.empty() && driver.find("/bus/serial-base/") == std::string::npos)
-            return BaseName(driver);
-    }
-    return {};
+        return driver.find("/bus/serial-base/") == std::string::npos ? BaseName(driver) : std::string();
+    });
 }
 
 // "0403:6001" for a port on a USB adapter; empty otherwise.
 std::string UsbIdOf(const std::string& tty) {
-    for (std::string dir = Resolved(kTtyClass + tty + "/device");
-         dir.rfind("/sys/devices/", 0) == 0; dir = Parent(dir)) {
+    return UpTheDevices(tty, [](const std::string& dir) {
         const std::string vendor = FirstLine(dir + "/idVendor");
-        if (!vendor.empty()) return vendor + ":" + FirstLine(dir + "/idProduct");
-    }
-    return {};
+        return vendor.empty() ? vendor : vendor + ":" + FirstLine(dir + "/idProduct");
+    });
 }
 
 std::string StableNameOf(const std::string& device_path) {
     for (const std::string& name : Entries(kStableNames))
         if (Resolved(kStableNames + name) == device_path) return name;
     return {};
-}
-
-void Describe(ListedPort& port, const std::string& device_path, dev_t device) {
-    if (IsPseudoTerminal(device)) {
-        port.description = "pseudo-terminal";
-        return;
-    }
-    const std::string tty = SysfsTtyName(device);
-    const std::string usb_id = UsbIdOf(tty);
-    port.usb_adapter = !usb_id.empty();
-    for (const std::string& part :
-         {StableNameOf(device_path), DriverOf(tty), usb_id.empty() ? usb_id : "USB " + usb_id}) {
-        if (part.empty()) continue;
-        if (!port.description.empty()) port.description += ", ";
-        port.description += part;
-    }
 }
 
 // What `path` leads to, looked at with stat and access only.
@@ -129,76 +107,40 @@ void Classify(ListedPort& port, const std::string& path) {
         port.state = errno == EACCES ? PortState::kNoPermission : PortState::kMissing;
         return;
     }
-    const bool terminal = S_ISCHR(info.st_mode) &&
-                          (IsPseudoTerminal(info.st_rdev) || !SysfsTtyName(info.st_rdev).empty());
-    if (!terminal) {
+    const bool pty = IsPseudoTerminal(info.st_rdev);
+    const std::string tty = SysfsTtyName(info.st_rdev);
+    if (!S_ISCHR(info.st_mode) || (!pty && tty.empty())) {
         port.state = PortState::kNotSerial;
         return;
     }
-    if (!IsPseudoTerminal(info.st_rdev) && HasNoHardware(SysfsTtyName(info.st_rdev))) {
+    if (!pty && HasNoHardware(tty)) {
         port.state = PortState::kMissing;
         return;
     }
     if (info.st_gid != 0) {
-        port.group = GroupName(info.st_gid);
-        port.in_group = HasGroup(info.st_gid);
+        port.group = platform::GroupName(info.st_gid);
+        port.in_group = platform::HasGroup(info.st_gid);
     }
-    port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0
-                     ? PortState::kPresent
-                     : PortState::kNoPermission;
-    Describe(port, Resolved(path), info.st_rdev);
-}
-
-// The folder's COM<n> entries by number; `reached` gets the devices they lead to.
-std::vector<ListedPort> WorkingFolderPorts(std::vector<std::string>& reached) {
-    std::vector<ListedPort> ports;
-    for (const std::string& name : Entries(".")) {
-        const int number = ComNumberOfDevice(name);
-        if (number == 0) continue;
-        ListedPort port;
-        port.number = number;
-        const std::string target = LinkTarget(name);
-        port.device = target.empty() ? name : name + " -> " + target;
-        Classify(port, name);
-        reached.push_back(Resolved(name));
-        ports.push_back(port);
+    port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0 ? PortState::kPresent
+                                                                                 : PortState::kNoPermission;
+    if (pty) {
+        port.description = "pseudo-terminal";
+        return;
     }
-    std::sort(ports.begin(), ports.end(),
-              [](const ListedPort& a, const ListedPort& b) { return a.number < b.number; });
-    return ports;
+    const std::string usb_id = UsbIdOf(tty);
+    port.usb_adapter = !usb_id.empty();
+    const std::string usb = usb_id.empty() ? usb_id : "USB " + usb_id;
+    for (const std::string& part : {StableNameOf(Resolved(path)), DriverOf(tty), usb})
+        if (!part.empty()) port.description += (port.description.empty() ? "" : ", ") + part;
 }
 
 // Names with their numbers in order: ttyUSB2 before ttyUSB10.
 bool NaturalLess(const std::string& a, const std::string& b) {
     const std::size_t a_digits = a.find_first_of("0123456789");
     const std::size_t b_digits = b.find_first_of("0123456789");
-    const std::string a_stem = a.substr(0, a_digits);
-    const std::string b_stem = b.substr(0, b_digits);
-    if (a_stem != b_stem || a_digits == std::string::npos || b_digits == std::string::npos)
+    if (a_digits == std::string::npos || b_digits == std::string::npos || a.compare(0, a_digits, b, 0, b_digits) != 0)
         return a < b;
     return std::atol(a.c_str() + a_digits) < std::atol(b.c_str() + b_digits);
-}
-
-// The machine's serial ports that no COM<n> entry of the folder leads to already.
-std::vector<ListedPort> SystemPorts(const std::vector<std::string>& reached) {
-    std::vector<std::string> ttys;
-    for (const std::string& tty : Entries(kTtyClass))
-        if (Exists(kTtyClass + tty + "/device") && !HasNoHardware(tty)) ttys.push_back(tty);
-    std::sort(ttys.begin(), ttys.end(), NaturalLess);
-
-    std::vector<ListedPort> ports;
-    for (const std::string& tty : ttys) {
-        const std::string path = "/dev/" + tty;
-        if (std::find(reached.begin(), reached.end(), path) != reached.end()) continue;
-        ListedPort port;
-        port.number = ComNumberOfDevice(path);
-        port.device = path;
-        Classify(port, path);
-        ports.push_back(port);
-    }
-    std::stable_partition(ports.begin(), ports.end(),
-                          [](const ListedPort& port) { return port.number != 0; });
-    return ports;
 }
 
 bool ProcessRuns(const std::string& name) {
@@ -212,17 +154,42 @@ bool ProcessRuns(const std::string& name) {
 }  // namespace
 
 std::vector<ListedPort> ListPorts() {
-    std::vector<std::string> reached;
-    std::vector<ListedPort> ports = WorkingFolderPorts(reached);
-    const std::vector<ListedPort> system = SystemPorts(reached);
-    ports.insert(ports.end(), system.begin(), system.end());
+    // The folder's COM<n> entries first, by number.
+    std::vector<ListedPort> ports;
+    std::vector<std::string> reached;  // the devices they lead to
+    for (const std::string& name : Entries(".")) {
+        ListedPort port;
+        port.number = platform::ComNumberOfDevice(name);
+        if (port.number == 0) continue;
+        const std::string target = platform::LinkTarget(name);
+        port.device = target.empty() ? name : name + " -> " + target;
+        Classify(port, name);
+        reached.push_back(Resolved(name));
+        ports.push_back(port);
+    }
+    std::sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) { return a.number < b.number; });
+    const std::size_t in_folder = ports.size();
+    // Then the machine's serial ports that none of them leads to, those with a number first.
+    std::vector<std::string> ttys;
+    for (const std::string& tty : Entries(kTtyClass))
+        if (Exists(kTtyClass + tty + "/device") && !HasNoHardware(tty)) ttys.push_back(tty);
+    std::sort(ttys.begin(), ttys.end(), NaturalLess);
+    for (const std::string& tty : ttys) {
+        ListedPort port;
+        port.device = "/dev/" + tty;
+        if (std::find(reached.begin(), reached.end(), port.device) != reached.end()) continue;
+        port.number = platform::ComNumberOfDevice(port.device);
+        Classify(port, port.device);
+        ports.push_back(port);
+    }
+    std::stable_partition(ports.begin() + static_cast<std::ptrdiff_t>(in_folder), ports.end(),
+                          [](const ListedPort& port) { return port.number != 0; });
     return ports;
 }
 
 PortTakers FindPortTakers() {
     PortTakers takers;
-    for (const char* program :
-         {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
+    for (const char* program : {"/usr/bin/brltty", "/bin/brltty", "/usr/sbin/brltty", "/sbin/brltty"})
         takers.braille_daemon = takers.braille_daemon || Exists(program);
     takers.modem_manager = ProcessRuns("ModemManager");
     for (const std::string& device : Entries(kUsbDevices)) {

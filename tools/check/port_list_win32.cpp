@@ -16,17 +16,13 @@
 
 namespace korv::tools {
 
-using platform::ComNumber;
-using platform::ComNumberOfDevice;
-
 namespace {
 
 // The ports Windows has running now: the registry's serial-port map.
 std::set<std::string> MappedPorts() {
     std::set<std::string> names;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
         return names;
     for (DWORD index = 0;; ++index) {
         char value_name[256];
@@ -56,9 +52,9 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     char name[64];
     DWORD size = sizeof name - 1;
     DWORD type = 0;
-    const bool read = RegQueryValueExA(key, "PortName", nullptr, &type,
-                                       reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
-                      type == REG_SZ;
+    const bool read =
+        RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
+        type == REG_SZ;
     RegCloseKey(key);
     if (!read) return {};
     name[size] = '\0';
@@ -68,19 +64,17 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
 // The device set of the class "Ports (COM & LPT)", by port name; with `present_only`
 // false also the adapters Windows remembers but that are not plugged in.
 void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
-    HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr,
-                                        present_only ? DIGCF_PRESENT : 0);
+    HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, present_only ? DIGCF_PRESENT : 0);
     if (set == INVALID_HANDLE_VALUE) return;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
     for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index) {
         const std::string port = PortNameOf(set, device);
-        if (ComNumber(port) == 0) continue;
+        if (platform::ComNumber(port) == 0) continue;
         KnownPort& entry = known[port];
         char friendly[256];
         if (SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
-                                              reinterpret_cast<BYTE*>(friendly), sizeof friendly,
-                                              nullptr))
+                                              reinterpret_cast<BYTE*>(friendly), sizeof friendly, nullptr))
             entry.friendly_name = friendly;
         entry.plugged_in = entry.plugged_in || present_only;
     }
@@ -94,27 +88,21 @@ std::vector<ListedPort> ListPorts() {
     AddKnownPorts(false, known);
     AddKnownPorts(true, known);
     const std::set<std::string> mapped = MappedPorts();
-
-    std::set<std::string> names(mapped);
-    for (const auto& entry : known) names.insert(entry.first);
+    for (const std::string& name : mapped) known.try_emplace(name);
     std::vector<ListedPort> ports;
-    for (const std::string& name : names) {
-        const auto found = known.find(name);
+    for (const auto& [name, entry] : known) {
         ListedPort port;
         // The name in the system's device space, as an open names it.
         port.device = "\\\\.\\" + name;
-        port.number = ComNumberOfDevice(port.device);
-        port.description = found != known.end() ? found->second.friendly_name : std::string();
-        const bool plugged_in = found != known.end() && found->second.plugged_in;
+        port.number = platform::ComNumberOfDevice(port.device);
+        port.description = entry.friendly_name;
         // Whether this user may open it, Windows tells only by an open.
-        port.state =
-            mapped.count(name) != 0 || plugged_in ? PortState::kPresent : PortState::kMissing;
+        port.state = mapped.count(name) != 0 || entry.plugged_in ? PortState::kPresent : PortState::kMissing;
         ports.push_back(port);
     }
     // By number; names korvpole cannot be given last.
     std::stable_sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) {
-        if ((a.number == 0) != (b.number == 0)) return b.number == 0;
-        return a.number < b.number;
+        return std::pair(a.number == 0, a.number) < std::pair(b.number == 0, b.number);
     });
     return ports;
 }

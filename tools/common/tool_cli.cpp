@@ -4,30 +4,9 @@ namespace korv::tools {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// CLI11 says "The following argument was not expected"; a technician reads this better.
-std::string Unexpected(const std::vector<std::string>& extras) {
-    std::string told;
-    for (const std::string& extra : extras) {
-        if (!told.empty()) told += ", ";
-        told += "'" + extra + "'";
-    }
-    const bool option = !extras.empty() && !extras.front().empty() && extras.front()[0] == '-';
-    return (option ? "unknown option " : "unexpected argument ") + told;
-}
-
-// Plain decimal digits only, 0 to `max`.
-bool ParseUnsigned(const std::string& text, std::uint32_t max, std::uint32_t& value) {
-    if (text.empty() || text.size() > 10) return false;
-    std::uint64_t number = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) return false;
-        number = number * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (number > max) return false;
-    value = static_cast<std::uint32_t>(number);
-    return true;
+// A CLI11 check of our own: `problem` says what is wrong with a value, or nothing.
+CLI::Validator Checked(std::function<std::string(const std::string&)> problem) {
+    return CLI::Validator([problem](std::string& text) { return problem(text); }, "");
 }
 
 }  // namespace
@@ -51,7 +30,12 @@ std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& 
         out << version.what() << "\n";
         return 0;
     } catch (const CLI::ExtrasError&) {
-        err << app.get_name() << ": " << Unexpected(app.remaining()) << "\n";
+        // CLI11 says "The following argument was not expected"; a technician reads this better.
+        const std::vector<std::string> extras = app.remaining();
+        std::string told;
+        for (const std::string& extra : extras) told += (told.empty() ? "'" : ", '") + extra + "'";
+        const bool option = !extras.empty() && extras.front().rfind('-', 0) == 0;
+        err << app.get_name() << ": " << (option ? "unknown option " : "unexpected argument ") << told << "\n";
     } catch (const CLI::ParseError& error) {
         err << app.get_name() << ": " << error.what() << "\n";
     }
@@ -60,41 +44,35 @@ std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& 
 }
 
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what) {
-    const std::string range = std::to_string(min) + " to " + std::to_string(max);
-    return CLI::Validator(
-        [min, max, what, range](std::string& text) -> std::string {
-            std::uint32_t value = 0;
-            if (ParseUnsigned(text, max, value) && value >= min) return {};
-            return "'" + text + "' is not " + what + " from " + range;
-        },
-        "");
+    const std::string refused = " is not " + what + " from " + std::to_string(min) + " to " + std::to_string(max);
+    return Checked([min, max, refused](const std::string& text) -> std::string {
+        // Plain decimal digits only: no sign, no blank, no hex.
+        std::uint64_t value = 0;
+        for (const char c : text) {
+            if (c < '0' || c > '9') return "'" + text + "'" + refused;
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        if (text.empty() || text.size() > 10 || value < min || value > max) return "'" + text + "'" + refused;
+        return {};
+    });
 }
 
 CLI::Validator PortNumber() { return WholeNumberFrom(1, kMaxPort, "a port number"); }
 
-CLI::Validator Milliseconds(std::uint32_t max) {
-    return WholeNumberFrom(0, max, "a whole number of milliseconds");
-}
+CLI::Validator Milliseconds(std::uint32_t max) { return WholeNumberFrom(0, max, "a whole number of milliseconds"); }
 
 CLI::Validator NonEmptyPath() {
-    return CLI::Validator(
-        [](std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; },
-        "");
+    return Checked([](const std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; });
 }
 
-CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take,
-                           const std::string& help) {
-    const CLI::Validator kind(
-        [](std::string& text) -> std::string {
-            if (FindProtocol(text) != nullptr) return {};
-            return "'" + text + "' is no display kind: " + KindNames();
-        },
-        "");
+CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take, const std::string& help) {
     return app
         .add_option_function<std::string>(
             "--kind", [take](const std::string& name) { take(FindProtocol(name)->kind); }, help)
         ->type_name("KIND")
-        ->check(kind);
+        ->check(Checked([](const std::string& text) -> std::string {
+            return FindProtocol(text) ? "" : "'" + text + "' is no display kind: " + KindNames();
+        }));
 }
 
 }  // namespace korv::tools

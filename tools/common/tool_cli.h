@@ -29,18 +29,15 @@ void SetUpToolApp(CLI::App& app, const std::string& footer);
 std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& args,
                                  std::ostream& out, std::ostream& err);
 
-// Accepts plain digits making a number from `min` to `max`, checked before CLI11
-// converts them; `what` names the number in the message.
+// Plain digits making a number from `min` to `max`, checked before CLI11 converts them;
+// `what` names the number in the message. The shared ones: a COM port number korvpole
+// can be given, a pause in milliseconds, and a path that is not empty.
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what);
-
-// The options the tools share by meaning: a COM port number korvpole can be given (1
-// to kMaxPort), a pause in milliseconds (0 to `max`), and a path that is not empty.
 CLI::Validator PortNumber();
 CLI::Validator Milliseconds(std::uint32_t max);
 CLI::Validator NonEmptyPath();
 
 // --kind KIND, a display kind as KORVPOLE.INI names it, handed to `take`.
-CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take,
-                           const std::string& help);
+CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take, const std::string& help);
 
 }  // namespace korv::tools

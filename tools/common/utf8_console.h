@@ -8,8 +8,8 @@
 // system uses for them.
 namespace korv::tools {
 
-// The arguments after the program's name, in UTF-8: on Windows from the command line
-// as typed (the ANSI arguments lose what the ANSI code page lacks), elsewhere as given.
+// The arguments after the program's name: on Windows from the command line as typed
+// (the ANSI arguments lose what the ANSI code page lacks), elsewhere as given.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
 // A path from those arguments as the system's file functions take it.
@@ -19,8 +19,8 @@ std::string SystemPath(const std::string& utf8);
 // once asked to.
 bool TakesEscapes(std::FILE* stream);
 
-// While it lives, what the program writes to its console is shown as UTF-8; the
-// console's own setting comes back at its end.
+// While it lives, the console shows what the program writes as UTF-8; its own setting
+// comes back at the end.
 class Utf8ConsoleScope {
 public:
     Utf8ConsoleScope();

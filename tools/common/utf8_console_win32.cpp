@@ -29,15 +29,12 @@ std::string Converted(UINT to, const wchar_t* text, int length) {
 }  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    std::vector<std::string> arguments(argc > 1 ? argv + 1 : argv + argc, argv + argc);
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr || count != argc) {
-        if (wide != nullptr) LocalFree(wide);
-        return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
-    }
-    std::vector<std::string> arguments;
-    for (int i = 1; i < count; ++i)
-        arguments.push_back(Converted(CP_UTF8, wide[i], static_cast<int>(wcslen(wide[i]))));
+    if (wide != nullptr && count == argc)
+        for (int i = 1; i < count; ++i)
+            arguments[i - 1] = Converted(CP_UTF8, wide[i], static_cast<int>(wcslen(wide[i])));
     LocalFree(wide);
     return arguments;
 }

@@ -1,48 +1,29 @@
 #include "tools/post/post_amount.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 namespace korv::tools {
 
-namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Appends one digit; false once the magnitude leaves what a negative int32 can hold.
-bool PushDigit(std::int64_t& magnitude, char digit) {
-    magnitude = magnitude * 10 + (digit - '0');
-    return magnitude <= -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min());
-}
-
-}  // namespace
-
 bool ParseAmount(const std::string& text, std::int32_t& hundredths) {
-    std::size_t at = 0;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-
+    const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const std::size_t point = std::min(text.find('.'), text.size());
+    const std::string whole = text.substr(sign, point - sign);
+    std::string fraction = point < text.size() ? text.substr(point + 1) : "";
+    if ((whole + fraction).empty() || (whole + fraction).find_first_not_of("0123456789") != std::string::npos ||
+        fraction.find_first_not_of('0', 2) != std::string::npos)  // a fraction of a cent
+        return false;
+    fraction.resize(2, '0');
+    // Digit by digit, so that no binary fraction rounds a cent away; none past what a
+    // negative int32 can hold.
     std::int64_t magnitude = 0;
-    int whole_digits = 0;
-    for (; at < text.size() && IsDigit(text[at]); ++at, ++whole_digits)
-        if (!PushDigit(magnitude, text[at])) return false;
-
-    int fraction_digits = 0;
-    if (at < text.size() && text[at] == '.') {
-        for (++at; at < text.size() && IsDigit(text[at]); ++at, ++fraction_digits) {
-            if (fraction_digits < 2) {
-                if (!PushDigit(magnitude, text[at])) return false;
-            } else if (text[at] != '0') {
-                return false;  // a fraction of a cent
-            }
-        }
+    for (const char digit : whole + fraction) {
+        magnitude = magnitude * 10 + (digit - '0');
+        if (magnitude > -std::int64_t{std::numeric_limits<std::int32_t>::min()}) return false;
     }
-    if (at != text.size() || whole_digits + fraction_digits == 0) return false;
-    for (int missing = fraction_digits; missing < 2; ++missing)
-        if (!PushDigit(magnitude, '0')) return false;
-
-    const std::int64_t value = negative ? -magnitude : magnitude;
+    const std::int64_t value = text[0] == '-' ? -magnitude : magnitude;
     if (value > std::numeric_limits<std::int32_t>::max()) return false;
     hundredths = static_cast<std::int32_t>(value);
     return true;

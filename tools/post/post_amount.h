@@ -17,7 +17,7 @@ bool ParseAmount(const std::string& text, std::int32_t& hundredths);
 // anything but 0 with scale 0).
 std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t scale);
 
-// Hundredths as "13.50" or "-5.00", for the demo's own lines.
+// Hundredths as "13.50" or "-5.00", for the demo's lines and korvpole-post's messages.
 std::string FormatHundredths(std::int64_t hundredths);
 
 }  // namespace korv::tools

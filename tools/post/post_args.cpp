@@ -33,35 +33,31 @@ std::string Footer() {
            "korvpole cannot use.";
 }
 
-CLI::Validator Amount() {
-    return CLI::Validator(
+CLI::Option* AddAmount(CLI::App& app, const std::string& name, std::optional<std::int32_t>& field,
+                       const std::string& help) {
+    const CLI::Validator amount(
         [](std::string& text) -> std::string {
             std::int32_t ignored = 0;
             if (ParseAmount(text, ignored)) return {};
-            return "'" + text +
-                   "' is not an amount with at most two decimals that fits 32 bits "
+            return "'" + text + "' is not an amount with at most two decimals that fits 32 bits "
                    "(-21474836.48 to 21474836.47)";
         },
         "AMOUNT");
+    return app
+        .add_option_function<std::string>(
+            name,
+            [&field](const std::string& text) {
+                std::int32_t hundredths = 0;
+                ParseAmount(text, hundredths);
+                field = hundredths;
+            },
+            help)
+        ->check(amount);
 }
 
-void AddAmount(CLI::App& app, const std::string& name, std::optional<std::int32_t>& field,
-               const std::string& help) {
-    app.add_option_function<std::string>(
-           name,
-           [&field](const std::string& text) {
-               std::int32_t hundredths = 0;
-               ParseAmount(text, hundredths);
-               field = hundredths;
-           },
-           help)
-        ->check(Amount());
-}
-
-void AddText(CLI::App& app, const std::string& name, std::optional<std::string>& field,
-             const std::string& help) {
-    app.add_option_function<std::string>(
-           name, [&field](const std::string& text) { field = text; }, help)
+CLI::Option* AddText(CLI::App& app, const std::string& name, std::optional<std::string>& field,
+                     const std::string& help) {
+    return app.add_option_function<std::string>(name, [&field](const std::string& text) { field = text; }, help)
         ->type_name("TEXT");
 }
 
@@ -69,32 +65,27 @@ void AddText(CLI::App& app, const std::string& name, std::optional<std::string>&
 
 std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptions& options,
                                  std::ostream& out, std::ostream& err) {
-    CLI::App app(std::string("korvpole-post: the point-of-sale side of the pole record ") +
-                     kPoleRecordFileName,
+    CLI::App app(std::string("korvpole-post: the point-of-sale side of the pole record ") + kPoleRecordFileName,
                  "korvpole-post");
     SetUpToolApp(app, Footer());
     RecordUpdate& update = options.update;
-
-    std::vector<CLI::Option*> fields;
     const std::string cut = ", cut at " + std::to_string(record::kLineSize) + " bytes";
-    AddText(app, "--line1", update.line1, "row 1 text" + cut);
-    AddText(app, "--line2", update.line2, "row 2 text" + cut);
-    AddAmount(app, "--tax", update.tax, "tax amount as row 3 shows it");
-    AddAmount(app, "--total", update.total, "total amount as row 4 shows it");
-    app.add_option_function<std::uint32_t>(
-           "--scale", [&update](std::uint32_t scale) { update.scale = static_cast<std::uint16_t>(scale); },
-           "amount scale, 0 to " + std::to_string(kMaxScale) +
-               ": 100 whole numbers, 1 two decimals (see below)")
-        ->check(WholeNumberFrom(0, kMaxScale, "a whole number"));
-    for (const char* name : {"--line1", "--line2", "--tax", "--total", "--scale"})
-        fields.push_back(app.get_option(name));
-
+    CLI::Option* const fields[] = {
+        AddText(app, "--line1", update.line1, "row 1 text" + cut),
+        AddText(app, "--line2", update.line2, "row 2 text" + cut),
+        AddAmount(app, "--tax", update.tax, "tax amount as row 3 shows it"),
+        AddAmount(app, "--total", update.total, "total amount as row 4 shows it"),
+        app.add_option_function<std::uint32_t>(
+               "--scale", [&update](std::uint32_t scale) { update.scale = static_cast<std::uint16_t>(scale); },
+               "amount scale, 0 to " + std::to_string(kMaxScale) + ": 100 whole numbers, 1 two decimals (see below)")
+            ->check(WholeNumberFrom(0, kMaxScale, "a whole number")),
+    };
     app.add_option("--file", options.file, "the record file (default " + PostOptions().file + ")")
         ->type_name("PATH")
         ->check(NonEmptyPath());
     CLI::Option* quiet = app.add_flag("--quiet,-q", options.quiet, "print nothing after a write");
-    CLI::Option* show = app.add_flag("--show", options.show,
-                                     "print the rows korvpole draws from the file; write nothing");
+    CLI::Option* show =
+        app.add_flag("--show", options.show, "print the rows korvpole draws from the file; write nothing");
     CLI::Option* demo = app.add_flag("--demo", options.demo, "play a scripted sale");
     app.add_flag("--loop", options.loop, "with --demo: play it until stopped")->needs(demo);
     app.add_option("--step-ms", options.step_ms,
@@ -102,13 +93,8 @@ std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptio
         ->type_name("N")
         ->check(Milliseconds(kMaxStepMs))
         ->needs(demo);
-
-    for (CLI::Option* field : fields) {
-        field->excludes(show);
-        field->excludes(demo);
-    }
-    show->excludes(demo);
-    show->excludes(quiet);
+    for (CLI::Option* field : fields) field->excludes(show)->excludes(demo);
+    show->excludes(demo)->excludes(quiet);
     return ParseToolArgs(app, args, out, err);
 }
 

@@ -20,8 +20,7 @@ struct PostOptions {
     int step_ms = 1500;
 };
 
-// Nothing when korvpole-post should go on with `options`; otherwise its exit status:
-// 0 after --help or --version, 2 after a bad argument (told on `err`).
+// korvpole-post's command line into `options`, as ParseToolArgs parses it.
 std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptions& options,
                                  std::ostream& out, std::ostream& err);
 

@@ -27,11 +27,6 @@ std::string Store(const std::optional<std::int32_t>& typed, const char* name, st
            shows + ": give another amount, or --scale 1 for two decimals or 100 for whole numbers";
 }
 
-// The counter that follows `found`: never 0, which the reader takes as "nothing yet".
-std::uint16_t NextCounter(std::uint16_t found) {
-    return found == 0xFFFF ? 1 : static_cast<std::uint16_t>(found + 1);
-}
-
 }  // namespace
 
 std::string ConvertLines(RecordUpdate& update, charset::CodePage page) {
@@ -79,17 +74,17 @@ WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, st
     PoleRecordFields fields = DecodeRecord(bytes);
     if (update.line1) fields.line1 = *update.line1;
     if (update.line2) fields.line2 = *update.line2;
-    if (update.scale) {
+    if (update.scale)
         fields.scale = *update.scale;
-    } else if (bytes.size() < record::kScaleOffset + 2u) {
+    else if (bytes.size() < record::kScaleOffset + 2u)
         fields.scale = kDefaultScale;
-    }
     const bool scale_given = update.scale.has_value();
     for (const auto& [typed, name, stored] : {std::tuple(&update.tax, "tax", &fields.tax),
                                               std::tuple(&update.total, "total", &fields.total)})
         if (std::string refused = Store(*typed, name, fields.scale, scale_given, *stored); !refused.empty())
             return {WriteFault::kAmount, refused};
-    fields.counter = NextCounter(fields.counter);
+    // Never 0, which the reader takes as "nothing yet".
+    fields.counter = fields.counter == 0xFFFF ? 1 : static_cast<std::uint16_t>(fields.counter + 1);
     EncodeRecordInto(fields, bytes);
     if (const platform::RecordOpenFailure failure = WriteRecordInPlace(path, bytes))
         return {WriteFault::kFile, RecordFailureWords(path, RecordFile::Mode::kWrite, failure)};

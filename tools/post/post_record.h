@@ -11,8 +11,7 @@
 namespace korv::tools {
 
 // The fields a writer sets; those left empty keep what the file holds. Amounts are
-// hundredths as typed: they are stored so that korvpole shows them so at the record's
-// scale.
+// hundredths as typed, stored so that korvpole shows them so at the record's scale.
 struct RecordUpdate {
     std::optional<std::string> line1;
     std::optional<std::string> line2;
@@ -24,12 +23,9 @@ struct RecordUpdate {
 // The scale a record gets when the file does not hold one yet.
 inline constexpr std::uint16_t kDefaultScale = 1;
 
-// Why korvpole-post wrote nothing, in its words.
-enum class WriteFault {
-    kNone,
-    kFile,    // the record file cannot be read or written
-    kAmount,  // an amount the scale cannot show exactly
-};
+// Why korvpole-post wrote nothing: the record file cannot be read or written, or an
+// amount the scale cannot show exactly; the words are in the failure.
+enum class WriteFault { kNone, kFile, kAmount };
 using WriteFailure = platform::Failure<WriteFault, std::string>;
 
 // The update's lines, typed in UTF-8, in `page` instead; when one cannot be, the line
@@ -41,9 +37,8 @@ std::string ConvertLines(RecordUpdate& update, charset::CodePage page);
 // page (`page` none) as the bytes typed.
 std::vector<std::string> CutLines(RecordUpdate& update, const std::optional<charset::CodePage>& page);
 
-// Writes the update into the record at `path` in place, creating the file when it is
-// missing: lines, scale and amounts first, the change counter last, so that a reader
-// that sees the new counter also finds the new lines. `counter` gets the counter written.
+// Writes the update into the record at `path` as WriteRecordInPlace does, creating the
+// file when it is missing; `counter` gets the counter written.
 WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, std::uint16_t& counter);
 
 }  // namespace korv::tools

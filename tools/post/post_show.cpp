@@ -16,17 +16,13 @@ namespace korv::tools {
 
 namespace {
 
-struct NumberField {
+// The record's numbers, for a file that ends within one.
+constexpr struct {
     const char* name;
     int offset;
     int size;
-};
-constexpr NumberField kFields[] = {
-    {"change counter", record::kCounterOffset, 2},
-    {"amount scale", record::kScaleOffset, 2},
-    {"tax amount", record::kTaxOffset, 4},
-    {"total amount", record::kTotalOffset, 4},
-};
+} kNumberFields[] = {{"change counter", record::kCounterOffset, 2}, {"amount scale", record::kScaleOffset, 2},
+                     {"tax amount", record::kTaxOffset, 4}, {"total amount", record::kTotalOffset, 4}};
 
 bool Holds(const std::string& record, int offset) { return record.size() > static_cast<std::size_t>(offset); }
 
@@ -46,7 +42,9 @@ int ShownAt(const RecordView& view, int row) {
     return at == view.shown_rows.end() ? 0 : static_cast<int>(at - view.shown_rows.begin()) + 1;
 }
 
-std::string LineOf(const std::string& record, int offset) {
+// Line 1 or 2 as the record holds it, up to its first NUL.
+std::string LineOf(const std::string& record, int line) {
+    const int offset = line == 1 ? record::kLine1Offset : record::kLine2Offset;
     const std::string field = Holds(record, offset) ? record.substr(static_cast<std::size_t>(offset), record::kLineSize) : "";
     return field.substr(0, field.find('\0'));
 }
@@ -69,7 +67,7 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     }
     if (!Holds(record, record::kTotalOffset))
         text += ", and reads the file again at once, without its pause, until it grows";
-    for (const NumberField& field : kFields)
+    for (const auto& field : kNumberFields)
         if (Holds(record, field.offset) && record.size() < static_cast<std::size_t>(field.offset + field.size))
             text += "; the " + std::string(field.name) +
                     " is cut short: its missing bytes read as 0 here, and as whatever korvpole last read there "
@@ -83,7 +81,7 @@ void ByteWarnings(const std::string& record, const DisplayProtocol& protocol, Re
     bool high_said = false;
     for (const int line : {1, 2}) {
         if (!ShownAt(view, line)) continue;
-        const std::string bytes = LineOf(record, line == 1 ? record::kLine1Offset : record::kLine2Offset);
+        const std::string bytes = LineOf(record, line);
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             const auto byte = static_cast<std::uint8_t>(bytes[i]);
             const std::string where = "line " + std::to_string(line) + " holds the byte " + HexByte(byte) +
@@ -108,8 +106,7 @@ void FallBackWarnings(const std::string& record, const DisplayGeometry& display,
     for (const int line : {1, 2}) {
         const int at = ShownAt(view, line);
         if (!at || !view.drawn[static_cast<std::size_t>(at - 1)]) continue;
-        const std::u32string meant =
-            charset::LettersOf(*display.text, LineOf(record, line == 1 ? record::kLine1Offset : record::kLine2Offset));
+        const std::u32string meant = charset::LettersOf(*display.text, LineOf(record, line));
         const std::u32string read = charset::LettersOf(charset::CodePage::kUtf8, view.rows[static_cast<std::size_t>(at - 1)]);
         std::string plain;
         for (std::size_t i = 0; i < meant.size() && i < read.size(); ++i)
@@ -164,10 +161,9 @@ RecordView InspectRecord(platform::RecordFile& file, const std::string& record, 
         if (i >= bring_up && placed && decoded.row > 0) view.drawn[static_cast<std::size_t>(decoded.row - 1)] = true;
     }
     view.shown_rows.assign(view.drawn.size(), 0);
-    for (int row = 1; row <= kDrawnRows; ++row) {
+    for (int row = 1; row <= kDrawnRows; ++row)
         if (const int at = DisplayRowOf(row, model->Rows(), display.shown_rows))
             view.shown_rows[static_cast<std::size_t>(at - 1)] = row;
-    }
     view.rows = model->Readings();
 
     const PoleRecordFields fields = DecodeRecord(record);
@@ -208,10 +204,8 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size, c
         text += std::string("; the ") + protocol.name + " display shows rows " + RowList(view.shown_rows) + ", top first";
     text += ":\n" + edge;
     for (std::size_t i = 0; i < view.rows.size(); ++i)
-        text += std::to_string(view.shown_rows[i]) + " |" + view.rows[i] + "|" + (view.drawn[i] ? "" : "  (not drawn)") +
-                "\n";
-    text += edge;
-    text += "change counter  " + (view.counter ? std::to_string(*view.counter) : "(not in the file)") + "\n";
+        text += std::to_string(view.shown_rows[i]) + " |" + view.rows[i] + (view.drawn[i] ? "|\n" : "|  (not drawn)\n");
+    text += edge + "change counter  " + (view.counter ? std::to_string(*view.counter) : "(not in the file)") + "\n";
     text += "amount scale    ";
     if (!view.scale) text += "(not in the file)\n";
     else text += std::to_string(*view.scale) + (*view.scale == 100 ? " (whole numbers)\n" : " (two decimals)\n");

@@ -26,8 +26,7 @@ struct RecordView {
 
 // The rows korvpole draws from `file` on the display KORVPOLE.INI (`ini`) describes, and
 // the fields and warnings of `record`, the file's content (its first 74 bytes).
-RecordView InspectRecord(platform::RecordFile& file, const std::string& record,
-                         const KorvpoleIni& ini = KorvpoleIni());
+RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const KorvpoleIni& ini);
 
 // The view as printed by korvpole-post --show for the file `name`.
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size, const RecordView& view,
