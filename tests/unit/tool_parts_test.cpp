@@ -357,6 +357,8 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintable
     const RecordView prefix = Inspect(Record74(1, 1, 0, 0, "ab\xFE", "\xFE"));
     EXPECT_TRUE(Warns(prefix, "line 1 holds the byte 0xFE at column 3"));
     EXPECT_TRUE(Warns(prefix, "line 2 holds the byte 0xFE at column 1"));
+    // A command byte from 0x80 on does not use up the hint a letter's byte gets.
+    EXPECT_TRUE(Warns(Inspect(Record74(1, 1, 0, 0, "\xFE\xE4")), "0xE4 at column 2: the display shows a character of its own"));
 
     const RecordView overflow = Inspect(Record74(1, 1, 100000000, -10000000));
     EXPECT_TRUE(Warns(overflow, "the tax amount 1000000.00 needs 10 characters"));

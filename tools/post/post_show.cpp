@@ -86,11 +86,13 @@ void ByteWarnings(const std::string& record, const DisplayProtocol& protocol, Re
             const auto byte = static_cast<std::uint8_t>(bytes[i]);
             const std::string where = "line " + std::to_string(line) + " holds the byte " + HexByte(byte) +
                                       " at column " + std::to_string(i + 1);
-            const bool high = byte >= 0x80;
-            if (ShownByte(byte, protocol) != byte)
+            const bool command = ShownByte(byte, protocol) != byte;
+            // Said once, at the first byte from 0x80 on the display shows at all.
+            const bool high = byte >= 0x80 && !command && !high_said;
+            if (command)
                 view.warnings.push_back(where + ", which the " + protocol.name +
                                         " display takes as a command: it is shown as a blank");
-            else if (byte < 0x20 || (high && !high_said))
+            else if (byte < 0x20 || high)
                 view.warnings.push_back(where + ": the display shows a character of its own for it" +
                                         (high ? std::string("; text = in ") + kIniFileName +
                                                     " names the code page the till writes (" +
