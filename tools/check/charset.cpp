@@ -110,12 +110,18 @@ std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom)
 }
 
 // `ms`, or until a key is pressed at the console.
+// In short steps, so that a stop ends the wait too.
 void Wait(platform::ConsoleKeys& keys, int ms) {
+    constexpr std::int64_t kStepMs = 200;
     const std::int64_t end = platform::NowMilliseconds() + ms;
-    if (keys.KeyWaiting(ms))
-        keys.ReadKey();
-    else
-        platform::SleepMilliseconds(static_cast<int>(std::max<std::int64_t>(0, end - platform::NowMilliseconds())));
+    for (std::int64_t left = ms; left > 0 && !platform::StopRequested(); left = end - platform::NowMilliseconds()) {
+        const int step = static_cast<int>(std::min(left, kStepMs));
+        if (keys.KeyWaiting(step)) {
+            keys.ReadKey();
+            return;
+        }
+        if (keys.InputEnded()) platform::SleepMilliseconds(step);
+    }
 }
 
 }  // namespace
