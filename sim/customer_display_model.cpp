@@ -1,107 +1,93 @@
 #include "sim/customer_display_model.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <string_view>
+#include <utility>
 
 namespace korv::sim {
+
+// The cursor moves from kLeft to kBottom in the order of the CD5220 set's ESC [ letters.
+enum class CustomerDisplayModel::Action : std::uint8_t {
+    kInitialise, kClear, kClearLine, kCursorTo, kLeft, kRight, kUp, kDown, kHome,
+    kLineStart, kLineEnd, kBottom, kOverwrite, kVerticalScroll, kHorizontalScroll,
+    kCursorDisplay, kBrightness, kBracketMove, kCodeTable, kOther,
+};
+
+// `lead` 0: a control byte alone, `code` being the byte. `sets`: the sets that have it.
+struct CustomerDisplayModel::Command {
+    std::uint8_t sets;
+    std::uint8_t lead;
+    std::uint8_t code;
+    std::uint8_t parameters;
+    Action action;
+};
 
 namespace {
 
 using Action = CustomerDisplayModel::Action;
-using Command = CustomerDisplayModel::Command;
 using Kind = DecodedByte::Kind;
 
 constexpr std::uint8_t kEsc = 0x1B;
 constexpr std::uint8_t kUs = 0x1F;
+constexpr std::uint8_t kEscpos = 1, kCd5220 = 2, kBoth = kEscpos | kCd5220;
 
-// The control bytes both sets share.
-const Command kControls[] = {
-    {0, 0x08, 0, Action::kLeft},      {0, 0x09, 0, Action::kRight}, {0, 0x0A, 0, Action::kDown},
-    {0, 0x0B, 0, Action::kHome},      {0, 0x0C, 0, Action::kClear},
-    {0, 0x0D, 0, Action::kLineStart}, {0, 0x18, 0, Action::kClearLine},
+const CustomerDisplayModel::Command kCommands[] = {
+    {kBoth, 0, 0x08, 0, Action::kLeft},      {kBoth, 0, 0x09, 0, Action::kRight},
+    {kBoth, 0, 0x0A, 0, Action::kDown},      {kBoth, 0, 0x0B, 0, Action::kHome},
+    {kBoth, 0, 0x0C, 0, Action::kClear},     {kBoth, 0, 0x0D, 0, Action::kLineStart},
+    {kBoth, 0, 0x18, 0, Action::kClearLine}, {kBoth, kEsc, '@', 0, Action::kInitialise},
+    // Peripheral device; a user-defined character cancelled; user-defined characters on or off.
+    {kBoth, kEsc, '=', 1, Action::kOther}, {kBoth, kEsc, '?', 1, Action::kOther}, {kBoth, kEsc, '%', 1, Action::kOther},
+
+    {kEscpos, kEsc, 't', 1, Action::kCodeTable},      {kEscpos, kUs, 0x01, 0, Action::kOverwrite},
+    {kEscpos, kUs, 0x02, 0, Action::kVerticalScroll}, {kEscpos, kUs, 0x03, 0, Action::kHorizontalScroll},
+    {kEscpos, kUs, 0x0A, 0, Action::kUp},             {kEscpos, kUs, 0x0D, 0, Action::kLineEnd},
+    {kEscpos, kUs, 'B', 0, Action::kBottom},          {kEscpos, kUs, '$', 2, Action::kCursorTo},
+    {kEscpos, kUs, 'C', 1, Action::kCursorDisplay},   {kEscpos, kUs, 'X', 1, Action::kBrightness},
+    // International character set; blink; reverse characters; period, comma and semicolon
+    // display; annunciator; self-test.
+    {kEscpos, kEsc, 'R', 1, Action::kOther}, {kEscpos, kUs, 'E', 1, Action::kOther},
+    {kEscpos, kUs, 'r', 1, Action::kOther},  {kEscpos, kUs, '.', 1, Action::kOther},
+    {kEscpos, kUs, ',', 1, Action::kOther},  {kEscpos, kUs, ';', 1, Action::kOther},
+    {kEscpos, kUs, '#', 2, Action::kOther},  {kEscpos, kUs, '@', 0, Action::kOther},
+
+    {kCd5220, kEsc, 0x11, 0, Action::kOverwrite},        {kCd5220, kEsc, 0x12, 0, Action::kVerticalScroll},
+    {kCd5220, kEsc, 0x13, 0, Action::kHorizontalScroll}, {kCd5220, kEsc, 'l', 2, Action::kCursorTo},
+    {kCd5220, kEsc, '*', 1, Action::kBrightness},        {kCd5220, kEsc, '_', 1, Action::kCursorDisplay},
+    {kCd5220, kEsc, '[', 1, Action::kBracketMove},
+    // Horizontal scroll window; international font set; ASCII or JIS; user-defined
+    // characters stored, loaded.
+    {kCd5220, kEsc, 'W', 4, Action::kOther}, {kCd5220, kEsc, 'f', 1, Action::kOther},
+    {kCd5220, kEsc, 'c', 1, Action::kOther}, {kCd5220, kEsc, 's', 1, Action::kOther},
+    {kCd5220, kEsc, 'd', 1, Action::kOther},
 };
 
-const Command kEscposCommands[] = {
-    {kEsc, '@', 0, Action::kInitialise},
-    {kEsc, 't', 1, Action::kCodeTable},
-    {kEsc, 'R', 1, Action::kOther},  // international character set
-    {kEsc, '=', 1, Action::kOther},  // peripheral device
-    {kEsc, '?', 1, Action::kOther},  // cancel a user-defined character
-    {kEsc, '%', 1, Action::kOther},  // user-defined character set on or off
-    {kUs, 0x01, 0, Action::kOverwrite},
-    {kUs, 0x02, 0, Action::kVerticalScroll},
-    {kUs, 0x03, 0, Action::kHorizontalScroll},
-    {kUs, 0x0A, 0, Action::kUp},
-    {kUs, 0x0D, 0, Action::kLineEnd},
-    {kUs, 'B', 0, Action::kBottom},
-    {kUs, '$', 2, Action::kCursorTo},
-    {kUs, 'C', 1, Action::kCursorDisplay},
-    {kUs, 'X', 1, Action::kBrightness},
-    {kUs, 'E', 1, Action::kOther},  // blink
-    {kUs, 'r', 1, Action::kOther},  // reverse characters
-    {kUs, '.', 1, Action::kOther},  // period, comma and semicolon display
-    {kUs, ',', 1, Action::kOther},
-    {kUs, ';', 1, Action::kOther},
-    {kUs, '#', 2, Action::kOther},  // annunciator
-    {kUs, '@', 0, Action::kOther},  // self-test
-};
-
-const Command kCd5220Commands[] = {
-    {kEsc, '@', 0, Action::kInitialise},
-    {kEsc, 0x11, 0, Action::kOverwrite},
-    {kEsc, 0x12, 0, Action::kVerticalScroll},
-    {kEsc, 0x13, 0, Action::kHorizontalScroll},
-    {kEsc, 'l', 2, Action::kCursorTo},
-    {kEsc, '*', 1, Action::kBrightness},
-    {kEsc, '_', 1, Action::kCursorDisplay},
-    {kEsc, '[', 1, Action::kBracketMove},
-    {kEsc, 'W', 4, Action::kOther},  // horizontal scroll window
-    {kEsc, '%', 1, Action::kOther},  // download character set on or off
-    {kEsc, '?', 1, Action::kOther},  // delete a download character
-    {kEsc, 'f', 1, Action::kOther},  // international font set
-    {kEsc, 'c', 1, Action::kOther},  // ASCII or JIS
-    {kEsc, '=', 1, Action::kOther},  // peripheral device
-    {kEsc, 's', 1, Action::kOther},  // store user-defined characters
-    {kEsc, 'd', 1, Action::kOther},  // load user-defined characters
-};
-
-// ESC [ and a letter: the cursor moves of the CD5220 set.
-Action BracketMove(std::uint8_t letter) {
-    switch (letter) {
-        case 'D': return Action::kLeft;
-        case 'C': return Action::kRight;
-        case 'A': return Action::kUp;
-        case 'B': return Action::kDown;
-        case 'H': return Action::kHome;
-        case 'L': return Action::kLineStart;
-        case 'R': return Action::kLineEnd;
-        case 'K': return Action::kBottom;
-        default: return Action::kOther;
-    }
+// The set bit of a display kind's table entries.
+std::uint8_t SetOf(const DisplayProtocol& protocol) {
+    return protocol.kind == DisplayKind::kEscpos ? kEscpos : kCd5220;
 }
 
 }  // namespace
 
-EscposModel::EscposModel(charset::CodePage table) : CustomerDisplayModel(kEscposCommands, DisplayKind::kEscpos, table) {}
-Cd5220Model::Cd5220Model(charset::CodePage table) : CustomerDisplayModel(kCd5220Commands, DisplayKind::kCd5220, table) {}
+CustomerDisplayModel::CustomerDisplayModel(DisplayKind kind, charset::CodePage table)
+    : protocol_(ProtocolOf(kind)), power_on_table_(table) {
+    Reset();
+}
 
-const Command* CustomerDisplayModel::Find(std::uint8_t lead, std::uint8_t code) const {
-    for (std::size_t i = 0; i < count_; ++i)
-        if (commands_[i].lead == lead && commands_[i].code == code) return &commands_[i];
-    for (const Command& control : kControls)
-        if (control.lead == lead && control.code == code) return &control;
+const CustomerDisplayModel::Command* CustomerDisplayModel::Find(std::uint8_t lead, std::uint8_t code) const {
+    for (const Command& command : kCommands)
+        if ((command.sets & SetOf(protocol_)) && command.lead == lead && command.code == code) return &command;
     return nullptr;
 }
 
 bool CustomerDisplayModel::IsLead(std::uint8_t byte) const {
-    for (std::size_t i = 0; i < count_; ++i)
-        if (commands_[i].lead == byte) return true;
+    for (const Command& command : kCommands)
+        if (byte != 0 && (command.sets & SetOf(protocol_)) && command.lead == byte) return true;
     return false;
 }
 
 DecodedByte CustomerDisplayModel::Decoded(Kind kind, std::uint8_t byte) const {
-    DecodedByte decoded{kind, byte, 0, row_, column_};
-    decoded.address = static_cast<std::uint8_t>((row_ - 1) * kColumns + column_ - 1);
-    return decoded;
+    return {kind, byte, static_cast<std::uint8_t>((row_ - 1) * kColumns + column_ - 1), row_, column_};
 }
 
 DecodedByte CustomerDisplayModel::Feed(std::uint8_t byte) {
@@ -109,71 +95,55 @@ DecodedByte CustomerDisplayModel::Feed(std::uint8_t byte) {
     if (pending_ != nullptr) {
         parameters_[parameters_seen_++] = byte;
         if (parameters_seen_ < pending_->parameters) return Decoded(Kind::kParameter, byte);
-        const Command& command = *pending_;
-        pending_ = nullptr;
-        return Execute(command, parameters_, byte);
+        return Execute(std::exchange(pending_, nullptr)->action, byte);
     }
-    if (lead_ != 0) {
-        const Command* command = Find(lead_, byte);
-        lead_ = 0;
-        if (command == nullptr) {
-            ++commands_seen_;
-            ++unknown_commands_;
-            return Decoded(Kind::kUnknownCommand, byte);
-        }
-        if (command->parameters == 0) return Execute(*command, nullptr, byte);
-        pending_ = command;
-        parameters_seen_ = 0;
-        return Decoded(Kind::kParameter, byte);
-    }
-    if (IsLead(byte)) {
+    if (lead_ == 0 && IsLead(byte)) {
         lead_ = byte;
         return Decoded(Kind::kPrefix, byte);
     }
-    if (byte < 0x20) {
-        const Command* control = Find(0, byte);
-        if (control != nullptr) return Execute(*control, nullptr, byte);
+    if (lead_ == 0 && byte >= 0x20) return Character(byte);
+    const Command* command = Find(std::exchange(lead_, 0), byte);
+    if (command == nullptr) {
         ++commands_seen_;
         ++unknown_commands_;
         return Decoded(Kind::kUnknownCommand, byte);
     }
-    return Character(byte);
+    if (command->parameters == 0) return Execute(command->action, byte);
+    pending_ = command;
+    parameters_seen_ = 0;
+    return Decoded(Kind::kParameter, byte);
 }
 
-DecodedByte CustomerDisplayModel::Execute(const Command& command, const std::uint8_t* parameters,
-                                          std::uint8_t byte) {
+DecodedByte CustomerDisplayModel::Execute(Action action, std::uint8_t byte) {
     ++commands_seen_;
-    Action action = command.action;
-    if (action == Action::kBracketMove) action = BracketMove(parameters[0]);
+    if (action == Action::kBracketMove) {
+        // ESC [ and a letter: a cursor move of the CD5220 set.
+        const std::size_t move = std::string_view("DCABHLRK").find(static_cast<char>(parameters_[0]));
+        action = move == std::string_view::npos ? Action::kOther
+                                                : static_cast<Action>(static_cast<std::size_t>(Action::kLeft) + move);
+    }
     if (action != Action::kOther && action != Action::kCodeTable) held_at_end_ = false;
-    Kind kind = Kind::kCursorShift;
     switch (action) {
         case Action::kInitialise:
             Reset();
             ++clears_;
-            kind = Kind::kInitialise;
-            break;
+            return Decoded(Kind::kInitialise, byte);
         case Action::kClear:
-            Blank(1);
-            Blank(2);
+            rows_.fill(std::string(kColumns, ' '));
             row_ = column_ = 1;
             ++clears_;
-            kind = Kind::kClear;
-            break;
+            return Decoded(Kind::kClear, byte);
         case Action::kClearLine:
             Blank(row_);
             column_ = 1;
-            kind = Kind::kClearLine;
-            break;
+            return Decoded(Kind::kClearLine, byte);
         case Action::kCursorTo:
             // A place off the display is ignored, as the references say.
-            if (parameters[0] >= 1 && parameters[0] <= kColumns && parameters[1] >= 1 &&
-                parameters[1] <= kRows) {
-                column_ = parameters[0];
-                row_ = parameters[1];
+            if (parameters_[0] >= 1 && parameters_[0] <= kColumns && parameters_[1] >= 1 && parameters_[1] <= kRows) {
+                column_ = parameters_[0];
+                row_ = parameters_[1];
             }
-            kind = Kind::kSetAddress;
-            break;
+            return Decoded(Kind::kSetAddress, byte);
         case Action::kLeft: Back(); break;
         case Action::kRight: Advance(); break;
         case Action::kUp: LineUp(); break;
@@ -191,45 +161,35 @@ DecodedByte CustomerDisplayModel::Execute(const Command& command, const std::uin
             mode_ = action == Action::kOverwrite        ? Mode::kOverwrite
                     : action == Action::kVerticalScroll ? Mode::kVerticalScroll
                                                         : Mode::kHorizontalScroll;
-            kind = Kind::kScreenMode;
-            break;
+            return Decoded(Kind::kScreenMode, byte);
         case Action::kCursorDisplay:
-            if (parameters[0] <= 1) cursor_shown_ = parameters[0] == 1;
-            kind = Kind::kDisplayControl;
-            break;
+            if (parameters_[0] <= 1) cursor_shown_ = parameters_[0] == 1;
+            return Decoded(Kind::kDisplayControl, byte);
         case Action::kBrightness:
-            if (parameters[0] >= 1 && parameters[0] <= kBrightest) brightness_ = parameters[0];
-            kind = Kind::kBrightness;
-            break;
+            if (parameters_[0] >= 1 && parameters_[0] <= kBrightest) brightness_ = parameters_[0];
+            return Decoded(Kind::kBrightness, byte);
         case Action::kCodeTable:
-            table_ = CodeTablePage(protocol_, parameters[0]);
-            kind = Kind::kOtherCommand;
-            break;
+            table_ = CodeTablePage(protocol_, parameters_[0]);
+            return Decoded(Kind::kOtherCommand, byte);
         case Action::kBracketMove:
         case Action::kOther:
-            kind = Kind::kOtherCommand;
-            break;
+            return Decoded(Kind::kOtherCommand, byte);
     }
-    return Decoded(kind, byte);
+    return Decoded(Kind::kCursorShift, byte);
 }
 
 DecodedByte CustomerDisplayModel::Character(std::uint8_t byte) {
     std::string& line = rows_[row_ - 1];
-    if (held_at_end_) {
-        line.erase(0, 1);
-        line.push_back(' ');
-        held_at_end_ = false;
-    }
+    if (std::exchange(held_at_end_, false)) line = line.substr(1) + ' ';
     line[column_ - 1] = static_cast<char>(byte);
     DecodedByte decoded = Decoded(Kind::kCharacter, byte);
-    if (column_ == kColumns && mode_ == Mode::kHorizontalScroll) held_at_end_ = true;
-    else if (Advance()) decoded.row = 1;  // its line moved up
+    held_at_end_ = column_ == kColumns && mode_ == Mode::kHorizontalScroll;
+    if (Advance()) decoded.row = 1;  // its line moved up
     return decoded;
 }
 
 void CustomerDisplayModel::Reset() {
-    Blank(1);
-    Blank(2);
+    rows_.fill(std::string(kColumns, ' '));
     row_ = column_ = 1;
     held_at_end_ = false;
     brightness_ = kBrightest;
@@ -238,35 +198,25 @@ void CustomerDisplayModel::Reset() {
     table_ = power_on_table_;
 }
 
-void CustomerDisplayModel::Blank(int row) { rows_[row - 1].assign(kColumns, ' '); }
-
 bool CustomerDisplayModel::Advance() {
-    if (column_ < kColumns) {
-        ++column_;
+    if (column_ < kColumns || mode_ == Mode::kHorizontalScroll) {
+        column_ = std::min(column_ + 1, kColumns);
         return false;
     }
-    if (mode_ == Mode::kHorizontalScroll) return false;
     column_ = 1;
-    if (row_ == 1) {
-        row_ = 2;
-        return false;
-    }
-    if (mode_ == Mode::kVerticalScroll) {
-        ScrollUp();
-        return true;
-    }
-    row_ = 1;
-    return false;
+    const bool scroll = row_ == 2 && mode_ == Mode::kVerticalScroll;
+    if (scroll) ScrollUp();
+    else row_ = row_ == 1 ? 2 : 1;
+    return scroll;
 }
 
 void CustomerDisplayModel::Back() {
     if (column_ > 1) {
         --column_;
-        return;
+    } else if (mode_ == Mode::kOverwrite) {
+        column_ = kColumns;
+        row_ = row_ == 1 ? 2 : 1;
     }
-    if (mode_ != Mode::kOverwrite) return;
-    column_ = kColumns;
-    row_ = row_ == 1 ? 2 : 1;
 }
 
 void CustomerDisplayModel::LineUp() {
@@ -284,21 +234,9 @@ void CustomerDisplayModel::LineDown() {
     else if (mode_ == Mode::kVerticalScroll) ScrollUp();
 }
 
-void CustomerDisplayModel::ScrollUp() {
-    rows_[0] = rows_[1];
-    Blank(2);
-}
-
-std::string CustomerDisplayModel::Row(int row) const {
-    if (row < 1 || row > kRows) return std::string();
-    return rows_[row - 1];
-}
-
 std::optional<char32_t> CustomerDisplayModel::CharacterOf(std::uint8_t code) const {
-    if (code < 0x20 || code == kDelete) return std::nullopt;
-    if (code < 0x80) return code;
-    if (!table_) return std::nullopt;
-    return charset::CodePointOf(*table_, code);
+    if (code < 0x20 || code == kDelete || (code >= 0x80 && !table_)) return std::nullopt;
+    return code < 0x80 ? code : charset::CodePointOf(*table_, code);
 }
 
 std::string CustomerDisplayModel::LightText() const {
@@ -306,9 +244,7 @@ std::string CustomerDisplayModel::LightText() const {
 }
 
 std::string CustomerDisplayModel::PlaceText(const DecodedByte& decoded) const {
-    char text[24];
-    std::snprintf(text, sizeof text, "cursor %d,%d", decoded.row, decoded.column);
-    return text;
+    return "cursor " + std::to_string(decoded.row) + "," + std::to_string(decoded.column);
 }
 
 }  // namespace korv::sim

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,7 +12,7 @@ namespace korv::sim {
 
 // A 2x20 customer display that takes one of the two public command sets. The sets name
 // their commands differently but a command does the same in both, so one machine
-// decodes either from its table. A command's bytes are its lead (ESC or US), its code
+// decodes either from one table. A command's bytes are its lead (ESC or US), its code
 // and a fixed number of parameters; control bytes below 0x20 act alone. Commands of
 // variable length (user-defined characters, string modes) are not modelled: their lead
 // and code count as an unknown command. Characters from 0x80 on are those of the code
@@ -24,25 +23,16 @@ public:
     static constexpr int kColumns = 20;
     static constexpr int kBrightest = 4;
 
-    enum class Action : std::uint8_t {
-        kInitialise, kClear, kClearLine, kCursorTo, kLeft, kRight, kUp, kDown, kHome,
-        kLineStart, kLineEnd, kBottom, kOverwrite, kVerticalScroll, kHorizontalScroll,
-        kCursorDisplay, kBrightness, kBracketMove, kCodeTable, kOther,
-    };
-    // `lead` 0: a control byte alone, `code` being the byte.
-    struct Command {
-        std::uint8_t lead;
-        std::uint8_t code;
-        std::uint8_t parameters;
-        Action action;
-    };
     enum class Mode { kOverwrite, kVerticalScroll, kHorizontalScroll };
+    // Defined beside the command table.
+    enum class Action : std::uint8_t;
+    struct Command;
 
     using DisplayModel::Feed;
     DecodedByte Feed(std::uint8_t byte) override;
 
     int Rows() const override { return kRows; }
-    std::string Row(int row) const override;
+    std::string Row(int row) const override { return row >= 1 && row <= kRows ? rows_[row - 1] : std::string(); }
     bool BacklightOn() const override { return brightness_ == kBrightest; }
     std::string LightText() const override;
     std::string PlaceText(const DecodedByte& decoded) const override;
@@ -55,29 +45,26 @@ public:
     Mode ScreenMode() const { return mode_; }
 
 protected:
-    template <std::size_t N>
-    CustomerDisplayModel(const Command (&commands)[N], DisplayKind kind, charset::CodePage table)
-        : commands_(commands), count_(N), protocol_(ProtocolOf(kind)), power_on_table_(table) {
-        Reset();
-    }
+    CustomerDisplayModel(DisplayKind kind, charset::CodePage table);
 
 private:
     const Command* Find(std::uint8_t lead, std::uint8_t code) const;
     bool IsLead(std::uint8_t byte) const;
-    DecodedByte Execute(const Command& command, const std::uint8_t* parameters, std::uint8_t byte);
+    DecodedByte Execute(Action action, std::uint8_t byte);
     DecodedByte Character(std::uint8_t byte);
     DecodedByte Decoded(DecodedByte::Kind kind, std::uint8_t byte) const;
     void Reset();
-    void Blank(int row);
+    void Blank(int row) { rows_[row - 1].assign(kColumns, ' '); }
     // One place on: at a line's end by the mode's rule. True when the lines scrolled up.
     bool Advance();
     void Back();
     void LineUp();
     void LineDown();
-    void ScrollUp();
+    void ScrollUp() {
+        rows_[0] = rows_[1];
+        Blank(2);
+    }
 
-    const Command* commands_;
-    std::size_t count_;
     const DisplayProtocol& protocol_;
     charset::CodePage power_on_table_;        // as its switches set it
     std::optional<charset::CodePage> table_;  // none: a table number the model does not know
@@ -97,13 +84,15 @@ private:
 // The ESC/POS customer-display commands.
 class EscposModel final : public CustomerDisplayModel {
 public:
-    explicit EscposModel(charset::CodePage table = DisplayGeometry().table);
+    explicit EscposModel(charset::CodePage table = DisplayGeometry().table)
+        : CustomerDisplayModel(DisplayKind::kEscpos, table) {}
 };
 
 // The CD5220 commands.
 class Cd5220Model final : public CustomerDisplayModel {
 public:
-    explicit Cd5220Model(charset::CodePage table = DisplayGeometry().table);
+    explicit Cd5220Model(charset::CodePage table = DisplayGeometry().table)
+        : CustomerDisplayModel(DisplayKind::kCd5220, table) {}
 };
 
 }  // namespace korv::sim

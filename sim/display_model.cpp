@@ -1,5 +1,7 @@
 #include "sim/display_model.h"
 
+#include <iterator>
+
 #include "display/code_pages.h"
 
 #include "sim/customer_display_model.h"
@@ -8,36 +10,19 @@
 namespace korv::sim {
 
 const char* KindName(DecodedByte::Kind kind) {
-    switch (kind) {
-        case DecodedByte::Kind::kPrefix: return "prefix";
-        case DecodedByte::Kind::kParameter: return "parameter";
-        case DecodedByte::Kind::kCharacter: return "character";
-        case DecodedByte::Kind::kClear: return "clear";
-        case DecodedByte::Kind::kClearLine: return "clear-line";
-        case DecodedByte::Kind::kSetAddress: return "set-address";
-        case DecodedByte::Kind::kBacklightOn: return "backlight-on";
-        case DecodedByte::Kind::kBacklightOff: return "backlight-off";
-        case DecodedByte::Kind::kBrightness: return "brightness";
-        case DecodedByte::Kind::kInitialise: return "initialise";
-        case DecodedByte::Kind::kScreenMode: return "screen-mode";
-        case DecodedByte::Kind::kFunctionSet: return "function-set";
-        case DecodedByte::Kind::kEntryMode: return "entry-mode";
-        case DecodedByte::Kind::kDisplayControl: return "display-control";
-        case DecodedByte::Kind::kCursorShift: return "cursor-shift";
-        case DecodedByte::Kind::kSetCgramAddress: return "set-cgram-address";
-        case DecodedByte::Kind::kCgramData: return "cgram-data";
-        case DecodedByte::Kind::kOtherCommand: return "command";
-        case DecodedByte::Kind::kUnknownCommand: return "unknown-command";
-    }
-    return "?";
-}
-
-void DisplayModel::Feed(const std::uint8_t* data, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) Feed(data[i]);
+    // In the order of DecodedByte::Kind.
+    static const char* const kNames[] = {
+        "prefix", "parameter", "character", "clear", "clear-line", "set-address", "backlight-on",
+        "backlight-off", "brightness", "initialise", "screen-mode", "function-set", "entry-mode",
+        "display-control", "cursor-shift", "set-cgram-address", "cgram-data", "command", "unknown-command",
+    };
+    static_assert(std::size(kNames) == static_cast<std::size_t>(DecodedByte::Kind::kUnknownCommand) + 1);
+    const auto index = static_cast<std::size_t>(kind);
+    return index < std::size(kNames) ? kNames[index] : "?";
 }
 
 void DisplayModel::Feed(const std::string& bytes) {
-    Feed(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    for (const char byte : bytes) Feed(static_cast<std::uint8_t>(byte));
 }
 
 std::vector<std::string> DisplayModel::Screen() const {
@@ -62,11 +47,8 @@ std::vector<std::string> DisplayModel::Readings() const {
 }
 
 std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom, charset::CodePage table) {
-    switch (kind) {
-        case DisplayKind::kLcd: return std::make_unique<Hd44780Model>(rom);
-        case DisplayKind::kEscpos: return std::make_unique<EscposModel>(table);
-        case DisplayKind::kCd5220: return std::make_unique<Cd5220Model>(table);
-    }
+    if (kind == DisplayKind::kEscpos) return std::make_unique<EscposModel>(table);
+    if (kind == DisplayKind::kCd5220) return std::make_unique<Cd5220Model>(table);
     return std::make_unique<Hd44780Model>(rom);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,24 +15,19 @@ namespace korv::sim {
 // What one received byte did to the display, for logs and analysers.
 struct DecodedByte {
     enum class Kind {
-        kPrefix,         // the first byte of a command: the next ones belong to it
-        kParameter,      // a byte of a command that is not complete yet
-        kCharacter,      // written at `row` and `column`
-        kClear,
-        kClearLine,
-        kSetAddress,     // cursor moved to a place named in the command
-        kBacklightOn,
-        kBacklightOff,
-        kBrightness,
-        kInitialise,
-        kScreenMode,     // overwrite, vertical or horizontal scroll
-        kFunctionSet,
-        kEntryMode,
-        kDisplayControl, // display, cursor or blinking on or off
-        kCursorShift,    // cursor moved by a step or to an edge
+        kPrefix,          // the first byte of a command: the next ones belong to it
+        kParameter,       // a byte of a command that is not complete yet
+        kCharacter,       // written at `row` and `column`
+        kClear, kClearLine,
+        kSetAddress,      // cursor moved to a place named in the command
+        kBacklightOn, kBacklightOff, kBrightness, kInitialise,
+        kScreenMode,      // overwrite, vertical or horizontal scroll
+        kFunctionSet, kEntryMode,
+        kDisplayControl,  // display, cursor or blinking on or off
+        kCursorShift,     // cursor moved by a step or to an edge
         kSetCgramAddress,
-        kCgramData,      // a character byte that went to CGRAM, not the screen
-        kOtherCommand,   // a command of the set that changes nothing shown here
+        kCgramData,       // a character byte that went to CGRAM, not the screen
+        kOtherCommand,    // a command of the set that changes nothing shown here
         kUnknownCommand,
     };
     Kind kind = Kind::kCharacter;
@@ -61,7 +55,6 @@ public:
     virtual ~DisplayModel() = default;
 
     virtual DecodedByte Feed(std::uint8_t byte) = 0;
-    void Feed(const std::uint8_t* data, std::size_t size);
     void Feed(const std::string& bytes);
 
     virtual int Rows() const = 0;
@@ -75,7 +68,7 @@ public:
     std::string Reading(int row) const;
     std::vector<std::string> Readings() const;
     // The row as a customer sees it: blank while the display is switched off.
-    virtual std::string VisibleRow(int row) const { return Row(row); }
+    std::string VisibleRow(int row) const { return DisplayOn() ? Row(row) : std::string(Columns(), ' '); }
     // The backlight is on, or the display at its brightest.
     virtual bool BacklightOn() const = 0;
     // "backlight ON", "backlight off", "brightness 3 of 4".

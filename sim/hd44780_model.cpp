@@ -1,5 +1,6 @@
 #include "sim/hd44780_model.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -8,6 +9,8 @@
 namespace korv::sim {
 
 namespace {
+
+using Kind = DecodedByte::Kind;
 
 constexpr std::uint8_t kBlank = 0x20;
 constexpr std::uint8_t kLineLength = 40;       // DDRAM per line in two-line mode
@@ -19,8 +22,7 @@ constexpr std::uint8_t kUserCodes = 0x10;      // 0x00 to 0x0F show user-defined
 // The commands the pole protocol uses; anything else is decoded but counted unknown.
 bool IsProtocolCommand(std::uint8_t command) {
     using namespace lcd;
-    if (command & kSetDdramAddress) return true;
-    if (command & kSetCgramAddress) return true;  // korvpole's own letters
+    if (command & (kSetDdramAddress | kSetCgramAddress)) return true;  // CGRAM: korvpole's own letters
     for (std::size_t i = 1; i < std::size(kBringUp); i += 2)
         if (command == kBringUp[i]) return true;
     return command == kBacklightOn || command == kBacklightOff;
@@ -32,65 +34,45 @@ Hd44780Model::Hd44780Model(charset::CharacterRom rom) : rom_(rom) { ddram_.fill(
 
 DecodedByte Hd44780Model::Feed(std::uint8_t byte) {
     ++bytes_received_;
+    DecodedByte decoded{Kind::kPrefix, byte, address_};
     if (prefix_pending_) {
         prefix_pending_ = false;
         ++commands_seen_;
-        DecodedByte decoded = Command(byte);
-        if (!IsProtocolCommand(byte)) {
-            ++unknown_commands_;
-            if (decoded.kind == DecodedByte::Kind::kCharacter)
-                decoded.kind = DecodedByte::Kind::kUnknownCommand;
-        }
-        return Placed(decoded);
-    }
-    if (byte == lcd::kCommandPrefix) {
+        decoded = Command(byte);
+        if (!IsProtocolCommand(byte)) ++unknown_commands_;
+    } else if (byte == lcd::kCommandPrefix) {
         prefix_pending_ = true;
-        return Placed({DecodedByte::Kind::kPrefix, byte, address_});
+    } else {
+        decoded = Character(byte);
     }
-    return Placed(Character(byte));
-}
-
-DecodedByte Hd44780Model::Placed(DecodedByte decoded) const {
-    if (decoded.kind == DecodedByte::Kind::kCgramData ||
-        !PanelPosition(decoded.address, decoded.row, decoded.column))
-        decoded.row = decoded.column = 0;
-    return decoded;
-}
-
-bool Hd44780Model::PanelPosition(std::uint8_t address, int& row, int& column) {
-    for (int index = 0; index < kRows; ++index) {
-        const int offset = address - lcd::RowStart20x4(index + 1);
-        if (offset >= 0 && offset < kColumns) {
-            row = index + 1;
-            column = offset + 1;
-            return true;
+    if (decoded.kind == Kind::kCgramData) return decoded;
+    for (int row = 1; row <= kRows; ++row) {
+        const int column = decoded.address - lcd::RowStart20x4(row) + 1;
+        if (column >= 1 && column <= kColumns) {
+            decoded.row = row;
+            decoded.column = column;
         }
     }
-    return false;
+    return decoded;
 }
 
 std::string Hd44780Model::PlaceText(const DecodedByte& decoded) const {
     char text[16];
-    const bool cgram = decoded.kind == DecodedByte::Kind::kCgramData;
+    const bool cgram = decoded.kind == Kind::kCgramData;
     std::snprintf(text, sizeof text, cgram ? "cgram %02X" : "ddram %02X", decoded.address);
     return text;
 }
 
-charset::GlyphPattern Hd44780Model::Pattern(int slot) const {
-    charset::GlyphPattern pattern{};
-    const std::size_t first = static_cast<std::size_t>(slot) * pattern.size();
-    for (std::size_t row = 0; row < pattern.size(); ++row) pattern[row] = cgram_[first + row];
-    return pattern;
-}
-
 std::optional<char32_t> Hd44780Model::CharacterOf(std::uint8_t code) const {
     if (code >= kUserCodes) return charset::RomCharacter(rom_, code);
-    return charset::LetterOfPattern(Pattern(code % lcd::kUserCharacters)).value_or(kNoLetter);
+    charset::GlyphPattern pattern{};
+    const auto first = cgram_.begin() + code % lcd::kUserCharacters * pattern.size();
+    std::copy(first, first + pattern.size(), pattern.begin());
+    return charset::LetterOfPattern(pattern).value_or(kNoLetter);
 }
 
 DecodedByte Hd44780Model::Command(std::uint8_t command) {
-    using Kind = DecodedByte::Kind;
-    Kind kind = Kind::kCharacter;  // stands for "no instruction" (0x00)
+    Kind kind = Kind::kUnknownCommand;  // "no instruction" (0x00)
     if (command & 0x80) {
         address_ = command & 0x7F;
         writing_cgram_ = false;
@@ -110,12 +92,9 @@ DecodedByte Hd44780Model::Command(std::uint8_t command) {
     } else if (command & 0x04) {
         increment_ = (command & 0x02) != 0;
         kind = Kind::kEntryMode;
-    } else if (command == lcd::kBacklightOn) {
-        backlight_on_ = true;
-        kind = Kind::kBacklightOn;
-    } else if (command == lcd::kBacklightOff) {
-        backlight_on_ = false;
-        kind = Kind::kBacklightOff;
+    } else if (command == lcd::kBacklightOn || command == lcd::kBacklightOff) {
+        backlight_on_ = command == lcd::kBacklightOn;
+        kind = backlight_on_ ? Kind::kBacklightOn : Kind::kBacklightOff;
     } else if (command == lcd::kClearDisplay) {
         ddram_.fill(kBlank);
         address_ = 0;
@@ -128,45 +107,36 @@ DecodedByte Hd44780Model::Command(std::uint8_t command) {
 }
 
 DecodedByte Hd44780Model::Character(std::uint8_t byte) {
-    if (writing_cgram_) {
-        DecodedByte decoded{DecodedByte::Kind::kCgramData, byte, cgram_address_};
-        cgram_[cgram_address_] = byte & kPatternRowMask;
-        const std::size_t rows = charset::GlyphPattern().size();
-        if (cgram_address_ % rows == rows - 1)
-            decoded.letter = CharacterOf(static_cast<std::uint8_t>(cgram_address_ / rows)).value_or(kNoLetter);
-        cgram_address_ = static_cast<std::uint8_t>((cgram_address_ + (increment_ ? 1 : -1)) & kCgramMask);
+    if (!writing_cgram_) {
+        const DecodedByte decoded{Kind::kCharacter, byte, address_};
+        ddram_[address_] = byte;
+        Step(increment_ ? 1 : -1);
         return decoded;
     }
-    const DecodedByte decoded{DecodedByte::Kind::kCharacter, byte, address_};
-    ddram_[address_] = byte;
-    Step(increment_ ? 1 : -1);
+    DecodedByte decoded{Kind::kCgramData, byte, cgram_address_};
+    cgram_[cgram_address_] = byte & kPatternRowMask;
+    const std::size_t rows = charset::GlyphPattern().size();
+    if (cgram_address_ % rows == rows - 1)
+        decoded.letter = CharacterOf(static_cast<std::uint8_t>(cgram_address_ / rows)).value_or(kNoLetter);
+    cgram_address_ = static_cast<std::uint8_t>((cgram_address_ + (increment_ ? 1 : -1)) & kCgramMask);
     return decoded;
 }
 
 // DDRAM in two-line mode: 0x00-0x27 and 0x40-0x67, each running into the other.
 void Hd44780Model::Step(int direction) {
-    const bool second = address_ >= kSecondLine;
+    int line = address_ & kSecondLine;
     int offset = (address_ & 0x3F) + direction;
-    bool switch_line = false;
-    if (offset >= kLineLength) {
-        offset = 0;
-        switch_line = true;
-    } else if (offset < 0) {
-        offset = kLineLength - 1;
-        switch_line = true;
+    if (offset < 0 || offset >= kLineLength) {
+        offset = offset < 0 ? kLineLength - 1 : 0;
+        line ^= kSecondLine;
     }
-    const bool next_second = switch_line ? !second : second;
-    address_ = static_cast<std::uint8_t>((next_second ? kSecondLine : 0) + offset);
+    address_ = static_cast<std::uint8_t>(line + offset);
 }
 
 std::string Hd44780Model::Row(int row) const {
     if (row < 1 || row > kRows) return std::string();
-    const std::uint8_t start = lcd::RowStart20x4(row);
-    return std::string(ddram_.begin() + start, ddram_.begin() + start + kColumns);
-}
-
-std::string Hd44780Model::VisibleRow(int row) const {
-    return display_on_ ? Row(row) : std::string(kColumns, ' ');
+    const auto start = ddram_.begin() + lcd::RowStart20x4(row);
+    return std::string(start, start + kColumns);
 }
 
 }  // namespace korv::sim

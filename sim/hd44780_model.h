@@ -24,11 +24,7 @@ public:
     DecodedByte Feed(std::uint8_t byte) override;
 
     int Rows() const override { return kRows; }
-    // Row 1 to 4 as the DDRAM holds it, kColumns bytes; blanks after a clear.
     std::string Row(int row) const override;
-    // All blank while the display is switched off.
-    std::string VisibleRow(int row) const override;
-
     bool BacklightOn() const override { return backlight_on_; }
     std::string LightText() const override { return backlight_on_ ? "backlight ON" : "backlight off"; }
     bool DisplayOn() const override { return display_on_; }
@@ -36,15 +32,8 @@ public:
     // A user-defined character as the letter of its pattern, kNoLetter when it shows none.
     std::optional<char32_t> CharacterOf(std::uint8_t code) const override;
     std::uint8_t Address() const { return address_; }
-    // The pattern user-defined character `slot` (0 to 7) holds.
-    charset::GlyphPattern Pattern(int slot) const;
-
-    // Row and column (1-based) of a DDRAM address on the 4x20 panel; false when the
-    // address lies outside what the panel shows.
-    static bool PanelPosition(std::uint8_t address, int& row, int& column);
 
 private:
-    DecodedByte Placed(DecodedByte decoded) const;
     DecodedByte Command(std::uint8_t command);
     DecodedByte Character(std::uint8_t byte);
     void Step(int direction);

@@ -13,26 +13,20 @@ namespace {
 using Kind = sim::DecodedByte::Kind;
 
 std::string Detail(const sim::DecodedByte& decoded) {
-    char text[32];
+    char text[16];
     switch (decoded.kind) {
         case Kind::kCgramData:
             // The last row of a pattern names the letter the character now shows.
-            if (decoded.letter != 0) {
-                std::snprintf(text, sizeof text, "cgram %d <- ",
-                              decoded.address / static_cast<int>(charset::GlyphPattern().size()));
-                return text + charset::Utf8Of(decoded.letter);
-            }
+            if (decoded.letter != 0)
+                return "cgram " + std::to_string(decoded.address / charset::GlyphPattern().size()) + " <- " +
+                       charset::Utf8Of(decoded.letter);
             [[fallthrough]];
         case Kind::kCharacter:
-            if (IsPrintable(decoded.byte))
-                std::snprintf(text, sizeof text, "'%c'", decoded.byte);
-            else
-                std::snprintf(text, sizeof text, "'\\x%02X'", decoded.byte);
+            std::snprintf(text, sizeof text, IsPrintable(decoded.byte) ? "'%c'" : "'\\x%02X'", decoded.byte);
             return text;
         case Kind::kSetAddress:
             if (decoded.row == 0) return "off-panel";
-            std::snprintf(text, sizeof text, "row %d col %d", decoded.row, decoded.column);
-            return text;
+            return "row " + std::to_string(decoded.row) + " col " + std::to_string(decoded.column);
         default:
             return "-";
     }
@@ -40,16 +34,14 @@ std::string Detail(const sim::DecodedByte& decoded) {
 
 }  // namespace
 
-std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decoded,
-                          const sim::DisplayModel& model) {
+std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decoded, const sim::DisplayModel& model) {
     const std::string detail = Detail(decoded);
     // Its column is as wide in characters whatever letter it names.
     int width = 14;
     for (const char c : detail) width += (static_cast<unsigned char>(c) & 0xC0) == 0x80;
     char line[128];
-    std::snprintf(line, sizeof line, "%8lld ms  %02X  %-17s  %-*s %s\n",
-                  static_cast<long long>(elapsed_ms), decoded.byte, sim::KindName(decoded.kind), width,
-                  detail.c_str(), model.PlaceText(decoded).c_str());
+    std::snprintf(line, sizeof line, "%8lld ms  %02X  %-17s  %-*s %s\n", static_cast<long long>(elapsed_ms),
+                  decoded.byte, sim::KindName(decoded.kind), width, detail.c_str(), model.PlaceText(decoded).c_str());
     return line;
 }
 

@@ -33,12 +33,6 @@ using ReadBytes = std::function<int(std::uint8_t*, int, int)>;
 // does not interrupt it.
 constexpr int kStopLookMs = 200;
 
-korv::tools::PanelStyle StyleFor(bool terminal) {
-    const char* no_colour = std::getenv("NO_COLOR");
-    const bool colour = terminal && (no_colour == nullptr || *no_colour == '\0');
-    return colour ? korv::tools::PanelStyle::kColour : korv::tools::PanelStyle::kPlain;
-}
-
 // Shows what `read` gives until a stop, or until the port named `port` goes away.
 int Watch(const SimulatorOptions& options, const std::string& port, const std::string& line, const ReadBytes& read) {
     std::FILE* log = nullptr;
@@ -54,8 +48,10 @@ int Watch(const SimulatorOptions& options, const std::string& port, const std::s
     const bool terminal = korv::tools::TakesEscapes(stdout);
     // A script that asked for the dump on a pipe wants the four lines and nothing else.
     const bool live = terminal || !options.dump;
-    korv::tools::LivePanel panel(stdout, StyleFor(terminal), terminal,
-                                 std::string(korv::ProtocolOf(options.kind).name) + " on " + port + line);
+    const char* no_colour = std::getenv("NO_COLOR");
+    const bool colour = terminal && (no_colour == nullptr || *no_colour == '\0');
+    korv::tools::LivePanel panel(stdout, colour ? korv::tools::PanelStyle::kColour : korv::tools::PanelStyle::kPlain,
+                                 terminal, std::string(korv::ProtocolOf(options.kind).name) + " on " + port + line);
 
     const Clock::time_point start = Clock::now();
     std::string command;  // the bytes of the command under way
@@ -103,9 +99,7 @@ int ReadPort(const SimulatorOptions& options) {
         return 1;
     }
     return Watch(options, name, ", " + std::to_string(options.baud) + " baud 8N1",
-                 [&device](std::uint8_t* buffer, int size, int timeout_ms) {
-                     return device.Read(buffer, size, timeout_ms);
-                 });
+                 [&device](std::uint8_t* buffer, int size, int ms) { return device.Read(buffer, size, ms); });
 }
 
 int OfferLink(const SimulatorOptions& options) {
@@ -116,9 +110,7 @@ int OfferLink(const SimulatorOptions& options) {
         return 1;
     }
     return Watch(options, korv::platform::ComName(options.port), "",
-                 [&link](std::uint8_t* buffer, int size, int timeout_ms) {
-                     return link.Read(buffer, size, timeout_ms);
-                 });
+                 [&link](std::uint8_t* buffer, int size, int ms) { return link.Read(buffer, size, ms); });
 }
 
 }  // namespace

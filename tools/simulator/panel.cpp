@@ -22,35 +22,19 @@ constexpr std::chrono::milliseconds kPlainGap(250);
 constexpr std::size_t kUnknownShown = 8;  // bytes
 
 std::string ShownRow(const sim::DisplayModel& model, int row) {
-    if (!model.DisplayOn()) return std::string(static_cast<std::size_t>(model.Columns()), ' ');
-    return model.Reading(row);
-}
-
-std::string Header(const sim::DisplayModel& model, const std::string& link) {
-    std::string header = " " + link + "  " + model.LightText();
-    if (!model.DisplayOn()) header += "  display off";
-    return header + "\n";
-}
-
-std::string Status(const sim::DisplayModel& model) {
-    return " bytes " + std::to_string(model.BytesReceived()) + "  commands " +
-           std::to_string(model.CommandsSeen()) + "  unknown " +
-           std::to_string(model.UnknownCommands()) + "\n";
+    return model.DisplayOn() ? model.Reading(row) : std::string(static_cast<std::size_t>(model.Columns()), ' ');
 }
 
 std::string RenderPanel(const sim::DisplayModel& model, const std::string& link, PanelStyle style,
                         const std::string& unknown) {
     const std::string edge = "+" + std::string(static_cast<std::size_t>(model.Columns()), '-') + "+\n";
     const bool colour = style == PanelStyle::kColour;
-    std::string frame = Header(model, link) + edge;
-    for (int row = 1; row <= model.Rows(); ++row) {
-        frame += "|";
-        if (colour) frame += model.BacklightOn() ? kLit : kDark;
-        frame += ShownRow(model, row);
-        if (colour) frame += kReset;
-        frame += "|\n";
-    }
-    frame += edge + Status(model);
+    std::string frame = " " + link + "  " + model.LightText() + (model.DisplayOn() ? "\n" : "  display off\n") + edge;
+    const std::string light = colour ? (model.BacklightOn() ? kLit : kDark) : "";
+    for (int row = 1; row <= model.Rows(); ++row)
+        frame += "|" + light + ShownRow(model, row) + (colour ? kReset : "") + "|\n";
+    frame += edge + " bytes " + std::to_string(model.BytesReceived()) + "  commands " +
+             std::to_string(model.CommandsSeen()) + "  unknown " + std::to_string(model.UnknownCommands()) + "\n";
     return unknown.empty() ? frame : frame + " unknown bytes:" + unknown + "\n";
 }
 
@@ -71,8 +55,7 @@ int LivePanel::Update(const sim::DisplayModel& model) {
     if (started_ && frame == drawn_) return -1;
     const auto since = Clock::now() - last_draw_;
     if (started_ && since < min_gap_)
-        return static_cast<int>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(min_gap_ - since).count() + 1);
+        return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(min_gap_ - since).count() + 1);
     Draw(frame);
     return -1;
 }
@@ -98,10 +81,9 @@ void LivePanel::Draw(const std::string& frame) {
     if (in_place_) {
         if (!started_) text += std::string(kClearScreen) + kHideCursor;
         text += kHome;
-        for (std::size_t begin = 0; begin < frame.size();) {
-            const std::size_t end = frame.find('\n', begin);
-            text += frame.substr(begin, end - begin) + kClearToLineEnd + "\n";
-            begin = end + 1;
+        for (const char c : frame) {
+            if (c == '\n') text += kClearToLineEnd;
+            text += c;
         }
         text += kClearBelow;
     } else {

@@ -16,7 +16,7 @@ enum class PanelStyle {
 // The rows as lines of the letters a customer reads, in UTF-8; '?' where none is.
 std::string DumpScreen(const sim::DisplayModel& model);
 
-// Draws the panel to `out` whenever it changed, but not more often than `min_gap`,
+// Draws the panel to `out` whenever it changed, but not more often than a minimum gap,
 // so a burst of bytes costs one redraw: a header with the kind, the port and the
 // backlight or brightness, the framed rows as the customer sees them (UTF-8), a status
 // line with the counts, and the bytes of the latest commands the kind does not know.

@@ -12,6 +12,7 @@ namespace korv::tools {
 class PtyLink {
 public:
     PtyLink() = default;
+    // Removes the link, but only while it still points at this simulator's terminal.
     ~PtyLink();
     PtyLink(const PtyLink&) = delete;
     PtyLink& operator=(const PtyLink&) = delete;
@@ -19,9 +20,6 @@ public:
     // Fails, touching nothing, when COM<n> already exists: whatever is there is
     // somebody else's, even a link to another pseudo-terminal.
     bool Create(int port, std::string& error);
-    // Removes the link, but only while it still points at this simulator's terminal.
-    void Remove();
-
     // What came on the link, as SerialDevice::Read says it.
     int Read(std::uint8_t* buffer, int size, int timeout_ms);
 

@@ -10,8 +10,6 @@ bool PtyLink::Create(int, std::string& error) {
     return false;
 }
 
-void PtyLink::Remove() {}
 int PtyLink::Read(std::uint8_t*, int, int) { return -1; }
-void PtyLink::CloseTerminal() {}
 
 }  // namespace korv::tools

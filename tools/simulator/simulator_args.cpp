@@ -20,18 +20,10 @@ const char* const kFooter =
     "Exit status: 0 after a stop (Ctrl+C), 1 the port, the link or the log cannot be\n"
     "made or opened, or the port went away, 2 a bad argument.";
 
-// "a00 (default) or a02".
-std::string RomChoices(charset::CharacterRom chosen) {
-    return Listed(charset::kCharacterRoms, [chosen](charset::CharacterRom rom) {
-        return charset::CharacterRomName(rom) + std::string(rom == chosen ? " (default)" : "");
-    });
-}
-
 }  // namespace
 
-std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
-                                    SimulatorOptions& options, std::ostream& out,
-                                    std::ostream& err) {
+std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, SimulatorOptions& options,
+                                      std::ostream& out, std::ostream& err) {
     CLI::App app("korvpole-display: a simulated pole display", "korvpole-display");
     SetUpToolApp(app, kFooter);
     const SimulatorOptions defaults;
@@ -72,15 +64,18 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
     AddKindOption(app, [&options](DisplayKind kind) { options.kind = kind; },
                   std::string("the display to simulate: ") + KindNames() + " (default " +
                       ProtocolOf(defaults.kind).name + ")");
+    // "a00 (default) or a02".
+    const std::string roms = Listed(charset::kCharacterRoms, [&defaults](charset::CharacterRom rom) {
+        return charset::CharacterRomName(rom) + std::string(rom == defaults.rom ? " (default)" : "");
+    });
     const CLI::Validator rom(
-        [](std::string& text) -> std::string {
-            if (charset::CharacterRomNamed(text)) return {};
-            return "'" + text + "' is no character ROM: " + RomChoices(SimulatorOptions().rom);
+        [roms](std::string& text) -> std::string {
+            return charset::CharacterRomNamed(text) ? "" : "'" + text + "' is no character ROM: " + roms;
         },
         "");
     app.add_option_function<std::string>(
            "--rom", [&options](const std::string& name) { options.rom = *charset::CharacterRomNamed(name); },
-           "the LCD's character ROM: " + RomChoices(defaults.rom))
+           "the LCD's character ROM: " + roms)
         ->type_name("ROM")
         ->check(rom);
     return ParseToolArgs(app, args, out, err);

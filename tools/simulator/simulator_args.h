@@ -22,8 +22,7 @@ struct SimulatorOptions {
 
 // Nothing when korvpole-display should go on with `options`; otherwise its exit
 // status: 0 after --help or --version, 2 after a bad argument (told on `err`).
-std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args,
-                                    SimulatorOptions& options, std::ostream& out,
-                                    std::ostream& err);
+std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, SimulatorOptions& options,
+                                      std::ostream& out, std::ostream& err);
 
 }  // namespace korv::tools
