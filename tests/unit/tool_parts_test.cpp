@@ -94,6 +94,7 @@ TEST(ToolArgs, BadArgumentsExitTwoSayingWhatIsWrongAndPointingToHelp) {
     const Rows display = {
         {{"--port", "100"}, "'100' is not a port"}, {{"--log", ""}, "--log: needs a path"},
         {{"--rom", "a01"}, "'a01' is no character ROM: a00 (default) or a02"},
+        {{"--table", "utf-8"}, "'utf-8' is no display table: cp437, cp850, cp858 or cp1252"},
     };
     const auto expect = [](const std::string& tool, const Rows& rows, const auto& parse) {
         for (const auto& [args, says] : rows) {

@@ -43,7 +43,7 @@ int Watch(const SimulatorOptions& options, const std::string& port, const std::s
     }
     korv::platform::CatchStopRequests();
     const korv::tools::Utf8ConsoleScope utf8_console;
-    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind, options.rom);
+    const std::unique_ptr<korv::sim::DisplayModel> shown = korv::sim::MakeDisplayModel(options.kind, options.rom, options.table);
     korv::sim::DisplayModel& model = *shown;
     const bool terminal = korv::tools::TakesEscapes(stdout);
     // A script that asked for the dump on a pipe wants the four lines and nothing else.

@@ -78,6 +78,20 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, Simu
            "the LCD's character ROM: " + roms)
         ->type_name("ROM")
         ->check(rom);
+    const std::string tables = Listed(charset::kDisplayTables, charset::CodePageName);
+    const CLI::Validator table(
+        [tables](std::string& text) -> std::string {
+            for (const charset::CodePage page : charset::kDisplayTables)
+                if (SameName(text, charset::CodePageName(page))) return {};
+            return "'" + text + "' is no display table: " + tables;
+        },
+        "");
+    app.add_option_function<std::string>(
+           "--table", [&options](const std::string& name) { options.table = *charset::CodePageNamed(name); },
+           "the code table a 2x20 display holds at power-on, as its switches set it: " + tables + " (default " +
+               charset::CodePageName(defaults.table) + ")")
+        ->type_name("TABLE")
+        ->check(table);
     return ParseToolArgs(app, args, out, err);
 }
 

@@ -18,6 +18,7 @@ struct SimulatorOptions {
     bool dump = false;
     DisplayKind kind = DisplayKind::kLcd;
     charset::CharacterRom rom = charset::CharacterRom::kA00;
+    charset::CodePage table = DisplayGeometry().table;  // a 2x20 display's at power-on
 };
 
 // Nothing when korvpole-display should go on with `options`; otherwise its exit
