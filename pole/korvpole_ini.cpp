@@ -224,7 +224,7 @@ std::string HiddenTxtNote(const std::string& name) {
 
 std::string IniLine(const KorvpoleIni& ini) {
     const DisplayGeometry& display = ini.display;
-    if (!ini.kind_named && !ini.baud_named && !display.text && !ini.rom_named) return "";
+    if (!ini.kind_named && !ini.baud_named && !display.text && !ini.rom_named && !ini.table_named) return "";
     const DisplayProtocol& protocol = ProtocolOf(display.kind);
     std::string line = std::string(kIniFileName) + ": " + protocol.name + " display, " +
                        std::to_string(protocol.rows) + "x" + std::to_string(protocol.columns);

@@ -37,7 +37,7 @@ std::string ReadKorvpoleIni(KorvpoleIni& ini, const std::string& path = kIniFile
 std::string HiddenTxtNote(const std::string& name);
 
 // "KORVPOLE.INI: escpos display, 2x20, rows 1 and 4, text cp1252"; empty when the file
-// names neither a kind, a speed, a code page nor a ROM.
+// names neither a kind, a speed, a code page, a table nor a ROM.
 std::string IniLine(const KorvpoleIni& ini);
 
 }  // namespace korv

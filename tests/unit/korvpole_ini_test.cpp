@@ -25,6 +25,8 @@ TEST(KorvpoleIni, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
         {"the 4x20 named", "display = lcd\nrows = 4,1\n", "KORVPOLE.INI: lcd display, 4x20",
          DisplayKind::kLcd, {4, 1}, 9600},
         {"rows alone say nothing", "rows = 3,4", "", DisplayKind::kLcd, {3, 4}, 9600},
+        {"a table alone, which the LCD has none of", "table = cp850", "KORVPOLE.INI: lcd display, 4x20",
+         DisplayKind::kLcd, {1, 4}, 9600},
         {"slowest", "baud = 1200", "KORVPOLE.INI: lcd display, 4x20, 1200 baud", DisplayKind::kLcd, {1, 4}, 1200},
         {"fastest", "baud = 115200", "KORVPOLE.INI: lcd display, 4x20, 115200 baud", DisplayKind::kLcd, {1, 4}, 115200},
         {"code page and ROM", "text = CP850\nrom = A02", "KORVPOLE.INI: lcd display, 4x20, text cp850, ROM a02",
