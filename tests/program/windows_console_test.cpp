@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "tests/support/program_test.h"
-#include "tests/support/test_main.h"
 #include "tests/support/wine_prefix.h"
 
 namespace korv::test {
@@ -46,10 +45,9 @@ protected:
         run_.WriteRecord(record);
         Com5();
         run_.Dir().Write(kScript, "");
-        run_.Start({g_key_injector,
-                    {WinePrefix::WindowsPath(run_.PathOf(kStatus)), WinePrefix::WindowsPath(run_.PathOf(kScript)),
-                     WinePrefix::WindowsPath(Program::Korvpole().path)},
-                    Program::Korvpole().wine});
+        run_.Start(Program::Tool("korv-key-injector", {WinePrefix::WindowsPath(run_.PathOf(kStatus)),
+                                                       WinePrefix::WindowsPath(run_.PathOf(kScript)),
+                                                       WinePrefix::WindowsPath(Program::Korvpole().path)}));
         ASSERT_TRUE(Prints(run_, kMenu));
         ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow(record.line1)));
     }

@@ -48,18 +48,16 @@ inline PoleRecordFields Sale(std::uint16_t counter, std::string line1,
 }
 
 // Waits until the program has printed `text`, after what the last wait found.
-inline ::testing::AssertionResult Prints(Runner& run, const std::string& text,
-                                         std::chrono::milliseconds limit = Runner::kWait) {
-    if (run.WaitForOutput(text, limit)) return ::testing::AssertionSuccess();
+inline ::testing::AssertionResult Prints(Runner& run, const std::string& text) {
+    if (run.WaitForOutput(text)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n"
                                          << run.Output();
 }
 
 // Waits until the program has said `text` on standard error (under Wine on its console,
 // which breaks long lines at its width) `times` times in all; fails when said more often.
-inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times,
-                                       std::chrono::milliseconds limit = Runner::kWait) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times) {
+    const auto deadline = std::chrono::steady_clock::now() + Runner::kWait;
     const std::string wanted = Unwrapped(text);
     int said = 0;
     while (true) {

@@ -18,12 +18,10 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// The record korvpole-post makes in a new file, field by field; it writes zero bytes
-// where it holds nothing.
+// The record korvpole-post makes in a new file: zero bytes where it holds nothing.
 std::string Written(const std::string& line1, const std::string& line2, std::uint16_t counter,
                     std::uint16_t scale, std::int32_t tax, std::int32_t total) {
-    return LineField(line1) + LineField(line2) + std::string(18, '\0') + Le16(counter) + Le16(scale) +
-           std::string(4, '\0') + Le32(tax) + Le32(total);
+    return RecordByHand(line1, line2, counter, scale, tax, total, '\0');
 }
 
 class PostTool : public ::testing::Test {
