@@ -13,7 +13,7 @@ namespace {
 
 // Each field is drawn once the file reaches it; 58 and 60 bytes are in absence_test.
 // How each length draws, amounts formatted and fitted included, is row_layout_test's and
-// poll_cycle_test's, the shop's letters on each kind display_letters_test's; here the real
+// poll_cycle_test's, the shop's letters on each kind display_kinds_test's; here the real
 // file read as it grows, on both builds, the amounts as each build's C library formats
 // them, and the letters of the code page KORVPOLE.INI names.
 TEST_F(ProgramTest, AGrowingRecordFileIsFollowedFieldByField) {
