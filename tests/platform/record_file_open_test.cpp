@@ -32,8 +32,7 @@ std::string FirstBytes(platform::RecordFile& file) {
 using RecordFileOpenTest = test::FolderTest;
 
 // Opened through a link to a file, then following its name to another ordinary file
-// only, never creating one. The program cases show a new file made under the name, a
-// dangling link left alone, and a save by rename or delete followed.
+// only, never creating one.
 TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
     elsewhere_.Write("first", "first");
     ASSERT_EQ(symlink((elsewhere_ / "first").c_str(), kName), 0);
@@ -85,8 +84,8 @@ TEST_F(RecordFileOpenTest, AFailedOpenSaysItsCause) {
               "the record file, or remove it\n");
 }
 
-// The stand-in for the point-of-sale application writes in place, also through a
-// link to an existing file, but never creates through a link nor writes a non-file.
+// The till's stand-in writes in place, also through a link to an existing file, but
+// never creates through a link nor writes a non-file.
 TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnNameAndReadsAMissingOneAsEmpty) {
     tools::RecordUpdate update;
     update.line1 = "Coffee";

@@ -1,5 +1,4 @@
-// The POSIX serial device on pseudo-terminals and what else COM<n> may lead to: what it
-// refuses to open and why, its line settings and hold on the port, a line that stops.
+// The POSIX serial device on pseudo-terminals and what else COM<n> may lead to.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -27,7 +26,6 @@ using Clock = std::chrono::steady_clock;
 
 using test::kForeign;
 
-// Why port n failed to open; none when it opened.
 platform::PortOpenFailure OpenPort(SerialDevice& device, int port) {
     const platform::PortOpenFailure failure = device.Open(port, 9600);
     EXPECT_EQ(device.IsOpen(), !failure);
@@ -41,7 +39,6 @@ protected:
     SerialDevice device_;
 };
 
-// A link to a file is the program cases'.
 TEST_F(SerialDeviceTest, WhatIsNoTerminalIsRefusedAndKeepsItsBytes) {
     dir_.Write("COM6", kForeign);
     ASSERT_EQ(mkfifo("COM7", 0666), 0);

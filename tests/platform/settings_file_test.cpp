@@ -24,7 +24,6 @@ using test::kForeign;
 
 using platform::SaveFailure;
 
-// Whether the save ended as `expected`.
 bool Save(const std::string& bytes, const char* name = kName, SaveFailure expected = SaveFailure::kNone) {
     return platform::SaveFileContents(name, bytes.data(), bytes.size()).cause == expected;
 }
@@ -49,7 +48,7 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothi
     EXPECT_EQ(info.st_mode & 07777, 0600u) << "the old file's mode";
 }
 
-// A link to a file is the program cases' (setup); here a hard link and a dangling one.
+// A hard link and a dangling one; a link to a file is the program cases'.
 TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
     dir_.Write("shared", kForeign);
     ASSERT_EQ(link("shared", kName), 0);
@@ -67,7 +66,6 @@ TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
 }
 
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
-    // A folder in the way.
     ASSERT_EQ(mkdir(kName, 0755), 0);
     dir_.Write(std::string(kName) + "/inside", kForeign);
     EXPECT_TRUE(Save(kNew, kName, SaveFailure::kFolderByThatName));
@@ -129,7 +127,7 @@ TEST_F(SettingsFileTest, FolderThatRefusesNewFilesGetsTheBytesInPlace) {
               "5" + kOld + "rest" + kOld + "rest");
 }
 
-// A FIFO by the name would block an open or a read for good; a link to a file is read.
+// A FIFO by the name would block an open or a read for good.
 TEST_F(SettingsFileTest, ReadTakesOrdinaryFilesOnlyAndAtMostTheLimit) {
     using platform::ReadFailure;
     std::string bytes;

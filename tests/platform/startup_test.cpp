@@ -17,7 +17,6 @@ namespace {
 using test::Hex;
 using test::Runner;
 
-// What the start and the setups put in force; these cases read the port instead.
 InForce g_dark;
 
 using test::kBannerFirstLine;
@@ -35,8 +34,7 @@ const std::string kBringUpDark = Hex(test::wire::kBringUpDark);
 
 std::string Bytes(const char* data, std::size_t size) { return std::string(data, size); }
 
-// The output after the three banner lines; the first must be exact, the other two
-// are free wording but must be there.
+// The output after the three banner lines: the first exact, the other two there.
 std::string AfterBanner(const std::string& output) {
     EXPECT_EQ(output.substr(0, kBannerFirstLine.size()), kBannerFirstLine);
     std::size_t at = kBannerFirstLine.size();
@@ -76,8 +74,6 @@ int TwoDialogues() {
 
 std::string SentTo(test::DisplayTap& tap) { return Hex(tap.CatchUp()); }
 
-// Each case runs the real start-up code in a forked child working in the run's folder,
-// whose COM5 is a pseudo-terminal read by the test.
 class StartupTest : public ::testing::Test {
 protected:
     Runner run_;
@@ -87,7 +83,6 @@ protected:
 const std::string kStored = Bytes("5\0\0" "1\0", 5);
 const std::string kReadPort5On = "Reading config...\nCOM=5\nBacklight=ON\n";
 
-// The file as setup writes it is the program cases'.
 TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
     const struct {
         std::string file;
@@ -150,8 +145,8 @@ TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
     }
 }
 
-// Everything typed at once, the second dialogue's answers on lines of their own: what
-// the first leaves on its second answer's line answers nothing.
+// Everything typed at once: what the first leaves on its second answer's line answers
+// nothing.
 TEST(StartupTwoDialogues, TheRestOfTheSecondAnswersLineIsDroppedAndLinesAheadAreKept) {
     const struct {
         std::string first;

@@ -1,6 +1,5 @@
-// A 2x20 customer display named in KORVPOLE.INI, on both builds: brought up in its own
-// command set at the speed the file gives, record rows 1 and 4 shown and no other, B as
-// brightness, X clearing and dimming it; and a file korvpole cannot use.
+// KORVPOLE.INI on both builds: a 2x20 customer display at the speed it gives, the shop's
+// words, and a file korvpole cannot use.
 #include <termios.h>
 #include <unistd.h>
 
@@ -50,8 +49,7 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
 INSTANTIATE_TEST_SUITE_P(Customer, DisplayKindsTest, ::testing::Values(&wire::kEscpos, &wire::kCd5220),
                          [](const auto& kind) { return std::string(kind.param->name); });
 
-// The shop's words on the amount rows. A KORVPOLE.INI that Notepad saved with .txt is
-// named, and read by nobody.
+// A KORVPOLE.INI that Notepad saved with .txt is named, and read by nobody.
 TEST_F(ProgramTest, TheShopsWordsOnTheAmountRowsAndANotepadTxtNamed) {
     run_.Dir().Write("KORVPOLE.INI.txt", "display = escpos\r\n");
     run_.WriteRecord(Sale(1, "KAFFE", "", 2590, 12950));
@@ -67,8 +65,8 @@ TEST_F(ProgramTest, TheShopsWordsOnTheAmountRowsAndANotepadTxtNamed) {
     ExitWithX();
 }
 
-// At start, before any byte; at setup, before the answers are saved, the display it
-// drives then closed as X closes it.
+// At start, before any byte; at setup, before the answers are saved, the display then
+// closed as X closes it.
 TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "NEVER SHOWN"));

@@ -23,8 +23,7 @@ namespace korv::test {
 class WorkingFolder {
 public:
     WorkingFolder();
-    // The same folder again, for programs that run side by side.
-    explicit WorkingFolder(std::shared_ptr<const TempDir> dir);
+    explicit WorkingFolder(std::shared_ptr<const TempDir> dir);  // shared, for programs side by side
 
     const TempDir& Dir() const { return *dir_; }
     std::shared_ptr<const TempDir> SharedDir() const { return dir_; }
@@ -36,16 +35,13 @@ public:
 
     // COM port n: a pseudo-terminal linked as COM<n> in the folder (under Wine as the
     // prefix's com<n>), made on first use with the display model of `kind` and `rom`. Unplug
-    // leaves the link dangling, as a pulled adapter does; Replug puts a new terminal
-    // behind the name.
+    // leaves the link dangling, as a pulled adapter does; Replug puts a new terminal there.
     DisplayTap& Port(int n, DisplayKind kind = DisplayKind::kLcd,
                      charset::CharacterRom rom = charset::CharacterRom::kA00);
     void Unplug(int n);
     DisplayTap& Replug(int n);
-    // The link a port gets, before it is made.
-    std::string PortLink(int n) const;
-    // COM ports are made in this prefix, for programs run under Wine.
-    void UseWine(WinePrefix* wine) { wine_ = wine; }
+    std::string PortLink(int n) const;                // before the port is made
+    void UseWine(WinePrefix* wine) { wine_ = wine; }  // COM ports in its prefix
 
 private:
     std::shared_ptr<const TempDir> dir_;
@@ -112,25 +108,21 @@ public:
 
     void Type(const std::string& keys);
     void CloseInput();
-    // Takes in what the program has written so far, without waiting.
-    void Pump();
+    void Pump();  // takes in what the program has written so far, without waiting
     // Standard output as a reader sees it ("\r\n" read as "\n"; under Wine also without
     // the console's control sequences).
     const std::string& Output();
-    // Standard error; under Wine, whose console takes both, all the program printed.
-    const std::string& Errors();
+    const std::string& Errors();  // under Wine, whose console takes both, all it printed
     // Waits until `text` appears after the end of the previous successful wait, so that
     // repeated texts are matched in turn.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
-    // Under Wine the signal goes to the Windows program's own process.
-    void Signal(int signal_number);
+    void Signal(int signal_number);  // under Wine to the Windows program's own process
     ExitResult WaitExit(std::chrono::milliseconds limit = kWait);
     bool Running() { return child_.Running(); }
-    // User plus system time the program has used so far, in seconds.
-    double CpuSeconds() const;
+    double CpuSeconds() const;  // user plus system time so far
     // The share of one core the program used over `window` (0.0 to 1.0 and beyond).
     double CpuShareOver(std::chrono::milliseconds window);
 

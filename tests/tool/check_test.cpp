@@ -1,6 +1,5 @@
-// korvpole-check as a technician runs it: the test pattern and the character pages on
-// the display, the list of ports, and where the port does not open, each cause in its
-// own words, status 1 and nothing sent.
+// korvpole-check as a technician runs it: the pattern and the character pages, the list
+// of ports, and a port that does not open, each cause in its own words.
 #include <grp.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -27,8 +26,7 @@ namespace {
 using Args = std::vector<std::string>;
 using Screen = std::vector<std::string>;
 
-// The pattern as a technician should see it, written out by hand: the printable
-// characters from '!' to '~', 40 to a page on rows 3 and 4.
+// The pattern written out by hand: '!' to '~', 40 to a page on rows 3 and 4.
 const std::string kSettingsRow = "COM5 9600 baud 8N1  ";
 const std::string kRuler = "12345678901234567890";
 const Screen kPages[] = {
@@ -79,8 +77,7 @@ protected:
 };
 
 TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
-    // Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
-    // overridden by --port 5 in the last, which also has the backlight off.
+    // Each run in a fresh folder with COM5 and COM7 of its own.
     const struct {
         const char* name;
         int configured_port;
@@ -117,8 +114,8 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         const std::string bring_up = plan.backlight_on ? wire::kBringUpLit : wire::kBringUpDark;
         EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));
         EXPECT_TRUE(ShowedInOrder(com5, {kPages[0], kPages[1], kPages[2]}));
-        // Off and on once, then as configured: no other backlight command after the bring-up.
-        // A kept pattern ends in the line for another kind, which row 1 covers again.
+        // Off and on once, then as configured. A kept pattern ends in the line for another
+        // kind, which row 1 covers again.
         const std::string configured = plan.backlight_on ? wire::kBacklightOn : wire::kBacklightOff;
         const std::string row1 = "\xFE\x80";
         EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
@@ -143,8 +140,7 @@ TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
     EXPECT_EQ(Com5().Received(), "");
 }
 
-// --kind tries a 2x20 display without KORVPOLE.INI: the settings and the ruler, then the
-// characters two rows at a time; a file korvpole cannot use is said as korvpole says it.
+// --kind tries a 2x20 display without KORVPOLE.INI, two rows at a time.
 TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
     run_.WriteConfig(5, false);
     DisplayTap& com5 = run_.Port(5, DisplayKind::kCd5220);
@@ -175,9 +171,8 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
     EXPECT_EQ(com5.Received().size(), sent) << ScreenOf(com5);
 }
 
-// The display's own characters from `first`, 48 to a page, as a technician should see
-// them: a ruler of the last hex digit, then 16 characters behind the code of the first;
-// FE, the command prefix, travels as a blank; no row past FF.
+// The display's own characters from `first`, 48 to a page: a ruler of the last hex digit,
+// then 16 behind the code of the first; FE, the command prefix, travels as a blank.
 Screen CharsetPage(int first) {
     Screen page = {"   0123456789ABCDEF ", "", "", ""};
     const char* const hex = "0123456789ABCDEF";
@@ -208,8 +203,8 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
     EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
 
-    // A 2x20 display: a line per table, numbered; on one that holds cp437 the first two
-    // read right (cp850 has the same letters there), the euro sign plain.
+    // A 2x20 display, a line per table: on one holding cp437 the first two read right
+    // (cp850 has the same letters there), the euro sign plain.
     DisplayTap& com6 = run_.Port(6, DisplayKind::kEscpos);
     run_.Dir().Write("KORVPOLE.INI", "display = escpos\n");
     ASSERT_TRUE(Check({"--charset", "--step-ms", "50", "--port", "6"}).Succeeded()) << run_.Output();
@@ -221,8 +216,7 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
         << ScreenOf(com6);
 }
 
-// With a code page on the LCD, the ROM's pages are followed by the letters of the code
-// page the ROM lacks, as korvpole draws them, each over its plain stand-in.
+// Then the code page's letters the ROM lacks, as korvpole draws them, over their stand-ins.
 TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
     run_.WriteConfig(5, false);
     run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\nrom = a02\r\n");
@@ -237,7 +231,7 @@ TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
 }
 
-// Opens of the files watched, as the kernel reported them until now.
+// Opens of the files watched, as the kernel reported them so far.
 class OpenWatch {
 public:
     explicit OpenWatch(const std::vector<std::string>& paths) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
@@ -269,8 +263,7 @@ int LineMatching(const std::string& text, const std::string& pattern) {
     return -1;
 }
 
-// On Linux beside the pseudo-terminal: a link that leads nowhere and a file in a port's
-// place. Under Wine, COM5 is mapped in the registry as a technician's adapter would be.
+// Under Wine, COM5 is mapped in the registry as a technician's adapter would be.
 TEST_F(CheckTool, ListNamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone) {
     const Program check = Program::Tool("korvpole-check", {"--list"});
     run_.WriteConfig(5, true);

@@ -1,5 +1,4 @@
-// korvpole-post as an integrator runs it: the record it writes read back byte by byte,
-// its bad arguments, the demo, and --show.
+// korvpole-post as an integrator runs it, the record it writes read back byte by byte.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -28,7 +27,6 @@ class PostTool : public ::testing::Test {
 protected:
     PostTool() { run_.UseWine(Program::Tool("korvpole-post").wine); }
 
-    // Runs korvpole-post in the folder to its end; its exit status.
     int Post(const Args& args) {
         const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-post", args));
         EXPECT_FALSE(result.timed_out) << result.Describe();
@@ -74,8 +72,7 @@ TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPas
     EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0))) << "0 would read as 'nothing drawn yet'";
 }
 
-// The arguments themselves are tool_parts_test's; here what the tool does with a bad one,
-// and with an amount the scale given, or else the file's, cannot show.
+// Also an amount the scale given, or else the file's, cannot show.
 TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
     EXPECT_EQ(Post({"--total", "twelve"}), 2);
     EXPECT_NE(run_.Errors().find("korvpole-post: "), std::string::npos) << run_.Errors();
@@ -110,8 +107,7 @@ TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
     EXPECT_EQ(Record().substr(66, 8), Le32(104) + Le32(1589));
 }
 
-// What --show makes of a record is the inspector's (unit_test holds its rows to what
-// the display driver sends); here the tool reads the file, and never creates one.
+// What --show makes of a record is tool_parts_test's; here the file is read, never made.
 TEST_F(PostTool, ShowPrintsTheFileAsKorvpoleDrawsItAndSaysWhenThereIsNone) {
     EXPECT_EQ(Post({"--show"}), 1);
     EXPECT_NE(Unwrapped(run_.Errors()).find("korvpole-post: POLE.DAT does not exist"), std::string::npos)
@@ -161,9 +157,8 @@ TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
     }
 }
 
-// With text = in the KORVPOLE.INI beside the record, the lines typed in UTF-8 are stored
-// in that code page; a letter it lacks, or a side file korvpole cannot use, is refused
-// and nothing written; --show reads the lines back in UTF-8.
+// Lines typed in UTF-8 go into the code page of the KORVPOLE.INI beside the record;
+// what cannot is refused, nothing written.
 TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused) {
     run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\n");
     ASSERT_EQ(Post({"--line1", "Smörgås", "--line2", "Café"}), 0) << run_.Errors();

@@ -25,8 +25,7 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-// Latin letters (and the euro sign) must show as themselves or as a plain letter, never
-// as a blank; told apart here without the product's tables.
+// Latin letters and the euro sign, told apart without the product's tables.
 bool IsLatinLetterOrEuro(char32_t c) {
     return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || c == 0xAA || c == 0xBA ||
            c == 0x207F || c == 0x20AC;
@@ -166,9 +165,8 @@ TEST(LcdRoms, AgreeWithTheDataSheetAndNeverOfferACodeThatIsNotText) {
             EXPECT_FALSE(RomCharacter(rom, static_cast<std::uint8_t>(code))) << "user-defined " << code;
 }
 
-// Every byte of every code page on both ROMs: shown by the ROM as the same character, by
-// a pattern that reads back as its letter, or by a plain character; never by a control
-// byte or the command prefix. A Latin letter always has a letter to fall back on.
+// Shown by the ROM as the same character, by a pattern that reads back as its letter, or
+// by a plain character; never a control byte or the command prefix.
 TEST(LcdCharset, EveryByteOfEveryCodePageShowsAsItselfOrAPlainCharacter) {
     int letters = 0;
     for (const CodePage page : kDisplayTables) {

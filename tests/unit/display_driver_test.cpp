@@ -20,12 +20,10 @@ const std::string kOpenLit = Hex(test::wire::kOpenLit);
 using test::kBlankRow;
 using test::TextRow;
 
-// Expected line bytes: a cursor address, then the text's own bytes.
 std::string CursorThen(const std::string& address_hex, const std::string& text) {
     return text.empty() ? "FE " + address_hex : "FE " + address_hex + " " + Hex(text);
 }
 
-// COM5 is the in-memory platform's; the display model decodes what it takes.
 class DisplayDriverTest : public ::testing::Test {
 protected:
     DisplayDriverTest() {
@@ -33,7 +31,7 @@ protected:
         fake::ComPort(5);
     }
 
-    // What reached COM5 since the last call, as hexadecimal pairs.
+    // What reached COM5 since the last call.
     std::string Sent() {
         const std::string bytes = std::exchange(fake::ComPort(5).received, std::string());
         model_.Feed(bytes);
@@ -67,7 +65,6 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_TRUE(model_.BacklightOn());
 }
 
-// korvpole-check reads the driver's reason for a failed open.
 TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeAreCounted) {
     EXPECT_EQ(display_.Open({7}).cause, platform::OpenFailure::kNoDevice);
     EXPECT_EQ(display_.Columns(), 0);
@@ -86,7 +83,6 @@ TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeA
 
     DisplayDriver other;
     EXPECT_FALSE(other.Open({5})) << "and released";
-    // korvpole-check counts the bytes an open port did not take.
     other.WriteText("ABC", 1, 1);
     EXPECT_EQ(other.BytesNotTaken(), 0u);
     fake::Unplug(5);

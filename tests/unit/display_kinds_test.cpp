@@ -1,8 +1,5 @@
 // Each kind's bytes as the driver sends them, against the command references written
-// out by hand; a code page's letters read off each kind's model: the LCD's user-defined
-// characters loaded on demand and again after a reconnect or a power cut, the ESC/POS
-// code table chosen at bring-up and at each clear, the CD5220's own table; and without
-// text =, or with it on plain text, the same bytes as ever.
+// out by hand, and a code page's letters as each kind's model reads them.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -90,7 +87,6 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
         EXPECT_EQ(Hex(Taken()), k.end_of_row_2);
         display.WriteText("X", 1, 3);
         EXPECT_EQ(Hex(Taken()), k.row_3 + (k.row_3.empty() ? "" : " 58")) << "a row it has no room for";
-        // Bytes the display would take as commands travel as blanks.
         display.WriteText("A\x1B\x7F\x0C~\xFE", 1, 1);
         EXPECT_EQ(Hex(Taken()), k.top_left + " " + k.text);
 
@@ -136,7 +132,7 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
         std::string text;      // the line's bytes on the wire after them
         std::string reads;
     } kinds[] = {
-        // å and € drawn into user-defined characters 0 and 1, ö the ROM's 0xEF.
+        // å and € into user-defined characters 0 and 1, ö the ROM's 0xEF.
         {DisplayKind::kLcd, test::wire::kOpen, 2, "\xFE\x80Sm\xEFrg\x08s 5 \x09", "Smörgås 5 €         "},
         // Both 2x20 kinds hold cp437 unless table = says otherwise: its ö and å, no euro sign.
         {DisplayKind::kEscpos, test::wire::kEscpos.bring_up + std::string("\x1B\x74\x00", 3) + test::wire::kClr, 0,
@@ -161,8 +157,8 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
         EXPECT_EQ(model->Reading(1), k.reads);
         EXPECT_EQ(model->UnknownCommands(), 0u);
 
-        // The display's own supply cycled while the adapter stayed plugged in: a display
-        // as at power-on. The clear of the next sale brings the letters back.
+        // The display's supply cycled, the adapter still plugged in: the next sale's
+        // clear brings the letters back.
         const std::unique_ptr<sim::DisplayModel> after_cut = sim::MakeDisplayModel(k.kind);
         display.Clear();
         display.WriteText(kSmorgas, 1, 1);
@@ -188,9 +184,9 @@ TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
     EXPECT_EQ(model->Reading(3), "a z                 ");
 }
 
-// Nine capitals A00 lacks: eight drawn, the ninth plain until a character is free for
-// it; text already shown keeps its characters, the same text again costs no load, and
-// a reconnect, after which the display may have lost them, loads them anew.
+// Nine capitals A00 lacks: the ninth plain until a character is free for it; the same
+// text again costs no load, and a reconnect, after which the display may have lost
+// them, loads them anew.
 TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     fake::Reset();
     fake::ComPort(1);
@@ -225,8 +221,8 @@ TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     EXPECT_EQ(model->Reading(1), "ÀÁ                  ");
 }
 
-// A sale of plain text, two cycles around a counter change: the bytes are the same
-// without KORVPOLE.INI (its defaults), with display = lcd alone, and with a code page.
+// Two cycles around a counter change: the same bytes without KORVPOLE.INI, with
+// display = lcd alone, and with a code page.
 TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
     std::string sales[3];
     const char* side_files[] = {"", "display = lcd\n", "display = lcd\ntext = cp1252\n"};

@@ -91,8 +91,7 @@ std::string Record(std::uint16_t counter, std::int32_t tax, std::int32_t total) 
 
 namespace fake = platform::fake;
 
-// The record lives in memory and counts the cycle's seeks. The display stays closed: the
-// cycle's reading is under test, not the drawing.
+// The display stays closed: the cycle's reading is under test, not the drawing.
 class PollCycle : public ::testing::Test {
 protected:
     PollCycle() {

@@ -1,5 +1,4 @@
-// The rows the poll cycle lays out, as the display model reads what the driver sends:
-// short files and overflowing amounts included, on every kind of display.
+// The rows the poll cycle lays out, as the display model reads what the driver sends.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -56,8 +55,6 @@ Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display
     return drawn;
 }
 
-// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire; how
-// an amount fits its field poll_cycle_test's.
 TEST(RowLayout, TheWireShowsEveryKindOfRecord) {
     const std::string full = test::RecordByHand("Coffee", "1 x 3.20", 7, 1, 22, 320);
     EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20");

@@ -1,5 +1,5 @@
-// The tools' own parts: command lines, the health check's words, test pattern and port
-// list, the amounts korvpole-post stores and its record inspector.
+// The tools' own parts: command lines, korvpole-check's words, pattern and port list,
+// korvpole-post's amounts and record inspector.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -66,8 +66,7 @@ std::string Shown(const Args& args) {
     return text;
 }
 
-// A row for each check or word of our own: a range, an amount, a kind, a path, which
-// options go together, what is no option. What CLI11 does with a missing value is its own.
+// A row for each check or word of our own; what CLI11 does with a missing value is its own.
 TEST(ToolArgs, BadArgumentsExitTwoSayingWhatIsWrongAndPointingToHelp) {
     using Rows = std::vector<std::pair<Args, std::string>>;
     const std::string amount = "' is not an amount with at most two decimals that fits 32 bits";
@@ -213,14 +212,13 @@ TEST(CheckMessages, EachOpenFailureSaysWhatIsWrongAndWhatToDo) {
     EXPECT_EQ(distinct.size(), std::size(cases)) << "every cause has words of its own";
 }
 
-// The pattern itself is check_test's, as it reaches the display on COM5.
 TEST(CheckPattern, TheSettingsRowFitsForCom99AndThreePagesHoldTheCharacters) {
     EXPECT_EQ(SettingsRow(5, 9600), "COM5 9600 baud 8N1  ");
     EXPECT_EQ(SettingsRow(99, 115200), "COM99 115200 8N1    ") << "the fastest speed fits";
     EXPECT_EQ(CharacterPages(), 3);
 }
 
-// The port unplugged halfway through the pattern, or a line that takes nothing: never OK.
+// The port unplugged halfway through the pattern, or a line that takes nothing.
 TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
     for (const std::string fault : {"", "unplugged", "not reading"}) {
         SCOPED_TRACE(fault);
@@ -283,7 +281,7 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(prober[0].find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos) << prober[0];
 }
 
-// Each amount is stored so that the poll cycle's own formatting shows it as typed.
+// Stored so that the poll cycle's own formatting shows it as typed.
 TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
     const struct {
         std::int32_t typed;  // hundredths
@@ -308,8 +306,8 @@ TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
         EXPECT_EQ(StoredAmount(typed, scale), std::nullopt) << typed << " at scale " << scale;
 }
 
-// A write that fails after the lines: the counter, written last, keeps its old value,
-// so that korvpole does not take the half-written record as new.
+// The counter, written last, keeps its old value: korvpole does not take the half-written
+// record as new.
 TEST(RecordWriter, AWriteThatFailsLeavesTheCounterAsItWasAndSaysWhy) {
     fake::Reset();
     fake::File("POLE.DAT") = test::RecordByHand("OLD", "", 7, 1, 100, 200);
@@ -347,7 +345,6 @@ bool Warns(const RecordView& view, const std::string& text) {
 }
 
 TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintableBytesMarked) {
-    // Which rows are drawn, and how, is row_layout_test's.
     const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
     EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
     EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
@@ -394,7 +391,7 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintable
     EXPECT_TRUE(Warns(odd, "line 1 holds the byte 0x01 at column 2: the display shows a character of its own"));
 }
 
-// Only the rows a 2x20 display shows, top first, and the bytes it takes as commands.
+// Only the rows a 2x20 display shows, top first.
 TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
     KorvpoleIni escpos;
     escpos.display = {0, 9600, 2, 20, false, DisplayKind::kEscpos, {3, 1}};
@@ -410,8 +407,8 @@ TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
     EXPECT_EQ(view.warnings.size(), 2u) << "line 2 is not shown, and 0xFE is no command to it";
 }
 
-// The rows as the display shows them: a cd5220 display holding cp437 has no euro sign;
-// an LCD draws eight letters its ROM lacks, the ninth plain; the shop's words.
+// A cd5220 display holding cp437 has no euro sign; an LCD draws eight letters its ROM
+// lacks, the ninth plain.
 TEST(PostShow, ShowsTheLettersAndWordsAsTheDisplayDoes) {
     KorvpoleIni cd5220;
     ASSERT_EQ(ParseKorvpoleIni("display = cd5220\ntext = cp1252\ntotal = ATT BETALA\ndecimal = ,", cd5220), "");
