@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "pole/record_format.h"
 #include "tests/support/process.h"

@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <filesystem>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>

@@ -10,7 +10,6 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
-#include "pole/korvpole_ini.h"
 #include "sim/display_model.h"
 #include "tests/support/console_text.h"
 #include "tests/support/record_bytes.h"
