@@ -20,8 +20,7 @@ using test::Runner;
 InForce g_dark;
 
 using test::kBannerFirstLine;
-const std::string kNoConfig =
-    "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n";
+const std::string kNoConfig = "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n";
 const std::string kEntering = "Entering config mode\n\n";
 const std::string kPortQuestion = std::string("Please enter the number of the COM Port ") + test::kPortQuestion;
 using test::kBacklightQuestion;

@@ -10,8 +10,7 @@
 namespace korv::test {
 namespace {
 
-class DisplayKindsTest : public ProgramTest,
-                         public ::testing::WithParamInterface<const wire::CustomerWire*> {};
+class DisplayKindsTest : public ProgramTest, public ::testing::WithParamInterface<const wire::CustomerWire*> {};
 
 TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
     const wire::CustomerWire& kind = *GetParam();

@@ -122,8 +122,7 @@ TEST_F(ProgramTest, SettingsLinkedElsewhereAreReplacedNotWrittenThrough) {
     ASSERT_NO_FATAL_FAILURE(RunSetup("7", "2"));
 
     EXPECT_EQ(elsewhere.Read("KORVPOLE.CFG"), ConfigBytes(5, true));
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run_.PathOf("KORVPOLE.CFG"))))
-        << "the link itself is replaced";
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run_.PathOf("KORVPOLE.CFG")))) << "the link itself is replaced";
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
     ExitWithX();
 }

@@ -15,8 +15,7 @@ namespace {
 
 using Kind = sim::DecodedByte::Kind;
 
-const std::string kInputEnded =
-    "Input ended before both answers were given: nothing was saved.\nExiting config mode\n";
+const std::string kInputEnded = "Input ended before both answers were given: nothing was saved.\nExiting config mode\n";
 
 // Key injector script lines, a console input record each. Control-key state: 0x02 left
 // Alt, 0x08 left Ctrl, 0x10 Shift, 0x20 Num Lock, 0x100 enhanced.

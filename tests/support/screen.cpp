@@ -61,8 +61,7 @@ std::string ScreenOf(const DisplayTap& tap) {
     return read ? read : read << "\nit read [" << tap.Model().Reading(row) << "]";
 }
 
-::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
-                                     const std::string& row4) {
+::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3, const std::string& row4) {
     if (auto shown = ShowsRow(tap, 3, row3); !shown) return shown;
     return ShowsRow(tap, 4, row4);
 }
@@ -87,11 +86,9 @@ std::string ScreenOf(const DisplayTap& tap) {
 
 ::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail) {
     const std::string& bytes = tap.Received();
-    if (bytes.size() >= tail.size() &&
-        bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0)
+    if (bytes.size() >= tail.size() && bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the bytes do not end in " << Hex(tail) << "; screen "
-                                         << ScreenOf(tap);
+    return ::testing::AssertionFailure() << "the bytes do not end in " << Hex(tail) << "; screen " << ScreenOf(tap);
 }
 
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind) {

@@ -25,8 +25,7 @@ std::string ScreenOf(const DisplayTap& tap);
 ::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text);
 // The row as a customer reads it, in UTF-8 (sim::DisplayModel::Reading).
 ::testing::AssertionResult ReadsRow(DisplayTap& tap, int row, const std::string& utf8);
-::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
-                                     const std::string& row4);
+::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3, const std::string& row4);
 ::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on);
 // The whole record, rows 1 and 2 included, amounts in hundredths.
 ::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record);

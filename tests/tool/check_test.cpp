@@ -210,8 +210,7 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     com6.CatchUp();
     EXPECT_NE(Unwrapped(run_.Output()).find("page 9 of 10: the letters ä ö ü å é ñ € in each table"), std::string::npos)
         << run_.Output();
-    EXPECT_TRUE(ReadAtSomeMoment(com6, charset::CharacterRom::kA00,
-                                 {"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}))
+    EXPECT_TRUE(ReadAtSomeMoment(com6, charset::CharacterRom::kA00, {"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}))
         << ScreenOf(com6);
 }
 

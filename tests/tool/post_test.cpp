@@ -168,8 +168,7 @@ TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused)
         << run_.Errors();
     run_.Dir().Write("KORVPOLE.INI", "text = utf8\r\n");
     EXPECT_EQ(Post({"--line1", "Tea"}), 2);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 1: text must be"), std::string::npos)
-        << run_.Errors();
+    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 1: text must be"), std::string::npos) << run_.Errors();
     EXPECT_EQ(Record(), before);
 
     // The side file of the record's own folder counts, not the working folder's.

@@ -27,8 +27,7 @@ std::string Hex(unsigned value) {
 
 // Latin letters and the euro sign, told apart without the product's tables.
 bool IsLatinLetterOrEuro(char32_t c) {
-    return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || c == 0xAA || c == 0xBA ||
-           c == 0x207F || c == 0x20AC;
+    return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || c == 0xAA || c == 0xBA || c == 0x207F || c == 0x20AC;
 }
 
 bool IsAsciiLetter(unsigned c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }

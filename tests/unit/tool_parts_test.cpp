@@ -243,20 +243,17 @@ TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
 
 TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     std::ostringstream nothing_there;
-    EXPECT_FALSE(PrintPortList(nothing_there,
-                            {{6, "COM6 -> /dev/ttyUSB3", "", PortState::kMissing, false, "", false},
-                             {7, "COM7", "", PortState::kNotSerial, false, "", false}},
-                            5, {}));
-    EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"),
-              std::string::npos) << nothing_there.str();
+    EXPECT_FALSE(PrintPortList(nothing_there, {{6, "COM6 -> /dev/ttyUSB3", "", PortState::kMissing, false, "", false},
+                                               {7, "COM7", "", PortState::kNotSerial, false, "", false}}, 5, {}));
+    EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"), std::string::npos)
+        << nothing_there.str();
 
     // A refused port is there all the same; each missing group is told once.
     std::ostringstream refused;
-    EXPECT_TRUE(PrintPortList(refused,
-                            {{1, "/dev/ttyS0", "", PortState::kNoPermission, false, "dialout", false},
-                             {0, "/dev/ttyUSB0", "", PortState::kNoPermission, false, "dialout", false},
-                             {0, "/dev/ttyACM0", "", PortState::kNoPermission, false, "plugdev", true}},
-                            1, {}));
+    EXPECT_TRUE(PrintPortList(refused, {{1, "/dev/ttyS0", "", PortState::kNoPermission, false, "dialout", false},
+                                        {0, "/dev/ttyUSB0", "", PortState::kNoPermission, false, "dialout", false},
+                                        {0, "/dev/ttyACM0", "", PortState::kNoPermission, false, "plugdev", true}},
+                              1, {}));
     const std::string text = refused.str();
     EXPECT_EQ(test::Occurrences(text, "sudo usermod -aG dialout $USER"), 1) << text;
     EXPECT_EQ(test::Occurrences(text, "usermod -aG plugdev"), 0) << "already in it: " << text;
@@ -265,14 +262,10 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(text.find("ln -s /dev/serial/by-id/NAME COM5"), std::string::npos) << text;
 
     // The braille daemon matters beside a USB adapter, taken already or still listed.
-    const std::vector<ListedPort> built_in = {
-        {1, "/dev/ttyS0", "", PortState::kPresent, false, "", false}};
-    const std::vector<ListedPort> usb = {
-        {0, "/dev/ttyUSB0", "", PortState::kPresent, true, "", false}};
+    const std::vector<ListedPort> built_in = {{1, "/dev/ttyS0", "", PortState::kPresent, false, "", false}};
+    const std::vector<ListedPort> usb = {{0, "/dev/ttyUSB0", "", PortState::kPresent, true, "", false}};
     EXPECT_TRUE(TakerAdvice(built_in, {true, false, false}).empty());
-    for (const std::vector<std::string>& advice :
-         {TakerAdvice(built_in, {true, false, true}),
-          TakerAdvice(usb, {true, false, false})}) {
+    for (const auto& advice : {TakerAdvice(built_in, {true, false, true}), TakerAdvice(usb, {true, false, false})}) {
         ASSERT_EQ(advice.size(), 1u);
         EXPECT_NE(advice[0].find("apt-get remove brltty"), std::string::npos) << advice[0];
     }

@@ -47,8 +47,7 @@ HANDLE Start(std::string command_line, DWORD flags) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                         &startup, &process)) {
-        std::fprintf(stderr, "korv-key-injector: cannot start %s, error %lu\n", command_line.c_str(),
-                     GetLastError());
+        std::fprintf(stderr, "korv-key-injector: cannot start %s, error %lu\n", command_line.c_str(), GetLastError());
         return nullptr;
     }
     CloseHandle(process.hThread);
