@@ -24,8 +24,10 @@ using test::Hex;
 // "Smörgås 5 €" as a till writing cp1252 stores it.
 const char* const kSmorgas = "Sm\xF6rg\xE5s 5 \x80";
 
-// The display KORVPOLE.INI's `text` describes, on COM1.
+// The in-memory platform afresh with COM1, and the display KORVPOLE.INI's `text` describes there.
 DisplayGeometry FromIni(const std::string& text, bool lit = false) {
+    fake::Reset();
+    fake::ComPort(1);
     KorvpoleIni ini;
     EXPECT_EQ(ParseKorvpoleIni(text, ini), "");
     ini.display.port = 1;
@@ -72,13 +74,12 @@ TEST(DisplayKindBytes, BringUpCursorTextAndLightAsTheCommandReferencesHaveThem) 
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(ProtocolOf(k.kind).name);
-        fake::Reset();
-        fake::ComPort(1);
         DisplayDriver display;
         const std::string ini = std::string("display = ") + ProtocolOf(k.kind).name;
+        const DisplayGeometry lit = FromIni(ini, true);
         ASSERT_FALSE(display.Open(FromIni(ini)));
         EXPECT_EQ(Hex(Taken()), k.open);
-        ASSERT_FALSE(display.Open(FromIni(ini, true)));
+        ASSERT_FALSE(display.Open(lit));
         EXPECT_EQ(Hex(Taken()), k.open_lit);
 
         display.WriteText("", 1, 1);
@@ -110,8 +111,6 @@ TEST(DisplayKindBytes, TheTableGoesToAnEscposDisplayAsItsNumber) {
     };
     for (const auto& [page, select] : tables) {
         SCOPED_TRACE(charset::CodePageName(page));
-        fake::Reset();
-        fake::ComPort(1);
         DisplayDriver display;
         ASSERT_FALSE(display.Open(FromIni(std::string("display = escpos\ntext = cp1252\ntable = ") +
                                           charset::CodePageName(page))));
@@ -142,8 +141,6 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(ProtocolOf(k.kind).name);
-        fake::Reset();
-        fake::ComPort(1);
         DisplayDriver display;
         ASSERT_FALSE(display.Open(WithText(k.kind)));
         const std::string opened = Taken();
@@ -170,8 +167,6 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
 // A till writing UTF-8: the ROM's ö; a letter the 20 bytes of the field cut off is left
 // out, not shown as two halves; one broken inside the line is a blank.
 TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
-    fake::Reset();
-    fake::ComPort(1);
     DisplayDriver display;
     ASSERT_FALSE(display.Open(FromIni("text = utf-8")));
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
@@ -188,8 +183,6 @@ TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
 // text again costs no load, and a reconnect, after which the display may have lost
 // them, loads them anew.
 TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
-    fake::Reset();
-    fake::ComPort(1);
     DisplayDriver display;
     ASSERT_FALSE(display.Open(WithText(DisplayKind::kLcd)));
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
@@ -227,8 +220,6 @@ TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
     std::string sales[3];
     const char* side_files[] = {"", "display = lcd\n", "display = lcd\ntext = cp1252\n"};
     for (int i = 0; i < 3; ++i) {
-        fake::Reset();
-        fake::ComPort(1);
         DisplayDriver display;
         ASSERT_FALSE(display.Open(FromIni(side_files[i])));
         platform::RecordFile file;
