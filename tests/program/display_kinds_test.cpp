@@ -21,7 +21,7 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
     ASSERT_NO_FATAL_FAILURE(StartOnCom5(true));
     const std::string said =
         std::string("Backlight=ON\nKORVPOLE.INI: ") + kind.name + " display, 2x20, rows 1 and 4, 19200 baud\n";
-    EXPECT_NE(run_.Output().find(said), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), said));
 
     EXPECT_TRUE(ShowsRow(display, 1, TextRow("COFFEE")));
     EXPECT_TRUE(ShowsRow(display, 2, TotalRow("3.20")));
@@ -73,8 +73,7 @@ TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     Com5();
     ExitResult result = run_.RunToEnd(Program::Korvpole());
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(run_.Errors().find("KORVPOLE.INI line 2: total 'TO BE PAID NOW' must be 1 to 11 characters"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "KORVPOLE.INI line 2: total 'TO BE PAID NOW' must be 1 to 11 characters"));
     Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received()), "");
 
@@ -85,7 +84,7 @@ TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     run_.Type("s6\r1\r");
     result = run_.WaitExit();
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 2: baud must be"), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "KORVPOLE.INI line 2: baud must be"));
     ExpectClosedAsByX(Com5());
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(ConfigBytes(5, true)));
     com6.CatchUp();
@@ -98,7 +97,7 @@ TEST_F(LinuxProgramTest, AKorvpoleIniLinkToNothingEndsItWithStatusTwoBeforeAnyBy
     Com5();
     const ExitResult result = run_.RunToEnd(Program::Korvpole());
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(run_.Errors().find("KORVPOLE.INI is a link that leads nowhere"), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "KORVPOLE.INI is a link that leads nowhere"));
     Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received()), "");
 }

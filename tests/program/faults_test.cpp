@@ -48,7 +48,7 @@ TEST_F(ProgramTest, DisplayThatStopsReadingStillLetsXEndTheProgram) {
 // the record written meanwhile shown whole.
 TEST_F(ProgramTest, UnpluggedDisplayComesBackWithTheRecord) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(3, "BEFORE UNPLUG", "REPLUG", 30, 1999)));
-    run_.Unplug(5);
+    Com5().Port().Unplug();
     EXPECT_TRUE(Said(run_, "COM5 cannot be opened: ", 1));
     EXPECT_TRUE(Said(run_, kStaysDark, 1));
     const PoleRecordFields record = Sale(11, "WHILE AWAY", "REPLUG", 100, 105);
@@ -100,9 +100,8 @@ TEST_F(ProgramTest, SetupThatCannotSaveLeavesFileAndDisplayAsTheyWere) {
     const auto clears_before = Model().Clears();
 
     ASSERT_NO_FATAL_FAILURE(RunSetup("6", "2"));
-    EXPECT_NE(Unwrapped(run_.Output()).find("KORVPOLE.CFG was not saved (a folder has that name): the answers "
-                                            "were not applied.Exiting config mode"), std::string::npos)
-        << run_.Output();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "KORVPOLE.CFG was not saved (a folder has that name): the answers "
+                                                   "were not applied.Exiting config mode"));
     ASSERT_TRUE(CyclesPass(Com5(), 2));
     EXPECT_EQ(Model().Row(1), TextRow("KEEP ME")) << "the display was brought up again";
     EXPECT_EQ(Model().Clears(), clears_before);

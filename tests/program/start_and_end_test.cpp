@@ -103,7 +103,7 @@ TEST_F(LinuxProgramTest, HelpAndVersionPrintAndEndWithoutTouchingTheFolder) {
     result = run_.RunToEnd(Program::Korvpole({"--help"}));
     EXPECT_TRUE(result.Succeeded()) << result.Describe();
     EXPECT_EQ(run_.Output().rfind("Usage: korvpole", 0), 0u) << run_.Output();
-    EXPECT_NE(run_.Output().find("Exit status"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), "Exit status"));
     EXPECT_TRUE(run_.Dir().Entries().empty()) << "it started: " << run_.Dir().Entries().front();
 }
 

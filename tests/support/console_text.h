@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace korv::test {
@@ -14,5 +16,7 @@ std::string Unwrapped(std::string text);
 
 // How often `part` occurs in `text`, overlapping ones included.
 int Occurrences(const std::string& text, const std::string& part);
+// Whether `text` holds `part`; a failure shows the whole text.
+::testing::AssertionResult Contains(const std::string& text, const std::string& part);
 
 }  // namespace korv::test

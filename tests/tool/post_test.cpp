@@ -74,7 +74,7 @@ TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPas
 // Also an amount the scale given, or else the file's, cannot show.
 TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
     EXPECT_EQ(Post({"--total", "twelve"}), 2);
-    EXPECT_NE(run_.Errors().find("korvpole-post: "), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "korvpole-post: "));
     EXPECT_FALSE(run_.Dir().Has("POLE.DAT")) << "a missing file was created";
     ASSERT_EQ(Post({"--line1", "before", "--total", "12", "--scale", "100"}), 0);
     const std::string before = Record();
@@ -83,8 +83,7 @@ TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
         EXPECT_EQ(Post(args), 2);
         EXPECT_EQ(Record(), before);
     }
-    EXPECT_NE(Unwrapped(run_.Errors()).find("the total 12.50 cannot be shown with the file's scale 100"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "the total 12.50 cannot be shown with the file's scale 100"));
 }
 
 TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
@@ -98,9 +97,9 @@ TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
             steps.push_back(line);
     }
     ASSERT_EQ(steps.size(), 7u) << run_.Output();
-    EXPECT_NE(steps.front().find("WELCOME"), std::string::npos);
-    EXPECT_NE(steps.back().find("THANK YOU"), std::string::npos);
-    EXPECT_NE(steps[4].find("14.85"), std::string::npos) << steps[4];
+    EXPECT_TRUE(Contains(steps.front(), "WELCOME"));
+    EXPECT_TRUE(Contains(steps.back(), "THANK YOU"));
+    EXPECT_TRUE(Contains(steps[4], "14.85"));
     // 8.90 + 2 x 1.80 + 2.35 = 14.85; 7 % of it is 1.0395, a till's 1.04.
     EXPECT_EQ(Record().substr(58, 4), Le16(7) + Le16(1));
     EXPECT_EQ(Record().substr(66, 8), Le32(104) + Le32(1589));
@@ -109,15 +108,14 @@ TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
 // What --show makes of a record is tool_parts_test's; here the file is read, never made.
 TEST_F(PostTool, ShowPrintsTheFileAsKorvpoleDrawsItAndSaysWhenThereIsNone) {
     EXPECT_EQ(Post({"--show"}), 1);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("korvpole-post: POLE.DAT does not exist"), std::string::npos)
-        << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "korvpole-post: POLE.DAT does not exist"));
     EXPECT_FALSE(run_.Dir().Has("POLE.DAT"));
     ASSERT_EQ(Post({"--line1", "Coffee", "--tax", "0.22", "--total", "3.20"}), 0) << run_.Errors();
     ASSERT_EQ(Post({"--show"}), 0) << run_.Errors();
     const std::string& shown = run_.Output();
     for (const char* line : {"POLE.DAT, 74 bytes;", "1 |Coffee              |\n", "2 |                    |\n",
                              "4 |    TOTAL       3.20|\n", "change counter  1\n"})
-        EXPECT_NE(shown.find(line), std::string::npos) << line << " in:\n" << shown;
+        EXPECT_TRUE(Contains(shown, line));
     EXPECT_EQ(shown.find("warning"), std::string::npos) << shown;
 }
 
@@ -150,7 +148,7 @@ TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
             ASSERT_TRUE(linux_run.RunToEnd(Program::ThisBuild("korvpole-post", file.steps[step])).Succeeded());
             const ExitResult result = windows_run.RunToEnd(Program::Tool("korvpole-post", file.steps[step]));
             ASSERT_TRUE(result.Succeeded()) << result.Describe() << windows_run.Output();
-            EXPECT_NE(windows_run.Output().find(says), std::string::npos) << windows_run.Output();
+            EXPECT_TRUE(Contains(windows_run.Output(), says));
             EXPECT_EQ(Hex(windows_run.Dir().Read("POLE.DAT")), Hex(linux_run.Dir().Read("POLE.DAT")));
         }
     }
@@ -164,11 +162,10 @@ TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused)
     EXPECT_EQ(Hex(Record().substr(0, 40)), Hex(LineField("Sm\x94rg\x86s") + LineField("Caf\x82")));
     const std::string before = Record();
     EXPECT_EQ(Post({"--line1", "5 €"}), 2);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("--line1 holds € (U+20AC), which cp850"), std::string::npos)
-        << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "--line1 holds € (U+20AC), which cp850"));
     run_.Dir().Write("KORVPOLE.INI", "text = utf8\r\n");
     EXPECT_EQ(Post({"--line1", "Tea"}), 2);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 1: text must be"), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "KORVPOLE.INI line 1: text must be"));
     EXPECT_EQ(Record(), before);
 
     // The side file of the record's own folder counts, not the working folder's.
@@ -179,19 +176,19 @@ TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused)
     run_.Dir().Write("till/POLE.DAT", before);
     ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
     // cp850's bytes read as cp1252 are quotes and a dagger, which the LCD shows plain.
-    EXPECT_NE(run_.Output().find("1 |Sm\"rg s             |"), std::string::npos) << run_.Output();
-    EXPECT_NE(run_.Output().find("line 1 shows ” as \", † as  : the LCD draws"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), "1 |Sm\"rg s             |"));
+    EXPECT_TRUE(Contains(run_.Output(), "line 1 shows ” as \", † as  : the LCD draws"));
 
     // A cd5220 display holding cp437 shows the euro sign plain; UTF-8 is cut between letters.
     run_.Dir().Write("till/KORVPOLE.INI", "display = cd5220\r\ntext = cp1252\r\n");
     ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "Straße 3,50 €"}), 0) << run_.Errors();
     ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
-    EXPECT_NE(run_.Output().find("1 |Straße 3,50 E       |"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), "1 |Straße 3,50 E       |"));
     run_.Dir().Write("till/KORVPOLE.INI", "text = utf-8\r\n");
     ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "Smörgåsbordet, stör"}), 0) << run_.Errors();
     EXPECT_EQ(run_.Dir().Read("till/POLE.DAT").substr(0, 20), std::string("Smörgåsbordet, st\0\0", 20));
-    EXPECT_NE(Unwrapped(run_.Errors()).find("--line1 is cut to the 20 bytes of its field: 'Smörgåsbordet, st'"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(
+        Contains(Unwrapped(run_.Errors()), "--line1 is cut to the 20 bytes of its field: 'Smörgåsbordet, st'"));
 }
 
 }  // namespace
