@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -36,14 +37,15 @@ const Screen kPages[] = {
 const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
 
 // Replays every byte the display took, so that a screen that stood for a moment only
-// counts as well as one the test happened to look at.
-::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens) {
-    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind());
+// counts as well as one the test happened to look at. With a ROM: the rows read in UTF-8.
+::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens,
+                                         std::optional<charset::CharacterRom> rom = std::nullopt) {
+    const auto replay = sim::MakeDisplayModel(tap.Kind(), rom.value_or(charset::CharacterRom::kA00));
     std::size_t next = 0;
     for (unsigned char byte : tap.Received()) {
         if (next == screens.size()) break;
         replay->Feed(byte);
-        if (replay->Screen() == screens[next]) ++next;
+        if ((rom ? replay->Readings() : replay->Screen()) == screens[next]) ++next;
     }
     if (next == screens.size()) return ::testing::AssertionSuccess();
     std::string shown;
@@ -103,12 +105,11 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         EXPECT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run.Output()
                                         << "errors:\n" << run.Errors() << "screen " << ScreenOf(com5);
         const std::string verdict = Unwrapped(run.Output());
-        EXPECT_NE(verdict.find("korvpole-check: OK: the test pattern went out on COM5 ("), std::string::npos)
-            << verdict;
+        EXPECT_TRUE(Contains(verdict, "korvpole-check: OK: the test pattern went out on COM5 ("));
         const std::string ending = std::string(plan.keep ? "the pattern stays up" : "it is cleared") +
                                    ", backlight " + (plan.backlight_on ? "on" : "off") + ".";
-        EXPECT_NE(verdict.find(ending), std::string::npos) << verdict;
-        EXPECT_NE(verdict.find("record:   POLE.DAT does not exist"), std::string::npos) << verdict;
+        EXPECT_TRUE(Contains(verdict, ending));
+        EXPECT_TRUE(Contains(verdict, "record:   POLE.DAT does not exist"));
 
         const std::string bring_up = plan.backlight_on ? wire::kBringUpLit : wire::kBringUpDark;
         EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));
@@ -135,7 +136,7 @@ TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
     run_.WriteConfig(5, true);
     const ExitResult bad = Check({"--port", "100"});
     EXPECT_EQ(bad.status, 2) << bad.Describe();
-    EXPECT_NE(run_.Errors().find("korvpole-check: "), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "korvpole-check: "));
     EXPECT_EQ(Com5().Received(), "");
 }
 
@@ -146,9 +147,8 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
     const ExitResult result = Check({"--kind", "CD5220", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output() << run_.Errors();
     const std::string output = Unwrapped(run_.Output());
-    EXPECT_NE(output.find("display:  cd5220, 2x20 (--kind)"), std::string::npos) << output;
-    EXPECT_NE(output.find("its brightness went lowest and highest once; now it is cleared, brightness lowest."),
-              std::string::npos) << output;
+    EXPECT_TRUE(Contains(output, "display:  cd5220, 2x20 (--kind)"));
+    EXPECT_TRUE(Contains(output, "its brightness went lowest and highest once; now it is cleared, brightness lowest."));
     EXPECT_TRUE(ShowedInOrder(com5, {{kSettingsRow, kRuler}, {kPages[0][2], kPages[0][3]},
                                      {kPages[1][2], kPages[1][3]}, {kPages[2][2], kBlankRow},
                                      {kBlankRow, kBlankRow}}));
@@ -164,9 +164,8 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
     run_.Dir().Write("KORVPOLE.INI", "display = cd5220\nbaud = 9601\n");
     const ExitResult refused = Check({"--kind", "escpos"});
     EXPECT_EQ(refused.status, 2) << refused.Describe();
-    EXPECT_NE(Unwrapped(run_.Errors()).find("korvpole-check: FAIL: KORVPOLE.INI line 2: baud must be 1200, "
-                                            "2400, 4800, 9600, 19200, 38400, 57600 or 115200, not '9601'"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "korvpole-check: FAIL: KORVPOLE.INI line 2: baud must be 1200, "
+                                                   "2400, 4800, 9600, 19200, 38400, 57600 or 115200, not '9601'"));
     EXPECT_EQ(com5.Received().size(), sent) << ScreenOf(com5);
 }
 
@@ -184,20 +183,12 @@ Screen CharsetPage(int first) {
     return page;
 }
 
-// Whether the display read `readings` (UTF-8) at some moment.
-bool ReadAtSomeMoment(const DisplayTap& tap, charset::CharacterRom rom, const Screen& readings) {
-    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind(), rom);
-    bool shown = false;
-    for (unsigned char byte : tap.Received()) shown = shown || (replay->Feed(byte), replay->Readings() == readings);
-    return shown;
-}
-
 TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     run_.WriteConfig(5, false);
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 3 of 3: codes E0 to FF"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "page 3 of 3: codes E0 to FF"));
     EXPECT_TRUE(ShowedInOrder(Com5(), {CharsetPage(0x80), CharsetPage(0xB0), CharsetPage(0xE0), kCleared}));
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
     EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
@@ -208,10 +199,8 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     run_.Dir().Write("KORVPOLE.INI", "display = escpos\n");
     ASSERT_TRUE(Check({"--charset", "--step-ms", "50", "--port", "6"}).Succeeded()) << run_.Output();
     com6.CatchUp();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 9 of 10: the letters ä ö ü å é ñ € in each table"), std::string::npos)
-        << run_.Output();
-    EXPECT_TRUE(ReadAtSomeMoment(com6, charset::CharacterRom::kA00, {"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}))
-        << ScreenOf(com6);
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "page 9 of 10: the letters ä ö ü å é ñ € in each table"));
+    EXPECT_TRUE(ShowedInOrder(com6, {{"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}}, charset::CharacterRom::kA00));
 }
 
 // Then the code page's letters the ROM lacks, as korvpole draws them, over their stand-ins.
@@ -221,11 +210,10 @@ TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 4 of 4: letters korvpole draws, Ø ı þ; beyond eight at once O i t"),
-              std::string::npos) << run_.Output();
-    EXPECT_TRUE(ReadAtSomeMoment(Com5(), charset::CharacterRom::kA02,
-                                 {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow}))
-        << ScreenOf(Com5());
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()),
+                         "page 4 of 4: letters korvpole draws, Ø ı þ; beyond eight at once O i t"));
+    const Screen letters = {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow};
+    EXPECT_TRUE(ShowedInOrder(Com5(), {letters}, charset::CharacterRom::kA02));
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
 }
 
@@ -322,9 +310,8 @@ TEST_F(LinuxCheckTool, APortARunningKorvpoleHolds) {
     ASSERT_TRUE(CyclesPass(Com5(), 1));
     const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-check"));
     EXPECT_EQ(result.status, 1) << result.Describe();
-    EXPECT_NE(run_.Errors().find("korvpole-check: FAIL: COM5 (link to " + Com5().Port().SlavePath() +
-                                 ") is held by another program, a running korvpole included"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "korvpole-check: FAIL: COM5 (link to " + Com5().Port().SlavePath() +
+                                            ") is held by another program, a running korvpole included"));
     Com5().CatchUp();
     EXPECT_EQ(Com5().Received().find("9600 baud"), std::string::npos) << ScreenOf(Com5());
     pole.Type("x");
