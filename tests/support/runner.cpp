@@ -88,8 +88,6 @@ DisplayTap& WorkingFolder::Port(int n, DisplayKind kind, charset::CharacterRom r
     return *tap;
 }
 
-void WorkingFolder::Unplug(int n) { Port(n).Port().Unplug(); }
-
 DisplayTap& WorkingFolder::Replug(int n) {
     // The old terminal's link goes with it, so the new one must come after.
     ports_[n].reset();

@@ -33,11 +33,10 @@ public:
     void TruncateRecord(std::size_t length) const;
 
     // COM port n: a pseudo-terminal linked as COM<n> in the folder (under Wine as the
-    // prefix's com<n>), made on first use with the display model of `kind` and `rom`. Unplug
-    // leaves the link dangling, as a pulled adapter does; Replug puts a new terminal there.
+    // prefix's com<n>), made on first use with the display model of `kind` and `rom`.
+    // Replug puts a new terminal behind a link that PtyPort::Unplug left dangling.
     DisplayTap& Port(int n, DisplayKind kind = DisplayKind::kLcd,
                      charset::CharacterRom rom = charset::CharacterRom::kA00);
-    void Unplug(int n);
     DisplayTap& Replug(int n);
     std::string PortLink(int n) const;                // before the port is made
     void UseWine(WinePrefix* wine) { wine_ = wine; }  // COM ports in its prefix
