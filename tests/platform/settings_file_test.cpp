@@ -12,7 +12,7 @@
 #include "platform/settings_file.h"
 #include "tests/support/program_test.h"
 
-namespace korv {
+namespace korv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -20,7 +20,6 @@ namespace fs = std::filesystem;
 const char* const kName = "KORVPOLE.CFG";
 const std::string kOld("5\0\0" "1\0", 5);
 const std::string kNew("7\0\0" "2\0", 5);
-using test::kForeign;
 
 using platform::SaveFailure;
 
@@ -28,7 +27,7 @@ bool Save(const std::string& bytes, const char* name = kName, SaveFailure expect
     return platform::SaveFileContents(name, bytes.data(), bytes.size()).cause == expected;
 }
 
-using SettingsFileTest = test::FolderTest;
+using SettingsFileTest = FolderTest;
 
 TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothingElse) {
     const mode_t previous = umask(022);
@@ -92,12 +91,12 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
     // The folder lets anyone create and rename, so only the file's own mode forbids.
     ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
     const int status = run_.RunFunction([] {
-        test::BecomeAnOrdinaryUser();
+        BecomeAnOrdinaryUser();
         const bool refused = Save(kNew, kName, SaveFailure::kReadOnly);
         const bool others_saved = Save(kNew, "OTHER.CFG");
         return refused && others_saved ? 0 : 1;
     }).status;
-    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    if (status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, 0) << "refused for the read-only file, saved beside it";
     EXPECT_EQ(dir_.Read(kName), kOld);
     EXPECT_EQ((std::vector<std::string>{kName, "OTHER.CFG"}), dir_.Entries());
@@ -114,13 +113,13 @@ TEST_F(SettingsFileTest, FolderThatRefusesNewFilesGetsTheBytesInPlace) {
     ASSERT_EQ(symlink("TARGET.CFG", "LINK.CFG"), 0);
     ASSERT_EQ(chmod(".", 0555), 0);
     const int status = run_.RunFunction([] {
-        test::BecomeAnOrdinaryUser();
+        BecomeAnOrdinaryUser();
         for (const char* name : {"SHORT.CFG", "TWICE.CFG", "LINK.CFG", "MISSING.CFG"})
             if (!Save(kNew, name, SaveFailure::kFolderRefuses)) return 1;
         return Save(kNew) ? 0 : 2;
     }).status;
     ASSERT_EQ(chmod(".", 0755), 0);
-    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    if (status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, 0) << "1: a save refused wrongly or not at all, 2: the one in place";
     EXPECT_EQ(dir_.Read(kName), kNew + "rest") << "not cut short first";
     EXPECT_EQ(dir_.Read("SHORT.CFG") + dir_.Read("TWICE.CFG") + dir_.Read("TARGET.CFG"),
@@ -145,4 +144,4 @@ TEST_F(SettingsFileTest, ReadTakesOrdinaryFilesOnlyAndAtMostTheLimit) {
 }
 
 }  // namespace
-}  // namespace korv
+}  // namespace korv::test

@@ -9,16 +9,13 @@
 #include "sim/hd44780_model.h"
 #include "tests/support/screen.h"
 
-namespace korv {
+namespace korv::test {
 namespace {
 
 namespace fake = platform::fake;
-using test::Hex;
 
-const std::string kOpen = Hex(test::wire::kOpen);
-const std::string kOpenLit = Hex(test::wire::kOpenLit);
-using test::kBlankRow;
-using test::TextRow;
+const std::string kOpen = Hex(wire::kOpen);
+const std::string kOpenLit = Hex(wire::kOpenLit);
 
 std::string CursorThen(const std::string& address_hex, const std::string& text) {
     return text.empty() ? "FE " + address_hex : "FE " + address_hex + " " + Hex(text);
@@ -220,4 +217,4 @@ TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAn
 }
 
 }  // namespace
-}  // namespace korv
+}  // namespace korv::test
