@@ -15,7 +15,6 @@ namespace {
 namespace fake = platform::fake;
 
 const std::string kOpen = Hex(wire::kOpen);
-const std::string kOpenLit = Hex(wire::kOpenLit);
 
 std::string CursorThen(const std::string& address_hex, const std::string& text) {
     return text.empty() ? "FE " + address_hex : "FE " + address_hex + " " + Hex(text);
@@ -55,11 +54,6 @@ TEST_F(DisplayDriverTest, EachOpenSendsTheBringUpWithTheBacklightAsAsked) {
     EXPECT_FALSE(model_.BacklightOn());
     EXPECT_TRUE(model_.DisplayOn());
     for (int row = 1; row <= 4; ++row) EXPECT_EQ(model_.VisibleRow(row), kBlankRow);
-
-    EXPECT_FALSE(display_.Open({5, 9600, 4, 20, true}));
-    EXPECT_EQ(Sent(), kOpenLit);
-    EXPECT_TRUE(display_.BacklightOn());
-    EXPECT_TRUE(model_.BacklightOn());
 }
 
 TEST_F(DisplayDriverTest, FailedOpenLetsGoOfThePortItHadAndBytesAPortDidNotTakeAreCounted) {
