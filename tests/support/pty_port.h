@@ -44,8 +44,7 @@ private:
 // arrives on `to` as received bytes. Called while a case waits.
 void CarryAcross(PtyPort& from, PtyPort& to);
 
-// A pseudo-terminal port whose bytes are decoded by the display model of its kind (and
-// of its character ROM).
+// A pseudo-terminal port whose bytes the display model of its kind and ROM decodes.
 class DisplayTap {
 public:
     explicit DisplayTap(std::string link, DisplayKind kind = DisplayKind::kLcd,

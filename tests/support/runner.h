@@ -91,8 +91,7 @@ public:
 
     // Once a program has ended, the next may start.
     void Start(const Program& program = Program::Korvpole(), const Console& console = {});
-    // `body` in a forked child working in the folder, with the same console; its result
-    // is the exit status.
+    // `body` in a forked child in the folder, on such a console; its result is the status.
     void StartFunction(const std::function<int()>& body, const Console& console = {Input::kPipe});
     ExitResult RunFunction(const std::function<int()>& body) {
         StartFunction(body, kScripted);
@@ -107,12 +106,10 @@ public:
     void Type(const std::string& keys);
     void CloseInput();
     void Pump();  // takes in what the program has written so far, without waiting
-    // Standard output as a reader sees it ("\r\n" read as "\n"; under Wine also without
-    // the console's control sequences).
+    // Standard output as read: "\r\n" as "\n", under Wine without control sequences.
     const std::string& Output();
     const std::string& Errors();  // under Wine, whose console takes both, all it printed
-    // Waits until `text` appears after the end of the previous successful wait, so that
-    // repeated texts are matched in turn.
+    // Waits for `text` after what the last successful wait found: repeated texts in turn.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
@@ -126,9 +123,7 @@ public:
 
 private:
     struct ChildEnds {
-        int input = -1;
-        int output = -1;
-        int errors = -1;
+        int input = -1, output = -1, errors = -1;
     };
     ChildEnds OpenConsole(const Console& console);
     void CloseConsole();

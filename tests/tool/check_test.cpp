@@ -24,6 +24,7 @@ namespace korv::test {
 namespace {
 
 using Args = std::vector<std::string>;
+using Kind = sim::DecodedByte::Kind;
 using Screen = std::vector<std::string>;
 
 // The pattern written out by hand: '!' to '~', 40 to a page on rows 3 and 4.
@@ -86,9 +87,9 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         bool keep;
         Args args;
     } runs[] = {
-        {"backlight on", 5, true, false, {}},
-        {"--keep", 5, true, true, {"--keep"}},
-        {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
+        {"backlight on", 5, true, false, {"--step-ms", "50"}},
+        {"--keep", 5, true, true, {"--step-ms", "50", "--keep"}},
+        {"--port 5 over COM7 in the file", 7, false, false, {"--step-ms", "50", "--port", "5"}},
     };
     for (const auto& plan : runs) {
         SCOPED_TRACE(plan.name);
@@ -97,10 +98,7 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         run.WriteConfig(plan.configured_port, plan.backlight_on);
         DisplayTap& com5 = run.Port(5);
         DisplayTap& com7 = run.Port(7);
-        Args args = {"--step-ms", "50"};
-        args.insert(args.end(), plan.args.begin(), plan.args.end());
-
-        const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", args));
+        const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", plan.args));
         com5.CatchUp();
         EXPECT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run.Output()
                                         << "errors:\n" << run.Errors() << "screen " << ScreenOf(com5);
@@ -120,9 +118,7 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         const std::string row1 = "\xFE\x80";
         EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
                                        (plan.keep ? row1 + "WRONG KIND lcd" + row1 + kSettingsRow : wire::kClear)));
-        EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kBacklightOn) +
-                      Count(com5, sim::DecodedByte::Kind::kBacklightOff),
-                  4) << ScreenOf(com5);
+        EXPECT_EQ(Count(com5, Kind::kBacklightOn) + Count(com5, Kind::kBacklightOff), 4) << ScreenOf(com5);
         EXPECT_EQ(com5.Model().Screen(), plan.keep ? kPages[0] : kCleared) << ScreenOf(com5);
         EXPECT_EQ(com5.Model().BacklightOn(), plan.backlight_on) << ScreenOf(com5);
         EXPECT_EQ(Hex(com7.CatchUp()), "") << "COM7 is not the port checked";
@@ -191,7 +187,7 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "page 3 of 3: codes E0 to FF"));
     EXPECT_TRUE(ShowedInOrder(Com5(), {CharsetPage(0x80), CharsetPage(0xB0), CharsetPage(0xE0), kCleared}));
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
-    EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
+    EXPECT_EQ(Count(Com5(), Kind::kUnknownCommand), 0) << "FE went out as text";
 
     // A 2x20 display, a line per table: on one holding cp437 the first two read right
     // (cp850 has the same letters there), the euro sign plain.

@@ -50,10 +50,7 @@ TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsToldNorBytesIt
     before.replace(58, 2, Le16(0x1234));
     run_.Dir().Write("POLE.DAT", before);
     ASSERT_EQ(Post({"--total", "873.80"}), 0);  // the file's scale 0xAAAA shows 2 so
-    std::string expected = before;
-    expected.replace(58, 2, Le16(0x1235));
-    expected.replace(70, 4, Le32(2));
-    EXPECT_EQ(Hex(Record()), Hex(expected));
+    EXPECT_EQ(Hex(Record()), Hex(std::string(before).replace(58, 2, Le16(0x1235)).replace(70, 4, Le32(2))));
 }
 
 TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPastZeroToOne) {
@@ -136,12 +133,9 @@ TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
         {till_file, {{"--tax", "-0.07"}, {"--total", "21474836.47", "--line2", "x"}}},
     };
     for (const auto& file : files) {
-        Runner linux_run;
-        Runner windows_run;
-        if (!file.seed.empty()) {
-            linux_run.Dir().Write("POLE.DAT", file.seed);
-            windows_run.Dir().Write("POLE.DAT", file.seed);
-        }
+        Runner linux_run, windows_run;
+        for (Runner* run : {&linux_run, &windows_run})
+            if (!file.seed.empty()) run->Dir().Write("POLE.DAT", file.seed);
         for (std::size_t step = 0; step < file.steps.size(); ++step) {
             const std::string says = "POLE.DAT: counter " + std::to_string(step + 1) + " written";
             SCOPED_TRACE(says);

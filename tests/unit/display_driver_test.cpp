@@ -108,8 +108,7 @@ TEST_F(DisplayDriverTest, CursorAddressFollowsTheGeometryAndTextIsCutAtTheLastCo
     };
     const std::optional<charset::CodePage> texts[] = {std::nullopt, charset::CodePage::kCp1252};
     for (const std::optional<charset::CodePage>& text : texts) {
-        int columns = 0;
-        int rows = 0;
+        int columns = 0, rows = 0;
         for (const auto& c : cases) {
             SCOPED_TRACE(std::to_string(c.columns) + "x" + std::to_string(c.rows) + " at column " +
                          std::to_string(c.column) + " row " + std::to_string(c.row) + (text ? " in cp1252" : ""));
