@@ -36,15 +36,12 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothi
     umask(previous);
 
     EXPECT_EQ(dir_.Read(kName), kNew);
-    struct stat info;
-    ASSERT_EQ(lstat(kName, &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(info.st_mode & 07777, 0644u) << "0666 less the umask, as fopen would make it";
+    EXPECT_EQ(fs::symlink_status(kName).type(), fs::file_type::regular);
+    EXPECT_EQ(fs::symlink_status(kName).permissions(), fs::perms(0644)) << "0666 less the umask, as fopen makes it";
     EXPECT_EQ(dir_.Entries(), std::vector<std::string>{kName}) << "no temporary file remains";
     ASSERT_EQ(chmod(kName, 0600), 0);
     EXPECT_TRUE(Save(kOld));
-    ASSERT_EQ(lstat(kName, &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u) << "the old file's mode";
+    EXPECT_EQ(fs::symlink_status(kName).permissions(), fs::perms(0600)) << "the old file's mode";
 }
 
 // A hard link and a dangling one; a link to a file is the program cases'.

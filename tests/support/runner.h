@@ -75,10 +75,9 @@ struct Console {
 // A tool in a script: its input ended, its output a pipe.
 inline constexpr Console kScripted{Input::kNothing, false};
 
-// Runs one program under test as a user would: in its working folder, with a
-// pseudo-terminal of its own as its console. The program may also be a function run
-// in a forked child, for code tested in process. Whatever still runs at the end is
-// killed.
+// Runs one program under test as a user would: in its working folder, with a pseudo-
+// terminal of its own as its console; or a function in a forked child, for code tested
+// in process. Whatever still runs at the end is killed.
 class Runner : public WorkingFolder {
 public:
     // Generous: a loaded two-core machine under Wine may be slow, but never this slow.
