@@ -16,12 +16,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// The record korvpole-post makes in a new file: zero bytes where it holds nothing.
-std::string Written(const std::string& line1, const std::string& line2, std::uint16_t counter,
-                    std::uint16_t scale, std::int32_t tax, std::int32_t total) {
-    return RecordByHand(line1, line2, counter, scale, tax, total, '\0');
-}
-
+// Where korvpole-post holds nothing it writes zero bytes: RecordByHand's '\0'.
 class PostTool : public ::testing::Test {
 protected:
     PostTool() { run_.UseWine(Program::Tool("korvpole-post").wine); }
@@ -40,11 +35,11 @@ TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsToldNorBytesIt
     // Shown as typed at scale 10: 12.50 and -50 are stored as 125 and -500.
     ASSERT_EQ(Post({"--line1", "ABC", "--line2", "Second line", "--tax", "12.50", "--total", "-50",
                     "--scale", "10"}), 0) << run_.Errors();
-    EXPECT_EQ(Hex(Record()), Hex(Written("ABC", "Second line", 1, 10, 125, -500)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("ABC", "Second line", 1, 10, 125, -500, '\0')));
     ASSERT_EQ(Post({"--line1", "12345678901234567890EXTRA"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("12345678901234567890", "Second line", 2, 10, 125, -500)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("12345678901234567890", "Second line", 2, 10, 125, -500, '\0')));
     ASSERT_EQ(Post({"--line1", "Hi"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("Hi", "Second line", 3, 10, 125, -500)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("Hi", "Second line", 3, 10, 125, -500, '\0')));
 
     std::string before(80, '\xAA');
     before.replace(58, 2, Le16(0x1234));
@@ -55,17 +50,17 @@ TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsToldNorBytesIt
 
 TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPastZeroToOne) {
     ASSERT_EQ(Post({"--total", "13.50"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 0, 1350)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("", "", 1, 1, 0, 1350, '\0')));
     run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
     ASSERT_EQ(Post({"--line1", "one"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("one", "", 1, 1, 0, 0, '\0')));
     ASSERT_EQ(Post({}), 0);
     EXPECT_EQ(Hex(Record().substr(58, 2)), Hex(Le16(2)));
     run_.WriteRecordBytes(58, Le16(0xFFFE));
     ASSERT_EQ(Post({}), 0);
     EXPECT_EQ(Hex(Record().substr(58, 2)), Hex(Le16(0xFFFF)));
     ASSERT_EQ(Post({}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0))) << "0 would read as 'nothing drawn yet'";
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("one", "", 1, 1, 0, 0, '\0'))) << "0 would read as 'nothing drawn yet'";
 }
 
 // Also an amount the scale given, or else the file's, cannot show.

@@ -35,10 +35,6 @@ DisplayGeometry FromIni(const std::string& text, bool lit = false) {
     return ini.display;
 }
 
-DisplayGeometry WithText(DisplayKind kind) {
-    return FromIni(std::string("text = cp1252\ndisplay = ") + ProtocolOf(kind).name);
-}
-
 // What went to the in-memory port since the last call.
 std::string Taken() {
     return std::exchange(fake::ComPort(1).received, std::string());
@@ -142,7 +138,7 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
     for (const auto& k : kinds) {
         SCOPED_TRACE(ProtocolOf(k.kind).name);
         DisplayDriver display;
-        ASSERT_FALSE(display.Open(WithText(k.kind)));
+        ASSERT_FALSE(display.Open(FromIni(std::string("text = cp1252\ndisplay = ") + ProtocolOf(k.kind).name)));
         const std::string opened = Taken();
         EXPECT_EQ(Hex(opened), Hex(k.opened));
         display.WriteText(kSmorgas, 1, 1);
@@ -184,7 +180,7 @@ TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
 // them, loads them anew.
 TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     DisplayDriver display;
-    ASSERT_FALSE(display.Open(WithText(DisplayKind::kLcd)));
+    ASSERT_FALSE(display.Open(FromIni("text = cp1252")));
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
     const auto sent = [&] {
         const std::string bytes = Taken();
