@@ -6,9 +6,8 @@
 
 namespace korv::test {
 
-// Console output as a reader sees it: carriage returns and terminal control sequences
-// dropped, a cursor step to the right read as that many blanks (how a console on a
-// terminal draws blanks).
+// Console output as a reader sees it: carriage returns and control sequences dropped, a
+// cursor step right read as that many blanks (how a console on a terminal draws blanks).
 std::string PlainText(const std::string& raw);
 
 // The text without its line ends: a Windows console breaks long lines at its width.

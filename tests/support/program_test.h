@@ -12,7 +12,6 @@
 
 namespace korv::test {
 
-// The banner's first line.
 inline const std::string kBannerFirstLine = std::string("Korvane pole app release v ") + KORV_EXPECTED_VERSION + "\n";
 inline constexpr const char* kMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";

@@ -99,10 +99,7 @@ TEST(CodePages, Utf8TextIsConvertedOrRefusedAtItsFirstMissingOrBrokenCharacter) 
     EXPECT_EQ(CharacterLabel(0x1B), "U+001B");
     EXPECT_EQ(FromUtf8(CodePage::kCp1252, u8"a\U0001F600").missing, 0x1F600);
 
-    const struct {
-        const char* text;
-        std::size_t at;
-    } broken[] = {
+    const std::pair<const char*, std::size_t> broken[] = {  // the text, where it breaks
         {"ab\xC3", 2},              // cut short
         {"a\x80", 1},               // a continuation byte first
         {"\xC0\xAF", 0},            // overlong
@@ -110,10 +107,10 @@ TEST(CodePages, Utf8TextIsConvertedOrRefusedAtItsFirstMissingOrBrokenCharacter) 
         {"\xF4\x90\x80\x80", 0},    // beyond U+10FFFF
         {"\xC3\x28", 0},            // a lead byte without its continuation
     };
-    for (const auto& c : broken) {
-        const CodePageText text = FromUtf8(CodePage::kCp1252, c.text);
-        EXPECT_EQ(text.status, CodePageText::Status::kInvalidUtf8) << c.text;
-        EXPECT_EQ(text.invalid_at, c.at) << c.text;
+    for (const auto& [bytes, at] : broken) {
+        const CodePageText text = FromUtf8(CodePage::kCp1252, bytes);
+        EXPECT_EQ(text.status, CodePageText::Status::kInvalidUtf8) << bytes;
+        EXPECT_EQ(text.invalid_at, at) << bytes;
     }
     EXPECT_EQ(ToUtf8(CodePage::kCp850, "\x82\x01\x7F" "A"), u8"\u00E9??A");
     EXPECT_EQ(ToUtf8(CodePage::kCp1252, "\x81"), "?");

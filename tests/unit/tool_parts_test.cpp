@@ -111,17 +111,14 @@ TEST(ToolArgs, BadArgumentsExitTwoSayingWhatIsWrongAndPointingToHelp) {
 
 // Values whose binary floating-point form lies just below the cent they name.
 TEST(ToolArgs, AmountsAreTakenExactlyToTheCent) {
-    const struct {
-        const char* text;
-        std::int32_t hundredths;
-    } cases[] = {
+    const std::pair<const char*, std::int32_t> cases[] = {  // as typed, in hundredths
         {"0.29", 29}, {"1.15", 115}, {"19.99", 1999}, {"4.35", 435}, {"1.1", 110}, {"+3", 300},
         {"-0.07", -7}, {"1.250", 125}, {".5", 50}, {"0", 0}, {"21474836.47", 2147483647},
     };
-    for (const auto& c : cases) {
-        const auto parsed = Post({"--tax", c.text});
-        ASSERT_EQ(parsed.status, std::nullopt) << c.text;
-        EXPECT_EQ(parsed.options.update.tax, c.hundredths) << c.text;
+    for (const auto& [text, hundredths] : cases) {
+        const auto parsed = Post({"--tax", text});
+        ASSERT_EQ(parsed.status, std::nullopt) << text;
+        EXPECT_EQ(parsed.options.update.tax, hundredths) << text;
     }
 }
 

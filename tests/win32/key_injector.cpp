@@ -62,8 +62,7 @@ int StatusOf(HANDLE process) {
     return static_cast<int>(status);
 }
 
-// The next whole line of a script that may still grow; false once the program ended
-// before one was complete.
+// The next whole line of a script that may still grow; false when the program ends first.
 bool NextLine(std::FILE* script, HANDLE process, std::string& line) {
     line.clear();
     while (true) {
