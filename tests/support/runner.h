@@ -75,9 +75,9 @@ struct Console {
 // A tool in a script: its input ended, its output a pipe.
 inline constexpr Console kScripted{Input::kNothing, false};
 
-// Runs one program under test as a user would: in its working folder, with a pseudo-
-// terminal of its own as its console; or a function in a forked child, for code tested
-// in process. Whatever still runs at the end is killed.
+// Runs one program under test as a user would: in its working folder, with a
+// pseudo-terminal of its own as its console; or a function in a forked child, for code
+// tested in process. Whatever still runs at the end is killed.
 class Runner : public WorkingFolder {
 public:
     // Generous: a loaded two-core machine under Wine may be slow, but never this slow.
@@ -116,7 +116,7 @@ public:
     void Signal(int signal_number);  // under Wine to the Windows program's own process
     ExitResult WaitExit(std::chrono::milliseconds limit = kWait);
     bool Running() { return child_.Running(); }
-    double CpuSeconds() const;  // user plus system time so far
+    double CpuSeconds() const;  // user plus system time so far, in seconds
     // The share of one core the program used over `window` (0.0 to 1.0 and beyond).
     double CpuShareOver(std::chrono::milliseconds window);
 
