@@ -32,8 +32,7 @@ std::string FirstBytes(platform::RecordFile& file) {
 using RecordFileOpenTest = test::FolderTest;
 
 // Opened through a link to a file, then following its name to another ordinary file
-// only, never creating one. The program cases show a new file made under the name, a
-// dangling link left alone, and a save by rename or delete followed.
+// only, never creating one.
 TEST_F(RecordFileOpenTest, OpensAndFollowsItsNameToAnotherFileOnly) {
     elsewhere_.Write("first", "first");
     ASSERT_EQ(symlink((elsewhere_ / "first").c_str(), kName), 0);
@@ -85,8 +84,8 @@ TEST_F(RecordFileOpenTest, AFailedOpenSaysItsCause) {
               "the record file, or remove it\n");
 }
 
-// The stand-in for the point-of-sale application writes in place, also through a
-// link to an existing file, but never creates through a link nor writes a non-file.
+// The till's stand-in writes in place, also through a link to an existing file, but
+// never creates through a link nor writes a non-file.
 TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnNameAndReadsAMissingOneAsEmpty) {
     tools::RecordUpdate update;
     update.line1 = "Coffee";
@@ -114,9 +113,7 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     ASSERT_EQ(unlink(kName), 0);
     written = tools::WriteRecord(kName, update, counter);
     EXPECT_FALSE(written) << written.error;
-    struct stat info;
-    ASSERT_EQ(lstat(kName, &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(kName)));
 
     std::string bytes = "left over";
     EXPECT_FALSE(tools::ReadRecordBytes("missing.dat", bytes));

@@ -1,5 +1,4 @@
-// The POSIX serial device on pseudo-terminals and what else COM<n> may lead to: what it
-// refuses to open and why, its line settings and hold on the port, a line that stops.
+// The POSIX serial device on pseudo-terminals and what else COM<n> may lead to.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -16,7 +15,7 @@
 #include "platform/serial_device.h"
 #include "tests/support/program_test.h"
 
-namespace korv {
+namespace korv::test {
 namespace {
 
 using platform::ByteWrite;
@@ -25,9 +24,6 @@ using platform::SerialDevice;
 using std::chrono::milliseconds;
 using Clock = std::chrono::steady_clock;
 
-using test::kForeign;
-
-// Why port n failed to open; none when it opened.
 platform::PortOpenFailure OpenPort(SerialDevice& device, int port) {
     const platform::PortOpenFailure failure = device.Open(port, 9600);
     EXPECT_EQ(device.IsOpen(), !failure);
@@ -36,12 +32,11 @@ platform::PortOpenFailure OpenPort(SerialDevice& device, int port) {
     return failure;
 }
 
-class SerialDeviceTest : public test::FolderTest {
+class SerialDeviceTest : public FolderTest {
 protected:
     SerialDevice device_;
 };
 
-// A link to a file is the program cases'.
 TEST_F(SerialDeviceTest, WhatIsNoTerminalIsRefusedAndKeepsItsBytes) {
     dir_.Write("COM6", kForeign);
     ASSERT_EQ(mkfifo("COM7", 0666), 0);
@@ -80,13 +75,13 @@ TEST_F(SerialDeviceTest, PortThisUserMayNotOpenIsAPermissionMatter) {
     ASSERT_EQ(chmod(slave.c_str(), 0), 0);
     ASSERT_EQ(chmod(dir_.Path().c_str(), 0755), 0);
     const int status = run_.RunFunction([] {
-        test::BecomeAnOrdinaryUser();
+        BecomeAnOrdinaryUser();
         SerialDevice device;
         const platform::PortOpenFailure failure = device.Open(5, 9600);
         if (!failure) return 100;
         return failure.error.value() == EACCES ? static_cast<int>(failure.cause) : 101;
     }).status;
-    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    if (status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, static_cast<int>(OpenFailure::kPermission));
 }
 
@@ -109,7 +104,7 @@ TEST_F(SerialDeviceTest, APortHeldByAnotherOpenerIsBusyUntilItIsClosedOrGoes) {
 
 // Through the channel, as korvpole sends: the bytes as they are, each after a real pause.
 TEST_F(SerialDeviceTest, LineBecomes9600RawEightNoneOneWithFlowControlKept) {
-    test::PtyPort& com5 = run_.Port(5).Port();
+    PtyPort& com5 = run_.Port(5).Port();
     termios before;
     ASSERT_EQ(tcgetattr(com5.MasterFd(), &before), 0);
     before.c_oflag |= OPOST | ONLCR;
@@ -135,12 +130,12 @@ TEST_F(SerialDeviceTest, LineBecomes9600RawEightNoneOneWithFlowControlKept) {
     const auto start = Clock::now();
     ASSERT_EQ(channel.Send(awkward, sizeof awkward), static_cast<int>(sizeof awkward));
     EXPECT_GE(Clock::now() - start, milliseconds(sizeof awkward));
-    EXPECT_EQ(test::Hex(com5.CatchUp()), "0A 0D 00 11 13 7F 80 FF 04");
+    EXPECT_EQ(Hex(com5.CatchUp()), "0A 0D 00 11 13 7F 80 FF 04");
 }
 
 // The line stopped, as after the display's XOFF: the port takes nothing.
 TEST_F(SerialDeviceTest, AByteTheLineDoesNotTakeIsDroppedAfterAboutASecond) {
-    test::PtyPort& com5 = run_.Port(5).Port();
+    PtyPort& com5 = run_.Port(5).Port();
     ASSERT_FALSE(device_.Open(5, 9600));
     ASSERT_EQ(tcflow(com5.SlaveFd(), TCOOFF), 0);
     const auto start = Clock::now();
@@ -153,7 +148,7 @@ TEST_F(SerialDeviceTest, AByteTheLineDoesNotTakeIsDroppedAfterAboutASecond) {
 }
 
 TEST_F(SerialDeviceTest, AFarSideThatVanishedIsADeviceGone) {
-    test::PtyPort& com5 = run_.Port(5).Port();
+    PtyPort& com5 = run_.Port(5).Port();
     ASSERT_FALSE(device_.Open(5, 9600));
     com5.Unplug();
     ByteWrite result = ByteWrite::kWritten;
@@ -162,4 +157,4 @@ TEST_F(SerialDeviceTest, AFarSideThatVanishedIsADeviceGone) {
 }
 
 }  // namespace
-}  // namespace korv
+}  // namespace korv::test

@@ -12,7 +12,7 @@
 #include "platform/settings_file.h"
 #include "tests/support/program_test.h"
 
-namespace korv {
+namespace korv::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -20,16 +20,14 @@ namespace fs = std::filesystem;
 const char* const kName = "KORVPOLE.CFG";
 const std::string kOld("5\0\0" "1\0", 5);
 const std::string kNew("7\0\0" "2\0", 5);
-using test::kForeign;
 
 using platform::SaveFailure;
 
-// Whether the save ended as `expected`.
 bool Save(const std::string& bytes, const char* name = kName, SaveFailure expected = SaveFailure::kNone) {
     return platform::SaveFileContents(name, bytes.data(), bytes.size()).cause == expected;
 }
 
-using SettingsFileTest = test::FolderTest;
+using SettingsFileTest = FolderTest;
 
 TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothingElse) {
     const mode_t previous = umask(022);
@@ -38,18 +36,15 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheBytesAsAnOrdinaryFileAndLeavesNothi
     umask(previous);
 
     EXPECT_EQ(dir_.Read(kName), kNew);
-    struct stat info;
-    ASSERT_EQ(lstat(kName, &info), 0);
-    EXPECT_TRUE(S_ISREG(info.st_mode));
-    EXPECT_EQ(info.st_mode & 07777, 0644u) << "0666 less the umask, as fopen would make it";
+    EXPECT_EQ(fs::symlink_status(kName).type(), fs::file_type::regular);
+    EXPECT_EQ(fs::symlink_status(kName).permissions(), fs::perms(0644)) << "0666 less the umask, as fopen makes it";
     EXPECT_EQ(dir_.Entries(), std::vector<std::string>{kName}) << "no temporary file remains";
     ASSERT_EQ(chmod(kName, 0600), 0);
     EXPECT_TRUE(Save(kOld));
-    ASSERT_EQ(lstat(kName, &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u) << "the old file's mode";
+    EXPECT_EQ(fs::symlink_status(kName).permissions(), fs::perms(0600)) << "the old file's mode";
 }
 
-// A link to a file is the program cases' (setup); here a hard link and a dangling one.
+// A hard link and a dangling one; a link to a file is the program cases'.
 TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
     dir_.Write("shared", kForeign);
     ASSERT_EQ(link("shared", kName), 0);
@@ -67,7 +62,6 @@ TEST_F(SettingsFileTest, LinksByTheNameAreReplacedNeverWrittenThrough) {
 }
 
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileExactlyAndNoTemporaryFile) {
-    // A folder in the way.
     ASSERT_EQ(mkdir(kName, 0755), 0);
     dir_.Write(std::string(kName) + "/inside", kForeign);
     EXPECT_TRUE(Save(kNew, kName, SaveFailure::kFolderByThatName));
@@ -94,12 +88,12 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplaced) {
     // The folder lets anyone create and rename, so only the file's own mode forbids.
     ASSERT_EQ(chmod(dir_.Path().c_str(), 0777), 0);
     const int status = run_.RunFunction([] {
-        test::BecomeAnOrdinaryUser();
+        BecomeAnOrdinaryUser();
         const bool refused = Save(kNew, kName, SaveFailure::kReadOnly);
         const bool others_saved = Save(kNew, "OTHER.CFG");
         return refused && others_saved ? 0 : 1;
     }).status;
-    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    if (status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, 0) << "refused for the read-only file, saved beside it";
     EXPECT_EQ(dir_.Read(kName), kOld);
     EXPECT_EQ((std::vector<std::string>{kName, "OTHER.CFG"}), dir_.Entries());
@@ -116,20 +110,20 @@ TEST_F(SettingsFileTest, FolderThatRefusesNewFilesGetsTheBytesInPlace) {
     ASSERT_EQ(symlink("TARGET.CFG", "LINK.CFG"), 0);
     ASSERT_EQ(chmod(".", 0555), 0);
     const int status = run_.RunFunction([] {
-        test::BecomeAnOrdinaryUser();
+        BecomeAnOrdinaryUser();
         for (const char* name : {"SHORT.CFG", "TWICE.CFG", "LINK.CFG", "MISSING.CFG"})
             if (!Save(kNew, name, SaveFailure::kFolderRefuses)) return 1;
         return Save(kNew) ? 0 : 2;
     }).status;
     ASSERT_EQ(chmod(".", 0755), 0);
-    if (status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    if (status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     EXPECT_EQ(status, 0) << "1: a save refused wrongly or not at all, 2: the one in place";
     EXPECT_EQ(dir_.Read(kName), kNew + "rest") << "not cut short first";
     EXPECT_EQ(dir_.Read("SHORT.CFG") + dir_.Read("TWICE.CFG") + dir_.Read("TARGET.CFG"),
               "5" + kOld + "rest" + kOld + "rest");
 }
 
-// A FIFO by the name would block an open or a read for good; a link to a file is read.
+// A FIFO by the name would block an open or a read for good.
 TEST_F(SettingsFileTest, ReadTakesOrdinaryFilesOnlyAndAtMostTheLimit) {
     using platform::ReadFailure;
     std::string bytes;
@@ -147,4 +141,4 @@ TEST_F(SettingsFileTest, ReadTakesOrdinaryFilesOnlyAndAtMostTheLimit) {
 }
 
 }  // namespace
-}  // namespace korv
+}  // namespace korv::test

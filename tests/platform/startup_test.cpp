@@ -11,32 +11,24 @@
 #include "pole/startup.h"
 #include "tests/support/program_test.h"
 
-namespace korv {
+namespace korv::test {
 namespace {
 
-using test::Hex;
-using test::Runner;
-
-// What the start and the setups put in force; these cases read the port instead.
+// What start-up and setup put in force; these cases read the port instead.
 InForce g_dark;
 
-using test::kBannerFirstLine;
-const std::string kNoConfig =
-    "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n";
+const std::string kNoConfig = "No korvpole.cfg was detected, you MUST run setup.\nSetup will start now.\n";
 const std::string kEntering = "Entering config mode\n\n";
-const std::string kPortQuestion = std::string("Please enter the number of the COM Port ") + test::kPortQuestion;
-using test::kBacklightQuestion;
-using test::kExiting;
-const std::string kDialogue = kEntering + kPortQuestion + kBacklightQuestion + kExiting;
-const std::string kCutShort = kEntering + kPortQuestion + kBacklightQuestion + kInputEndedNote + kExiting;
+const std::string kAskPort = std::string("Please enter the number of the COM Port ") + kPortQuestion;
+const std::string kDialogue = kEntering + kAskPort + kBacklightQuestion + kExiting;
+const std::string kCutShort = kEntering + kAskPort + kBacklightQuestion + kInputEndedNote + kExiting;
 
-const std::string kBringUpLit = Hex(test::wire::kBringUpLit);
-const std::string kBringUpDark = Hex(test::wire::kBringUpDark);
+const std::string kBringUpLit = Hex(wire::kBringUpLit);
+const std::string kBringUpDark = Hex(wire::kBringUpDark);
 
 std::string Bytes(const char* data, std::size_t size) { return std::string(data, size); }
 
-// The output after the three banner lines; the first must be exact, the other two
-// are free wording but must be there.
+// The output after the three banner lines: the first exact, the other two there.
 std::string AfterBanner(const std::string& output) {
     EXPECT_EQ(output.substr(0, kBannerFirstLine.size()), kBannerFirstLine);
     std::size_t at = kBannerFirstLine.size();
@@ -74,20 +66,17 @@ int TwoDialogues() {
     return 0;
 }
 
-std::string SentTo(test::DisplayTap& tap) { return Hex(tap.CatchUp()); }
+std::string SentTo(DisplayTap& tap) { return Hex(tap.CatchUp()); }
 
-// Each case runs the real start-up code in a forked child working in the run's folder,
-// whose COM5 is a pseudo-terminal read by the test.
 class StartupTest : public ::testing::Test {
 protected:
     Runner run_;
-    test::DisplayTap& com5_ = run_.Port(5);
+    DisplayTap& com5_ = run_.Port(5);
 };
 
 const std::string kStored = Bytes("5\0\0" "1\0", 5);
 const std::string kReadPort5On = "Reading config...\nCOM=5\nBacklight=ON\n";
 
-// The file as setup writes it is the program cases'.
 TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
     const struct {
         std::string file;
@@ -106,7 +95,7 @@ TEST(StartupConfigFile, BringsTheDisplayUpAndSaysWhatTheFileHolds) {
     for (const auto& c : cases) {
         SCOPED_TRACE("file " + Hex(c.file));
         Runner run;
-        test::DisplayTap& tap = run.Port(c.port);
+        DisplayTap& tap = run.Port(c.port);
         run.Dir().Write(kConfigFileName, c.file);
 
         run.StartFunction(StartUp);  // standard input stays open: nothing is read from it
@@ -136,8 +125,8 @@ TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
     for (const auto& c : cases) {
         SCOPED_TRACE("typed \"" + c.typed + "\"");
         Runner run;
-        test::DisplayTap& com5 = run.Port(5);
-        test::DisplayTap& com12 = run.Port(12);
+        DisplayTap& com5 = run.Port(5);
+        DisplayTap& com12 = run.Port(12);
         run.StartFunction(StartUp);
         run.Type(c.typed);
         if (c.input_ends) run.CloseInput();
@@ -150,23 +139,23 @@ TEST(StartupFirstDialogue, SavesTheAnswersAsTypedAndBringsUpThePortTheyName) {
     }
 }
 
-// Everything typed at once, the second dialogue's answers on lines of their own: what
-// the first leaves on its second answer's line answers nothing.
+// Everything typed at once: what the first leaves on its second answer's line answers
+// nothing.
 TEST(StartupTwoDialogues, TheRestOfTheSecondAnswersLineIsDroppedAndLinesAheadAreKept) {
     const struct {
         std::string first;
         std::string port5;  // the first dialogue's bring-up there, then the second's close
     } cases[] = {
         {"COM5\n", ""},  // CO and M, port 0; the 5 is dropped
-        {"5\non\n", test::wire::kBringUpDark + test::wire::kClose},  // o; the n is dropped
-        {"5\n1x\n", test::wire::kBringUpLit + test::wire::kClose},
-        {"5 yes\n", test::wire::kBringUpDark + test::wire::kClose},  // both answers from one line
+        {"5\non\n", wire::kBringUpDark + wire::kClose},  // o; the n is dropped
+        {"5\n1x\n", wire::kBringUpLit + wire::kClose},
+        {"5 yes\n", wire::kBringUpDark + wire::kClose},  // both answers from one line
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("typed \"" + c.first + "\"");
         Runner run;
-        test::DisplayTap& com5 = run.Port(5);
-        test::DisplayTap& com6 = run.Port(6);
+        DisplayTap& com5 = run.Port(5);
+        DisplayTap& com6 = run.Port(6);
         run.StartFunction(TwoDialogues);
         run.Type(c.first + "6\n2\n");
         ASSERT_TRUE(Finished(run)) << run.Output();
@@ -182,7 +171,7 @@ TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
     for (const std::string typed : {"", " \n\n\t", "7\n", "7 "}) {
         SCOPED_TRACE("typed \"" + typed + "\"");
         Runner run;
-        test::DisplayTap& com5 = run.Port(5);
+        DisplayTap& com5 = run.Port(5);
         run.Dir().Write(kConfigFileName, kStored);
         run.StartFunction([] {
             DisplayDriver display;
@@ -203,7 +192,7 @@ TEST(StartupEndOfInput, AnswersCutShortChangeNeitherTheFileNorTheDisplay) {
 // Ctrl+D on a terminal ends its input once; the next dialogue gets its answers.
 TEST_F(StartupTest, AfterATerminalsEndOfInputTheNextDialogueReadsAgain) {
     run_.Dir().Write(kConfigFileName, kStored);
-    run_.StartFunction(TwoDialogues, {test::Input::kTerminal});
+    run_.StartFunction(TwoDialogues, {Input::kTerminal});
     ASSERT_TRUE(run_.WaitForOutput(kEntering)) << run_.Output();
     run_.Type("\x04");
     ASSERT_TRUE(run_.WaitForOutput(std::string(kInputEndedNote) + kExiting + kEntering)) << run_.Output();
@@ -222,17 +211,17 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     run_.StartFunction([] {
         DisplayDriver display;
         RunStartup(display, g_dark);
-        test::BecomeAnOrdinaryUser();
+        BecomeAnOrdinaryUser();
         RunSetup(display, g_dark);
         return 0;
     });
     run_.Type("7\n2\n");
-    const test::ExitResult result = run_.WaitExit();
-    if (result.status == test::kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
+    const ExitResult result = run_.WaitExit();
+    if (result.status == kCannotDropPrivileges) GTEST_SKIP() << "cannot drop privileges here";
     ASSERT_TRUE(result.Succeeded()) << run_.Output();
 
     EXPECT_EQ(AfterBanner(run_.Output()),
-              kReadPort5On + kEntering + kPortQuestion + kBacklightQuestion +
+              kReadPort5On + kEntering + kAskPort + kBacklightQuestion +
                   "KORVPOLE.CFG was not saved (it is read-only): the answers were not applied.\n" + kExiting);
     EXPECT_EQ(ConfigFile(run_), Hex(kStored));
     EXPECT_EQ(SentTo(com5_), kBringUpLit) << "the dialogue sent nothing";
@@ -240,4 +229,4 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
 }
 
 }  // namespace
-}  // namespace korv
+}  // namespace korv::test

@@ -1,7 +1,6 @@
 // What must not happen: a key without a character acting, the loop turning while the
-// dialogue waits, a core spent on waiting. Some wait for a later event that would have
-// come after the fault; the rest watch for a while, so ctest runs these suites one at a
-// time (label "absence").
+// dialogue waits, a core spent on waiting. Some watch for a while, so ctest runs these
+// suites one at a time (label "absence").
 
 #include <csignal>
 #include <filesystem>
@@ -24,9 +23,8 @@ constexpr double kIdleShare = 0.10;
 class ProgramAbsence : public ProgramTest {};
 class LinuxProgramAbsence : public ProgramTest {};
 
-// Delete, F8, Shift+F5, cursor down, F4, a Linux console's F2 and Alt+b as a terminal
-// sends them, then Ctrl+Down cut in two by a pause: each is taken whole, and the b
-// behind them still counts.
+// Delete, F8, Shift+F5, cursor down, F4, a Linux console's F2, Alt+b, then Ctrl+Down cut
+// in two by a pause: each taken whole, and the b behind them still counts.
 TEST_F(LinuxProgramAbsence, KeysWithoutACharacterDoNothing) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "KEYS", "SECOND LINE")));
     run_.Type("\x1b[3~" "\x1b[19~" "\x1b[15;2~" "\x1b[B" "\x1bOS" "\x1b[[B" "\x1b" "b" "\x1b[1;5");
@@ -84,8 +82,7 @@ TEST_F(ProgramAbsence, AFileOpenErrorWaitsForItsKeyWithoutSpinning) {
     EXPECT_TRUE(run_.WaitExit().Succeeded());
 }
 
-// Missing at start: retried without spinning, said once and not at each retry, painted
-// whole once it is there. An unplugged display goes the same way (main_loop_test).
+// Missing at start: retried without spinning, said once, painted whole once it is there.
 TEST_F(ProgramAbsence, AnUnreachableDisplayIsRetriedQuietlyWithoutSpinning) {
     const PoleRecordFields record = Sale(1, "RETRIED", "MISSING AT START", 40, 4250);
     run_.WriteRecord(record);
@@ -105,9 +102,8 @@ TEST_F(ProgramAbsence, AnUnreachableDisplayIsRetriedQuietlyWithoutSpinning) {
     ExitWithX();
 }
 
-// Keys from a pipe, as under a service manager, which the program outlives; or no input
-// from the start as the systemd unit starts it. Its terminal is not its input, so it
-// leaves the terminal alone.
+// Keys from a pipe that ends, as under a service manager, or no input from the start as
+// the systemd unit has it; the terminal, not its input, is left alone.
 TEST_F(LinuxProgramAbsence, InputThatEndedCostsNoCore) {
     run_.WriteRecord(Sale(1, "PIPED"));
     ASSERT_NO_FATAL_FAILURE(StartOnCom5(true, {Input::kPipe}));

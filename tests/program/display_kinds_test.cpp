@@ -1,6 +1,5 @@
-// A 2x20 customer display named in KORVPOLE.INI, on both builds: brought up in its own
-// command set at the speed the file gives, record rows 1 and 4 shown and no other, B as
-// brightness, X clearing and dimming it; and a file korvpole cannot use.
+// KORVPOLE.INI on both builds: a 2x20 customer display at the speed it gives, the shop's
+// words, and a file korvpole cannot use.
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,8 +10,7 @@
 namespace korv::test {
 namespace {
 
-class DisplayKindsTest : public ProgramTest,
-                         public ::testing::WithParamInterface<const wire::CustomerWire*> {};
+class DisplayKindsTest : public ProgramTest, public ::testing::WithParamInterface<const wire::CustomerWire*> {};
 
 TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
     const wire::CustomerWire& kind = *GetParam();
@@ -23,7 +21,7 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
     ASSERT_NO_FATAL_FAILURE(StartOnCom5(true));
     const std::string said =
         std::string("Backlight=ON\nKORVPOLE.INI: ") + kind.name + " display, 2x20, rows 1 and 4, 19200 baud\n";
-    EXPECT_NE(run_.Output().find(said), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), said));
 
     EXPECT_TRUE(ShowsRow(display, 1, TextRow("COFFEE")));
     EXPECT_TRUE(ShowsRow(display, 2, TotalRow("3.20")));
@@ -50,8 +48,7 @@ TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
 INSTANTIATE_TEST_SUITE_P(Customer, DisplayKindsTest, ::testing::Values(&wire::kEscpos, &wire::kCd5220),
                          [](const auto& kind) { return std::string(kind.param->name); });
 
-// The shop's words on the amount rows. A KORVPOLE.INI that Notepad saved with .txt is
-// named, and read by nobody.
+// A KORVPOLE.INI that Notepad saved with .txt is named, and read by nobody.
 TEST_F(ProgramTest, TheShopsWordsOnTheAmountRowsAndANotepadTxtNamed) {
     run_.Dir().Write("KORVPOLE.INI.txt", "display = escpos\r\n");
     run_.WriteRecord(Sale(1, "KAFFE", "", 2590, 12950));
@@ -67,17 +64,24 @@ TEST_F(ProgramTest, TheShopsWordsOnTheAmountRowsAndANotepadTxtNamed) {
     ExitWithX();
 }
 
-// At start, before any byte; at setup, before the answers are saved, the display it
-// drives then closed as X closes it.
+// At start, before any byte (on this build also a link that leads nowhere); at setup,
+// before the answers are saved, the display then closed as X closes it.
 TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     run_.WriteConfig(5, true);
     run_.WriteRecord(Sale(1, "NEVER SHOWN"));
-    run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\ntotal = TO BE PAID NOW\r\n");
     Com5();
-    ExitResult result = run_.RunToEnd(Program::Korvpole());
+    ExitResult result;
+    if (!Program::Korvpole().IsWindows()) {
+        ASSERT_EQ(symlink("gone.ini", run_.PathOf("KORVPOLE.INI").c_str()), 0);
+        result = run_.RunToEnd(Program::Korvpole());
+        EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
+        EXPECT_TRUE(Contains(run_.Errors(), "KORVPOLE.INI is a link that leads nowhere"));
+        ASSERT_EQ(unlink(run_.PathOf("KORVPOLE.INI").c_str()), 0);
+    }
+    run_.Dir().Write("KORVPOLE.INI", "display = escpos\r\ntotal = TO BE PAID NOW\r\n");
+    result = run_.RunToEnd(Program::Korvpole());
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(run_.Errors().find("KORVPOLE.INI line 2: total 'TO BE PAID NOW' must be 1 to 11 characters"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "KORVPOLE.INI line 2: total 'TO BE PAID NOW' must be 1 to 11 characters"));
     Com5().CatchUp();
     EXPECT_EQ(Hex(Com5().Received()), "");
 
@@ -88,22 +92,11 @@ TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     run_.Type("s6\r1\r");
     result = run_.WaitExit();
     EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 2: baud must be"), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "KORVPOLE.INI line 2: baud must be"));
     ExpectClosedAsByX(Com5());
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), Hex(ConfigBytes(5, true)));
     com6.CatchUp();
     EXPECT_EQ(Hex(com6.Received()), "");
-}
-
-TEST_F(LinuxProgramTest, AKorvpoleIniLinkToNothingEndsItWithStatusTwoBeforeAnyByte) {
-    run_.WriteConfig(5, true);
-    ASSERT_EQ(symlink("gone.ini", run_.PathOf("KORVPOLE.INI").c_str()), 0);
-    Com5();
-    const ExitResult result = run_.RunToEnd(Program::Korvpole());
-    EXPECT_TRUE(result.exited && result.status == 2) << result.Describe();
-    EXPECT_NE(run_.Errors().find("KORVPOLE.INI is a link that leads nowhere"), std::string::npos) << run_.Errors();
-    Com5().CatchUp();
-    EXPECT_EQ(Hex(Com5().Received()), "");
 }
 
 }  // namespace

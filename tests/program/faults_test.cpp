@@ -1,6 +1,5 @@
-// The whole program through faults a counter meets: a display that stops reading, is
-// unplugged or missing, each said on standard error; settings that cannot be saved,
-// said on the console. A display held elsewhere, and every retry, are main_loop_test's.
+// Faults a counter meets: a display that stops reading, is unplugged or missing, said on
+// standard error; settings that cannot be saved, said on the console.
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,8 +23,7 @@ bool IsSubsequence(const std::string& part, const std::string& whole) {
     return true;
 }
 
-// Every byte is waited for about a second and given up; a write given up must not be
-// finished later from a buffer that was reused meanwhile.
+// A write given up must not be finished later from a buffer reused meanwhile.
 TEST_F(ProgramTest, DisplayThatStopsReadingStillLetsXEndTheProgram) {
     run_.Dir().Write("POLE.DAT", "");
     ASSERT_NO_FATAL_FAILURE(StartOnCom5(false));
@@ -38,8 +36,7 @@ TEST_F(ProgramTest, DisplayThatStopsReadingStillLetsXEndTheProgram) {
     const ExitResult result = run_.WaitExit();
     ASSERT_TRUE(result.Succeeded()) << "X did not end the program: " << result.Describe();
 
-    // What arrives once the line moves again must be bytes the program sent, in its
-    // order, each at most once.
+    // Once the line moves again: bytes the program sent, in order, each at most once.
     ASSERT_EQ(tcflow(line, TCOON), 0);
     Com5().CatchUp();
     const std::string late = Com5().Received().substr(before);
@@ -48,11 +45,10 @@ TEST_F(ProgramTest, DisplayThatStopsReadingStillLetsXEndTheProgram) {
 }
 
 // A real terminal unplugged and another put behind the name: said once each way, and
-// the record written meanwhile shown whole. The backlight kept, and every retry, are
-// main_loop_test's.
+// the record written meanwhile shown whole.
 TEST_F(ProgramTest, UnpluggedDisplayComesBackWithTheRecord) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(3, "BEFORE UNPLUG", "REPLUG", 30, 1999)));
-    run_.Unplug(5);
+    Com5().Port().Unplug();
     EXPECT_TRUE(Said(run_, "COM5 cannot be opened: ", 1));
     EXPECT_TRUE(Said(run_, kStaysDark, 1));
     const PoleRecordFields record = Sale(11, "WHILE AWAY", "REPLUG", 100, 105);
@@ -80,8 +76,7 @@ TEST_F(ProgramTest, PortThatDoesNotExistLeavesTheProgramRunning) {
     EXPECT_EQ(Com5().CatchUp(), "");
 }
 
-// Refused at start; the reconnect watch looks again and finds the terminal put there
-// later. The file keeps its bytes throughout.
+// Refused at start; the reconnect watch finds the terminal put there later.
 TEST_F(ProgramTest, PortLinkedToAnOrdinaryFileIsNeverWritten) {
     TempDir elsewhere;
     elsewhere.Write("file", kForeign);
@@ -97,20 +92,16 @@ TEST_F(ProgramTest, PortLinkedToAnOrdinaryFileIsNeverWritten) {
     EXPECT_EQ(elsewhere.Read("file"), kForeign);
 }
 
-// What is kept when a save fails (the old file exactly, no temporary file) is shown by
-// the settings file's own tests, a full disk among them.
 TEST_F(ProgramTest, SetupThatCannotSaveLeavesFileAndDisplayAsTheyWere) {
     DisplayTap& com6 = run_.Port(6);
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(2, "KEEP ME", "", 150)));
-    // The settings' name is taken by a folder: nothing can be saved there.
     fs::remove(run_.PathOf("KORVPOLE.CFG"));
     fs::create_directory(run_.PathOf("KORVPOLE.CFG"));
     const auto clears_before = Model().Clears();
 
     ASSERT_NO_FATAL_FAILURE(RunSetup("6", "2"));
-    EXPECT_NE(Unwrapped(run_.Output()).find("KORVPOLE.CFG was not saved (a folder has that name): the answers "
-                                            "were not applied.Exiting config mode"), std::string::npos)
-        << run_.Output();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "KORVPOLE.CFG was not saved (a folder has that name): the answers "
+                                                   "were not applied.Exiting config mode"));
     ASSERT_TRUE(CyclesPass(Com5(), 2));
     EXPECT_EQ(Model().Row(1), TextRow("KEEP ME")) << "the display was brought up again";
     EXPECT_EQ(Model().Clears(), clears_before);
@@ -130,8 +121,7 @@ TEST_F(ProgramTest, SettingsLinkedElsewhereAreReplacedNotWrittenThrough) {
     ASSERT_NO_FATAL_FAILURE(RunSetup("7", "2"));
 
     EXPECT_EQ(elsewhere.Read("KORVPOLE.CFG"), ConfigBytes(5, true));
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run_.PathOf("KORVPOLE.CFG"))))
-        << "the link itself is replaced";
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(run_.PathOf("KORVPOLE.CFG")))) << "the link itself is replaced";
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
     ExitWithX();
 }

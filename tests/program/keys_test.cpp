@@ -1,6 +1,4 @@
-// The keys S, B and X typed at the program's console; which keys are commands is
-// console_keys_test's, keys without a character are in absence_test, a Windows
-// console's own key records in windows_console_test.
+// The keys S, B and X typed at the program's console.
 #include <filesystem>
 #include <string>
 
@@ -11,10 +9,9 @@ namespace {
 
 using Kind = sim::DecodedByte::Kind;
 
-// The answers are typed ahead, while the console still gives single keys. The new
-// port gets the whole record at once, the counter unchanged, as a display brought up
-// again mid-sale must, whether it is there at once or found later; the old port is
-// closed and left alone.
+// The answers typed ahead, while the console still gives single keys. The new port gets
+// the whole record, the counter unchanged, whether it is there at once or found later;
+// the old port is closed and left alone.
 TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     DisplayTap& com6 = run_.Port(6);
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "ON COM FIVE", "SECOND LINE")));
@@ -22,7 +19,7 @@ TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     run_.Type("s6\r2\r");
     ASSERT_TRUE(Prints(run_, kExiting));
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "36 00 00 32 00");
-    for (const std::string& name : run_.Dir().Entries())  // saved by a rename, nothing left
+    for (const std::string& name : run_.Dir().Entries())  // no temporary file left
         EXPECT_TRUE(name == "KORVPOLE.CFG" || name == "POLE.DAT" || name.rfind("COM", 0) == 0) << name;
 
     EXPECT_TRUE(ShowsRecord(com6, Sale(1, "ON COM FIVE", "SECOND LINE")));
@@ -31,12 +28,11 @@ TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     run_.WriteRecord(Sale(2, "ON COM SIX", "SECOND LINE"));
     EXPECT_TRUE(ShowsRow(com6, 1, TextRow("ON COM SIX")));
     EXPECT_TRUE(ShowsRow(com6, 2, TextRow("SECOND LINE")));
-    // COM5 was closed, blank and dark, before COM6 opened, and got nothing since.
     Com5().CatchUp();
     EXPECT_TRUE(EndsWith(Com5(), wire::kClose));
     EXPECT_FALSE(Model().BacklightOn());
 
-    // On to COM7, plugged in only after setup: the reconnect watch follows the port chosen.
+    // On to COM7, plugged in only after setup.
     std::filesystem::create_symlink("/dev/pts/does-not-exist", run_.PortLink(7));
     ASSERT_NO_FATAL_FAILURE(RunSetup("7", "1"));
     DisplayTap& com7 = run_.Port(7);
@@ -46,8 +42,7 @@ TEST_F(ProgramTest, SetupFromTheLoopSavesTheAnswersAndMovesTheDisplay) {
     ExitWithX("X", &com7);
 }
 
-// What follows the backlight answer on its line is no key and no later answer: the
-// program runs on, and the next setup's port question waits for its own answer.
+// What follows the backlight answer on its line is no key and no later answer.
 TEST_F(ProgramTest, RestOfTheBacklightAnswersLineIsDropped) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "LEFTOVERS")));
     for (const std::string answer : {"1x", "yes"}) {
@@ -59,9 +54,7 @@ TEST_F(ProgramTest, RestOfTheBacklightAnswersLineIsDropped) {
     ExitWithX();
 }
 
-// Single keys in the loop, echoed and editable answers in the dialogue, the terminal as
-// it was once X ends the program. Under Wine the keys behind X would go to the cmd that
-// korvpole.exe was typed at.
+// Under Wine the keys behind X would go to the cmd that korvpole.exe was typed at.
 TEST_F(LinuxProgramTest, TerminalModesFollowTheDialogueAndAreRestoredAtX) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "MODES")));
     EXPECT_TRUE(InKeyMode(run_.TerminalSettings()));
@@ -74,12 +67,12 @@ TEST_F(LinuxProgramTest, TerminalModesFollowTheDialogueAndAreRestoredAtX) {
     ASSERT_TRUE(Prints(run_, kExiting));
     EXPECT_NE(run_.Output().find("enter 5): 6"), std::string::npos) << "not echoed: " << run_.Output();
     EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(5, true));
-    // Single keys come back before the loop turns again: a cycle drawn after this point.
+    // Single keys come back before the loop turns again.
     Com5().CatchUp();
     ASSERT_TRUE(CyclesPass(Com5(), 1));
     EXPECT_TRUE(InKeyMode(run_.TerminalSettings()));
 
-    // B right behind X: the loop ends after the turn that took X.
+    // B right behind X: the loop ends with the turn that took X.
     const int offs_before = Count(Com5(), Kind::kBacklightOff);
     ASSERT_NO_FATAL_FAILURE(ExitWithX("XB"));
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOff), offs_before + 1) << "the close only";

@@ -1,5 +1,4 @@
-// What a customer sees on the pole display while the point-of-sale writer rewrites
-// POLE.DAT under the running program, or saves it anew.
+// What a customer sees while the till rewrites POLE.DAT under the running program.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,11 +10,9 @@
 namespace korv::test {
 namespace {
 
-// Each field is drawn once the file reaches it; 58 and 60 bytes are in absence_test.
-// How each length draws, amounts formatted and fitted included, is row_layout_test's and
-// poll_cycle_test's, the shop's letters on each kind display_letters_test's; here the real
-// file read as it grows, on both builds, the amounts as each build's C library formats
-// them, and the letters of the code page KORVPOLE.INI names.
+// The real file read as it grows, on both builds: each field drawn once the file reaches
+// it (58 and 60 bytes are absence_test's), the amounts as each build's C library formats
+// them, the letters of the code page KORVPOLE.INI names.
 TEST_F(ProgramTest, AGrowingRecordFileIsFollowedFieldByField) {
     run_.TruncateRecord(0);
     run_.Dir().Write("KORVPOLE.INI", "text = cp1252\r\n");
@@ -53,10 +50,8 @@ TEST_F(ProgramTest, AGrowingRecordFileIsFollowedFieldByField) {
     EXPECT_TRUE(ShowsRows(Com5(), TaxRow("1250"), TotalRow("999999999")));
 }
 
-// A writer that deletes the record and writes it again is followed; while the name
-// leads nowhere the file held is read on. (On Windows korvpole holds the file without
-// delete sharing, so this cannot happen.) A save by renaming over it, its counter
-// unchanged, is main_loop_test's, and following a name record_file_open_test's.
+// While the name leads nowhere the file held is read on; written again, it is followed.
+// (On Windows korvpole holds the file without delete sharing.)
 TEST_F(LinuxProgramTest, RecordDeletedAndWrittenAgainIsFollowed) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(3, "ORIGINAL", "", 100)));
 

@@ -1,5 +1,4 @@
-// How the program starts, with or without its two files, and how it ends: a record
-// file it cannot use, stop signals, and input that is no terminal.
+// How the program starts, with or without its two files, and how it ends.
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,8 +44,7 @@ TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile
     ASSERT_TRUE(Prints(run_, kBannerFirstLine));
     ASSERT_TRUE(Prints(run_, std::string("Reading config...\nCOM=5\nBacklight=OFF\n") + kMenu));
     EXPECT_EQ(run_.Output().find("No korvpole.cfg"), std::string::npos);
-    // The empty POLE.DAT draws nothing: the line carries the bring-up only.
-    Com5().CatchUp();
+    Com5().CatchUp();  // the empty POLE.DAT draws nothing
     EXPECT_EQ(Hex(Com5().Received()), Hex(wire::kBringUpDark));
     EXPECT_TRUE(fs::is_regular_file(run_.PathOf("POLE.DAT")));
     EXPECT_EQ(fs::file_size(run_.PathOf("POLE.DAT")), 0u);
@@ -54,8 +52,8 @@ TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile
         EXPECT_EQ(fs::status(run_.PathOf("POLE.DAT")).permissions(), fs::perms(0664)) << "0666 less the umask";
     }
 
-    // Counter 0 is the last one seen at start: its lines wait for a change. A cycle
-    // draws them before rows 3 and 4, so once those show, the lines would have come.
+    // Counter 0 is the one seen at start: its lines wait for a change (a cycle draws
+    // them before rows 3 and 4).
     run_.WriteRecord(Sale(0, "NOT YET"));
     ASSERT_TRUE(ShowsRows(Com5(), TaxRow("1.25"), TotalRow("2.50")));
     EXPECT_EQ(Model().Row(1), kBlankRow);
@@ -64,11 +62,8 @@ TEST_F(ProgramTest, ConfiguredStartReportsTheSettingsAndCreatesAnEmptyRecordFile
     ExitWithX("X");
 }
 
-// POLE.DAT a folder, or a link that leads nowhere: said so with the cause, the display
-// closed, status 0, and nothing made in its place or through the link. At a console any key is waited
-// for (under Wine Enter, which cmd takes as an empty line) and the terminal restored;
-// without one, as the systemd unit runs this build (input null, output to the journal),
-// it ends without a key.
+// At a console a key is waited for (under Wine Enter, which cmd takes as an empty line);
+// without one, as the systemd unit runs this build, it ends without.
 TEST_F(ProgramTest, RecordFileThatCannotBeOpenedEndsAfterAKeyOrWithoutAConsole) {
     const bool windows = Program::Korvpole().IsWindows();
     TempDir elsewhere;
@@ -108,14 +103,13 @@ TEST_F(LinuxProgramTest, HelpAndVersionPrintAndEndWithoutTouchingTheFolder) {
     result = run_.RunToEnd(Program::Korvpole({"--help"}));
     EXPECT_TRUE(result.Succeeded()) << result.Describe();
     EXPECT_EQ(run_.Output().rfind("Usage: korvpole", 0), 0u) << run_.Output();
-    EXPECT_NE(run_.Output().find("Exit status"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), "Exit status"));
     EXPECT_TRUE(run_.Dir().Entries().empty()) << "it started: " << run_.Dir().Entries().front();
 }
 
 class LinuxProgramSignal : public LinuxProgramTest, public ::testing::WithParamInterface<int> {};
 
-// A stop by the system: as X, and the port no longer exclusive, so that another user's
-// korvpole opens it at once (the test's own hold keeps the terminal open).
+// The port no longer exclusive, so that another user's korvpole opens it at once.
 TEST_P(LinuxProgramSignal, EndsAsXDoesAndLeavesThePortFree) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "SIGNALLED")));
     ASSERT_TRUE(InKeyMode(run_.TerminalSettings()));
@@ -137,7 +131,6 @@ INSTANTIATE_TEST_SUITE_P(LinuxEndingSignals, LinuxProgramSignal, ::testing::Valu
                              return std::string(sigabbrev_np(info.param));
                          });
 
-// The answer being read gives up; nothing is saved.
 TEST_F(LinuxProgramTest, StopWhileSetupWaitsEndsAsXDoes) {
     ASSERT_NO_FATAL_FAILURE(StartShowing(Sale(1, "HALF ANSWERED")));
     run_.Type("s");
@@ -147,8 +140,7 @@ TEST_F(LinuxProgramTest, StopWhileSetupWaitsEndsAsXDoes) {
     EXPECT_EQ(run_.Dir().Read("KORVPOLE.CFG"), ConfigBytes(5, true));
 }
 
-// No KORVPOLE.CFG and no input, as the systemd unit starts it: said why, and a status
-// the unit starts it again on; nothing opened or saved.
+// No KORVPOLE.CFG and no input, as the systemd unit starts it: a status it restarts on.
 TEST_F(ProgramTest, FirstStartWithoutInputSaysWhyAndEndsWithStatus1) {
     Com5();
     const ExitResult result = run_.RunToEnd(Program::Korvpole(), kScripted);

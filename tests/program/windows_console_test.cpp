@@ -1,8 +1,6 @@
-// korvpole.exe under Wine as a Windows console drives it: console input records written
-// by the key injector (tests/win32/key_injector.cpp), Ctrl+C raised with
-// GenerateConsoleCtrlEvent, a console's end of input during setup, and standard input
-// from NUL or a file. Which records are keys is console_keys_test's; a few of each kind
-// here show that korvpole.exe reads its console through that filter.
+// korvpole.exe under Wine as a Windows console drives it: input records and Ctrl+C from
+// the key injector (tests/win32/key_injector.cpp), a console's end of input during
+// setup, and standard input from NUL or a file.
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -10,7 +8,6 @@
 #include <vector>
 
 #include "tests/support/program_test.h"
-#include "tests/support/test_main.h"
 #include "tests/support/wine_prefix.h"
 
 namespace korv::test {
@@ -18,8 +15,7 @@ namespace {
 
 using Kind = sim::DecodedByte::Kind;
 
-const std::string kInputEnded =
-    "Input ended before both answers were given: nothing was saved.\nExiting config mode\n";
+const std::string kInputEnded = "Input ended before both answers were given: nothing was saved.\nExiting config mode\n";
 
 // Key injector script lines, a console input record each. Control-key state: 0x02 left
 // Alt, 0x08 left Ctrl, 0x10 Shift, 0x20 Num Lock, 0x100 enhanced.
@@ -37,8 +33,7 @@ const std::string kEndOfInput = Press('Z', 0x1A, 0x08) + Press(0x0D, '\r');
 const std::string kAltKeypadB = Record("down", 0x12, 0, 0x02) + Press(0x69, 0, 0x22) + Press(0x68, 0, 0x22) +
                                 Record("up", 0x12, 'b', 0);
 
-// korvpole.exe started by the key injector, on COM5 showing `record`, with the
-// injector's script in the folder, appended to as a case goes.
+// korvpole.exe started by the key injector, whose script a case appends to.
 class WindowsConsoleCase : public ProgramTest {
 protected:
     void StartWithKeys(const PoleRecordFields& record) {
@@ -46,10 +41,9 @@ protected:
         run_.WriteRecord(record);
         Com5();
         run_.Dir().Write(kScript, "");
-        run_.Start({g_key_injector,
-                    {WinePrefix::WindowsPath(run_.PathOf(kStatus)), WinePrefix::WindowsPath(run_.PathOf(kScript)),
-                     WinePrefix::WindowsPath(Program::Korvpole().path)},
-                    Program::Korvpole().wine});
+        run_.Start(Program::Tool("korv-key-injector", {WinePrefix::WindowsPath(run_.PathOf(kStatus)),
+                                                       WinePrefix::WindowsPath(run_.PathOf(kScript)),
+                                                       WinePrefix::WindowsPath(Program::Korvpole().path)}));
         ASSERT_TRUE(Prints(run_, kMenu));
         ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow(record.line1)));
     }
@@ -67,9 +61,8 @@ protected:
         ASSERT_TRUE(script.good()) << "cannot append to the key script";
     }
 
-    // Ctrl+C raised: korvpole.exe ends as at X, with status 0, as the injector saw.
-    // (Ended in the middle of a line read, Wine's console is left without a reader, so
-    // cmd cannot be asked.)
+    // Ctrl+C raised: korvpole.exe ends as at X, status 0 as the injector saw (ended in
+    // a line read, Wine's console is left without a reader, so cmd cannot be asked).
     void StopByControlC() {
         Keys("ctrl-c\n");
         const auto deadline = std::chrono::steady_clock::now() + Runner::kWait;
@@ -86,9 +79,8 @@ protected:
     static constexpr const char* kStatus = "status.txt";
 };
 
-// A key's release, Delete and a focus record give no key. Esc is a key of its own, as
-// a console has no escape sequences: the b typed behind it as Alt and keypad digits
-// counts, as does an X typed with Shift behind another. Exactly one toggle, then the end.
+// Esc is a key of its own, as a console has no escape sequences: the b typed behind it
+// as Alt and keypad digits counts, as does an X typed with Shift behind another.
 TEST_F(WindowsConsoleCase, RecordsWithoutACharacterGiveNoKeyAndEscIsAPlainKey) {
     ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, "KEY RECORDS")));
     Keys(Record("up", 'B', 'b', 0) + Press(0x2E, 0, 0x100) + "focus\n" + kEscape + kAltKeypadB);
@@ -99,8 +91,7 @@ TEST_F(WindowsConsoleCase, RecordsWithoutACharacterGiveNoKeyAndEscIsAPlainKey) {
     EXPECT_EQ(Count(Com5(), Kind::kBacklightOn), 1) << "the bring-up; " << ScreenOf(Com5());
 }
 
-// As a stop signal on Linux; the next start opens COM5 before it says what it read,
-// with no retry a second later.
+// The next start opens COM5 before it says what it read, with no retry a second later.
 TEST_F(WindowsConsoleCase, CtrlCEndsTheProgramAsXDoesAndFreesThePort) {
     ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, "STOPPED", "BY CTRL+C")));
     ASSERT_NO_FATAL_FAILURE(StopByControlC());
@@ -123,8 +114,7 @@ TEST_F(WindowsConsoleCase, CtrlCDuringSetupEndsTheProgramAsXDoesAndSavesNothing)
     EXPECT_EQ(run_.Dir().Entries(), (std::vector<std::string>{"KORVPOLE.CFG", "POLE.DAT", kScript, kStatus}));
 }
 
-// Ctrl+Z and Enter end a console's input for the read that waits: the port answer
-// given, the settings and the display stay as they were, and keys still count.
+// Ctrl+Z and Enter end a console's input for the read that waits; keys still count.
 TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
     ASSERT_NO_FATAL_FAILURE(StartAtTheBacklightQuestion("KEEP ME"));
     Keys(kEndOfInput);
@@ -139,8 +129,8 @@ TEST_F(WindowsConsoleCase, SetupWhoseInputEndsKeepsTheSettingsAndTheDisplay) {
     ExitWithX();
 }
 
-// `korvpole.exe < answers.txt` and `< NUL`, as a launcher or a till starts it: the
-// answers come from that input, the keys from the console all the same.
+// `korvpole.exe < answers.txt` and `< NUL`: the answers from that input, the keys from
+// the console all the same.
 TEST_F(WindowsConsoleCase, KeysComeFromTheConsoleWhateverStandardInputIs) {
     Com5();
     run_.Dir().Write("answers.txt", "5\r\n2\r\n");

@@ -41,4 +41,9 @@ int Occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
+::testing::AssertionResult Contains(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no [" << part << "] in:\n" << text;
+}
+
 }  // namespace korv::test

@@ -132,8 +132,7 @@ double ProcessCpuSeconds(pid_t pid) {
 void BecomeAnOrdinaryUser() {
     if (geteuid() != 0) return;
     const uid_t nobody = 65534;
-    if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 ||
-        setresuid(nobody, nobody, nobody) != 0)
+    if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 || setresuid(nobody, nobody, nobody) != 0)
         _exit(kCannotDropPrivileges);
 }
 

@@ -13,24 +13,20 @@ namespace korv::test {
 
 class WinePrefix;
 
-// A built program and its arguments. A path ending in ".exe" runs under Wine, which
-// needs the prefix to run it in.
+// A built program and its arguments; a path ending in ".exe" runs under Wine, in `wine`.
 struct Program {
     std::string path;
     std::vector<std::string> args;
     WinePrefix* wine = nullptr;
 
-    // korvpole and its tools as the test program was told to test them: this build's,
-    // or the .exe files of a Windows build (TestWindowsBuild).
+    // As under test: this build's, or the .exe files of a Windows build (TestWindowsBuild).
     static Program Korvpole(std::vector<std::string> args = {});
     static Program Tool(const std::string& name, std::vector<std::string> args = {});
-    // A program of this build, whatever is under test.
-    static Program ThisBuild(const std::string& name, std::vector<std::string> args = {});
+    static Program ThisBuild(const std::string& name, std::vector<std::string> args = {});  // whatever is tested
     bool IsWindows() const;
 };
 
-// From now on Program::Korvpole and Program::Tool are the .exe files in `folder`,
-// run in `wine`.
+// From now on Program::Korvpole and Program::Tool are the .exe files in `folder`, in `wine`.
 void TestWindowsBuild(const std::string& folder, WinePrefix* wine);
 
 struct ExitResult {
@@ -52,8 +48,7 @@ public:
     // The child runs `in_child`, which must not return.
     void Start(const std::function<void()>& in_child);
     bool Running();
-    // Waits for the end up to `limit`, calling `meanwhile` between looks; killed at
-    // the deadline.
+    // Up to `limit`, calling `meanwhile` between looks; killed at the deadline.
     ExitResult Wait(std::chrono::milliseconds limit, const std::function<void()>& meanwhile = {});
     void Kill();
     pid_t Pid() const { return pid_; }

@@ -12,13 +12,10 @@
 
 namespace korv::test {
 
-// The banner's first line.
-inline const std::string kBannerFirstLine =
-    std::string("Korvane pole app release v ") + KORV_EXPECTED_VERSION + "\n";
+inline const std::string kBannerFirstLine = std::string("Korvane pole app release v ") + KORV_EXPECTED_VERSION + "\n";
 inline constexpr const char* kMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
-inline constexpr const char* kFileOpenError =
-    "File open error detected: POLE.DAT\nPress any key to exit\n";
+inline constexpr const char* kFileOpenError = "File open error detected: POLE.DAT\nPress any key to exit\n";
 inline constexpr const char* kPortQuestion = "(i.e. for COM5 enter 5): ";
 inline constexpr const char* kBacklightQuestion =
     "Enter backlight default on startup (i.e. Press 1 for ON, Press 2 for OFF): ";
@@ -48,18 +45,15 @@ inline PoleRecordFields Sale(std::uint16_t counter, std::string line1,
 }
 
 // Waits until the program has printed `text`, after what the last wait found.
-inline ::testing::AssertionResult Prints(Runner& run, const std::string& text,
-                                         std::chrono::milliseconds limit = Runner::kWait) {
-    if (run.WaitForOutput(text, limit)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n"
-                                         << run.Output();
+inline ::testing::AssertionResult Prints(Runner& run, const std::string& text) {
+    if (run.WaitForOutput(text)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n" << run.Output();
 }
 
 // Waits until the program has said `text` on standard error (under Wine on its console,
 // which breaks long lines at its width) `times` times in all; fails when said more often.
-inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times,
-                                       std::chrono::milliseconds limit = Runner::kWait) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
+inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times) {
+    const auto deadline = std::chrono::steady_clock::now() + Runner::kWait;
     const std::string wanted = Unwrapped(text);
     int said = 0;
     while (true) {

@@ -15,8 +15,7 @@ using Clock = std::chrono::steady_clock;
 
 PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
     char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-        throw std::runtime_error("openpty failed");
+    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
     slave_path_ = name;
     fcntl(master_, F_SETFD, FD_CLOEXEC);
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
@@ -28,8 +27,7 @@ PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
         tcsetattr(slave_, TCSANOW, &raw);
     }
     unlink(link_.c_str());
-    if (symlink(slave_path_.c_str(), link_.c_str()) != 0)
-        throw std::runtime_error("symlink " + link_ + " failed");
+    if (symlink(slave_path_.c_str(), link_.c_str()) != 0) throw std::runtime_error("symlink " + link_ + " failed");
 }
 
 PtyPort::~PtyPort() {
@@ -88,8 +86,7 @@ void CarryAcross(PtyPort& from, PtyPort& to) {
         throw std::runtime_error("the reading port takes no more bytes");
 }
 
-bool DisplayTap::PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done,
-                           std::chrono::milliseconds limit) {
+bool DisplayTap::PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done, std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     while (!done(*model_)) {
         if (Clock::now() >= deadline) return false;

@@ -2,9 +2,8 @@
 
 #include <chrono>
 #include <functional>
-#include <string>
-
 #include <memory>
+#include <string>
 
 #include "sim/display_model.h"
 #include "tests/support/wire_bytes.h"
@@ -45,8 +44,7 @@ private:
 // arrives on `to` as received bytes. Called while a case waits.
 void CarryAcross(PtyPort& from, PtyPort& to);
 
-// A pseudo-terminal port whose bytes are decoded by the display model of its kind (and
-// of its character ROM).
+// A pseudo-terminal port whose bytes the display model of its kind and ROM decodes.
 class DisplayTap {
 public:
     explicit DisplayTap(std::string link, DisplayKind kind = DisplayKind::kLcd,
@@ -55,8 +53,7 @@ public:
 
     std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
     // Pumps until `done` holds or `limit` passes; true when it held.
-    bool PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done,
-                   std::chrono::milliseconds limit = std::chrono::seconds(20));
+    bool PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done, std::chrono::milliseconds limit);
     // Feeds every byte sent before the call (PtyPort::CatchUp); returns what came.
     std::string CatchUp() { return Fed(port_.CatchUp()); }
 

@@ -4,8 +4,8 @@
 #include <string>
 
 // The pole record laid out by hand, apart from the writer, so that a wrong offset there
-// still fails a test. The bytes the reader never looks at hold 0xAA, so that reading one
-// by mistake shows.
+// still fails a test. The bytes the reader never looks at hold 0xAA unless told, so that
+// reading one by mistake shows.
 namespace korv::test {
 
 inline std::string Le16(std::uint16_t value) {
@@ -28,9 +28,9 @@ inline std::string LineField(const std::string& text) {
 
 inline std::string RecordByHand(const std::string& line1, const std::string& line2,
                                 std::uint16_t counter, std::uint16_t scale, std::int32_t tax,
-                                std::int32_t total) {
-    return LineField(line1) + LineField(line2) + std::string(18, '\xAA') + Le16(counter) +
-           Le16(scale) + std::string(4, '\xAA') + Le32(tax) + Le32(total);
+                                std::int32_t total, char unread = '\xAA') {
+    return LineField(line1) + LineField(line2) + std::string(18, unread) + Le16(counter) +
+           Le16(scale) + std::string(4, unread) + Le32(tax) + Le32(total);
 }
 
 }  // namespace korv::test

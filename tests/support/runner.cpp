@@ -88,8 +88,6 @@ DisplayTap& WorkingFolder::Port(int n, DisplayKind kind, charset::CharacterRom r
     return *tap;
 }
 
-void WorkingFolder::Unplug(int n) { Port(n).Port().Unplug(); }
-
 DisplayTap& WorkingFolder::Replug(int n) {
     // The old terminal's link goes with it, so the new one must come after.
     ports_[n].reset();
@@ -123,8 +121,7 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
     windows_ = false;
     text_ = {};
 
-    if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
-        throw std::runtime_error("openpty failed");
+    if (openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
     tcgetattr(slave_, &initial_terminal_);
     fcntl(master_, F_SETFD, FD_CLOEXEC);
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
@@ -150,8 +147,7 @@ Runner::ChildEnds Runner::OpenConsole(const Console& console) {
 // The child becomes a program at a fresh console (only calls that are safe between
 // fork and exec), then goes on with `then`. Whatever the test runner ignores or blocks
 // is not handed down.
-void Runner::StartChild(const Console& console, const ChildEnds& ends,
-                        const std::function<void()>& then) {
+void Runner::StartChild(const Console& console, const ChildEnds& ends, const std::function<void()>& then) {
     const std::string dir = Dir().Path();
     child_.Start([&] {
         // login_tty closes the slave it was given; the parent keeps its own.

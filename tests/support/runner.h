@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "pole/record_format.h"
 #include "tests/support/process.h"
@@ -23,8 +22,7 @@ namespace korv::test {
 class WorkingFolder {
 public:
     WorkingFolder();
-    // The same folder again, for programs that run side by side.
-    explicit WorkingFolder(std::shared_ptr<const TempDir> dir);
+    explicit WorkingFolder(std::shared_ptr<const TempDir> dir);  // shared, for programs side by side
 
     const TempDir& Dir() const { return *dir_; }
     std::shared_ptr<const TempDir> SharedDir() const { return dir_; }
@@ -35,17 +33,13 @@ public:
     void TruncateRecord(std::size_t length) const;
 
     // COM port n: a pseudo-terminal linked as COM<n> in the folder (under Wine as the
-    // prefix's com<n>), made on first use with the display model of `kind` and `rom`. Unplug
-    // leaves the link dangling, as a pulled adapter does; Replug puts a new terminal
-    // behind the name.
+    // prefix's com<n>), made on first use with the display model of `kind` and `rom`.
+    // Replug puts a new terminal behind a link that PtyPort::Unplug left dangling.
     DisplayTap& Port(int n, DisplayKind kind = DisplayKind::kLcd,
                      charset::CharacterRom rom = charset::CharacterRom::kA00);
-    void Unplug(int n);
     DisplayTap& Replug(int n);
-    // The link a port gets, before it is made.
-    std::string PortLink(int n) const;
-    // COM ports are made in this prefix, for programs run under Wine.
-    void UseWine(WinePrefix* wine) { wine_ = wine; }
+    std::string PortLink(int n) const;                // before the port is made
+    void UseWine(WinePrefix* wine) { wine_ = wine; }  // COM ports in its prefix
 
 private:
     std::shared_ptr<const TempDir> dir_;
@@ -82,9 +76,8 @@ struct Console {
 inline constexpr Console kScripted{Input::kNothing, false};
 
 // Runs one program under test as a user would: in its working folder, with a
-// pseudo-terminal of its own as its console. The program may also be a function run
-// in a forked child, for code tested in process. Whatever still runs at the end is
-// killed.
+// pseudo-terminal of its own as its console; or a function in a forked child, for code
+// tested in process. Whatever still runs at the end is killed.
 class Runner : public WorkingFolder {
 public:
     // Generous: a loaded two-core machine under Wine may be slow, but never this slow.
@@ -97,8 +90,7 @@ public:
 
     // Once a program has ended, the next may start.
     void Start(const Program& program = Program::Korvpole(), const Console& console = {});
-    // `body` in a forked child working in the folder, with the same console; its result
-    // is the exit status.
+    // `body` in a forked child in the folder, on such a console; its result is the status.
     void StartFunction(const std::function<int()>& body, const Console& console = {Input::kPipe});
     ExitResult RunFunction(const std::function<int()>& body) {
         StartFunction(body, kScripted);
@@ -112,33 +104,25 @@ public:
 
     void Type(const std::string& keys);
     void CloseInput();
-    // Takes in what the program has written so far, without waiting.
-    void Pump();
-    // Standard output as a reader sees it ("\r\n" read as "\n"; under Wine also without
-    // the console's control sequences).
+    void Pump();  // takes in what the program has written so far, without waiting
+    // Standard output as read: "\r\n" as "\n", under Wine without control sequences.
     const std::string& Output();
-    // Standard error; under Wine, whose console takes both, all the program printed.
-    const std::string& Errors();
-    // Waits until `text` appears after the end of the previous successful wait, so that
-    // repeated texts are matched in turn.
+    const std::string& Errors();  // under Wine, whose console takes both, all it printed
+    // Waits for `text` after what the last successful wait found: repeated texts in turn.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds limit = kWait);
     termios TerminalSettings() const;
     const termios& InitialTerminalSettings() const { return initial_terminal_; }
 
-    // Under Wine the signal goes to the Windows program's own process.
-    void Signal(int signal_number);
+    void Signal(int signal_number);  // under Wine to the Windows program's own process
     ExitResult WaitExit(std::chrono::milliseconds limit = kWait);
     bool Running() { return child_.Running(); }
-    // User plus system time the program has used so far, in seconds.
-    double CpuSeconds() const;
+    double CpuSeconds() const;  // user plus system time so far, in seconds
     // The share of one core the program used over `window` (0.0 to 1.0 and beyond).
     double CpuShareOver(std::chrono::milliseconds window);
 
 private:
     struct ChildEnds {
-        int input = -1;
-        int output = -1;
-        int errors = -1;
+        int input = -1, output = -1, errors = -1;
     };
     ChildEnds OpenConsole(const Console& console);
     void CloseConsole();

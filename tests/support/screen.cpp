@@ -9,6 +9,7 @@ namespace korv::test {
 namespace {
 
 constexpr std::size_t kRowWidth = 20;
+constexpr std::chrono::milliseconds kDisplayWait{20000};
 
 std::string RightAligned(const std::string& caption, const std::string& amount) {
     const std::size_t width = kRowWidth - caption.size();
@@ -19,8 +20,8 @@ std::string RightAligned(const std::string& caption, const std::string& amount) 
 int CaptionsSent(const DisplayTap& tap) { return Occurrences(tap.Received(), "TOTAL TAX"); }
 
 ::testing::AssertionResult Waited(DisplayTap& tap, const std::function<bool(const sim::DisplayModel&)>& done,
-                                  const std::string& failure, std::chrono::milliseconds limit = kDisplayWait) {
-    if (tap.PumpUntil(done, limit)) return ::testing::AssertionSuccess();
+                                  const std::string& failure) {
+    if (tap.PumpUntil(done, kDisplayWait)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << failure << "; screen " << ScreenOf(tap);
 }
 
@@ -49,29 +50,25 @@ std::string ScreenOf(const DisplayTap& tap) {
     return text + "\nreceived: " + Hex(tap.Received());
 }
 
-::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
-                                    std::chrono::milliseconds limit) {
+::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text) {
     return Waited(tap, [&](const sim::DisplayModel& m) { return m.Row(row) == text; },
-                  "row " + std::to_string(row) + " never showed [" + text + "]", limit);
+                  "row " + std::to_string(row) + " never showed [" + text + "]");
 }
 
 ::testing::AssertionResult ReadsRow(DisplayTap& tap, int row, const std::string& utf8) {
-    if (tap.PumpUntil([&](const sim::DisplayModel& m) { return m.Reading(row) == utf8; }, kDisplayWait))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "row " << row << " never read [" << utf8 << "] but ["
-                                         << tap.Model().Reading(row) << "]; screen " << ScreenOf(tap);
+    ::testing::AssertionResult read = Waited(tap, [&](const sim::DisplayModel& m) { return m.Reading(row) == utf8; },
+                                             "row " + std::to_string(row) + " never read [" + utf8 + "]");
+    return read ? read : read << "\nit read [" << tap.Model().Reading(row) << "]";
 }
 
-::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
-                                     const std::string& row4) {
+::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3, const std::string& row4) {
     if (auto shown = ShowsRow(tap, 3, row3); !shown) return shown;
     return ShowsRow(tap, 4, row4);
 }
 
-::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
-                                            std::chrono::milliseconds limit) {
+::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on) {
     return Waited(tap, [&](const sim::DisplayModel& m) { return m.BacklightOn() == on; },
-                  std::string("backlight never became ") + (on ? "on" : "off"), limit);
+                  std::string("backlight never became ") + (on ? "on" : "off"));
 }
 
 ::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record) {
@@ -89,11 +86,9 @@ std::string ScreenOf(const DisplayTap& tap) {
 
 ::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail) {
     const std::string& bytes = tap.Received();
-    if (bytes.size() >= tail.size() &&
-        bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0)
+    if (bytes.size() >= tail.size() && bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the bytes do not end in " << Hex(tail) << "; screen "
-                                         << ScreenOf(tap);
+    return ::testing::AssertionFailure() << "the bytes do not end in " << Hex(tail) << "; screen " << ScreenOf(tap);
 }
 
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind) {

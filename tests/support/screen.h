@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "sim/display_model.h"
@@ -13,7 +12,6 @@
 // screen and the bytes when it does not come.
 namespace korv::test {
 
-inline constexpr std::chrono::milliseconds kDisplayWait{20000};
 inline const std::string kBlankRow(20, ' ');
 
 // The rows a customer should see for given texts, 20 characters each.
@@ -24,14 +22,11 @@ std::string TotalRow(const std::string& amount_text);
 // "[row 1][row 2][row 3][row 4] backlight ON", then what arrived, in hex.
 std::string ScreenOf(const DisplayTap& tap);
 
-::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text,
-                                    std::chrono::milliseconds limit = kDisplayWait);
+::testing::AssertionResult ShowsRow(DisplayTap& tap, int row, const std::string& text);
 // The row as a customer reads it, in UTF-8 (sim::DisplayModel::Reading).
 ::testing::AssertionResult ReadsRow(DisplayTap& tap, int row, const std::string& utf8);
-::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3,
-                                     const std::string& row4);
-::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on,
-                                            std::chrono::milliseconds limit = kDisplayWait);
+::testing::AssertionResult ShowsRows(DisplayTap& tap, const std::string& row3, const std::string& row4);
+::testing::AssertionResult BacklightBecomes(DisplayTap& tap, bool on);
 // The whole record, rows 1 and 2 included, amounts in hundredths.
 ::testing::AssertionResult ShowsRecord(DisplayTap& tap, const PoleRecordFields& record);
 // Waits until `count` more poll cycles have drawn row 3, so that everything the program

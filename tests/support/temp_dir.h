@@ -6,7 +6,7 @@
 namespace korv::test {
 
 // A fresh folder under the system's temporary folder, removed with all it holds when
-// the object goes. The one temporary-folder helper of the tests.
+// the object goes.
 class TempDir {
 public:
     TempDir();

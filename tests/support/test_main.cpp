@@ -1,19 +1,18 @@
-#include "tests/support/test_main.h"
-
+// The main of program_test and tool_test: this build's programs, or with --windows
+// FOLDER the .exe files there under Wine, leaving out the suites of the other build.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string>
 
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wine_prefix.h"
 
 namespace korv::test {
-
-std::string g_key_injector;
-
 namespace {
 
 // Leaves out the suites whose names begin with `prefix`.
@@ -36,7 +35,6 @@ int RunUnderWine(const std::string& folder) {
         return 1;
     }
     TestWindowsBuild(folder, wine.get());
-    g_key_injector = folder + "/korv-key-injector.exe";
     LeaveOut("Linux");
     const int result = RUN_ALL_TESTS();
     wine->Stop();

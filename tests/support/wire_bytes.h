@@ -9,8 +9,7 @@
 // that a wrong constant there still fails a test.
 namespace korv::test::wire {
 
-inline const std::string kInitialisation(
-    "\xFE\x30\xFE\x30\xFE\x30\xFE\x38\xFE\x06\xFE\x10\xFE\x0C\xFE\x01", 16);
+inline const std::string kInitialisation("\xFE\x30\xFE\x30\xFE\x30\xFE\x38\xFE\x06\xFE\x10\xFE\x0C\xFE\x01", 16);
 inline const std::string kClear("\xFE\x01", 2);
 inline const std::string kBacklightOn("\xFE\x03", 2);
 inline const std::string kBacklightOff("\xFE\x02", 2);
@@ -35,11 +34,9 @@ struct CustomerWire {
     std::string cursor_lead;  // then column and row
 };
 inline const std::string kClr("\x0C", 1);
-inline const CustomerWire kEscpos{"escpos", DisplayKind::kEscpos,
-                                  std::string("\x1B\x40\x1F\x01\x1F\x43\x00", 7),
+inline const CustomerWire kEscpos{"escpos", DisplayKind::kEscpos, std::string("\x1B\x40\x1F\x01\x1F\x43\x00", 7),
                                   "\x1F\x58\x04", "\x1F\x58\x01", "\x1F\x24"};
-inline const CustomerWire kCd5220{"cd5220", DisplayKind::kCd5220,
-                                  std::string("\x1B\x40\x1B\x11\x1B\x5F\x00", 7),
+inline const CustomerWire kCd5220{"cd5220", DisplayKind::kCd5220, std::string("\x1B\x40\x1B\x11\x1B\x5F\x00", 7),
                                   "\x1B\x2A\x04", "\x1B\x2A\x01", "\x1B\x6C"};
 
 }  // namespace korv::test::wire

@@ -1,6 +1,5 @@
-// korvpole-check as a technician runs it: the test pattern and the character pages on
-// the display, the list of ports, and where the port does not open, each cause in its
-// own words, status 1 and nothing sent.
+// korvpole-check as a technician runs it: the pattern and the character pages, the list
+// of ports, and a port that does not open, each cause in its own words.
 #include <grp.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -8,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -25,10 +24,10 @@ namespace korv::test {
 namespace {
 
 using Args = std::vector<std::string>;
+using Kind = sim::DecodedByte::Kind;
 using Screen = std::vector<std::string>;
 
-// The pattern as a technician should see it, written out by hand: the printable
-// characters from '!' to '~', 40 to a page on rows 3 and 4.
+// The pattern written out by hand: '!' to '~', 40 to a page on rows 3 and 4.
 const std::string kSettingsRow = "COM5 9600 baud 8N1  ";
 const std::string kRuler = "12345678901234567890";
 const Screen kPages[] = {
@@ -39,14 +38,15 @@ const Screen kPages[] = {
 const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
 
 // Replays every byte the display took, so that a screen that stood for a moment only
-// counts as well as one the test happened to look at.
-::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens) {
-    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind());
+// counts as well as one the test happened to look at. With a ROM: the rows read in UTF-8.
+::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens,
+                                         std::optional<charset::CharacterRom> rom = std::nullopt) {
+    const auto replay = sim::MakeDisplayModel(tap.Kind(), rom.value_or(charset::CharacterRom::kA00));
     std::size_t next = 0;
     for (unsigned char byte : tap.Received()) {
         if (next == screens.size()) break;
         replay->Feed(byte);
-        if (replay->Screen() == screens[next]) ++next;
+        if ((rom ? replay->Readings() : replay->Screen()) == screens[next]) ++next;
     }
     if (next == screens.size()) return ::testing::AssertionSuccess();
     std::string shown;
@@ -79,8 +79,7 @@ protected:
 };
 
 TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
-    // Each run in a fresh folder with COM5 and COM7 of its own; the file's COM7 is
-    // overridden by --port 5 in the last, which also has the backlight off.
+    // Each run in a fresh folder with COM5 and COM7 of its own.
     const struct {
         const char* name;
         int configured_port;
@@ -88,9 +87,9 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         bool keep;
         Args args;
     } runs[] = {
-        {"backlight on", 5, true, false, {}},
-        {"--keep", 5, true, true, {"--keep"}},
-        {"--port 5 over COM7 in the file", 7, false, false, {"--port", "5"}},
+        {"backlight on", 5, true, false, {"--step-ms", "50"}},
+        {"--keep", 5, true, true, {"--step-ms", "50", "--keep"}},
+        {"--port 5 over COM7 in the file", 7, false, false, {"--step-ms", "50", "--port", "5"}},
     };
     for (const auto& plan : runs) {
         SCOPED_TRACE(plan.name);
@@ -99,33 +98,27 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         run.WriteConfig(plan.configured_port, plan.backlight_on);
         DisplayTap& com5 = run.Port(5);
         DisplayTap& com7 = run.Port(7);
-        Args args = {"--step-ms", "50"};
-        args.insert(args.end(), plan.args.begin(), plan.args.end());
-
-        const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", args));
+        const ExitResult result = run.RunToEnd(Program::Tool("korvpole-check", plan.args));
         com5.CatchUp();
         EXPECT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run.Output()
                                         << "errors:\n" << run.Errors() << "screen " << ScreenOf(com5);
         const std::string verdict = Unwrapped(run.Output());
-        EXPECT_NE(verdict.find("korvpole-check: OK: the test pattern went out on COM5 ("), std::string::npos)
-            << verdict;
+        EXPECT_TRUE(Contains(verdict, "korvpole-check: OK: the test pattern went out on COM5 ("));
         const std::string ending = std::string(plan.keep ? "the pattern stays up" : "it is cleared") +
                                    ", backlight " + (plan.backlight_on ? "on" : "off") + ".";
-        EXPECT_NE(verdict.find(ending), std::string::npos) << verdict;
-        EXPECT_NE(verdict.find("record:   POLE.DAT does not exist"), std::string::npos) << verdict;
+        EXPECT_TRUE(Contains(verdict, ending));
+        EXPECT_TRUE(Contains(verdict, "record:   POLE.DAT does not exist"));
 
         const std::string bring_up = plan.backlight_on ? wire::kBringUpLit : wire::kBringUpDark;
         EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));
         EXPECT_TRUE(ShowedInOrder(com5, {kPages[0], kPages[1], kPages[2]}));
-        // Off and on once, then as configured: no other backlight command after the bring-up.
-        // A kept pattern ends in the line for another kind, which row 1 covers again.
+        // Off and on once, then as configured. A kept pattern ends in the line for another
+        // kind, which row 1 covers again.
         const std::string configured = plan.backlight_on ? wire::kBacklightOn : wire::kBacklightOff;
         const std::string row1 = "\xFE\x80";
         EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
                                        (plan.keep ? row1 + "WRONG KIND lcd" + row1 + kSettingsRow : wire::kClear)));
-        EXPECT_EQ(Count(com5, sim::DecodedByte::Kind::kBacklightOn) +
-                      Count(com5, sim::DecodedByte::Kind::kBacklightOff),
-                  4) << ScreenOf(com5);
+        EXPECT_EQ(Count(com5, Kind::kBacklightOn) + Count(com5, Kind::kBacklightOff), 4) << ScreenOf(com5);
         EXPECT_EQ(com5.Model().Screen(), plan.keep ? kPages[0] : kCleared) << ScreenOf(com5);
         EXPECT_EQ(com5.Model().BacklightOn(), plan.backlight_on) << ScreenOf(com5);
         EXPECT_EQ(Hex(com7.CatchUp()), "") << "COM7 is not the port checked";
@@ -139,21 +132,19 @@ TEST_F(CheckTool, MissingSettingsPortZeroAndABadArgumentSendNothing) {
     run_.WriteConfig(5, true);
     const ExitResult bad = Check({"--port", "100"});
     EXPECT_EQ(bad.status, 2) << bad.Describe();
-    EXPECT_NE(run_.Errors().find("korvpole-check: "), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "korvpole-check: "));
     EXPECT_EQ(Com5().Received(), "");
 }
 
-// --kind tries a 2x20 display without KORVPOLE.INI: the settings and the ruler, then the
-// characters two rows at a time; a file korvpole cannot use is said as korvpole says it.
+// --kind tries a 2x20 display without KORVPOLE.INI, two rows at a time.
 TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
     run_.WriteConfig(5, false);
     DisplayTap& com5 = run_.Port(5, DisplayKind::kCd5220);
     const ExitResult result = Check({"--kind", "CD5220", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output() << run_.Errors();
     const std::string output = Unwrapped(run_.Output());
-    EXPECT_NE(output.find("display:  cd5220, 2x20 (--kind)"), std::string::npos) << output;
-    EXPECT_NE(output.find("its brightness went lowest and highest once; now it is cleared, brightness lowest."),
-              std::string::npos) << output;
+    EXPECT_TRUE(Contains(output, "display:  cd5220, 2x20 (--kind)"));
+    EXPECT_TRUE(Contains(output, "its brightness went lowest and highest once; now it is cleared, brightness lowest."));
     EXPECT_TRUE(ShowedInOrder(com5, {{kSettingsRow, kRuler}, {kPages[0][2], kPages[0][3]},
                                      {kPages[1][2], kPages[1][3]}, {kPages[2][2], kBlankRow},
                                      {kBlankRow, kBlankRow}}));
@@ -169,15 +160,13 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
     run_.Dir().Write("KORVPOLE.INI", "display = cd5220\nbaud = 9601\n");
     const ExitResult refused = Check({"--kind", "escpos"});
     EXPECT_EQ(refused.status, 2) << refused.Describe();
-    EXPECT_NE(Unwrapped(run_.Errors()).find("korvpole-check: FAIL: KORVPOLE.INI line 2: baud must be 1200, "
-                                            "2400, 4800, 9600, 19200, 38400, 57600 or 115200, not '9601'"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "korvpole-check: FAIL: KORVPOLE.INI line 2: baud must be 1200, "
+                                                   "2400, 4800, 9600, 19200, 38400, 57600 or 115200, not '9601'"));
     EXPECT_EQ(com5.Received().size(), sent) << ScreenOf(com5);
 }
 
-// The display's own characters from `first`, 48 to a page, as a technician should see
-// them: a ruler of the last hex digit, then 16 characters behind the code of the first;
-// FE, the command prefix, travels as a blank; no row past FF.
+// The display's own characters from `first`, 48 to a page: a ruler of the last hex digit,
+// then 16 behind the code of the first; FE, the command prefix, travels as a blank.
 Screen CharsetPage(int first) {
     Screen page = {"   0123456789ABCDEF ", "", "", ""};
     const char* const hex = "0123456789ABCDEF";
@@ -190,54 +179,41 @@ Screen CharsetPage(int first) {
     return page;
 }
 
-// Whether the display read `readings` (UTF-8) at some moment.
-bool ReadAtSomeMoment(const DisplayTap& tap, charset::CharacterRom rom, const Screen& readings) {
-    const std::unique_ptr<sim::DisplayModel> replay = sim::MakeDisplayModel(tap.Kind(), rom);
-    bool shown = false;
-    for (unsigned char byte : tap.Received()) shown = shown || (replay->Feed(byte), replay->Readings() == readings);
-    return shown;
-}
-
 TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     run_.WriteConfig(5, false);
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 3 of 3: codes E0 to FF"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "page 3 of 3: codes E0 to FF"));
     EXPECT_TRUE(ShowedInOrder(Com5(), {CharsetPage(0x80), CharsetPage(0xB0), CharsetPage(0xE0), kCleared}));
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
-    EXPECT_EQ(Count(Com5(), sim::DecodedByte::Kind::kUnknownCommand), 0) << "FE went out as text";
+    EXPECT_EQ(Count(Com5(), Kind::kUnknownCommand), 0) << "FE went out as text";
 
-    // A 2x20 display: a line per table, numbered; on one that holds cp437 the first two
-    // read right (cp850 has the same letters there), the euro sign plain.
+    // A 2x20 display, a line per table: on one holding cp437 the first two read right
+    // (cp850 has the same letters there), the euro sign plain.
     DisplayTap& com6 = run_.Port(6, DisplayKind::kEscpos);
     run_.Dir().Write("KORVPOLE.INI", "display = escpos\n");
     ASSERT_TRUE(Check({"--charset", "--step-ms", "50", "--port", "6"}).Succeeded()) << run_.Output();
     com6.CatchUp();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 9 of 10: the letters ä ö ü å é ñ € in each table"), std::string::npos)
-        << run_.Output();
-    EXPECT_TRUE(ReadAtSomeMoment(com6, charset::CharacterRom::kA00,
-                                 {"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}))
-        << ScreenOf(com6);
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "page 9 of 10: the letters ä ö ü å é ñ € in each table"));
+    EXPECT_TRUE(ShowedInOrder(com6, {{"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}}, charset::CharacterRom::kA00));
 }
 
-// With a code page on the LCD, the ROM's pages are followed by the letters of the code
-// page the ROM lacks, as korvpole draws them, each over its plain stand-in.
+// Then the code page's letters the ROM lacks, as korvpole draws them, over their stand-ins.
 TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
     run_.WriteConfig(5, false);
     run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\nrom = a02\r\n");
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
     ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
-    EXPECT_NE(Unwrapped(run_.Output()).find("page 4 of 4: letters korvpole draws, Ø ı þ; beyond eight at once O i t"),
-              std::string::npos) << run_.Output();
-    EXPECT_TRUE(ReadAtSomeMoment(Com5(), charset::CharacterRom::kA02,
-                                 {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow}))
-        << ScreenOf(Com5());
+    EXPECT_TRUE(Contains(Unwrapped(run_.Output()),
+                         "page 4 of 4: letters korvpole draws, Ø ı þ; beyond eight at once O i t"));
+    const Screen letters = {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow};
+    EXPECT_TRUE(ShowedInOrder(Com5(), {letters}, charset::CharacterRom::kA02));
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
 }
 
-// Opens of the files watched, as the kernel reported them until now.
+// Opens of the files watched, as the kernel reported them so far.
 class OpenWatch {
 public:
     explicit OpenWatch(const std::vector<std::string>& paths) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
@@ -269,8 +245,7 @@ int LineMatching(const std::string& text, const std::string& pattern) {
     return -1;
 }
 
-// On Linux beside the pseudo-terminal: a link that leads nowhere and a file in a port's
-// place. Under Wine, COM5 is mapped in the registry as a technician's adapter would be.
+// Under Wine, COM5 is mapped in the registry as a technician's adapter would be.
 TEST_F(CheckTool, ListNamesEachPortWithItsStateMarksTheConfiguredOneAndOpensNone) {
     const Program check = Program::Tool("korvpole-check", {"--list"});
     run_.WriteConfig(5, true);
@@ -331,9 +306,8 @@ TEST_F(LinuxCheckTool, APortARunningKorvpoleHolds) {
     ASSERT_TRUE(CyclesPass(Com5(), 1));
     const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-check"));
     EXPECT_EQ(result.status, 1) << result.Describe();
-    EXPECT_NE(run_.Errors().find("korvpole-check: FAIL: COM5 (link to " + Com5().Port().SlavePath() +
-                                 ") is held by another program, a running korvpole included"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "korvpole-check: FAIL: COM5 (link to " + Com5().Port().SlavePath() +
+                                            ") is held by another program, a running korvpole included"));
     Com5().CatchUp();
     EXPECT_EQ(Com5().Received().find("9600 baud"), std::string::npos) << ScreenOf(Com5());
     pole.Type("x");

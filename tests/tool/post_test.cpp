@@ -1,10 +1,8 @@
-// korvpole-post as an integrator runs it: the record it writes read back byte by byte,
-// its bad arguments, the demo, and --show.
+// korvpole-post as an integrator runs it, the record it writes read back byte by byte.
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <filesystem>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,19 +16,11 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// The record korvpole-post makes in a new file, field by field; it writes zero bytes
-// where it holds nothing.
-std::string Written(const std::string& line1, const std::string& line2, std::uint16_t counter,
-                    std::uint16_t scale, std::int32_t tax, std::int32_t total) {
-    return LineField(line1) + LineField(line2) + std::string(18, '\0') + Le16(counter) + Le16(scale) +
-           std::string(4, '\0') + Le32(tax) + Le32(total);
-}
-
+// Where korvpole-post holds nothing it writes zero bytes: RecordByHand's '\0'.
 class PostTool : public ::testing::Test {
 protected:
     PostTool() { run_.UseWine(Program::Tool("korvpole-post").wine); }
 
-    // Runs korvpole-post in the folder to its end; its exit status.
     int Post(const Args& args) {
         const ExitResult result = run_.RunToEnd(Program::Tool("korvpole-post", args));
         EXPECT_FALSE(result.timed_out) << result.Describe();
@@ -45,42 +35,38 @@ TEST_F(PostTool, WritesEveryFieldAtItsOffsetAndChangesOnlyWhatItIsToldNorBytesIt
     // Shown as typed at scale 10: 12.50 and -50 are stored as 125 and -500.
     ASSERT_EQ(Post({"--line1", "ABC", "--line2", "Second line", "--tax", "12.50", "--total", "-50",
                     "--scale", "10"}), 0) << run_.Errors();
-    EXPECT_EQ(Hex(Record()), Hex(Written("ABC", "Second line", 1, 10, 125, -500)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("ABC", "Second line", 1, 10, 125, -500, '\0')));
     ASSERT_EQ(Post({"--line1", "12345678901234567890EXTRA"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("12345678901234567890", "Second line", 2, 10, 125, -500)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("12345678901234567890", "Second line", 2, 10, 125, -500, '\0')));
     ASSERT_EQ(Post({"--line1", "Hi"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("Hi", "Second line", 3, 10, 125, -500)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("Hi", "Second line", 3, 10, 125, -500, '\0')));
 
     std::string before(80, '\xAA');
     before.replace(58, 2, Le16(0x1234));
     run_.Dir().Write("POLE.DAT", before);
     ASSERT_EQ(Post({"--total", "873.80"}), 0);  // the file's scale 0xAAAA shows 2 so
-    std::string expected = before;
-    expected.replace(58, 2, Le16(0x1235));
-    expected.replace(70, 4, Le32(2));
-    EXPECT_EQ(Hex(Record()), Hex(expected));
+    EXPECT_EQ(Hex(Record()), Hex(std::string(before).replace(58, 2, Le16(0x1235)).replace(70, 4, Le32(2))));
 }
 
 TEST_F(PostTool, NewOrEmptyFileGetsScaleOneAndCounterOneWhichCountsUpAndWrapsPastZeroToOne) {
     ASSERT_EQ(Post({"--total", "13.50"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("", "", 1, 1, 0, 1350)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("", "", 1, 1, 0, 1350, '\0')));
     run_.Dir().Write("POLE.DAT", "");  // as korvpole creates it
     ASSERT_EQ(Post({"--line1", "one"}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0)));
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("one", "", 1, 1, 0, 0, '\0')));
     ASSERT_EQ(Post({}), 0);
     EXPECT_EQ(Hex(Record().substr(58, 2)), Hex(Le16(2)));
     run_.WriteRecordBytes(58, Le16(0xFFFE));
     ASSERT_EQ(Post({}), 0);
     EXPECT_EQ(Hex(Record().substr(58, 2)), Hex(Le16(0xFFFF)));
     ASSERT_EQ(Post({}), 0);
-    EXPECT_EQ(Hex(Record()), Hex(Written("one", "", 1, 1, 0, 0))) << "0 would read as 'nothing drawn yet'";
+    EXPECT_EQ(Hex(Record()), Hex(RecordByHand("one", "", 1, 1, 0, 0, '\0'))) << "0 would read as 'nothing drawn yet'";
 }
 
-// The arguments themselves are tool_parts_test's; here what the tool does with a bad one,
-// and with an amount the scale given, or else the file's, cannot show.
+// Also an amount the scale given, or else the file's, cannot show.
 TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
     EXPECT_EQ(Post({"--total", "twelve"}), 2);
-    EXPECT_NE(run_.Errors().find("korvpole-post: "), std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(run_.Errors(), "korvpole-post: "));
     EXPECT_FALSE(run_.Dir().Has("POLE.DAT")) << "a missing file was created";
     ASSERT_EQ(Post({"--line1", "before", "--total", "12", "--scale", "100"}), 0);
     const std::string before = Record();
@@ -89,8 +75,7 @@ TEST_F(PostTool, BadArgumentsExitTwoWithAMessageAndLeaveTheFileAlone) {
         EXPECT_EQ(Post(args), 2);
         EXPECT_EQ(Record(), before);
     }
-    EXPECT_NE(Unwrapped(run_.Errors()).find("the total 12.50 cannot be shown with the file's scale 100"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "the total 12.50 cannot be shown with the file's scale 100"));
 }
 
 TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
@@ -104,27 +89,25 @@ TEST_F(PostTool, DemoPlaysTheSaleOnceWithRunningTotals) {
             steps.push_back(line);
     }
     ASSERT_EQ(steps.size(), 7u) << run_.Output();
-    EXPECT_NE(steps.front().find("WELCOME"), std::string::npos);
-    EXPECT_NE(steps.back().find("THANK YOU"), std::string::npos);
-    EXPECT_NE(steps[4].find("14.85"), std::string::npos) << steps[4];
+    EXPECT_TRUE(Contains(steps.front(), "WELCOME"));
+    EXPECT_TRUE(Contains(steps.back(), "THANK YOU"));
+    EXPECT_TRUE(Contains(steps[4], "14.85"));
     // 8.90 + 2 x 1.80 + 2.35 = 14.85; 7 % of it is 1.0395, a till's 1.04.
     EXPECT_EQ(Record().substr(58, 4), Le16(7) + Le16(1));
     EXPECT_EQ(Record().substr(66, 8), Le32(104) + Le32(1589));
 }
 
-// What --show makes of a record is the inspector's (unit_test holds its rows to what
-// the display driver sends); here the tool reads the file, and never creates one.
+// What --show makes of a record is tool_parts_test's; here the file is read, never made.
 TEST_F(PostTool, ShowPrintsTheFileAsKorvpoleDrawsItAndSaysWhenThereIsNone) {
     EXPECT_EQ(Post({"--show"}), 1);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("korvpole-post: POLE.DAT does not exist"), std::string::npos)
-        << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "korvpole-post: POLE.DAT does not exist"));
     EXPECT_FALSE(run_.Dir().Has("POLE.DAT"));
     ASSERT_EQ(Post({"--line1", "Coffee", "--tax", "0.22", "--total", "3.20"}), 0) << run_.Errors();
     ASSERT_EQ(Post({"--show"}), 0) << run_.Errors();
     const std::string& shown = run_.Output();
     for (const char* line : {"POLE.DAT, 74 bytes;", "1 |Coffee              |\n", "2 |                    |\n",
                              "4 |    TOTAL       3.20|\n", "change counter  1\n"})
-        EXPECT_NE(shown.find(line), std::string::npos) << line << " in:\n" << shown;
+        EXPECT_TRUE(Contains(shown, line));
     EXPECT_EQ(shown.find("warning"), std::string::npos) << shown;
 }
 
@@ -145,39 +128,33 @@ TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
         {till_file, {{"--tax", "-0.07"}, {"--total", "21474836.47", "--line2", "x"}}},
     };
     for (const auto& file : files) {
-        Runner linux_run;
-        Runner windows_run;
-        if (!file.seed.empty()) {
-            linux_run.Dir().Write("POLE.DAT", file.seed);
-            windows_run.Dir().Write("POLE.DAT", file.seed);
-        }
+        Runner linux_run, windows_run;
+        for (Runner* run : {&linux_run, &windows_run})
+            if (!file.seed.empty()) run->Dir().Write("POLE.DAT", file.seed);
         for (std::size_t step = 0; step < file.steps.size(); ++step) {
             const std::string says = "POLE.DAT: counter " + std::to_string(step + 1) + " written";
             SCOPED_TRACE(says);
             ASSERT_TRUE(linux_run.RunToEnd(Program::ThisBuild("korvpole-post", file.steps[step])).Succeeded());
             const ExitResult result = windows_run.RunToEnd(Program::Tool("korvpole-post", file.steps[step]));
             ASSERT_TRUE(result.Succeeded()) << result.Describe() << windows_run.Output();
-            EXPECT_NE(windows_run.Output().find(says), std::string::npos) << windows_run.Output();
+            EXPECT_TRUE(Contains(windows_run.Output(), says));
             EXPECT_EQ(Hex(windows_run.Dir().Read("POLE.DAT")), Hex(linux_run.Dir().Read("POLE.DAT")));
         }
     }
 }
 
-// With text = in the KORVPOLE.INI beside the record, the lines typed in UTF-8 are stored
-// in that code page; a letter it lacks, or a side file korvpole cannot use, is refused
-// and nothing written; --show reads the lines back in UTF-8.
+// Lines typed in UTF-8 go into the code page of the KORVPOLE.INI beside the record;
+// what cannot is refused, nothing written.
 TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused) {
     run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\n");
     ASSERT_EQ(Post({"--line1", "Smörgås", "--line2", "Café"}), 0) << run_.Errors();
     EXPECT_EQ(Hex(Record().substr(0, 40)), Hex(LineField("Sm\x94rg\x86s") + LineField("Caf\x82")));
     const std::string before = Record();
     EXPECT_EQ(Post({"--line1", "5 €"}), 2);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("--line1 holds € (U+20AC), which cp850"), std::string::npos)
-        << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "--line1 holds € (U+20AC), which cp850"));
     run_.Dir().Write("KORVPOLE.INI", "text = utf8\r\n");
     EXPECT_EQ(Post({"--line1", "Tea"}), 2);
-    EXPECT_NE(Unwrapped(run_.Errors()).find("KORVPOLE.INI line 1: text must be"), std::string::npos)
-        << run_.Errors();
+    EXPECT_TRUE(Contains(Unwrapped(run_.Errors()), "KORVPOLE.INI line 1: text must be"));
     EXPECT_EQ(Record(), before);
 
     // The side file of the record's own folder counts, not the working folder's.
@@ -188,19 +165,19 @@ TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused)
     run_.Dir().Write("till/POLE.DAT", before);
     ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
     // cp850's bytes read as cp1252 are quotes and a dagger, which the LCD shows plain.
-    EXPECT_NE(run_.Output().find("1 |Sm\"rg s             |"), std::string::npos) << run_.Output();
-    EXPECT_NE(run_.Output().find("line 1 shows ” as \", † as  : the LCD draws"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), "1 |Sm\"rg s             |"));
+    EXPECT_TRUE(Contains(run_.Output(), "line 1 shows ” as \", † as  : the LCD draws"));
 
     // A cd5220 display holding cp437 shows the euro sign plain; UTF-8 is cut between letters.
     run_.Dir().Write("till/KORVPOLE.INI", "display = cd5220\r\ntext = cp1252\r\n");
     ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "Straße 3,50 €"}), 0) << run_.Errors();
     ASSERT_TRUE(run_.RunToEnd(Program::Tool("korvpole-post", {"--show", "--file", "till/POLE.DAT"})).Succeeded());
-    EXPECT_NE(run_.Output().find("1 |Straße 3,50 E       |"), std::string::npos) << run_.Output();
+    EXPECT_TRUE(Contains(run_.Output(), "1 |Straße 3,50 E       |"));
     run_.Dir().Write("till/KORVPOLE.INI", "text = utf-8\r\n");
     ASSERT_EQ(Post({"--file", "till/POLE.DAT", "--line1", "Smörgåsbordet, stör"}), 0) << run_.Errors();
     EXPECT_EQ(run_.Dir().Read("till/POLE.DAT").substr(0, 20), std::string("Smörgåsbordet, st\0\0", 20));
-    EXPECT_NE(Unwrapped(run_.Errors()).find("--line1 is cut to the 20 bytes of its field: 'Smörgåsbordet, st'"),
-              std::string::npos) << run_.Errors();
+    EXPECT_TRUE(
+        Contains(Unwrapped(run_.Errors()), "--line1 is cut to the 20 bytes of its field: 'Smörgåsbordet, st'"));
 }
 
 }  // namespace

@@ -24,9 +24,8 @@ std::string Keys(std::initializer_list<std::string> bursts) {
     return keys;
 }
 
-// As terminals send them: cursor, Delete, F4, Shift+F5, Ctrl+Left, a Linux console's
-// F2, bracketed paste, a device report, Alt+x, Alt+S, rxvt's Alt+Down. The b behind each
-// shows the sequence was taken whole and the next key still counts.
+// Cursor, Delete, F4, Shift+F5, Ctrl+Left, a Linux console's F2, bracketed paste, a
+// device report, Alt+x, Alt+S, rxvt's Alt+Down; the b behind each still counts.
 TEST(EscapeSkipperTest, SequencesGiveNoKeyWhileEscAloneIsAKeyAndTheKeyAfterItCounts) {
     for (const char* sequence : {"\x1b[A", "\x1b[3~", "\x1bOS", "\x1b[15;2~", "\x1b[1;5D", "\x1b[[B",
                                  "\x1b[200~", "\x1b[?1;2c", "\x1bx", "\x1bS", "\x1b\x1b[B"})
@@ -39,8 +38,8 @@ TEST(EscapeSkipperTest, SequencesGiveNoKeyWhileEscAloneIsAKeyAndTheKeyAfterItCou
     EXPECT_EQ(Keys({"\x1b", "\x1b", "[B"}), "\x1b\x1b[B");
 }
 
-// Records as a Windows console reports them. Control-key state: 0x01 right Alt, 0x02
-// left Alt, 0x08 left Ctrl, 0x10 Shift, 0x20 Num Lock, 0x100 enhanced.
+// Control-key state: 0x01 right Alt, 0x02 left Alt, 0x08 left Ctrl, 0x10 Shift, 0x20
+// Num Lock, 0x100 enhanced.
 TEST(KeyEventFilterTest, OnlyKeyDownsWithACharacterAndAltKeypadCharactersAreKeys) {
     // b, Shift+X, Esc, Ctrl+X, AltGr+Q, and Alt released after keypad 9 8.
     for (const KeyEvent& key : {KeyEvent{true, 0x42, 'b', 0}, {true, 0x58, 'X', 0x10}, {true, 0x1B, 0x1B, 0},
@@ -54,7 +53,7 @@ TEST(KeyEventFilterTest, OnlyKeyDownsWithACharacterAndAltKeypadCharactersAreKeys
         EXPECT_EQ(CharacterOf(none), kNoKey) << none.virtual_key << " state " << none.control_state;
 }
 
-// S, B and X in either case; a wide character whose low byte is one of them is none.
+// A wide character whose low byte is S, B or X is none.
 TEST(KeyCommandTest, SBAndXInEitherCaseAreTheCommandsAndNothingElseIs) {
     for (const auto& [key, command] : {std::pair{'S', KeyCommand::kSetup}, {'s', KeyCommand::kSetup},
                                        {'B', KeyCommand::kBacklight}, {'b', KeyCommand::kBacklight},

@@ -1,5 +1,5 @@
 // korvpole's loop on the in-memory platform, what happens to it planned on the virtual
-// clock. The built program on real terminals is program_test's.
+// clock.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -32,12 +32,10 @@ void Type(std::int64_t at_ms, int key) {
     fake::At(at_ms, [key] { fake::Platform().keys.push_back(key); });
 }
 
-// About once a second the loop looks whether the record's name leads to another file and
-// whether a display it cannot reach is back. Here a writer saves the record by renaming
-// over it, the counter unchanged; the display is held by another program at the start,
-// then unplugged three times. The record changes while the display is away, and B is
-// pressed; the last time it stays, so rows 1 and 2 come back only because the blank
-// display is repainted whole.
+// A writer saves the record by renaming over it, the counter unchanged; the display is
+// held by another program at the start, then unplugged three times, the record changed
+// and B pressed while it is away; the last time the record stays, so rows 1 and 2 come
+// back only because the blank display is repainted whole.
 TEST(MainLoop, FollowsTheRecordsNameAndBringsBackADisplayHeldElsewhereOrUnplugged) {
     fake::Reset();
     fake::File("POLE.DAT") = test::RecordByHand("BEFORE UNPLUG", "REPLUG", 3, 1, 30, 1999);

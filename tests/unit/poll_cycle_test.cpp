@@ -14,24 +14,12 @@
 namespace korv {
 namespace {
 
-std::uint16_t Le16(std::initializer_list<std::uint8_t> bytes) {
-    return DecodeLe16(std::vector<std::uint8_t>(bytes).data());
-}
-
-std::int32_t Le32(std::initializer_list<std::uint8_t> bytes) {
-    return DecodeLe32(std::vector<std::uint8_t>(bytes).data());
-}
-
+// Decoded from the test's own little-endian bytes (record_bytes.h).
 TEST(DecodeLe, ReadsLittleEndianUnsigned16AndSigned32) {
-    EXPECT_EQ(Le16({0x34, 0x12}), 4660);
-    EXPECT_EQ(Le16({0xFF, 0xFF}), 65535);
-    EXPECT_EQ(Le16({0x00, 0x80}), 32768);
-
-    EXPECT_EQ(Le32({0x0C, 0xFE, 0xFF, 0xFF}), -500);
-    EXPECT_EQ(Le32({0x7D, 0x00, 0x00, 0x00}), 125);
-    EXPECT_EQ(Le32({0xFF, 0xFF, 0xFF, 0x7F}), INT32_MAX);
-    EXPECT_EQ(Le32({0x00, 0x00, 0x00, 0x80}), INT32_MIN);
-    EXPECT_EQ(Le32({0x01, 0x02, 0x03, 0x04}), 0x04030201);
+    const auto at = [](const std::string& bytes) { return reinterpret_cast<const std::uint8_t*>(bytes.data()); };
+    for (const std::uint16_t value : {0x1234, 0xFFFF, 0x8000}) EXPECT_EQ(DecodeLe16(at(test::Le16(value))), value);
+    for (const std::int32_t value : {-500, 125, INT32_MAX, INT32_MIN, 0x04030201})
+        EXPECT_EQ(DecodeLe32(at(test::Le32(value))), value);
 }
 
 std::string Formatted(std::int32_t raw, std::uint16_t scale) {
@@ -91,8 +79,7 @@ std::string Record(std::uint16_t counter, std::int32_t tax, std::int32_t total) 
 
 namespace fake = platform::fake;
 
-// The record lives in memory and counts the cycle's seeks. The display stays closed: the
-// cycle's reading is under test, not the drawing.
+// The display stays closed: the cycle's reading is under test, not the drawing.
 class PollCycle : public ::testing::Test {
 protected:
     PollCycle() {

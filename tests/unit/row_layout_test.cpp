@@ -1,5 +1,4 @@
-// The rows the poll cycle lays out, as the display model reads what the driver sends:
-// short files and overflowing amounts included, on every kind of display.
+// The rows the poll cycle lays out, as the display model reads what the driver sends.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,9 +10,10 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/record_file.h"
 #include "pole/poll_cycle.h"
-#include "pole/korvpole_ini.h"
 #include "sim/display_model.h"
+#include "tests/support/console_text.h"
 #include "tests/support/record_bytes.h"
+#include "tests/support/wire_bytes.h"
 
 namespace korv {
 namespace {
@@ -22,19 +22,18 @@ namespace fake = platform::fake;
 
 struct Drawn {
     std::vector<std::string> rows;  // top first
-    std::vector<bool> written;      // text went into the row since the last clear
     CycleOutcome outcome;
+    std::string bytes;
+    std::vector<int> seeks;  // in all, after each cycle
 };
 
 DisplayGeometry Display(DisplayKind kind = DisplayKind::kLcd, std::array<int, 2> rows = kDefaultShownRows) {
     const DisplayProtocol& protocol = ProtocolOf(kind);
-    DisplayGeometry display{1, kDefaultLineSpeed, protocol.rows, protocol.columns, false, kind, rows};
-    return display;
+    return {1, kDefaultLineSpeed, protocol.rows, protocol.columns, false, kind, rows};
 }
 
-// The real driver on the in-memory port, its bytes decoded by the display model; a row
-// is written when the cursor was set into it.
-Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display()) {
+// The real driver on the in-memory port, its bytes decoded by the display model.
+Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display(), int cycles = 1) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
     DisplayDriver display;
@@ -43,22 +42,18 @@ Drawn OnTheWire(const std::string& record, const DisplayGeometry& side = Display
     platform::RecordFile file;
     file.Open("POLE.DAT", platform::RecordFile::Mode::kPoll);
     CycleState state;
-    const CycleOutcome outcome = RunPollCycle(file, state, display);
-    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(side.kind);
-    const auto rows = static_cast<std::size_t>(model->Rows());
-    Drawn drawn{{}, std::vector<bool>(rows), outcome};
-    for (unsigned char byte : fake::ComPort(1).received) {
-        const sim::DecodedByte decoded = model->Feed(byte);
-        if (decoded.kind == sim::DecodedByte::Kind::kClear) drawn.written.assign(rows, false);
-        if (decoded.kind == sim::DecodedByte::Kind::kSetAddress && decoded.row > 0)
-            drawn.written[static_cast<std::size_t>(decoded.row - 1)] = true;
+    Drawn drawn{};
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        drawn.outcome = RunPollCycle(file, state, display);
+        drawn.seeks.push_back(fake::Platform().seeks);
     }
+    drawn.bytes = fake::ComPort(1).received;
+    const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(side.kind);
+    model->Feed(drawn.bytes);
     drawn.rows = model->Screen();
     return drawn;
 }
 
-// Where a text is cut and how 0xFE goes out are display_driver_test's, on the wire; how
-// an amount fits its field poll_cycle_test's.
 TEST(RowLayout, TheWireShowsEveryKindOfRecord) {
     const std::string full = test::RecordByHand("Coffee", "1 x 3.20", 7, 1, 22, 320);
     EXPECT_EQ(OnTheWire(full).rows[3], "    TOTAL       3.20");
@@ -73,8 +68,18 @@ TEST(RowLayout, TheWireShowsEveryKindOfRecord) {
     const Drawn negative = OnTheWire(test::RecordByHand("Neg", "amounts", 3, 1, -9999999, -10000000));
     EXPECT_EQ(negative.rows[2], "TOTAL TAX  -99999.99");
     EXPECT_EQ(negative.rows[3], "    TOTAL **********");
-    const Drawn escpos = OnTheWire(full, Display(DisplayKind::kEscpos, {3, 2}));
-    EXPECT_EQ(escpos.rows, (std::vector<std::string>{"TOTAL TAX       0.22", "1 x 3.20            "}));
+}
+
+// Rows 3 and 2, the other way up: the amount row is sent in every cycle, the text row
+// after a counter change only, rows 1 and 4 never; the record is read as for four rows.
+TEST(TwoRowDisplay, ShowsTheChosenRowsAmountsEveryCycleTextAfterAChangeOthersNever) {
+    const Drawn two = OnTheWire(test::RecordByHand("COFFEE", "1 x 3.20", 1, 1, 22, 320),
+                                Display(DisplayKind::kEscpos, {3, 2}), 2);
+    EXPECT_EQ(two.rows, (std::vector<std::string>{"TOTAL TAX       0.22", "1 x 3.20            "}));
+    EXPECT_EQ(two.seeks, (std::vector<int>{6, 10}));
+    EXPECT_EQ(test::Occurrences(two.bytes, "TOTAL TAX"), 2) << test::Hex(two.bytes);
+    EXPECT_EQ(test::Occurrences(two.bytes, "1 x 3.20"), 1) << test::Hex(two.bytes);
+    for (const char* never : {"COFFEE", "    TOTAL "}) EXPECT_EQ(two.bytes.find(never), std::string::npos) << never;
 }
 
 TEST(RowLayout, ShortFilesDrawTheRowsTheirFieldsReach) {

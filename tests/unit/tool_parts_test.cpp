@@ -1,5 +1,5 @@
-// The tools' own parts: command lines, the health check's words, test pattern and port
-// list, the amounts korvpole-post stores and its record inspector.
+// The tools' own parts: command lines, korvpole-check's words, pattern and port list,
+// korvpole-post's amounts and record inspector.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -66,8 +66,7 @@ std::string Shown(const Args& args) {
     return text;
 }
 
-// A row for each check or word of our own: a range, an amount, a kind, a path, which
-// options go together, what is no option. What CLI11 does with a missing value is its own.
+// A row for each check or word of our own; what CLI11 does with a missing value is its own.
 TEST(ToolArgs, BadArgumentsExitTwoSayingWhatIsWrongAndPointingToHelp) {
     using Rows = std::vector<std::pair<Args, std::string>>;
     const std::string amount = "' is not an amount with at most two decimals that fits 32 bits";
@@ -113,17 +112,14 @@ TEST(ToolArgs, BadArgumentsExitTwoSayingWhatIsWrongAndPointingToHelp) {
 
 // Values whose binary floating-point form lies just below the cent they name.
 TEST(ToolArgs, AmountsAreTakenExactlyToTheCent) {
-    const struct {
-        const char* text;
-        std::int32_t hundredths;
-    } cases[] = {
+    const std::pair<const char*, std::int32_t> cases[] = {  // as typed, in hundredths
         {"0.29", 29}, {"1.15", 115}, {"19.99", 1999}, {"4.35", 435}, {"1.1", 110}, {"+3", 300},
         {"-0.07", -7}, {"1.250", 125}, {".5", 50}, {"0", 0}, {"21474836.47", 2147483647},
     };
-    for (const auto& c : cases) {
-        const auto parsed = Post({"--tax", c.text});
-        ASSERT_EQ(parsed.status, std::nullopt) << c.text;
-        EXPECT_EQ(parsed.options.update.tax, c.hundredths) << c.text;
+    for (const auto& [text, hundredths] : cases) {
+        const auto parsed = Post({"--tax", text});
+        ASSERT_EQ(parsed.status, std::nullopt) << text;
+        EXPECT_EQ(parsed.options.update.tax, hundredths) << text;
     }
 }
 
@@ -214,14 +210,13 @@ TEST(CheckMessages, EachOpenFailureSaysWhatIsWrongAndWhatToDo) {
     EXPECT_EQ(distinct.size(), std::size(cases)) << "every cause has words of its own";
 }
 
-// The pattern itself is check_test's, as it reaches the display on COM5.
 TEST(CheckPattern, TheSettingsRowFitsForCom99AndThreePagesHoldTheCharacters) {
     EXPECT_EQ(SettingsRow(5, 9600), "COM5 9600 baud 8N1  ");
     EXPECT_EQ(SettingsRow(99, 115200), "COM99 115200 8N1    ") << "the fastest speed fits";
     EXPECT_EQ(CharacterPages(), 3);
 }
 
-// The port unplugged halfway through the pattern, or a line that takes nothing: never OK.
+// The port unplugged halfway through the pattern, or a line that takes nothing.
 TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
     for (const std::string fault : {"", "unplugged", "not reading"}) {
         SCOPED_TRACE(fault);
@@ -246,20 +241,17 @@ TEST(CheckPattern, TheVerdictIsOkOnlyWhenThePortTookEveryByte) {
 
 TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     std::ostringstream nothing_there;
-    EXPECT_FALSE(PrintPortList(nothing_there,
-                            {{6, "COM6 -> /dev/ttyUSB3", "", PortState::kMissing, false, "", false},
-                             {7, "COM7", "", PortState::kNotSerial, false, "", false}},
-                            5, {}));
-    EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"),
-              std::string::npos) << nothing_there.str();
+    EXPECT_FALSE(PrintPortList(nothing_there, {{6, "COM6 -> /dev/ttyUSB3", "", PortState::kMissing, false, "", false},
+                                               {7, "COM7", "", PortState::kNotSerial, false, "", false}}, 5, {}));
+    EXPECT_NE(nothing_there.str().find("KORVPOLE.CFG names COM5, which is not among them"), std::string::npos)
+        << nothing_there.str();
 
     // A refused port is there all the same; each missing group is told once.
     std::ostringstream refused;
-    EXPECT_TRUE(PrintPortList(refused,
-                            {{1, "/dev/ttyS0", "", PortState::kNoPermission, false, "dialout", false},
-                             {0, "/dev/ttyUSB0", "", PortState::kNoPermission, false, "dialout", false},
-                             {0, "/dev/ttyACM0", "", PortState::kNoPermission, false, "plugdev", true}},
-                            1, {}));
+    EXPECT_TRUE(PrintPortList(refused, {{1, "/dev/ttyS0", "", PortState::kNoPermission, false, "dialout", false},
+                                        {0, "/dev/ttyUSB0", "", PortState::kNoPermission, false, "dialout", false},
+                                        {0, "/dev/ttyACM0", "", PortState::kNoPermission, false, "plugdev", true}},
+                              1, {}));
     const std::string text = refused.str();
     EXPECT_EQ(test::Occurrences(text, "sudo usermod -aG dialout $USER"), 1) << text;
     EXPECT_EQ(test::Occurrences(text, "usermod -aG plugdev"), 0) << "already in it: " << text;
@@ -268,14 +260,10 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(text.find("ln -s /dev/serial/by-id/NAME COM5"), std::string::npos) << text;
 
     // The braille daemon matters beside a USB adapter, taken already or still listed.
-    const std::vector<ListedPort> built_in = {
-        {1, "/dev/ttyS0", "", PortState::kPresent, false, "", false}};
-    const std::vector<ListedPort> usb = {
-        {0, "/dev/ttyUSB0", "", PortState::kPresent, true, "", false}};
+    const std::vector<ListedPort> built_in = {{1, "/dev/ttyS0", "", PortState::kPresent, false, "", false}};
+    const std::vector<ListedPort> usb = {{0, "/dev/ttyUSB0", "", PortState::kPresent, true, "", false}};
     EXPECT_TRUE(TakerAdvice(built_in, {true, false, false}).empty());
-    for (const std::vector<std::string>& advice :
-         {TakerAdvice(built_in, {true, false, true}),
-          TakerAdvice(usb, {true, false, false})}) {
+    for (const auto& advice : {TakerAdvice(built_in, {true, false, true}), TakerAdvice(usb, {true, false, false})}) {
         ASSERT_EQ(advice.size(), 1u);
         EXPECT_NE(advice[0].find("apt-get remove brltty"), std::string::npos) << advice[0];
     }
@@ -284,7 +272,7 @@ TEST(CheckList, ExitStatusMarkAndAdviceFollowWhatWasFound) {
     EXPECT_NE(prober[0].find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos) << prober[0];
 }
 
-// Each amount is stored so that the poll cycle's own formatting shows it as typed.
+// Stored so that the poll cycle's own formatting shows it as typed.
 TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
     const struct {
         std::int32_t typed;  // hundredths
@@ -309,8 +297,8 @@ TEST(PostAmount, StoredSoThatKorvpoleShowsItAsTypedAtAnyScale) {
         EXPECT_EQ(StoredAmount(typed, scale), std::nullopt) << typed << " at scale " << scale;
 }
 
-// A write that fails after the lines: the counter, written last, keeps its old value,
-// so that korvpole does not take the half-written record as new.
+// The counter, written last, keeps its old value: korvpole does not take the half-written
+// record as new.
 TEST(RecordWriter, AWriteThatFailsLeavesTheCounterAsItWasAndSaysWhy) {
     fake::Reset();
     fake::File("POLE.DAT") = test::RecordByHand("OLD", "", 7, 1, 100, 200);
@@ -348,7 +336,6 @@ bool Warns(const RecordView& view, const std::string& text) {
 }
 
 TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintableBytesMarked) {
-    // Which rows are drawn, and how, is row_layout_test's.
     const RecordView healthy = Inspect(Record74(3, 1, 125, 1350));
     EXPECT_TRUE(healthy.warnings.empty()) << healthy.warnings.front();
     EXPECT_EQ(healthy.rows[2], "TOTAL TAX       1.25");
@@ -395,7 +382,7 @@ TEST(PostShow, WarnsAboutWhatKorvpoleWillDoAndPrintsTheRowsFramedWithUnprintable
     EXPECT_TRUE(Warns(odd, "line 1 holds the byte 0x01 at column 2: the display shows a character of its own"));
 }
 
-// Only the rows a 2x20 display shows, top first, and the bytes it takes as commands.
+// Only the rows a 2x20 display shows, top first.
 TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
     KorvpoleIni escpos;
     escpos.display = {0, 9600, 2, 20, false, DisplayKind::kEscpos, {3, 1}};
@@ -411,8 +398,8 @@ TEST(PostShow, OnATwoRowDisplayPrintsItsRowsAndWarnsOfItsOwnCommandBytes) {
     EXPECT_EQ(view.warnings.size(), 2u) << "line 2 is not shown, and 0xFE is no command to it";
 }
 
-// The rows as the display shows them: a cd5220 display holding cp437 has no euro sign;
-// an LCD draws eight letters its ROM lacks, the ninth plain; the shop's words.
+// A cd5220 display holding cp437 has no euro sign; an LCD draws eight letters its ROM
+// lacks, the ninth plain.
 TEST(PostShow, ShowsTheLettersAndWordsAsTheDisplayDoes) {
     KorvpoleIni cd5220;
     ASSERT_EQ(ParseKorvpoleIni("display = cd5220\ntext = cp1252\ntotal = ATT BETALA\ndecimal = ,", cd5220), "");

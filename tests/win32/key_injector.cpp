@@ -47,8 +47,7 @@ HANDLE Start(std::string command_line, DWORD flags) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                         &startup, &process)) {
-        std::fprintf(stderr, "korv-key-injector: cannot start %s, error %lu\n", command_line.c_str(),
-                     GetLastError());
+        std::fprintf(stderr, "korv-key-injector: cannot start %s, error %lu\n", command_line.c_str(), GetLastError());
         return nullptr;
     }
     CloseHandle(process.hThread);
@@ -63,8 +62,7 @@ int StatusOf(HANDLE process) {
     return static_cast<int>(status);
 }
 
-// The next whole line of a script that may still grow; false once the program ended
-// before one was complete.
+// The next whole line of a script that may still grow; false when the program ends first.
 bool NextLine(std::FILE* script, HANDLE process, std::string& line) {
     line.clear();
     while (true) {
