@@ -34,7 +34,6 @@
 #include "tests/support/wine_prefix.h"
 
 namespace {
-
 using namespace std::chrono;
 using korv::test::DisplayTap;
 using korv::test::Program;
@@ -278,7 +277,6 @@ int RunUnderWine(const std::string& exe, seconds window) {
     }
     return 0;
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {

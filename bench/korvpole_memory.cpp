@@ -13,7 +13,6 @@
 #include "tests/support/runner.h"
 
 namespace {
-
 constexpr std::chrono::seconds kSettle(4);
 
 long StatusKb(pid_t pid, const char* field) {
@@ -46,7 +45,6 @@ int Measure(const std::string& named) {
                 rss / 1024.0, peak);
     return 0;
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {

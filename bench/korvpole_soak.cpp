@@ -20,7 +20,6 @@
 #include "tests/support/screen.h"
 
 namespace {
-
 using namespace std::chrono;
 using korv::test::DisplayTap;
 using korv::test::Runner;
@@ -132,7 +131,6 @@ long CountCycles(const std::string& bytes) {
         ++cycles;
     return cycles;
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {

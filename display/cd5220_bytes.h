@@ -4,7 +4,6 @@
 
 // The CD5220 commands korvpole sends.
 namespace korv::cd5220 {
-
 inline constexpr std::uint8_t kEsc = 0x1B;
 inline constexpr std::uint8_t kBringUp[] = {
     kEsc, '@',       // initialise
@@ -16,5 +15,4 @@ inline constexpr std::uint8_t kCursorTo[] = {kEsc, 'l'};  // then column 1-20, r
 inline constexpr std::uint8_t kBrightest[] = {kEsc, '*', 4};
 inline constexpr std::uint8_t kDimmest[] = {kEsc, '*', 1};
 // Its lists offer no command for a code table: its switches choose one (table =).
-
 }  // namespace korv::cd5220

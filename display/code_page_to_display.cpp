@@ -4,7 +4,6 @@
 #include <optional>
 
 namespace korv::charset {
-
 std::uint8_t TableByte(CodePage table, char32_t letter) {
     return ByteOf(table, letter).value_or(static_cast<std::uint8_t>(PlainStandIn(letter)));
 }
@@ -57,5 +56,4 @@ ScreenPlan PlanScreen(CharacterRom rom, const std::vector<std::u32string>& rows,
     }
     return plan;
 }
-
 }  // namespace korv::charset

@@ -14,7 +14,6 @@
 // else drawn into one of the eight user-defined characters. Beyond both, a letter shows
 // as its plain stand-in, never as a wrong one.
 namespace korv::charset {
-
 // The byte of `table` for `letter`, else its plain stand-in.
 std::uint8_t TableByte(CodePage table, char32_t letter);
 
@@ -49,5 +48,4 @@ struct ScreenPlan {
 // first appear. Letters beyond eight show plain. A row whose bytes differ from those
 // last sent must be sent again, after the loads.
 ScreenPlan PlanScreen(CharacterRom rom, const std::vector<std::u32string>& rows, const UserCharacters& loaded);
-
 }  // namespace korv::charset

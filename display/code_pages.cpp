@@ -6,9 +6,7 @@
 #include "display/names.h"
 
 namespace korv::charset {
-
 namespace {
-
 // Bytes 0x80 to 0xFF; 0 marks a byte the code page leaves undefined. From the Unicode
 // consortium's mapping tables of the code pages (see docs/charsets.md).
 using HighHalf = std::array<char16_t, 128>;
@@ -140,7 +138,6 @@ bool CutOff(std::string_view text, std::size_t at) {
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return false;
     return true;
 }
-
 }  // namespace
 
 const char* CodePageName(CodePage page) { return Entry(page).name; }
@@ -221,5 +218,4 @@ std::string ToUtf8(CodePage page, std::string_view bytes) {
         text += letter < 0x20 || letter == 0x7F || letter == kReplacement ? "?" : Utf8Of(letter);
     return text;
 }
-
 }  // namespace korv::charset

@@ -10,7 +10,6 @@
 // too; and the conversions the driver and the tools need. A new code page is one more
 // enumerator, name and table row in code_pages.cpp.
 namespace korv::charset {
-
 enum class CodePage { kCp1252, kCp850, kCp437, kCp858, kUtf8 };
 
 // What text = may name, and the tables a 2x20 display may hold (table =).
@@ -66,5 +65,4 @@ std::u32string LettersOf(CodePage page, std::string_view bytes);
 // Code page bytes as UTF-8 for a terminal; a control byte (below 0x20, 0x7F) or a byte
 // the code page leaves undefined as '?'.
 std::string ToUtf8(CodePage page, std::string_view bytes);
-
 }  // namespace korv::charset

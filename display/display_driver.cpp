@@ -6,7 +6,6 @@
 #include "display/row_text.h"
 
 namespace korv {
-
 platform::PortOpenFailure DisplayDriver::Open(DisplayGeometry geometry) {
     wanted_ = geometry;
     channel_.Close();
@@ -135,5 +134,4 @@ platform::PortOpenFailure DisplayDriver::Reconnect() {
     Clear();
     return {};
 }
-
 }  // namespace korv

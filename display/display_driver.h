@@ -12,7 +12,6 @@
 #include "display/serial_channel.h"
 
 namespace korv {
-
 // The pole display behind its COM port, spoken to in the command set of its kind.
 // Operations on a closed display send nothing; sending never reports a failure. Each
 // command goes out whole under the display lock, which a command inside another takes
@@ -74,5 +73,4 @@ private:
     std::vector<std::string> sent_;
     charset::UserCharacters loaded_{};
 };
-
 }  // namespace korv

@@ -7,7 +7,6 @@
 #include "display/lcd_characters.h"
 
 namespace korv {
-
 enum class DisplayKind { kLcd, kEscpos, kCd5220 };
 
 // The line speeds a port is opened at, for KORVPOLE.INI and the tools alike; displays
@@ -37,5 +36,4 @@ struct DisplayGeometry {
     charset::CodePage table = charset::CodePage::kCp437;
     charset::CharacterRom rom = charset::CharacterRom::kA00;
 };
-
 }  // namespace korv

@@ -9,9 +9,7 @@
 #include "display/names.h"
 
 namespace korv {
-
 namespace {
-
 template <std::size_t N>
 std::string_view Run(const std::uint8_t (&bytes)[N]) {
     return {reinterpret_cast<const char*>(bytes), N};
@@ -37,7 +35,6 @@ const DisplayProtocol kProtocols[] = {
      Run(cd5220::kCursorTo), CursorForm::kColumnRow, 0x20, kDelete,
      LetterForm::kTable},
 };
-
 }  // namespace
 
 const DisplayProtocol& ProtocolOf(DisplayKind kind) {
@@ -82,5 +79,4 @@ std::string CursorCommand(const DisplayProtocol& protocol, int column, int row, 
     if (row < 1 || row > rows || column < 1 || column > columns) return "";
     return lead + static_cast<char>(column) + static_cast<char>(row);
 }
-
 }  // namespace korv

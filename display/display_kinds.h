@@ -12,7 +12,6 @@
 // in lcd_bytes.h, escpos_bytes.h and cd5220_bytes.h. Closing is the same on every
 // kind: a clear, then the backlight off or the dimmest level.
 namespace korv {
-
 enum class CursorForm {
     kRowAddress,  // one byte: the row's display-data address plus column - 1 (HD44780)
     kColumnRow,   // two bytes: column, then row, both 1-based
@@ -73,5 +72,4 @@ inline std::uint8_t ShownByte(std::uint8_t text_byte, const DisplayProtocol& pro
     const bool command = text_byte < protocol.first_text_byte || text_byte == protocol.command_byte;
     return command ? ' ' : text_byte;
 }
-
 }  // namespace korv

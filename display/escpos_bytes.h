@@ -6,7 +6,6 @@
 
 // The ESC/POS customer-display commands korvpole sends.
 namespace korv::escpos {
-
 inline constexpr std::uint8_t kEsc = 0x1B;
 inline constexpr std::uint8_t kUs = 0x1F;
 inline constexpr std::uint8_t kBringUp[] = {
@@ -26,5 +25,4 @@ inline constexpr charset::CodeTable kCodeTables[] = {
     {charset::CodePage::kCp1252, 16},
     {charset::CodePage::kCp858, 19},
 };
-
 }  // namespace korv::escpos

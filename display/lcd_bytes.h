@@ -5,7 +5,6 @@
 // The 4x20 LCD's bytes: characters travel as plain bytes, every HD44780 instruction and
 // backlight command as the prefix followed by one command byte.
 namespace korv::lcd {
-
 inline constexpr int kRows = 4;
 inline constexpr int kColumns = 20;
 
@@ -46,5 +45,4 @@ inline constexpr std::uint8_t kLightOff[] = {kCommandPrefix, kBacklightOff};
 // but 0x00 ends a text line).
 inline constexpr int kUserCharacters = 8;
 inline constexpr std::uint8_t kFirstUserCode = 0x08;
-
 }  // namespace korv::lcd

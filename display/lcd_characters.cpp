@@ -4,9 +4,7 @@
 #include "display/names.h"
 
 namespace korv::charset {
-
 namespace {
-
 // Code to code point; 0 where a customer reads no character. From the tables of
 // character codes and patterns in the HD44780U data sheet (see docs/charsets.md).
 using RomTable = std::array<char32_t, 256>;
@@ -265,7 +263,6 @@ const PatternSource* SourceOf(char32_t code_point) {
         if (source.letter == code_point) return &source;
     return nullptr;
 }
-
 }  // namespace
 
 const char* CharacterRomName(CharacterRom rom) { return rom == CharacterRom::kA02 ? "a02" : "a00"; }
@@ -307,5 +304,4 @@ char PlainStandIn(char32_t code_point) {
         if (code_point >= stand_in.first && code_point <= stand_in.last) return stand_in.plain;
     return ' ';
 }
-
 }  // namespace korv::charset

@@ -9,7 +9,6 @@
 // korvpole draws into its user-defined characters, and the plain character that stands
 // in for a letter it can show neither way.
 namespace korv::charset {
-
 // A00 is the common ROM of the data sheet (Japanese standard), A02 the European one.
 enum class CharacterRom { kA00, kA02 };
 
@@ -47,5 +46,4 @@ std::optional<char32_t> LetterOfPattern(const GlyphPattern& pattern);
 // dashes: -) or, where nothing plain reads right (pound sign, one half, Greek
 // capitals), a blank. Never a backslash or tilde, which A00 lacks.
 char PlainStandIn(char32_t code_point);
-
 }  // namespace korv::charset

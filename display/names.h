@@ -8,7 +8,6 @@
 
 // Names as settings files and command lines spell them, and the lists messages give.
 namespace korv {
-
 // `given` spells `known`, a lower-case ASCII name, in any case. Only ASCII letters fold,
 // so that no locale makes another name match.
 inline bool SameName(std::string_view given, std::string_view known) {
@@ -25,5 +24,4 @@ std::string Listed(const Items& items, Name name, const char* last = " or ") {
         text += std::string(i++ == 0 ? "" : i == std::size(items) ? last : ", ") + name(item);
     return text;
 }
-
 }  // namespace korv

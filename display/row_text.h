@@ -9,7 +9,6 @@
 // What the display shows of a text written into a row: the driver sends by these rules,
 // and the tools that show the rows go by them too.
 namespace korv {
-
 // The row of a display `rows` high that shows drawn row `drawn_row` (1 to 4); 0 when
 // the display has no room for it.
 inline int DisplayRowOf(int drawn_row, int rows, const std::array<int, 2>& shown_rows) {
@@ -31,5 +30,4 @@ inline int FittingLength(int length, int column, int columns) {
 inline constexpr std::uint8_t kFirstPrintable = 0x20;  // the blank
 inline constexpr std::uint8_t kLastPrintable = 0x7E;   // '~'
 inline bool IsPrintable(std::uint8_t byte) { return byte >= kFirstPrintable && byte <= kLastPrintable; }
-
 }  // namespace korv

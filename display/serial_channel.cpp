@@ -3,7 +3,6 @@
 #include "platform/clock.h"
 
 namespace korv {
-
 constexpr int kPauseAfterByteMs = 1;
 
 SerialChannel::~SerialChannel() { Close(); }
@@ -52,5 +51,4 @@ int SerialChannel::Send(const std::uint8_t* data, int length) {
     }
     return length;
 }
-
 }  // namespace korv

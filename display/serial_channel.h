@@ -6,7 +6,6 @@
 #include "platform/serial_device.h"
 
 namespace korv {
-
 // The one connection to the display's COM port. Sends strictly one byte per write,
 // each followed by a 1 ms pause; never reads.
 class SerialChannel {
@@ -39,5 +38,4 @@ private:
     bool lost_ = false;
     std::uint64_t not_taken_ = 0;
 };
-
 }  // namespace korv

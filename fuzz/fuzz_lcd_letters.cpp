@@ -17,7 +17,6 @@
 #include "sim/hd44780_model.h"
 
 namespace {
-
 namespace charset = korv::charset;
 namespace fake = korv::platform::fake;
 constexpr int kRows = 4;
@@ -48,7 +47,6 @@ void CheckScreen(const korv::sim::Hd44780Model& model, const std::u32string (&wr
         }
     }
 }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -17,7 +17,6 @@
 #include "sim/hd44780_model.h"
 
 namespace {
-
 namespace fake = korv::platform::fake;
 namespace rec = korv::record;
 
@@ -98,7 +97,6 @@ void RunAndCheck(korv::platform::RecordFile& file, korv::CycleState& state,
         CheckAmountField(model.Row(4).substr(10), Le32(r, rec::kTotalOffset), scale);
     }
 }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,7 +10,6 @@
 #include "platform/posix/escape_skipper.h"
 
 namespace {
-
 using korv::platform::EscapeSkipper;
 
 // The fuzzer's bytes, one at a time; 0 once they are used up.
@@ -74,7 +73,6 @@ Typed TypeOne(Choices& choose) {
     }
     return typed;
 }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 namespace korv::platform {
-
 void SleepMilliseconds(int milliseconds);
 // Monotonic, for intervals; the origin is arbitrary.
 std::int64_t NowMilliseconds();
@@ -16,5 +15,4 @@ public:
     FineTimerScope(const FineTimerScope&) = delete;
     FineTimerScope& operator=(const FineTimerScope&) = delete;
 };
-
 }  // namespace korv::platform

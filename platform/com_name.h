@@ -4,7 +4,6 @@
 #include <string>
 
 namespace korv::platform {
-
 // Port n is COM<n> in the settings, the console's words and the port list.
 inline std::string ComName(int port) { return "COM" + std::to_string(port); }
 
@@ -30,5 +29,4 @@ inline int ComNumberOfDevice(const std::string& path) {
         if (port > 0 && ComDevicePath(port) == path) return port;
     return 0;
 }
-
 }  // namespace korv::platform

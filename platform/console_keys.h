@@ -3,7 +3,6 @@
 #include <memory>
 
 namespace korv::platform {
-
 inline constexpr int kNoKey = -1;
 
 // Single key presses as characters, without echo or Enter, only between BeginKeyMode
@@ -35,5 +34,4 @@ private:
     std::unique_ptr<Input> input_;
     bool input_ended_ = false;
 };
-
 }  // namespace korv::platform

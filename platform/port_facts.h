@@ -5,7 +5,6 @@
 #include "platform/com_name.h"
 
 namespace korv::platform {
-
 // For the words korvpole and the health check say when port n does not open.
 struct PortFacts {
     std::string device;            // ComDevicePath(n)
@@ -17,5 +16,4 @@ struct PortFacts {
 // `device` as ComDevicePath names it, or a device's own name ("/dev/ttyUSB0").
 PortFacts DescribeDevice(const std::string& device);
 inline PortFacts DescribePort(int port) { return DescribeDevice(ComDevicePath(port)); }
-
 }  // namespace korv::platform

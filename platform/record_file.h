@@ -7,7 +7,6 @@
 #include "platform/system_error.h"
 
 namespace korv::platform {
-
 // Why a record file did not open (pole/failure_words.h words it).
 enum class RecordFailure {
     kNone,
@@ -63,5 +62,4 @@ private:
     std::string name_;
     std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
 };
-
 }  // namespace korv::platform

@@ -7,7 +7,6 @@
 #include "platform/system_error.h"
 
 namespace korv::platform {
-
 enum class ByteWrite {
     kWritten,     // the device took the byte
     kDropped,     // not taken within the wait; the byte is lost, the device is fine
@@ -58,5 +57,4 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
-
 }  // namespace korv::platform

@@ -6,7 +6,6 @@
 #include "platform/system_error.h"
 
 namespace korv::platform {
-
 // Why a save failed, in a technician's words.
 enum class SaveFailure {
     kNone,
@@ -41,5 +40,4 @@ using ReadFileFailure = Failure<ReadFailure>;
 // At most `limit` bytes from the start of `name`, through a link too. Only an ordinary
 // file is opened: a FIFO would hold the reader up for good, a device may raise its lines.
 ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::string& bytes);
-
 }  // namespace korv::platform

@@ -5,9 +5,7 @@
 // after the step under way at the latest; a setup answer being waited for reads as input
 // that ended. Windows' close and session end wait, within Windows' time, for that end.
 namespace korv::platform {
-
 // From here on a stop is noted instead of ending the process.
 void CatchStopRequests();
 bool StopRequested();
-
 }  // namespace korv::platform

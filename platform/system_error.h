@@ -3,7 +3,6 @@
 #include <system_error>
 
 namespace korv::platform {
-
 // A platform call that can fail returns its failure, false when there was none: the
 // system's error (errno, or GetLastError() on Windows), and where a technician is told
 // why, a cause classified where the call failed, since one system error means different
@@ -19,5 +18,4 @@ struct Failure {
 std::error_code SystemError(int code);
 // The error of the system call that has just failed.
 std::error_code LastSystemError();
-
 }  // namespace korv::platform

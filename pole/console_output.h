@@ -4,7 +4,6 @@
 #include <string>
 
 namespace korv {
-
 // Console text goes out at once and in the order it was made, whether the console is
 // a terminal, a pipe or a journal: every message is flushed as it is written.
 inline void PrintNow(const char* text) {
@@ -18,5 +17,4 @@ inline void TellNow(const std::string& line) {
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
-
 }  // namespace korv

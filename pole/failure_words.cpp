@@ -4,14 +4,11 @@
 #include "pole/record_format.h"
 
 namespace korv {
-
 using namespace platform;
 
 namespace {
-
 // A port given by its device's name (port 0) goes by that name.
 std::string Named(int port, const PortFacts& facts) { return port >= 1 ? ComName(port) : facts.device; }
-
 }  // namespace
 
 std::string PortName(int port, const PortFacts& facts) {
@@ -82,5 +79,4 @@ const char* SaveFailureCause(SaveFailure failure) {
         default: return "it could not be written";
     }
 }
-
 }  // namespace korv

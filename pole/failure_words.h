@@ -10,7 +10,6 @@
 // What korvpole says when something fails, in a technician's words. korvpole-check
 // and korvpole-post say the same causes, with their own advice.
 namespace korv {
-
 // "COM5 (/dev/ttyS4)", "COM5 (link to /dev/pts/3)", "COM5 (\\.\COM5)"; for port 0 the
 // device's own name: "/dev/ttyUSB0".
 std::string PortName(int port, const platform::PortFacts& facts);
@@ -38,5 +37,4 @@ inline constexpr const char* kInputEndedNote = "Input ended before both answers 
 inline constexpr const char* kNoSettingsNote =
     "There is no KORVPOLE.CFG in this folder and setup got no answers, so korvpole ends: "
     "run korvpole once in this folder at a console to set it up, or copy a KORVPOLE.CFG here.\n";
-
 }  // namespace korv

@@ -1,7 +1,6 @@
 #pragma once
 
 namespace korv {
-
 enum class KeyCommand { kNone, kSetup, kBacklight, kExit };
 
 // The command a key's character stands for: S, B or X in either case; nothing else.
@@ -11,5 +10,4 @@ inline KeyCommand CommandOf(int key) {
     if (key == 'X' || key == 'x') return KeyCommand::kExit;
     return KeyCommand::kNone;
 }
-
 }  // namespace korv

@@ -3,7 +3,6 @@
 #include <cstring>
 
 namespace korv {
-
 constexpr std::size_t kLayoutSize = sizeof KorvpoleCfg::port_text + sizeof KorvpoleCfg::backlight_choice;
 
 KorvpoleCfg ParseKorvpoleCfg(const std::string& bytes) {
@@ -27,5 +26,4 @@ platform::SaveFileFailure SaveKorvpoleCfg(const KorvpoleCfg& settings) {
     std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice, sizeof settings.backlight_choice);
     return platform::SaveFileContents(kConfigFileName, bytes, sizeof bytes);
 }
-
 }  // namespace korv

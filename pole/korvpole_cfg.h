@@ -7,7 +7,6 @@
 #include "platform/settings_file.h"
 
 namespace korv {
-
 inline constexpr const char* kConfigFileName = "KORVPOLE.CFG";
 
 // KORVPOLE.CFG's five bytes: the port as text of at most two characters, NUL-filled,
@@ -27,5 +26,4 @@ KorvpoleCfg ParseKorvpoleCfg(const std::string& bytes);
 std::optional<KorvpoleCfg> LoadKorvpoleCfg();
 // All five bytes or none: a save that fails leaves the old file as it was.
 platform::SaveFileFailure SaveKorvpoleCfg(const KorvpoleCfg& settings);
-
 }  // namespace korv

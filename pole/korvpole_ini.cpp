@@ -8,9 +8,7 @@
 #include "platform/settings_file.h"
 
 namespace korv {
-
 namespace {
-
 constexpr std::size_t kMaxFileBytes = 64 * 1024;
 
 std::string Trimmed(const std::string& text) {
@@ -154,7 +152,6 @@ std::string TakeCaption(const char* name, const std::optional<charset::CodePage>
     width = static_cast<int>(letters);
     return "";
 }
-
 }  // namespace
 
 std::string ParseKorvpoleIni(const std::string& text, KorvpoleIni& ini) {
@@ -240,5 +237,4 @@ std::string IniLine(const KorvpoleIni& ini) {
         line += std::string(", ROM ") + charset::CharacterRomName(display.rom);
     return line;
 }
-
 }  // namespace korv

@@ -12,7 +12,6 @@
 // blank lines and lines starting with ';' or '#' are skipped. Without the file korvpole
 // drives the 4x20 LCD at 9600 baud, as it always did.
 namespace korv {
-
 inline constexpr const char* kIniFileName = "KORVPOLE.INI";
 
 struct KorvpoleIni {
@@ -39,5 +38,4 @@ std::string HiddenTxtNote(const std::string& name);
 // "KORVPOLE.INI: escpos display, 2x20, rows 1 and 4, text cp1252"; empty when the file
 // names neither a kind, a speed, a code page, a table nor a ROM.
 std::string IniLine(const KorvpoleIni& ini);
-
 }  // namespace korv

@@ -11,7 +11,6 @@
 #include "pole/startup.h"
 
 namespace {
-
 // Program-wide, so that the port is closed at exit on every way out.
 korv::DisplayDriver g_display;
 
@@ -41,7 +40,6 @@ std::string Help() {
            "2 for a " + side + " it cannot use; -1 (255 on Linux) when " + record + "\n"
            "becomes unusable while it runs.\n";
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {

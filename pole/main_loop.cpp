@@ -17,9 +17,7 @@
 #include "pole/startup.h"
 
 namespace korv {
-
 namespace {
-
 constexpr const char* kKeyMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
 // Pause where the loop would otherwise turn with nothing to wait for.
@@ -121,7 +119,6 @@ ProgramEnd RunMainLoop(DisplayDriver& display, platform::ConsoleKeys& console, I
     console.EndKeyMode();
     return end;
 }
-
 }  // namespace
 
 ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console) {
@@ -136,5 +133,4 @@ ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console
     TellNow(kNoSettingsNote);
     return ProgramEnd::kNoSettings;
 }
-
 }  // namespace korv

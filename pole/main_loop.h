@@ -1,7 +1,6 @@
 #pragma once
 
 namespace korv {
-
 class DisplayDriver;
 namespace platform { class ConsoleKeys; }
 
@@ -15,5 +14,4 @@ enum class ProgramEnd {
 
 // The whole program after the display driver exists: start-up, then the main loop.
 ProgramEnd RunPoleProgram(DisplayDriver& display, platform::ConsoleKeys& console);
-
 }  // namespace korv

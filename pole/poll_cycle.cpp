@@ -10,9 +10,7 @@
 #include "platform/record_file.h"
 
 namespace korv {
-
 namespace {
-
 constexpr int kCyclePauseMs = 250;
 // Room for any width a display row may have, plus the terminator.
 constexpr int kFieldBufferSize = 64;
@@ -33,7 +31,6 @@ void DrawAmount(DisplayDriver& display, const std::uint8_t* raw_bytes, std::uint
     FillAmountField(amount, length, width, field);
     Draw(display, field, caption_width + 1, row);
 }
-
 }  // namespace
 
 int FormatAmount(std::int32_t raw, std::uint16_t scale, char* out, std::size_t out_size, char decimal) {
@@ -99,5 +96,4 @@ CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state, Display
     if (outcome == CycleOutcome::kCompleted) platform::SleepMilliseconds(kCyclePauseMs);
     return outcome;
 }
-
 }  // namespace korv

@@ -8,7 +8,6 @@
 #include "pole/record_format.h"
 
 namespace korv {
-
 namespace platform { class RecordFile; }
 class DisplayDriver;
 
@@ -62,5 +61,4 @@ CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, DisplayDr
 // Reads the record once and draws it; pauses 250 ms when it completes.
 CycleOutcome RunPollCycle(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
                           const AmountWords& words = AmountWords());
-
 }  // namespace korv

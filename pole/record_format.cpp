@@ -1,9 +1,7 @@
 #include "pole/record_format.h"
 
 namespace korv {
-
 namespace {
-
 void PutLe(std::string& bytes, int offset, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i)
         bytes[static_cast<std::size_t>(offset + i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -19,7 +17,6 @@ std::string LineAt(const std::string& padded, int offset) {
     const std::string field = padded.substr(static_cast<std::size_t>(offset), record::kLineSize);
     return field.substr(0, field.find('\0'));
 }
-
 }  // namespace
 
 std::uint16_t DecodeLe16(const std::uint8_t* bytes) {
@@ -62,5 +59,4 @@ std::string EncodeRecord(const PoleRecordFields& fields) {
     EncodeRecordInto(fields, bytes);
     return bytes;
 }
-
 }  // namespace korv

@@ -4,7 +4,6 @@
 #include <string>
 
 namespace korv {
-
 inline constexpr const char* kPoleRecordFileName = "POLE.DAT";
 
 // Where the fields of the pole record lie; all numbers little-endian.
@@ -40,5 +39,4 @@ std::string EncodeRecord(const PoleRecordFields& fields);
 // The fields written over `bytes`, grown to 74 bytes when shorter; the bytes no field
 // uses keep what they held.
 void EncodeRecordInto(const PoleRecordFields& fields, std::string& bytes);
-
 }  // namespace korv

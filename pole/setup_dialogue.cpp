@@ -9,9 +9,7 @@
 #include "pole/failure_words.h"
 
 namespace korv {
-
 namespace {
-
 // False when standard input ended (or failed) before an answer came, or a stop came; a
 // word that was read is kept as the conversion left it.
 bool ReadAnswer(const char* format, char* answer) {
@@ -21,7 +19,6 @@ bool ReadAnswer(const char* format, char* answer) {
     if (converted != 1) answer[0] = '\0';
     return true;
 }
-
 }  // namespace
 
 SetupOutcome RunSetupDialogue(KorvpoleCfg& answers, KorvpoleIni& ini) {
@@ -56,5 +53,4 @@ SetupOutcome RunSetupDialogue(KorvpoleCfg& answers, KorvpoleIni& ini) {
     PrintNow("Exiting config mode\n\n");
     return outcome;
 }
-
 }  // namespace korv

@@ -4,7 +4,6 @@
 #include "pole/korvpole_ini.h"
 
 namespace korv {
-
 enum class SetupOutcome {
     kSaved,      // `answers` are in KORVPOLE.CFG, for the display as `ini` describes it
     kNotSaved,   // answered, but not saved: the file as it was
@@ -16,5 +15,4 @@ enum class SetupOutcome {
 // KORVPOLE.INI is read again before the answers are saved, so that answers for a display
 // korvpole can no longer describe are not kept.
 SetupOutcome RunSetupDialogue(KorvpoleCfg& answers, KorvpoleIni& ini);
-
 }  // namespace korv

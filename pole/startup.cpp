@@ -6,7 +6,6 @@
 #include "pole/console_output.h"
 
 namespace korv {
-
 const char* const kProgramVersion = KORV_VERSION;
 
 platform::PortOpenFailure BringUpDisplay(DisplayDriver& display, const KorvpoleCfg& settings,
@@ -64,5 +63,4 @@ StartOutcome RunStartup(DisplayDriver& display, InForce& in_force) {
     if (!ini_line.empty()) PrintNow((ini_line + "\n").c_str());
     return StartOutcome::kReady;
 }
-
 }  // namespace korv

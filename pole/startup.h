@@ -6,7 +6,6 @@
 #include "pole/setup_dialogue.h"
 
 namespace korv {
-
 // The version the build was given, "1.0.1".
 extern const char* const kProgramVersion;
 
@@ -33,5 +32,4 @@ enum class StartOutcome {
 
 // Banner, KORVPOLE.INI, then KORVPOLE.CFG, or the setup dialogue when there is none.
 StartOutcome RunStartup(DisplayDriver& display, InForce& in_force);
-
 }  // namespace korv

@@ -5,7 +5,6 @@
 #include <utility>
 
 namespace korv::sim {
-
 // The cursor moves from kLeft to kBottom in the order of the CD5220 set's ESC [ letters.
 enum class CustomerDisplayModel::Action : std::uint8_t {
     kInitialise, kClear, kClearLine, kCursorTo, kLeft, kRight, kUp, kDown, kHome,
@@ -23,7 +22,6 @@ struct CustomerDisplayModel::Command {
 };
 
 namespace {
-
 using Action = CustomerDisplayModel::Action;
 using Kind = DecodedByte::Kind;
 
@@ -66,7 +64,6 @@ const CustomerDisplayModel::Command kCommands[] = {
 std::uint8_t SetOf(const DisplayProtocol& protocol) {
     return protocol.kind == DisplayKind::kEscpos ? kEscpos : kCd5220;
 }
-
 }  // namespace
 
 CustomerDisplayModel::CustomerDisplayModel(DisplayKind kind, charset::CodePage table)
@@ -246,5 +243,4 @@ std::string CustomerDisplayModel::LightText() const {
 std::string CustomerDisplayModel::PlaceText(const DecodedByte& decoded) const {
     return "cursor " + std::to_string(decoded.row) + "," + std::to_string(decoded.column);
 }
-
 }  // namespace korv::sim

@@ -9,7 +9,6 @@
 #include "sim/display_model.h"
 
 namespace korv::sim {
-
 // A 2x20 customer display that takes one of the two public command sets. The sets name
 // their commands differently but a command does the same in both, so one machine
 // decodes either from one table. A command's bytes are its lead (ESC or US), its code
@@ -94,5 +93,4 @@ public:
     explicit Cd5220Model(charset::CodePage table = DisplayGeometry().table)
         : CustomerDisplayModel(DisplayKind::kCd5220, table) {}
 };
-
 }  // namespace korv::sim

@@ -8,7 +8,6 @@
 #include "sim/hd44780_model.h"
 
 namespace korv::sim {
-
 const char* KindName(DecodedByte::Kind kind) {
     // In the order of DecodedByte::Kind.
     static const char* const kNames[] = {
@@ -51,5 +50,4 @@ std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::Charac
     if (kind == DisplayKind::kCd5220) return std::make_unique<Cd5220Model>(table);
     return std::make_unique<Hd44780Model>(rom);
 }
-
 }  // namespace korv::sim

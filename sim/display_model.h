@@ -11,7 +11,6 @@
 #include "display/lcd_characters.h"
 
 namespace korv::sim {
-
 // What one received byte did to the display, for logs and analysers.
 struct DecodedByte {
     enum class Kind {
@@ -93,5 +92,4 @@ protected:
 // display holds at power-on.
 std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom = charset::CharacterRom::kA00,
                                                charset::CodePage table = charset::CodePage::kCp437);
-
 }  // namespace korv::sim

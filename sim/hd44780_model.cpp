@@ -7,9 +7,7 @@
 #include "display/lcd_bytes.h"
 
 namespace korv::sim {
-
 namespace {
-
 using Kind = DecodedByte::Kind;
 
 constexpr std::uint8_t kBlank = 0x20;
@@ -27,7 +25,6 @@ bool IsProtocolCommand(std::uint8_t command) {
         if (command == kBringUp[i]) return true;
     return command == kBacklightOn || command == kBacklightOff;
 }
-
 }  // namespace
 
 Hd44780Model::Hd44780Model(charset::CharacterRom rom) : rom_(rom) { ddram_.fill(kBlank); }
@@ -138,5 +135,4 @@ std::string Hd44780Model::Row(int row) const {
     const auto start = ddram_.begin() + lcd::RowStart20x4(row);
     return std::string(start, start + kColumns);
 }
-
 }  // namespace korv::sim

@@ -7,7 +7,6 @@
 #include "sim/display_model.h"
 
 namespace korv::sim {
-
 // A 4x20 character display with an HD44780-compatible controller and a switchable
 // backlight, as it decodes the bytes that arrive on its serial line: characters as
 // plain bytes, commands behind the prefix 0xFE. Rows start at DDRAM addresses 0x00,
@@ -49,5 +48,4 @@ private:
     bool increment_ = true;
     bool writing_cgram_ = false;
 };
-
 }  // namespace korv::sim

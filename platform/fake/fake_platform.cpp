@@ -13,11 +13,8 @@
 #include "platform/stop_request.h"
 
 namespace korv::platform {
-
 namespace fake {
-
 namespace {
-
 State g_state;
 
 // The name's bytes, made empty when missing.
@@ -33,7 +30,6 @@ State::Opened* OpenedAt(std::intptr_t handle) {
     State::Opened& file = g_state.opened[static_cast<std::size_t>(handle)];
     return file.bytes ? &file : nullptr;
 }
-
 }  // namespace
 
 State& Platform() { return g_state; }
@@ -55,7 +51,6 @@ std::string& File(const std::string& name) { return *Files(name); }
 void Replace(const std::string& name, const std::string& bytes) {
     g_state.files[name] = std::make_shared<std::string>(bytes);
 }
-
 }  // namespace fake
 
 using fake::Platform;
@@ -231,5 +226,4 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
     bytes = found->second->substr(0, limit);
     return {};
 }
-
 }  // namespace korv::platform

@@ -13,7 +13,6 @@
 // run what a test planned for that time; COM ports keep the bytes they take, can be held
 // elsewhere, unplugged or drop bytes; record files are bytes by name.
 namespace korv::platform::fake {
-
 // COM port n. A port that was never made does not exist.
 struct Port {
     std::string received;  // what the display took since it was plugged in
@@ -68,5 +67,4 @@ std::string& File(const std::string& name);
 // A new file takes the name (a writer saved by renaming over it); files open on the
 // old one keep reading it until they follow the name.
 void Replace(const std::string& name, const std::string& bytes);
-
 }  // namespace korv::platform::fake

@@ -5,7 +5,6 @@
 #include "platform/clock.h"
 
 namespace korv::platform {
-
 void SleepMilliseconds(int milliseconds) {
     if (milliseconds <= 0) return;
     timespec rest{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
@@ -22,5 +21,4 @@ std::int64_t NowMilliseconds() {
 // The kernel's timers are fine-grained already.
 FineTimerScope::FineTimerScope() = default;
 FineTimerScope::~FineTimerScope() = default;
-
 }  // namespace korv::platform

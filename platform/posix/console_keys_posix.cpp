@@ -15,9 +15,7 @@
 #include "platform/posix/escape_skipper.h"
 
 namespace korv::platform {
-
 namespace {
-
 // The terminal's settings before key mode, for the signal handlers too: Ctrl+\ and
 // Ctrl+Z restore them and then let the signal end or stop the process.
 termios g_saved_terminal;
@@ -86,7 +84,6 @@ int NextInputByte(int timeout_ms, bool& ended) {
     ended = count != 1;  // at its end, hung up or closed
     return ended ? kNoKey : byte;
 }
-
 }  // namespace
 
 struct ConsoleKeys::Input {
@@ -147,5 +144,4 @@ void ConsoleKeys::DropRestOfLine() {
         byte = NextInputByte(0, ended);
     } while (byte != kNoKey && byte != '\n' && byte != '\r');
 }
-
 }  // namespace korv::platform

@@ -9,7 +9,6 @@
 #include <vector>
 
 namespace korv::platform {
-
 std::string GroupName(gid_t group) {
     std::vector<char> buffer(4096);
     struct group entry;
@@ -38,5 +37,4 @@ std::string LinkTarget(const std::string& link) {
         leads_to += std::string(" -> ") + resolved;
     return leads_to;
 }
-
 }  // namespace korv::platform

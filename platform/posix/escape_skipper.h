@@ -5,7 +5,6 @@
 #include "platform/console_keys.h"
 
 namespace korv::platform {
-
 // Drops whole, fed a byte at a time, what a terminal sends for a key without a character
 // or for Alt with a key, so that none of its bytes is taken as a key: ESC [ up to a final
 // byte 0x40-0x7E, ESC O and one byte, the Linux console's ESC [ [ and one byte, ESC and
@@ -50,5 +49,4 @@ private:
     enum class State { kIdle, kAfterEscape, kFirstOfControl, kControl, kLast };
     State state_ = State::kIdle;
 };
-
 }  // namespace korv::platform

@@ -4,7 +4,6 @@
 #include "platform/posix/device_facts.h"
 
 namespace korv::platform {
-
 PortFacts DescribeDevice(const std::string& device) {
     PortFacts facts;
     facts.device = device;
@@ -17,5 +16,4 @@ PortFacts DescribeDevice(const std::string& device) {
     }
     return facts;
 }
-
 }  // namespace korv::platform

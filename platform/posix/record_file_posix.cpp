@@ -8,9 +8,7 @@
 #include "platform/record_file.h"
 
 namespace korv::platform {
-
 namespace {
-
 // Non-blocking only for the open itself, so that a FIFO in its place cannot hang us.
 constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK;
 
@@ -57,7 +55,6 @@ RecordOpenFailure Take(int fd, bool ordinary_only) {
     else fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return refused;
 }
-
 }  // namespace
 
 RecordFile::~RecordFile() { Close(); }
@@ -132,5 +129,4 @@ bool RecordFile::FollowName() {
     handle_ = fd;
     return true;
 }
-
 }  // namespace korv::platform

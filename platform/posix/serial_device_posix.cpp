@@ -13,9 +13,7 @@
 #include "platform/serial_device.h"
 
 namespace korv::platform {
-
 namespace {
-
 constexpr int kWriteWaitMs = 1000;
 
 speed_t SpeedOf(int baud) {
@@ -86,7 +84,6 @@ bool IsDeviceGone(int error) {
     return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE ||
            error == EBADF || error == ENOTCONN;
 }
-
 }  // namespace
 
 struct SerialDevice::Impl {
@@ -175,5 +172,4 @@ int SerialDevice::Read(std::uint8_t* buffer, int size, int timeout_ms) {
     // Readable, yet nothing or an error: the line hung up or the device went.
     return count < 0 && (errno == EAGAIN || errno == EINTR) ? 0 : -1;
 }
-
 }  // namespace korv::platform

@@ -13,9 +13,7 @@
 #include "platform/temporary_name.h"
 
 namespace korv::platform {
-
 namespace {
-
 SaveFailure CauseOf(int error) {
     switch (error) {
         case ENOSPC:
@@ -111,7 +109,6 @@ void FlushFolderOf(const std::string& name) {
     fsync(fd);
     close(fd);
 }
-
 }  // namespace
 
 SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size) {
@@ -161,5 +158,4 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
     close(fd);
     return failure;
 }
-
 }  // namespace korv::platform

@@ -8,9 +8,7 @@
 #include <initializer_list>
 
 namespace korv::platform {
-
 namespace {
-
 volatile std::sig_atomic_t g_stop_requested = 0;
 
 // Only what a handler may do: standard input swapped for one at its end, so that a setup
@@ -25,7 +23,6 @@ extern "C" void RequestStop(int) {
     }
     errno = saved_errno;
 }
-
 }  // namespace
 
 // Without SA_RESTART, so that a blocked read or wait returns.
@@ -42,5 +39,4 @@ void CatchStopRequests() {
 }
 
 bool StopRequested() { return g_stop_requested != 0; }
-
 }  // namespace korv::platform

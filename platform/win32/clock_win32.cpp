@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 
 namespace korv::platform {
-
 void SleepMilliseconds(int milliseconds) {
     if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
@@ -24,5 +23,4 @@ std::int64_t NowMilliseconds() {
 // pause after every display byte fifteen times longer.
 FineTimerScope::FineTimerScope() { timeBeginPeriod(1); }
 FineTimerScope::~FineTimerScope() { timeEndPeriod(1); }
-
 }  // namespace korv::platform

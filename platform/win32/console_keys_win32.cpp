@@ -15,9 +15,7 @@ static_assert(korv::platform::kCtrlHeld == (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESS
 // Keys are read as records from the console itself (CONIN$), not from standard input:
 // a program started with its input from NUL or a file still has its console's keys.
 namespace korv::platform {
-
 namespace {
-
 int CharacterOf(const INPUT_RECORD& record) {
     if (record.EventType != KEY_EVENT) return kNoKey;
     const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
@@ -37,7 +35,6 @@ bool DropToKey(HANDLE console, bool& key_first) {
     }
     return false;
 }
-
 }  // namespace
 
 struct ConsoleKeys::Input {
@@ -93,5 +90,4 @@ void ConsoleKeys::DropRestOfLine() {
     } while (c != EOF && c != '\n');
     if (c == EOF) std::clearerr(stdin);
 }
-
 }  // namespace korv::platform

@@ -5,7 +5,6 @@
 #include "platform/console_keys.h"
 
 namespace korv::platform {
-
 // The fields of a Windows console's KEY_EVENT_RECORD that decide whether it is a key,
 // and the values of windows.h they are compared with (console_keys_win32.cpp checks).
 struct KeyEvent {
@@ -27,5 +26,4 @@ inline int CharacterOf(const KeyEvent& key) {
     const bool alt_alone = (key.control_state & kAltHeld) != 0 && (key.control_state & kCtrlHeld) == 0;
     return alt_alone ? kNoKey : key.character;
 }
-
 }  // namespace korv::platform

@@ -3,9 +3,7 @@
 #include "platform/record_file.h"
 
 namespace korv::platform {
-
 namespace {
-
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The point-of-sale application keeps rewriting the file while korvpole reads it, but
 // may not delete or rename it meanwhile.
@@ -50,7 +48,6 @@ RecordOpenFailure OpenOrCreateUnderOwnName(const char* name, DWORD access, DWORD
     if (IsMissing(error)) return {RecordFailure::kDanglingLink, SystemError(static_cast<int>(error))};
     return Failed(error, name, false);
 }
-
 }  // namespace
 
 RecordFile::~RecordFile() { Close(); }
@@ -129,5 +126,4 @@ std::error_code RecordFile::Size(std::int64_t& size) {
 // Held without delete sharing, the file keeps its name while korvpole runs: a save by
 // rename or delete fails in the writer instead.
 bool RecordFile::FollowName() { return false; }
-
 }  // namespace korv::platform

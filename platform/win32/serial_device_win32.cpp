@@ -8,9 +8,7 @@
 #include "platform/serial_device.h"
 
 namespace korv::platform {
-
 namespace {
-
 constexpr DWORD kWriteWaitMs = 1000;
 constexpr DWORD kQueueBytes = 10000;
 
@@ -95,7 +93,6 @@ void CloseIfSet(HANDLE& handle) {
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     handle = nullptr;
 }
-
 }  // namespace
 
 // The buffers and records belong to the device, not to a call, as the system may use
@@ -223,5 +220,4 @@ int SerialDevice::Read(std::uint8_t* buffer, int size, int timeout_ms) {
     std::memcpy(buffer, impl_->bytes_read, count);
     return static_cast<int>(count);
 }
-
 }  // namespace korv::platform

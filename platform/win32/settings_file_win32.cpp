@@ -8,9 +8,7 @@
 #include "platform/temporary_name.h"
 
 namespace korv::platform {
-
 namespace {
-
 constexpr DWORD kLargestWrite = 1u << 30;
 // What a new file takes over from the old one.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
@@ -104,7 +102,6 @@ SaveFileFailure InPlaceAfter(DWORD error, const char* name, const void* bytes, s
     const SaveFileFailure in_place = WriteInPlace(name, bytes, size);
     return in_place.cause == SaveFailure::kFolderRefuses ? Failed(error) : in_place;
 }
-
 }  // namespace
 
 SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size) {
@@ -151,5 +148,4 @@ ReadFileFailure ReadSettingsFile(const char* name, std::size_t limit, std::strin
     CloseHandle(file);
     return failure;
 }
-
 }  // namespace korv::platform

@@ -3,9 +3,7 @@
 #include "platform/stop_request.h"
 
 namespace korv::platform {
-
 namespace {
-
 volatile LONG g_stop_requested = 0;
 HANDLE g_main_thread = nullptr;
 
@@ -77,7 +75,6 @@ DWORD WINAPI WatchSessionEnd(LPVOID) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
 }
-
 }  // namespace
 
 void CatchStopRequests() {
@@ -90,5 +87,4 @@ void CatchStopRequests() {
 }
 
 bool StopRequested() { return g_stop_requested != 0; }
-
 }  // namespace korv::platform

@@ -5,9 +5,7 @@
 #include "platform/system_error.h"
 
 namespace korv::platform {
-
 namespace {
-
 // GetLastError() codes in the system's own words.
 struct WindowsErrors final : std::error_category {
     const char* name() const noexcept override { return "windows"; }
@@ -22,7 +20,6 @@ struct WindowsErrors final : std::error_category {
         return words.empty() ? "Windows error " + std::to_string(code) : words;
     }
 };
-
 }  // namespace
 
 std::error_code SystemError(int code) {
@@ -31,5 +28,4 @@ std::error_code SystemError(int code) {
 }
 
 std::error_code LastSystemError() { return SystemError(static_cast<int>(GetLastError())); }
-
 }  // namespace korv::platform

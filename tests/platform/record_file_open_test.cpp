@@ -16,7 +16,6 @@
 
 namespace korv {
 namespace {
-
 namespace fs = std::filesystem;
 
 const char* const kName = "POLE.DAT";
@@ -124,6 +123,5 @@ TEST_F(RecordFileOpenTest, RecordWriterCreatesOnlyOrdinaryFilesUnderTheirOwnName
     EXPECT_EQ(tools::WriteRecordInPlace("folder.dat", test::RecordByHand("A", "B", 1, 1, 2, 3)).cause,
               platform::RecordFailure::kFolder);
 }
-
 }  // namespace
 }  // namespace korv

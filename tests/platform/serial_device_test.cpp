@@ -17,7 +17,6 @@
 
 namespace korv::test {
 namespace {
-
 using platform::ByteWrite;
 using platform::OpenFailure;
 using platform::SerialDevice;
@@ -155,6 +154,5 @@ TEST_F(SerialDeviceTest, AFarSideThatVanishedIsADeviceGone) {
     for (int i = 0; i < 5 && result == ByteWrite::kWritten; ++i) result = device_.WriteByte('x');
     EXPECT_EQ(result, ByteWrite::kDeviceGone);
 }
-
 }  // namespace
 }  // namespace korv::test

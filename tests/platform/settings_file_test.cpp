@@ -14,7 +14,6 @@
 
 namespace korv::test {
 namespace {
-
 namespace fs = std::filesystem;
 
 const char* const kName = "KORVPOLE.CFG";
@@ -139,6 +138,5 @@ TEST_F(SettingsFileTest, ReadTakesOrdinaryFilesOnlyAndAtMostTheLimit) {
     EXPECT_FALSE(platform::ReadSettingsFile(kName, 5, bytes));
     EXPECT_EQ(bytes, kOld);
 }
-
 }  // namespace
 }  // namespace korv::test

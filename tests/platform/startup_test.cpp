@@ -13,7 +13,6 @@
 
 namespace korv::test {
 namespace {
-
 // What start-up and setup put in force; these cases read the port instead.
 InForce g_dark;
 
@@ -227,6 +226,5 @@ TEST_F(StartupTest, ReadOnlyConfigFileLeavesFileAndDisplayAsTheyWere) {
     EXPECT_EQ(SentTo(com5_), kBringUpLit) << "the dialogue sent nothing";
     EXPECT_TRUE(com5_.Model().BacklightOn());
 }
-
 }  // namespace
 }  // namespace korv::test

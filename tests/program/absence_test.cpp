@@ -10,7 +10,6 @@
 
 namespace korv::test {
 namespace {
-
 using namespace std::chrono_literals;
 using Kind = sim::DecodedByte::Kind;
 
@@ -131,6 +130,5 @@ TEST_F(LinuxProgramAbsence, InputThatEndedCostsNoCore) {
     run_.Signal(SIGTERM);
     EXPECT_TRUE(run_.WaitExit().Succeeded());
 }
-
 }  // namespace
 }  // namespace korv::test

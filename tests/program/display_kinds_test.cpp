@@ -9,7 +9,6 @@
 
 namespace korv::test {
 namespace {
-
 class DisplayKindsTest : public ProgramTest, public ::testing::WithParamInterface<const wire::CustomerWire*> {};
 
 TEST_P(DisplayKindsTest, SaleOnRowsOneAndFourBDimsXClearsAndDims) {
@@ -98,6 +97,5 @@ TEST_F(ProgramTest, ASideFileItCannotUseIsToldAndEndsItWithStatusTwo) {
     com6.CatchUp();
     EXPECT_EQ(Hex(com6.Received()), "");
 }
-
 }  // namespace
 }  // namespace korv::test

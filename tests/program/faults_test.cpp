@@ -10,7 +10,6 @@
 
 namespace korv::test {
 namespace {
-
 namespace fs = std::filesystem;
 
 bool IsSubsequence(const std::string& part, const std::string& whole) {
@@ -125,6 +124,5 @@ TEST_F(ProgramTest, SettingsLinkedElsewhereAreReplacedNotWrittenThrough) {
     EXPECT_EQ(Hex(run_.Dir().Read("KORVPOLE.CFG")), "37 00 00 32 00");
     ExitWithX();
 }
-
 }  // namespace
 }  // namespace korv::test

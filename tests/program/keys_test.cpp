@@ -6,7 +6,6 @@
 
 namespace korv::test {
 namespace {
-
 using Kind = sim::DecodedByte::Kind;
 
 // The answers typed ahead, while the console still gives single keys. The new port gets
@@ -81,6 +80,5 @@ TEST_F(LinuxProgramTest, TerminalModesFollowTheDialogueAndAreRestoredAtX) {
     EXPECT_EQ(after.c_lflag, run_.InitialTerminalSettings().c_lflag);
     EXPECT_EQ(run_.Errors(), "");
 }
-
 }  // namespace
 }  // namespace korv::test

@@ -9,7 +9,6 @@
 
 namespace korv::test {
 namespace {
-
 // The real file read as it grows, on both builds: each field drawn once the file reaches
 // it (58 and 60 bytes are absence_test's), the amounts as each build's C library formats
 // them, the letters of the code page KORVPOLE.INI names.
@@ -69,6 +68,5 @@ TEST_F(LinuxProgramTest, RecordDeletedAndWrittenAgainIsFollowed) {
     EXPECT_TRUE(ShowsRow(Com5(), 3, TaxRow("9.99")));
     ExitWithX();
 }
-
 }  // namespace
 }  // namespace korv::test

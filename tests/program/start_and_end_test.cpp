@@ -12,7 +12,6 @@
 
 namespace korv::test {
 namespace {
-
 namespace fs = std::filesystem;
 using Kind = sim::DecodedByte::Kind;
 
@@ -163,6 +162,5 @@ TEST_F(LinuxProgramTest, SeekFailureEndsWithStatus255AndLeavesTheDisplayAsItWas)
     EXPECT_TRUE(Model().BacklightOn());
     EXPECT_TRUE(InLineMode(run_.TerminalSettings()));
 }
-
 }  // namespace
 }  // namespace korv::test

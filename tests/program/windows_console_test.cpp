@@ -12,7 +12,6 @@
 
 namespace korv::test {
 namespace {
-
 using Kind = sim::DecodedByte::Kind;
 
 const std::string kInputEnded = "Input ended before both answers were given: nothing was saved.\nExiting config mode\n";
@@ -149,6 +148,5 @@ TEST_F(WindowsConsoleCase, KeysComeFromTheConsoleWhateverStandardInputIs) {
     ASSERT_TRUE(BacklightBecomes(Com5(), true));
     ExitWithX();
 }
-
 }  // namespace
 }  // namespace korv::test

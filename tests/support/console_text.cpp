@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 namespace korv::test {
-
 std::string PlainText(const std::string& raw) {
     std::string text;
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -45,5 +44,4 @@ int Occurrences(const std::string& text, const std::string& part) {
     if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "no [" << part << "] in:\n" << text;
 }
-
 }  // namespace korv::test

@@ -5,7 +5,6 @@
 #include <string>
 
 namespace korv::test {
-
 // Console output as a reader sees it: carriage returns and control sequences dropped, a
 // cursor step right read as that many blanks (how a console on a terminal draws blanks).
 std::string PlainText(const std::string& raw);
@@ -17,5 +16,4 @@ std::string Unwrapped(std::string text);
 int Occurrences(const std::string& text, const std::string& part);
 // Whether `text` holds `part`; a failure shows the whole text.
 ::testing::AssertionResult Contains(const std::string& text, const std::string& part);
-
 }  // namespace korv::test

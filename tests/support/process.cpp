@@ -16,7 +16,6 @@
 #endif
 
 namespace korv::test {
-
 namespace {
 std::string g_windows_folder;
 WinePrefix* g_wine = nullptr;
@@ -135,5 +134,4 @@ void BecomeAnOrdinaryUser() {
     if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 || setresuid(nobody, nobody, nobody) != 0)
         _exit(kCannotDropPrivileges);
 }
-
 }  // namespace korv::test

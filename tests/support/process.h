@@ -10,7 +10,6 @@
 // The programs under test, and the one way the tests start a process: a fork whose
 // child runs a function that execs or ends with _exit.
 namespace korv::test {
-
 class WinePrefix;
 
 // A built program and its arguments; a path ending in ".exe" runs under Wine, in `wine`.
@@ -73,5 +72,4 @@ inline constexpr int kCannotDropPrivileges = 77;
 // In a child only: the superuser writes read-only files all the same, so it becomes
 // uid and gid 65534, or ends with kCannotDropPrivileges. Others stay as they are.
 void BecomeAnOrdinaryUser();
-
 }  // namespace korv::test

@@ -11,7 +11,6 @@
 #include "tests/support/screen.h"
 
 namespace korv::test {
-
 inline const std::string kBannerFirstLine = std::string("Korvane pole app release v ") + KORV_EXPECTED_VERSION + "\n";
 inline constexpr const char* kMenu =
     "Press S to run setup or \nPress B to toggle the LCD backlight or \nPress X to exit program.\n";
@@ -129,5 +128,4 @@ inline bool InKeyMode(const termios& settings) { return (settings.c_lflag & (ICA
 inline bool InLineMode(const termios& settings) {
     return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
 }
-
 }  // namespace korv::test

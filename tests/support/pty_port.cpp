@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 namespace korv::test {
-
 using Clock = std::chrono::steady_clock;
 
 PtyPort::PtyPort(std::string link) : link_(std::move(link)) {
@@ -94,5 +93,4 @@ bool DisplayTap::PumpUntil(const std::function<bool(const sim::DisplayModel&)>& 
     }
     return true;
 }
-
 }  // namespace korv::test

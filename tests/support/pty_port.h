@@ -9,7 +9,6 @@
 #include "tests/support/wire_bytes.h"
 
 namespace korv::test {
-
 // A pseudo-terminal standing in for a COM port: `link` (e.g. "COM5" in the working
 // directory) points at its slave side, and the test reads what arrives on the master.
 class PtyPort {
@@ -74,5 +73,4 @@ private:
     std::unique_ptr<sim::DisplayModel> model_;
     std::string received_;
 };
-
 }  // namespace korv::test

@@ -7,7 +7,6 @@
 // still fails a test. The bytes the reader never looks at hold 0xAA unless told, so that
 // reading one by mistake shows.
 namespace korv::test {
-
 inline std::string Le16(std::uint16_t value) {
     return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
 }
@@ -32,5 +31,4 @@ inline std::string RecordByHand(const std::string& line1, const std::string& lin
     return LineField(line1) + LineField(line2) + std::string(18, unread) + Le16(counter) +
            Le16(scale) + std::string(4, unread) + Le32(tax) + Le32(total);
 }
-
 }  // namespace korv::test

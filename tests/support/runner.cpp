@@ -19,9 +19,7 @@
 #include "tools/post/record_writer.h"
 
 namespace korv::test {
-
 namespace {
-
 using Clock = std::chrono::steady_clock;
 constexpr auto kPollStep = std::chrono::milliseconds(10);
 
@@ -48,7 +46,6 @@ void OpenPipe(int& read_end, int& write_end) {
     read_end = ends[0];
     write_end = ends[1];
 }
-
 }  // namespace
 
 WorkingFolder::WorkingFolder() : dir_(std::make_shared<TempDir>()) {}
@@ -286,5 +283,4 @@ double Runner::CpuShareOver(std::chrono::milliseconds window) {
     const std::chrono::duration<double> wall = Clock::now() - start;
     return (CpuSeconds() - cpu_before) / wall.count();
 }
-
 }  // namespace korv::test

@@ -15,7 +15,6 @@
 #include "tests/support/temp_dir.h"
 
 namespace korv::test {
-
 // A fresh temporary working folder as a counter has it, removed at the end with all it
 // holds: KORVPOLE.CFG, POLE.DAT written in place as a till writes it, and COM ports
 // that are pseudo-terminals whose bytes the display model decodes.
@@ -154,5 +153,4 @@ private:
     std::string windows_program_;   // the program's file name, under Wine
     const WinePrefix* windows_prefix_ = nullptr;  // where it runs
 };
-
 }  // namespace korv::test

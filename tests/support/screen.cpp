@@ -5,9 +5,7 @@
 #include "tests/support/console_text.h"
 
 namespace korv::test {
-
 namespace {
-
 constexpr std::size_t kRowWidth = 20;
 constexpr std::chrono::milliseconds kDisplayWait{20000};
 
@@ -30,7 +28,6 @@ std::string Hundredths(std::int32_t value) {
     std::snprintf(text, sizeof text, "%.2f", value / 100.0);
     return text;
 }
-
 }  // namespace
 
 std::string TextRow(const std::string& line) {
@@ -98,5 +95,4 @@ int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind) {
         if (replay->Feed(byte).kind == kind) ++count;
     return count;
 }
-
 }  // namespace korv::test

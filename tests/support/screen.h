@@ -11,7 +11,6 @@
 // What a customer sees on a display tap, as assertions that wait for it and print the
 // screen and the bytes when it does not come.
 namespace korv::test {
-
 inline const std::string kBlankRow(20, ' ');
 
 // The rows a customer should see for given texts, 20 characters each.
@@ -36,5 +35,4 @@ std::string ScreenOf(const DisplayTap& tap);
 
 // How many bytes the tap's model decoded as `kind`.
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind);
-
 }  // namespace korv::test

@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 namespace korv::test {
-
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "korv-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -55,5 +54,4 @@ WorkingDirectory::~WorkingDirectory() {
     std::error_code ignored;
     std::filesystem::current_path(previous_, ignored);
 }
-
 }  // namespace korv::test

@@ -4,7 +4,6 @@
 #include <vector>
 
 namespace korv::test {
-
 // A fresh folder under the system's temporary folder, removed with all it holds when
 // the object goes.
 class TempDir {
@@ -41,5 +40,4 @@ public:
 private:
     std::string previous_;
 };
-
 }  // namespace korv::test

@@ -14,7 +14,6 @@
 
 namespace korv::test {
 namespace {
-
 // Leaves out the suites whose names begin with `prefix`.
 void LeaveOut(const std::string& prefix) {
     std::string filter = GTEST_FLAG_GET(filter);
@@ -40,7 +39,6 @@ int RunUnderWine(const std::string& folder) {
     wine->Stop();
     return result;
 }
-
 }  // namespace
 }  // namespace korv::test
 

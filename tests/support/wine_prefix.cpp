@@ -20,9 +20,7 @@
 #include "tests/support/runner.h"
 
 namespace korv::test {
-
 namespace {
-
 constexpr std::chrono::seconds kBootLimit{180};
 constexpr std::chrono::seconds kCmdStartLimit{60};
 
@@ -54,7 +52,6 @@ bool IsNamed(const std::string& command, const std::string& name) {
     return name.compare(0, command.size(), command) == 0 ||
            command.compare(0, name.size(), name) == 0;
 }
-
 }  // namespace
 
 WinePrefix::WinePrefix(std::string directory, std::string desktop_holder)
@@ -236,5 +233,4 @@ ExitResult Runner::WaitWindowsExit(std::chrono::milliseconds limit) {
     KillAll();
     return result;
 }
-
 }  // namespace korv::test

@@ -7,7 +7,6 @@
 #include "tests/support/process.h"
 
 namespace korv::test {
-
 // The Wine launcher: a fresh, headless Wine prefix for one test program, shared by all
 // its cases since creating one takes seconds; a .exe runs in it typed at `wine cmd` on
 // the runner's console (Runner::Start). Its wineserver runs until Stop(): the COM port's
@@ -54,5 +53,4 @@ private:
     bool running_ = false;
     ChildProcess holder_;
 };
-
 }  // namespace korv::test

@@ -8,7 +8,6 @@
 // The display's byte protocol written out by hand, apart from display/protocol.h, so
 // that a wrong constant there still fails a test.
 namespace korv::test::wire {
-
 inline const std::string kInitialisation("\xFE\x30\xFE\x30\xFE\x30\xFE\x38\xFE\x06\xFE\x10\xFE\x0C\xFE\x01", 16);
 inline const std::string kClear("\xFE\x01", 2);
 inline const std::string kBacklightOn("\xFE\x03", 2);
@@ -38,11 +37,9 @@ inline const CustomerWire kEscpos{"escpos", DisplayKind::kEscpos, std::string("\
                                   "\x1F\x58\x04", "\x1F\x58\x01", "\x1F\x24"};
 inline const CustomerWire kCd5220{"cd5220", DisplayKind::kCd5220, std::string("\x1B\x40\x1B\x11\x1B\x5F\x00", 7),
                                   "\x1B\x2A\x04", "\x1B\x2A\x01", "\x1B\x6C"};
-
 }  // namespace korv::test::wire
 
 namespace korv::test {
-
 // Bytes as hexadecimal pairs, "FE 01 41", for comparisons and failure messages.
 inline std::string Hex(const std::string& bytes) {
     std::string text;
@@ -53,5 +50,4 @@ inline std::string Hex(const std::string& bytes) {
     }
     return text.empty() ? text : text.substr(1);
 }
-
 }  // namespace korv::test

@@ -22,7 +22,6 @@
 
 namespace korv::test {
 namespace {
-
 using Args = std::vector<std::string>;
 using Kind = sim::DecodedByte::Kind;
 using Screen = std::vector<std::string>;
@@ -331,6 +330,5 @@ TEST_F(LinuxCheckTool, ADeviceOnlyItsGroupMayOpen) {
                                          "): only members of the group 'dialout' may. Join it "
                                          "with: sudo usermod -aG dialout $USER"));
 }
-
 }  // namespace
 }  // namespace korv::test

@@ -13,7 +13,6 @@
 
 namespace korv::test {
 namespace {
-
 using Args = std::vector<std::string>;
 
 // Where korvpole-post holds nothing it writes zero bytes: RecordByHand's '\0'.
@@ -179,6 +178,5 @@ TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused)
     EXPECT_TRUE(
         Contains(Unwrapped(run_.Errors()), "--line1 is cut to the 20 bytes of its field: 'Smörgåsbordet, st'"));
 }
-
 }  // namespace
 }  // namespace korv::test

@@ -23,7 +23,6 @@
 
 namespace korv::test {
 namespace {
-
 namespace fs = std::filesystem;
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = Runner::kWait) {
@@ -281,6 +280,5 @@ TEST_F(LinuxDisplayTool, RomAndUserDefinedCharactersShowAsLettersAndTheLogNamesE
     EXPECT_EQ(run_.Output().substr(0, run_.Output().find('\n')), "éÄ\\█                ");
     EXPECT_NE(run_.Dir().Read("bytes.log").find("cgram 1 <- é"), std::string::npos) << run_.Dir().Read("bytes.log");
 }
-
 }  // namespace
 }  // namespace korv::test

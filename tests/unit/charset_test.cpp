@@ -16,7 +16,6 @@
 
 namespace korv::charset {
 namespace {
-
 using Kind = LcdCharacter::Kind;
 
 std::string Hex(unsigned value) {
@@ -236,6 +235,5 @@ TEST(LcdCharset, ScreenPlansGiveEachMissingLetterOneCharacterAndKeepThoseOnShow)
         EXPECT_EQ(loads, c.loads);
     }
 }
-
 }  // namespace
 }  // namespace korv::charset

@@ -10,7 +10,6 @@
 
 namespace korv::platform {
 namespace {
-
 // The keys a terminal's bytes give, each burst arriving at once and then a pause.
 std::string Keys(std::initializer_list<std::string> bursts) {
     EscapeSkipper skipper;
@@ -69,6 +68,5 @@ TEST(PlainText, DropsControlSequencesAndReadsCursorStepsAsBlanks) {
     EXPECT_EQ(test::PlainText("a\x1b[3Cb"), "a   b");
     EXPECT_EQ(test::PlainText("end\x1b["), "end");  // cut short
 }
-
 }  // namespace
 }  // namespace korv::platform

@@ -12,7 +12,6 @@
 
 namespace korv::sim {
 namespace {
-
 using Kind = DecodedByte::Kind;
 using test::TextRow;
 
@@ -69,6 +68,5 @@ TEST(CustomerDisplayModels, DecodeTheirCommandsParametersIncludedAndIgnorePlaces
         EXPECT_EQ(model->UnknownCommands(), 1u);
     }
 }
-
 }  // namespace
 }  // namespace korv::sim

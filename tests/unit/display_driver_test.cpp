@@ -11,7 +11,6 @@
 
 namespace korv::test {
 namespace {
-
 namespace fake = platform::fake;
 
 const std::string kOpen = Hex(wire::kOpen);
@@ -208,6 +207,5 @@ TEST_F(DisplayDriverTest, BacklightAndClearGoOutWhileOpenAndCloseClearsDarkensAn
     EXPECT_FALSE(other.Open({5})) << "the port was released";
     EXPECT_EQ(Sent(), kOpen);
 }
-
 }  // namespace
 }  // namespace korv::test

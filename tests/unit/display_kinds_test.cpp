@@ -17,7 +17,6 @@
 
 namespace korv {
 namespace {
-
 namespace fake = platform::fake;
 using test::Hex;
 
@@ -242,6 +241,5 @@ TEST(DisplayLetters, TheEscposModelReadsThroughTheCodeTableChosen) {
         EXPECT_EQ(escpos->Reading(1).substr(0, std::string(reads).size()), reads) << Hex(bytes);
     }
 }
-
 }  // namespace
 }  // namespace korv

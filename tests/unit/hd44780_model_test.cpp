@@ -7,7 +7,6 @@
 
 namespace korv::sim {
 namespace {
-
 using Kind = DecodedByte::Kind;
 
 using test::kBlankRow;
@@ -152,6 +151,5 @@ TEST(Hd44780ModelCharacters, EveryByteButThePrefixIsShownAsItIs) {
     }
     EXPECT_EQ(model.UnknownCommands(), 0u);
 }
-
 }  // namespace
 }  // namespace korv::sim

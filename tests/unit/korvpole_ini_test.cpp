@@ -7,7 +7,6 @@
 
 namespace korv {
 namespace {
-
 TEST(KorvpoleIni, LinesGiveSettingsOrTheLineAndWhatIsWrong) {
     const struct {
         std::string text;
@@ -103,6 +102,5 @@ TEST(KorvpoleIni, CaptionsAndTheDecimalSign) {
         EXPECT_EQ(ParseKorvpoleIni(text, ini).rfind("KORVPOLE.INI " + problem, 0), 0u) << ParseKorvpoleIni(text, ini);
     }
 }
-
 }  // namespace
 }  // namespace korv

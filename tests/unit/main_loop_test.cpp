@@ -17,7 +17,6 @@
 
 namespace korv {
 namespace {
-
 namespace fake = platform::fake;
 using test::TextRow;
 
@@ -87,6 +86,5 @@ TEST(MainLoop, FollowsTheRecordsNameAndBringsBackADisplayHeldElsewhereOrUnplugge
                                       "korvpole tries again every second.\n"), 3) << said;
     EXPECT_EQ(test::Occurrences(said, "COM5 is open: the display shows POLE.DAT again.\n"), 4) << said;
 }
-
 }  // namespace
 }  // namespace korv

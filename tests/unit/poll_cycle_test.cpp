@@ -13,7 +13,6 @@
 
 namespace korv {
 namespace {
-
 // Decoded from the test's own little-endian bytes (record_bytes.h).
 TEST(DecodeLe, ReadsLittleEndianUnsigned16AndSigned32) {
     const auto at = [](const std::string& bytes) { return reinterpret_cast<const std::uint8_t*>(bytes.data()); };
@@ -146,6 +145,5 @@ TEST_F(PollCycle, ShortOrFailedReadsKeepWhatTheBufferHeld) {
     EXPECT_EQ(DecodeLe32(state_.tax), 4444);
     EXPECT_EQ(DecodeLe32(state_.total), 888);
 }
-
 }  // namespace
 }  // namespace korv

@@ -17,7 +17,6 @@
 
 namespace korv {
 namespace {
-
 namespace fake = platform::fake;
 
 struct Drawn {
@@ -108,6 +107,5 @@ TEST(RowLayout, ShortFilesDrawTheRowsTheirFieldsReach) {
         EXPECT_EQ(drawn.outcome, expected.outcome) << expected.size << " bytes";
     }
 }
-
 }  // namespace
 }  // namespace korv

@@ -11,7 +11,6 @@
 
 namespace korv {
 namespace {
-
 namespace fake = platform::fake;
 using platform::NowMilliseconds;
 
@@ -95,6 +94,5 @@ TEST_F(SerialChannelTest, BytesNotTakenAreCountedAndAVanishedDeviceIsLost) {
     ASSERT_FALSE(channel_.Open(5, 9600));
     EXPECT_EQ(channel_.BytesNotTaken(), 0u) << "counted from the last open";
 }
-
 }  // namespace
 }  // namespace korv

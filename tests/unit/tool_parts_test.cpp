@@ -29,7 +29,6 @@
 
 namespace korv::tools {
 namespace {
-
 namespace fake = platform::fake;
 using Args = std::vector<std::string>;
 using platform::OpenFailure;
@@ -413,6 +412,5 @@ TEST(PostShow, ShowsTheLettersAndWordsAsTheDisplayDoes) {
     EXPECT_EQ(nine.rows[0], "ÀÁÂÃÄÅÆÇE           ");
     EXPECT_TRUE(Warns(nine, "line 1 shows É as E: the LCD draws at most eight letters its ROM lacks at once"));
 }
-
 }  // namespace
 }  // namespace korv::tools

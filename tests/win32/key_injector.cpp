@@ -30,7 +30,6 @@
 #include <string>
 
 namespace {
-
 constexpr int kBadUsage = 125;
 constexpr int kCannotStart = 126;
 constexpr DWORD kScriptPollMs = 10;
@@ -147,7 +146,6 @@ void WriteStatus(const char* path, int status) {
     if (written && closed && MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING)) return;
     std::fprintf(stderr, "korv-key-injector: cannot write %s, error %lu\n", path, GetLastError());
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -12,9 +12,7 @@
 #include "platform/stop_request.h"
 
 namespace korv::tools {
-
 namespace {
-
 constexpr int kColumns = 20;  // every kind's
 constexpr int kFirstCode = 0x80;
 constexpr int kPerRow = 16;
@@ -123,7 +121,6 @@ void Wait(platform::ConsoleKeys& keys, int ms) {
         if (keys.InputEnded()) platform::SleepMilliseconds(step);
     }
 }
-
 }  // namespace
 
 void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep) {
@@ -155,5 +152,4 @@ void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int
     keys.EndKeyMode();
     if (!keep) display.Clear();
 }
-
 }  // namespace korv::tools

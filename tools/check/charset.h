@@ -3,7 +3,6 @@
 #include "display/display_driver.h"
 
 namespace korv::tools {
-
 // The display's own characters from 80 to FF, a page at a time: row 1 is a ruler of the
 // last hex digit, each row below holds 16 characters behind the code of the first, so
 // that the character under ruler digit 5 in row "E0" is code E5. Then, on a 2x20
@@ -13,5 +12,4 @@ namespace korv::tools {
 // page stays `step_ms` or until a key is pressed (below 0: the pages share about 40
 // seconds), told on standard output; then a cleared display unless `keep`.
 void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep);
-
 }  // namespace korv::tools

@@ -5,9 +5,7 @@
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
-
 namespace {
-
 constexpr std::uint32_t kMaxStepMs = 60000;
 // The pages of characters share about 40 seconds unless --step-ms says otherwise.
 constexpr int kCharsetFitsPages = -1;
@@ -33,7 +31,6 @@ std::string Footer() {
            "cannot be opened or did not take every byte (--list: no port found), 2 a bad\n"
            "argument or a " + ini + " korvpole cannot use.";
 }
-
 }  // namespace
 
 std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
@@ -65,5 +62,4 @@ std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOpt
     if (!status && options.charset && step->count() == 0) options.step_ms = kCharsetFitsPages;
     return status;
 }
-
 }  // namespace korv::tools

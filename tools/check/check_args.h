@@ -8,7 +8,6 @@
 #include "display/display_kinds.h"
 
 namespace korv::tools {
-
 struct CheckOptions {
     std::optional<int> port;  // instead of the one KORVPOLE.CFG names
     bool keep = false;        // leave the pattern up at the end
@@ -21,5 +20,4 @@ struct CheckOptions {
 // korvpole-check's command line into `options`, as ParseToolArgs parses it.
 std::optional<int> ParseCheckArgs(const std::vector<std::string>& args, CheckOptions& options,
                                   std::ostream& out, std::ostream& err);
-
 }  // namespace korv::tools

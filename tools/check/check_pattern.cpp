@@ -6,9 +6,7 @@
 #include "platform/com_name.h"
 
 namespace korv::tools {
-
 namespace {
-
 constexpr int kColumns = 20;  // every kind's
 constexpr char kRuler[] = "12345678901234567890";
 constexpr int kFirstShown = kFirstPrintable + 1;  // a blank shows nothing
@@ -24,7 +22,6 @@ std::string CharacterRow(int page, int line) {
         text += i < kPrintableCount ? static_cast<char>(kFirstShown + i) : ' ';
     return text;
 }
-
 }  // namespace
 
 std::string SettingsRow(int port, int baud) {
@@ -73,5 +70,4 @@ void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     else
         display.Clear();
 }
-
 }  // namespace korv::tools

@@ -5,7 +5,6 @@
 namespace korv { class DisplayDriver; }
 
 namespace korv::tools {
-
 // Row 1 of the test pattern, a whole row: the port and its line settings, "COM5 9600 baud 8N1".
 std::string SettingsRow(int port, int baud);
 // Row 2 is a ruler over the columns; the printable characters ('!' to '~') follow in
@@ -26,5 +25,4 @@ struct PatternPlan {
 // the backlight (or brightness) off and on once, then as configured and, unless kept,
 // a cleared display.
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan);
-
 }  // namespace korv::tools

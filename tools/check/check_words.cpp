@@ -7,9 +7,7 @@
 #include "pole/failure_words.h"
 
 namespace korv::tools {
-
 namespace {
-
 using platform::OpenFailure;
 
 std::string Remedy(int port, const platform::PortOpenFailure& failure, const platform::PortFacts& facts) {
@@ -42,7 +40,6 @@ std::string Remedy(int port, const platform::PortOpenFailure& failure, const pla
     }
     return "";
 }
-
 }  // namespace
 
 void Fail(std::ostream& err, const std::string& why) { err << "korvpole-check: FAIL: " << why << "\n"; }
@@ -99,5 +96,4 @@ bool Verdict(const DisplayDriver& display, const std::string& port_name, const s
         << (backlight_on ? protocol.light_on_word : protocol.light_off_word) << ". " << rows << "\n";
     return true;
 }
-
 }  // namespace korv::tools

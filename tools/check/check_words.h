@@ -12,7 +12,6 @@ namespace korv { class DisplayDriver; }
 
 // What korvpole-check says: korvpole's causes, each with what to do about it.
 namespace korv::tools {
-
 // "korvpole-check: FAIL: " and `why`, as a line on `err`.
 void Fail(std::ostream& err, const std::string& why);
 
@@ -31,5 +30,4 @@ std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports, const
 // korvpole's amount rows will say. True for OK.
 bool Verdict(const DisplayDriver& display, const std::string& port_name, const std::string& shown, bool kept,
              bool backlight_on, const std::string& rows, std::ostream& out, std::ostream& err);
-
 }  // namespace korv::tools

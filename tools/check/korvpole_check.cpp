@@ -25,9 +25,7 @@
 #include "tools/common/utf8_console.h"
 
 namespace korv::tools {
-
 namespace {
-
 constexpr int kFailed = 1;
 
 int Failed(const std::string& why, int status) {
@@ -168,7 +166,6 @@ int List() {
     std::cout << "serial ports seen from " << WorkingFolder() << "\n";
     return PrintPortList(std::cout, ListPorts(), settings ? settings->Port() : 0, FindPortTakers()) ? 0 : kFailed;
 }
-
 }  // namespace
 }  // namespace korv::tools
 

@@ -4,7 +4,6 @@
 #include <vector>
 
 namespace korv::tools {
-
 // What a port's name leads to, as far as the system tells without opening it.
 enum class PortState {
     kPresent,       // a serial device this user may open
@@ -35,5 +34,4 @@ struct PortTakers {
     bool usb_adapter = false;     // a USB serial adapter is plugged in, taken or not
 };
 PortTakers FindPortTakers();
-
 }  // namespace korv::tools

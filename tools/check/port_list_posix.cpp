@@ -19,9 +19,7 @@
 #include "platform/posix/device_facts.h"
 
 namespace korv::tools {
-
 namespace {
-
 const std::string kTtyClass = "/sys/class/tty/";
 const std::string kStableNames = "/dev/serial/by-id/";
 const std::string kUsbDevices = "/sys/bus/usb/devices/";
@@ -150,7 +148,6 @@ bool ProcessRuns(const std::string& name) {
             return true;
     return false;
 }
-
 }  // namespace
 
 std::vector<ListedPort> ListPorts() {
@@ -199,5 +196,4 @@ PortTakers FindPortTakers() {
     }
     return takers;
 }
-
 }  // namespace korv::tools

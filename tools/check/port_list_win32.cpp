@@ -15,9 +15,7 @@
 #include "platform/com_name.h"
 
 namespace korv::tools {
-
 namespace {
-
 // The ports Windows has running now: the registry's serial-port map.
 std::set<std::string> MappedPorts() {
     std::set<std::string> names;
@@ -80,7 +78,6 @@ void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
     }
     SetupDiDestroyDeviceInfoList(set);
 }
-
 }  // namespace
 
 std::vector<ListedPort> ListPorts() {
@@ -109,5 +106,4 @@ std::vector<ListedPort> ListPorts() {
 
 // Neither a braille daemon nor a modem prober takes serial adapters on Windows.
 PortTakers FindPortTakers() { return {}; }
-
 }  // namespace korv::tools

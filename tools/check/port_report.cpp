@@ -8,9 +8,7 @@
 #include "tools/check/check_words.h"
 
 namespace korv::tools {
-
 namespace {
-
 std::string NumberColumn(const ListedPort& port) { return port.number > 0 ? platform::ComName(port.number) : "-"; }
 
 bool IsThere(const ListedPort& port) {
@@ -26,7 +24,6 @@ std::string StateWord(PortState state) {
     }
     return "missing";
 }
-
 }  // namespace
 
 bool PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int configured,
@@ -66,5 +63,4 @@ bool PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int 
     for (const std::string& line : TakerAdvice(ports, takers)) out << "note: " << line << "\n";
     return std::any_of(ports.begin(), ports.end(), IsThere);
 }
-
 }  // namespace korv::tools

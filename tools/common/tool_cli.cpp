@@ -1,14 +1,11 @@
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
-
 namespace {
-
 // A CLI11 check of our own: `problem` says what is wrong with a value, or nothing.
 CLI::Validator Checked(std::function<std::string(const std::string&)> problem) {
     return CLI::Validator([problem](std::string& text) { return problem(text); }, "");
 }
-
 }  // namespace
 
 void SetUpToolApp(CLI::App& app, const std::string& footer) {
@@ -74,5 +71,4 @@ CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take,
             return FindProtocol(text) ? "" : "'" + text + "' is no display kind: " + KindNames();
         }));
 }
-
 }  // namespace korv::tools

@@ -12,7 +12,6 @@
 #include "display/display_kinds.h"
 
 namespace korv::tools {
-
 inline constexpr int kUsageError = 2;
 
 // KORVPOLE.CFG holds the port as at most two digits.
@@ -39,5 +38,4 @@ CLI::Validator NonEmptyPath();
 
 // --kind KIND, a display kind as KORVPOLE.INI names it, handed to `take`.
 CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take, const std::string& help);
-
 }  // namespace korv::tools

@@ -7,7 +7,6 @@
 // A tool's text on its command line and its console in UTF-8, whatever code pages the
 // system uses for them.
 namespace korv::tools {
-
 // The arguments after the program's name: on Windows from the command line as typed
 // (the ANSI arguments lose what the ANSI code page lacks), elsewhere as given.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
@@ -31,5 +30,4 @@ public:
 private:
     unsigned saved_ = 0;
 };
-
 }  // namespace korv::tools

@@ -8,9 +8,7 @@
 #include "tools/common/utf8_console.h"
 
 namespace korv::tools {
-
 namespace {
-
 // Larger than anything a tool prints between two flushes.
 constexpr std::size_t kConsoleBuffer = 64 * 1024;
 
@@ -25,7 +23,6 @@ std::string Converted(UINT to, const wchar_t* text, int length) {
     if (size > 0) WideCharToMultiByte(to, 0, text, length, &converted[0], size, nullptr, nullptr);
     return converted;
 }
-
 }  // namespace
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
@@ -75,5 +72,4 @@ Utf8ConsoleScope::~Utf8ConsoleScope() {
     std::fflush(stderr);
     SetConsoleOutputCP(saved_);
 }
-
 }  // namespace korv::tools

@@ -21,9 +21,7 @@
 #include "tools/post/post_show.h"
 
 namespace korv::tools {
-
 namespace {
-
 // --demo's scripted sale.
 constexpr std::size_t kLineWidth = record::kLineSize;
 constexpr std::int64_t kTaxPercent = 7;
@@ -89,7 +87,6 @@ int Failed(const std::string& words, int status) {
     Say(words);
     return status;
 }
-
 }  // namespace
 }  // namespace korv::tools
 

@@ -6,7 +6,6 @@
 #include <limits>
 
 namespace korv::tools {
-
 bool ParseAmount(const std::string& text, std::int32_t& hundredths) {
     const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
     const std::size_t point = std::min(text.find('.'), text.size());
@@ -42,5 +41,4 @@ std::string FormatHundredths(std::int64_t hundredths) {
                   static_cast<long long>(magnitude / 100), static_cast<long long>(magnitude % 100));
     return text;
 }
-
 }  // namespace korv::tools

@@ -5,7 +5,6 @@
 #include <string>
 
 namespace korv::tools {
-
 // "13.50", "-5", "+0.7", "1.250" -> hundredths, read digit by digit so that no
 // binary fraction ever rounds a cent away. More than two decimals are accepted only
 // when the extra ones are zeros. False for anything else or outside 32 bits.
@@ -19,5 +18,4 @@ std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t 
 
 // Hundredths as "13.50" or "-5.00", for the demo's lines and korvpole-post's messages.
 std::string FormatHundredths(std::int64_t hundredths);
-
 }  // namespace korv::tools

@@ -8,9 +8,7 @@
 #include "tools/post/post_amount.h"
 
 namespace korv::tools {
-
 namespace {
-
 constexpr std::uint32_t kMaxScale = 65535;
 constexpr std::uint32_t kMaxStepMs = 3600000;
 
@@ -60,7 +58,6 @@ CLI::Option* AddText(CLI::App& app, const std::string& name, std::optional<std::
     return app.add_option_function<std::string>(name, [&field](const std::string& text) { field = text; }, help)
         ->type_name("TEXT");
 }
-
 }  // namespace
 
 std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptions& options,
@@ -97,5 +94,4 @@ std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptio
     show->excludes(demo)->excludes(quiet);
     return ParseToolArgs(app, args, out, err);
 }
-
 }  // namespace korv::tools

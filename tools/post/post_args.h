@@ -9,7 +9,6 @@
 #include "tools/post/post_record.h"
 
 namespace korv::tools {
-
 struct PostOptions {
     std::string file = kPoleRecordFileName;
     RecordUpdate update;
@@ -23,5 +22,4 @@ struct PostOptions {
 // korvpole-post's command line into `options`, as ParseToolArgs parses it.
 std::optional<int> ParsePostArgs(const std::vector<std::string>& args, PostOptions& options,
                                  std::ostream& out, std::ostream& err);
-
 }  // namespace korv::tools

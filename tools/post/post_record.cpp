@@ -9,9 +9,7 @@
 #include "tools/post/record_writer.h"
 
 namespace korv::tools {
-
 namespace {
-
 // Stores `typed` into `stored`; or why it cannot be stored.
 std::string Store(const std::optional<std::int32_t>& typed, const char* name, std::uint16_t scale, bool scale_given,
                   std::int32_t& stored) {
@@ -26,7 +24,6 @@ std::string Store(const std::optional<std::int32_t>& typed, const char* name, st
     return std::string("the ") + name + " " + FormatHundredths(*typed) + " cannot be shown with " + with + ", " +
            shows + ": give another amount, or --scale 1 for two decimals or 100 for whole numbers";
 }
-
 }  // namespace
 
 std::string ConvertLines(RecordUpdate& update, charset::CodePage page) {
@@ -91,5 +88,4 @@ WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, st
     counter = fields.counter;
     return {};
 }
-
 }  // namespace korv::tools

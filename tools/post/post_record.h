@@ -9,7 +9,6 @@
 #include "platform/system_error.h"
 
 namespace korv::tools {
-
 // The fields a writer sets; those left empty keep what the file holds. Amounts are
 // hundredths as typed, stored so that korvpole shows them so at the record's scale.
 struct RecordUpdate {
@@ -40,5 +39,4 @@ std::vector<std::string> CutLines(RecordUpdate& update, const std::optional<char
 // Writes the update into the record at `path` as WriteRecordInPlace does, creating the
 // file when it is missing; `counter` gets the counter written.
 WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, std::uint16_t& counter);
-
 }  // namespace korv::tools

@@ -13,9 +13,7 @@
 #include "tools/post/record_writer.h"
 
 namespace korv::tools {
-
 namespace {
-
 // The record's numbers, for a file that ends within one.
 constexpr struct {
     const char* name;
@@ -142,7 +140,6 @@ std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw
     FormatAmount(*raw, scale.value_or(0), text, sizeof text, decimal);
     return line + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
 }
-
 }  // namespace
 
 RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const KorvpoleIni& ini) {
@@ -230,5 +227,4 @@ std::string ShowRecordFile(const std::string& path, const KorvpoleIni& ini) {
     std::cout << FormatRecordView(path, static_cast<std::uint64_t>(size), InspectRecord(file, record, ini), ini);
     return "";
 }
-
 }  // namespace korv::tools

@@ -9,7 +9,6 @@
 #include "pole/korvpole_ini.h"
 
 namespace korv::tools {
-
 // What korvpole makes of a record file, for an integrator: the rows the display shows
 // when korvpole takes the file's counter as new, read back from the bytes the driver
 // sends through that kind's model; the fields as stored; what needs attention.
@@ -34,5 +33,4 @@ std::string FormatRecordView(const std::string& name, std::uint64_t file_size, c
 
 // Prints the view of the file at `path`; or why it cannot be read.
 std::string ShowRecordFile(const std::string& path, const KorvpoleIni& ini);
-
 }  // namespace korv::tools

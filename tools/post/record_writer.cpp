@@ -3,9 +3,7 @@
 #include "pole/record_format.h"
 
 namespace korv::tools {
-
 namespace {
-
 using platform::RecordFile;
 using platform::RecordOpenFailure;
 
@@ -16,7 +14,6 @@ RecordOpenFailure Finish(RecordFile& file, std::error_code failure) {
     if (failure) return {platform::RecordFailure::kOther, failure};
     return {};
 }
-
 }  // namespace
 
 std::error_code ReadRecordBytes(RecordFile& file, std::string& bytes) {
@@ -52,5 +49,4 @@ RecordOpenFailure WriteRecordInPlace(const std::string& path, const std::string&
     if (!failure) failure = file.WriteAt(record.data() + kCounter, 2, kCounter);
     return Finish(file, failure);
 }
-
 }  // namespace korv::tools

@@ -7,7 +7,6 @@
 // The point-of-sale side of POLE.DAT, written the way a till writes it; the bytes come
 // from pole/record_format.h. A failure is worded by RecordFailureWords.
 namespace korv::tools {
-
 // What the open file holds of its first 74 bytes (fewer when it is shorter).
 std::error_code ReadRecordBytes(platform::RecordFile& file, std::string& bytes);
 // The same for the file at `path`; a missing file holds nothing.
@@ -17,5 +16,4 @@ platform::RecordOpenFailure ReadRecordBytes(const std::string& path, std::string
 // change counter last, so that a reader that sees the new counter also finds the new
 // lines. A missing file is created as an ordinary file, never through a link.
 platform::RecordOpenFailure WriteRecordInPlace(const std::string& path, const std::string& record);
-
 }  // namespace korv::tools

@@ -7,9 +7,7 @@
 #include "display/row_text.h"
 
 namespace korv::tools {
-
 namespace {
-
 using Kind = sim::DecodedByte::Kind;
 
 std::string Detail(const sim::DecodedByte& decoded) {
@@ -31,7 +29,6 @@ std::string Detail(const sim::DecodedByte& decoded) {
             return "-";
     }
 }
-
 }  // namespace
 
 std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decoded, const sim::DisplayModel& model) {
@@ -44,5 +41,4 @@ std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decod
                   decoded.byte, sim::KindName(decoded.kind), width, detail.c_str(), model.PlaceText(decoded).c_str());
     return line;
 }
-
 }  // namespace korv::tools

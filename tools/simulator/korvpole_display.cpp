@@ -22,7 +22,6 @@
 #include "tools/simulator/simulator_args.h"
 
 namespace {
-
 using Clock = std::chrono::steady_clock;
 using korv::sim::DecodedByte;
 using korv::tools::SimulatorOptions;
@@ -112,7 +111,6 @@ int OfferLink(const SimulatorOptions& options) {
     return Watch(options, korv::platform::ComName(options.port), "",
                  [&link](std::uint8_t* buffer, int size, int ms) { return link.Read(buffer, size, ms); });
 }
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -1,9 +1,7 @@
 #include "tools/simulator/panel.h"
 
 namespace korv::tools {
-
 namespace {
-
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kLit = "\x1b[30;102m";    // dark characters on a lit green panel
@@ -37,7 +35,6 @@ std::string RenderPanel(const sim::DisplayModel& model, const std::string& link,
              std::to_string(model.CommandsSeen()) + "  unknown " + std::to_string(model.UnknownCommands()) + "\n";
     return unknown.empty() ? frame : frame + " unknown bytes:" + unknown + "\n";
 }
-
 }  // namespace
 
 std::string DumpScreen(const sim::DisplayModel& model) {
@@ -95,5 +92,4 @@ void LivePanel::Draw(const std::string& frame) {
     started_ = true;
     last_draw_ = Clock::now();
 }
-
 }  // namespace korv::tools

@@ -7,7 +7,6 @@
 #include "sim/display_model.h"
 
 namespace korv::tools {
-
 enum class PanelStyle {
     kColour,  // rows lit or dark with ANSI colours, redrawn in place
     kPlain,   // no escape codes at all: each new frame below the last
@@ -46,5 +45,4 @@ private:
     std::chrono::milliseconds min_gap_;
     std::chrono::steady_clock::time_point last_draw_{};
 };
-
 }  // namespace korv::tools

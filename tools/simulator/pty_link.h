@@ -4,7 +4,6 @@
 #include <string>
 
 namespace korv::tools {
-
 // A pseudo-terminal whose slave side is linked as COM<n> in the working directory, so
 // that korvpole opens it like a port. The simulator keeps a slave descriptor of its own
 // open, so a client closing the port is no hang-up and the master keeps working.
@@ -32,5 +31,4 @@ private:
     std::string name_;
     bool linked_ = false;
 };
-
 }  // namespace korv::tools

@@ -12,11 +12,8 @@
 #include <cstring>
 
 namespace korv::tools {
-
 namespace {
-
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
-
 }  // namespace
 
 PtyLink::~PtyLink() {
@@ -74,5 +71,4 @@ void PtyLink::CloseTerminal() {
     if (master_ >= 0) close(master_);
     slave_ = master_ = -1;
 }
-
 }  // namespace korv::tools

@@ -1,7 +1,6 @@
 #include "tools/simulator/pty_link.h"
 
 namespace korv::tools {
-
 PtyLink::~PtyLink() = default;
 
 bool PtyLink::Create(int, std::string& error) {
@@ -11,5 +10,4 @@ bool PtyLink::Create(int, std::string& error) {
 }
 
 int PtyLink::Read(std::uint8_t*, int, int) { return -1; }
-
 }  // namespace korv::tools

@@ -4,9 +4,7 @@
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
-
 namespace {
-
 const char* const kFooter =
     "Simulates a pole display: the 4x20 LCD (lcd), or a 2x20 customer display taking\n"
     "the ESC/POS (escpos) or CD5220 (cd5220) commands. With --read it shows what comes\n"
@@ -19,7 +17,6 @@ const char* const kFooter =
     "a pattern that is no letter), a 2x20 display's from its code table.\n"
     "Exit status: 0 after a stop (Ctrl+C), 1 the port, the link or the log cannot be\n"
     "made or opened, or the port went away, 2 a bad argument.";
-
 }  // namespace
 
 std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, SimulatorOptions& options,
@@ -94,5 +91,4 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, Simu
         ->check(table);
     return ParseToolArgs(app, args, out, err);
 }
-
 }  // namespace korv::tools

@@ -9,7 +9,6 @@
 #include "display/lcd_characters.h"
 
 namespace korv::tools {
-
 struct SimulatorOptions {
     int port = 1;
     std::string read;  // --read: a COM number or a device path; empty: a pseudo-terminal
@@ -25,5 +24,4 @@ struct SimulatorOptions {
 // status: 0 after --help or --version, 2 after a bad argument (told on `err`).
 std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, SimulatorOptions& options,
                                       std::ostream& out, std::ostream& err);
-
 }  // namespace korv::tools
