@@ -5,10 +5,9 @@
 #include <string>
 
 namespace korv::tools {
-// "13.50", "-5", "+0.7", "1.250" -> hundredths, read digit by digit so that no
-// binary fraction ever rounds a cent away. More than two decimals are accepted only
-// when the extra ones are zeros. False for anything else or outside 32 bits.
-bool ParseAmount(const std::string& text, std::int32_t& hundredths);
+// "13.50", "-5", "+0.7", "1.250" -> hundredths; more than two decimals only when the
+// extra ones are zeros. Nothing for anything else or outside 32 bits.
+std::optional<std::int32_t> ParseAmount(const std::string& text);
 
 // What to store for an amount of `hundredths` so that korvpole, which shows
 // stored / 100 x scale, shows it as typed: hundredths / scale. Nothing when the scale
