@@ -1,4 +1,4 @@
-#include "tools/check/charset.h"
+#include "tools/check/check_pattern.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -107,8 +107,7 @@ std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom)
     return pages;
 }
 
-// `ms`, or until a key is pressed at the console.
-// In short steps, so that a stop ends the wait too.
+// `ms`, or until a key; in short steps, so that a stop ends the wait too.
 void Wait(platform::ConsoleKeys& keys, int ms) {
     constexpr std::int64_t kStepMs = 200;
     const std::int64_t end = platform::NowMilliseconds() + ms;

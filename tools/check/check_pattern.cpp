@@ -1,6 +1,5 @@
 #include "tools/check/check_pattern.h"
 
-#include "display/display_driver.h"
 #include "display/row_text.h"
 #include "platform/clock.h"
 #include "platform/com_name.h"

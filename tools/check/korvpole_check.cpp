@@ -1,6 +1,5 @@
-// korvpole-check: a health check of the pole display link. Opens the display's COM
-// port exactly as korvpole does and shows a test pattern, or says in plain words why
-// the port does not open.
+// korvpole-check: opens the display's COM port as korvpole does and shows a test
+// pattern, or says in plain words why the port does not open.
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -15,7 +14,6 @@
 #include "pole/korvpole_ini.h"
 #include "pole/record_format.h"
 #include "pole/startup.h"
-#include "tools/check/charset.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
 #include "tools/check/check_words.h"
@@ -116,8 +114,7 @@ int Run(const CheckOptions& options) {
                                 : std::string("no ") + kConfigFileName + " here: backlight off";
     if (options.port) {
         const std::string port = std::to_string(*options.port);
-        settings.port_text[0] = port[0];
-        settings.port_text[1] = port.size() > 1 ? port[1] : '\0';
+        settings.port_text[port.copy(settings.port_text, 2)] = '\0';
         source = "--port " + port + "; " + source;
     } else if (!loaded) {
         return Failed(std::string("no ") + kConfigFileName +
