@@ -1,4 +1,4 @@
-#include "tools/simulator/byte_log.h"
+#include "tools/simulator/panel.h"
 
 #include <cstdio>
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "sim/display_model.h"
 
+// What korvpole-display prints: the panel, the screen at the end, the byte log.
 namespace korv::tools {
 enum class PanelStyle {
     kColour,  // rows lit or dark with ANSI colours, redrawn in place
@@ -15,21 +17,25 @@ enum class PanelStyle {
 // The rows as lines of the letters a customer reads, in UTF-8; '?' where none is.
 std::string DumpScreen(const sim::DisplayModel& model);
 
-// Draws the panel to `out` whenever it changed, but not more often than a minimum gap,
-// so a burst of bytes costs one redraw: a header with the kind, the port and the
-// backlight or brightness, the framed rows as the customer sees them (UTF-8), a status
-// line with the counts, and the bytes of the latest commands the kind does not know.
+// A line per byte, as a protocol analyser lists them: milliseconds since start, the byte
+// in hex, what it was, its detail, and where it left the cursor in the display's own
+// terms (the DDRAM address of an HD44780).
+std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decoded, const sim::DisplayModel& model);
+
+// The kind, port and light, the framed rows (UTF-8), the counts and the bytes of the
+// latest unknown commands on `out`; drawn again on a change, at most once per gap, so
+// that a burst of bytes costs one drawing.
 class LivePanel {
 public:
     LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::string link);
 
-    // Draws when the panel changed and the last drawing is old enough; returns how long
-    // to wait before a change still pending may be drawn (or -1 when none is pending).
+    // Draws a change once the last drawing is old enough; the milliseconds until a
+    // pending one may be drawn, or -1.
     int Update(const sim::DisplayModel& model);
     // Draws what is pending and leaves the terminal as it was found.
     void Finish(const sim::DisplayModel& model);
-    // The bytes of a command the model counted unknown. A wrong kind sends the other
-    // set's commands; a wrong speed, garbage.
+    // A command the model counted unknown: a wrong kind sends the other set's commands,
+    // a wrong speed garbage.
     void NoteUnknown(const std::string& command);
 
 private:
