@@ -1,7 +1,6 @@
 #include "tools/post/post_amount.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -15,8 +14,7 @@ std::optional<std::int32_t> ParseAmount(const std::string& text) {
         fraction.find_first_not_of('0', 2) != std::string::npos)  // a fraction of a cent
         return std::nullopt;
     fraction.resize(2, '0');
-    // Digit by digit, so that no binary fraction rounds a cent away; none past what a
-    // negative int32 can hold.
+    // Digit by digit, so that no binary fraction rounds a cent away.
     std::int64_t magnitude = 0;
     for (const char digit : whole + fraction) {
         magnitude = magnitude * 10 + (digit - '0');
@@ -35,9 +33,7 @@ std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t 
 
 std::string FormatHundredths(std::int64_t hundredths) {
     const std::int64_t magnitude = std::llabs(hundredths);
-    char text[32];
-    std::snprintf(text, sizeof text, "%s%lld.%02lld", hundredths < 0 ? "-" : "",
-                  static_cast<long long>(magnitude / 100), static_cast<long long>(magnitude % 100));
-    return text;
+    const std::string cents = std::to_string(100 + magnitude % 100).substr(1);
+    return (hundredths < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + cents;
 }
 }  // namespace korv::tools

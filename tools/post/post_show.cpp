@@ -73,8 +73,7 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     return text;
 }
 
-// Without text =: bytes of the lines the display takes as commands, and those from 0x80
-// on, which it shows as characters of its own.
+// Without text =: bytes of the lines the display takes as commands or shows as its own.
 void ByteWarnings(const std::string& record, const DisplayProtocol& protocol, RecordView& view) {
     bool high_said = false;
     for (const int line : {1, 2}) {
