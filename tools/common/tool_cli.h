@@ -19,21 +19,17 @@ inline constexpr int kUsageError = 2;
 // KORVPOLE.CFG holds the port as at most two digits.
 inline constexpr std::uint32_t kMaxPort = 99;
 
-// getopt's habits: --help, --version, the last of a repeated option wins. `footer`
-// ends --help.
+// getopt's habits: --help, --version, the last of a repeated option wins.
 void SetUpToolApp(CLI::App& app, const std::string& footer);
 
-// Nothing when the tool should go on; else its exit status: 0 after --help or --version
-// (on `out`), kUsageError after a bad argument, told on `err` as "<tool>: <what>" with a
-// pointer to --help.
+// Nothing when the tool goes on; else its exit status: 0 after --help or --version,
+// kUsageError after a bad argument, told on `err` as "<tool>: <what>" and where to look.
 std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& args,
                                  std::ostream& out, std::ostream& err);
 
-// `problem` says what is wrong with a value, or nothing; `shown` follows the option's
-// type in --help.
+// `problem` says what is wrong with a value, or nothing; `shown` follows the type in --help.
 CLI::Validator Checked(std::function<std::string(const std::string&)> problem, const std::string& shown = "");
-// Plain digits from `min` to `max`, checked before CLI11 converts them; `what` names the
-// number in the message.
+// Plain digits from `min` to `max`, checked before CLI11 converts them.
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what);
 CLI::Validator PortNumber();  // one korvpole can be given
 CLI::Validator Milliseconds(std::uint32_t max);
