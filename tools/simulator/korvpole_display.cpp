@@ -1,6 +1,5 @@
-// korvpole-display: a pole display of any kind korvpole speaks, in a terminal. It reads a
-// serial port (--read), or offers a pseudo-terminal as COM<n> in the working directory,
-// and shows what korvpole (or anything else) sends there.
+// korvpole-display: a pole display of any kind in a terminal, showing what comes on a
+// serial port (--read) or on a pseudo-terminal it offers as COM<n> in the working folder.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,8 +26,7 @@ using sim::DecodedByte;
 // Bytes into a buffer within a time, as SerialDevice::Read gives them.
 using ReadBytes = std::function<int(std::uint8_t*, int, int)>;
 
-// The longest wait between two looks for a stop: one that came just before a wait
-// does not interrupt it.
+// The longest wait between looks for a stop, as one just before a wait does not end it.
 constexpr int kStopLookMs = 200;
 
 // Shows what `read` gives until a stop, or until the port named `port` goes away.

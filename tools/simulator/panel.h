@@ -17,9 +17,8 @@ enum class PanelStyle {
 // The rows as lines of the letters a customer reads, in UTF-8; '?' where none is.
 std::string DumpScreen(const sim::DisplayModel& model);
 
-// A line per byte, as a protocol analyser lists them: milliseconds since start, the byte
-// in hex, what it was, its detail, and where it left the cursor in the display's own
-// terms (the DDRAM address of an HD44780).
+// A line per byte as a protocol analyser lists them: the time, the byte, what it was and
+// where it left the cursor in the display's own terms (an HD44780's DDRAM address).
 std::string FormatLogLine(std::int64_t elapsed_ms, const sim::DecodedByte& decoded, const sim::DisplayModel& model);
 
 // The kind, port and light, the framed rows (UTF-8), the counts and the bytes of the

@@ -4,10 +4,9 @@
 #include <string>
 
 namespace korv::tools {
-// A pseudo-terminal whose slave side is linked as COM<n> in the working directory, so
-// that korvpole opens it like a port. The simulator keeps a slave descriptor of its own
-// open, so a client closing the port is no hang-up and the master keeps working.
-// Windows has none: there Create fails, saying what to do instead.
+// A pseudo-terminal linked as COM<n> in the working folder, for korvpole to open as a
+// port; a slave descriptor of its own keeps a client's close from hanging it up.
+// Windows has none: Create fails there, saying what to do instead.
 class PtyLink {
 public:
     PtyLink() = default;
