@@ -74,8 +74,7 @@ std::vector<Page> CodePages(int rows) {
     return pages;
 }
 
-// A line per table, the sample letters in that table's bytes: the one that reads right
-// is the table the display holds.
+// A line per table, the sample letters in its bytes: the display's reads right.
 std::vector<Page> TablePages(int rows) {
     std::vector<Page> pages;
     int number = 0;
@@ -89,8 +88,7 @@ std::vector<Page> TablePages(int rows) {
     return pages;
 }
 
-// Eight letters a page, as korvpole draws them, over their plain stand-ins; the rows in
-// the code page `text`.
+// Eight letters a page as korvpole draws them (rows in `text`), over their stand-ins.
 std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom) {
     const std::u32string drawn = DrawnLetters(text, rom);
     const std::size_t count = (drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters;

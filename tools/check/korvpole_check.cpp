@@ -77,15 +77,13 @@ std::string AmountRowsSaid(const KorvpoleIni& ini) {
 // KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
 std::string DisplayLine(const CheckOptions& options, KorvpoleIni& ini) {
     DisplayGeometry& side = ini.display;
-    std::string source = ini.kind_named ? kIniFileName : "the default";
+    const DisplayProtocol& protocol = ProtocolOf(options.kind.value_or(side.kind));
     if (options.kind) {
-        const DisplayProtocol& chosen = ProtocolOf(*options.kind);
-        side.kind = chosen.kind;
-        side.rows = chosen.rows;
-        side.columns = chosen.columns;
-        source = "--kind";
+        side.kind = protocol.kind;
+        side.rows = protocol.rows;
+        side.columns = protocol.columns;
     }
-    const DisplayProtocol& protocol = ProtocolOf(side.kind);
+    const char* source = options.kind ? "--kind" : ini.kind_named ? kIniFileName : "the default";
     std::string line = std::string(protocol.name) + ", " + std::to_string(protocol.rows) + "x" +
                        std::to_string(protocol.columns) + " (" + source + ")";
     if (side.text) line += std::string(", text ") + charset::CodePageName(*side.text);
