@@ -80,7 +80,6 @@ WriteFailure PlayDemo(const std::string& path, int step_ms, bool loop, bool quie
 
 void Say(const std::string& words) { std::fprintf(stderr, "korvpole-post: %s\n", words.c_str()); }
 
-// A failure's line on standard error; its exit status.
 int Failed(const std::string& words, int status) {
     Say(words);
     return status;
