@@ -31,7 +31,6 @@ std::string Filled(std::string text) {
     return text;
 }
 
-// Letters with a blank between each, in UTF-8.
 std::string Spaced(const std::u32string& letters) {
     std::string text;
     for (const char32_t letter : letters) text += (text.empty() ? "" : " ") + charset::Utf8Of(letter);

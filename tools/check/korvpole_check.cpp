@@ -47,7 +47,6 @@ std::string RecordState() {
     return std::string(kPoleRecordFileName) + ", " + std::to_string(size) + " bytes";
 }
 
-// What the display should have shown, for the OK verdict.
 std::string PatternShown(const DisplayProtocol& protocol) {
     return std::string("it should have shown the port, a ruler 1234567890 twice and the characters ! to ~, and its ") +
            protocol.light_name + " went " + protocol.light_off_word + " and " + protocol.light_on_word + " once";
@@ -65,7 +64,6 @@ const char* const kCustomerCharsetShown =
     "holds; then a line per table with the same letters: the line whose letters read right names the table = for "
     "KORVPOLE.INI";
 
-// The words korvpole's amount rows will carry.
 std::string AmountRowsSaid(const KorvpoleIni& ini) {
     const auto shown = [&ini](const std::string& caption) {
         return "'" + (ini.display.text ? charset::ToUtf8(*ini.display.text, caption) : caption) + "'";
