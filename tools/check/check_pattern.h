@@ -19,16 +19,14 @@ struct PatternPlan {
     int step_ms = 0;            // how long each step stays up
 };
 
-// A line saying the kind is wrong, which only the kind's own cursor command moves the
-// settings over; the settings and the ruler, the characters a page at a time (rows 3
-// and 4 of a 4-row display, after the ruler on a 2-row one); the light off and on
-// once, then as configured and, unless kept, a cleared display.
+// The settings row over "WRONG KIND", which only this kind's cursor command covers, and
+// the ruler; the characters a page at a time (on rows 3 and 4 where there are four);
+// the light off and on once, then as configured; unless kept, a cleared display.
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan);
 
-// The display's own characters 80 to FF, a page at a time behind their codes under a
-// ruler of the last hex digit; then on a 2x20 display a line per table with the same
-// letters, on the LCD with text = the letters its ROM lacks, eight to a page, each over
-// its plain stand-in. A page stays `step_ms` (below 0: the pages share about 40 s) or
-// until a key, told on standard output; then a cleared display unless `keep`.
+// The display's own characters 80 to FF behind their codes; then a 2x20 display's tables
+// with the same letters, or the letters the LCD's ROM lacks, each over its plain
+// stand-in. A page stays `step_ms` (below 0: about 40 s for all) or until a key, told on
+// standard output; unless `keep`, a cleared display.
 void ShowCharset(DisplayDriver& display, const DisplayGeometry& ini_display, int step_ms, bool keep);
 }  // namespace korv::tools

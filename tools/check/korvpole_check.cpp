@@ -47,6 +47,7 @@ std::string RecordState() {
     return std::string(kPoleRecordFileName) + ", " + std::to_string(size) + " bytes";
 }
 
+// What the display should have shown, for the OK verdict.
 std::string PatternShown(const DisplayProtocol& protocol) {
     return std::string("it should have shown the port, a ruler 1234567890 twice and the characters ! to ~, and its ") +
            protocol.light_name + " went " + protocol.light_off_word + " and " + protocol.light_on_word + " once";
