@@ -1,4 +1,4 @@
-#include "tools/simulator/panel.h"
+#include "tools/simulator/simulator.h"
 
 #include <cstdio>
 

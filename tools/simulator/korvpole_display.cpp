@@ -15,8 +15,7 @@
 #include "pole/failure_words.h"
 #include "sim/display_model.h"
 #include "tools/common/utf8_console.h"
-#include "tools/simulator/panel.h"
-#include "tools/simulator/pty_link.h"
+#include "tools/simulator/simulator.h"
 #include "tools/simulator/simulator_args.h"
 
 namespace korv::tools {
