@@ -173,17 +173,15 @@ RecordView InspectRecord(platform::RecordFile& file, const std::string& record, 
     if (record.size() < static_cast<std::size_t>(record::kUsedSize))
         view.warnings.push_back(ShortFileWarning(record, view));
     if (view.counter == 0)
-        view.warnings.push_back(
-            "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
-            "shows the lines of this record; write the lines first, then a counter from 1 up");
+        view.warnings.push_back("the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
+                                "shows the lines of this record; write the lines first, then a counter from 1 up");
     if (display.text)
         FallBackWarnings(record, display, view);
     else
         ByteWarnings(record, ProtocolOf(display.kind), view);
     if (view.scale == 0)
-        view.warnings.push_back(
-            "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
-            "stored, 100 shows whole numbers)");
+        view.warnings.push_back("the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as stored, "
+                                "100 shows whole numbers)");
     const AmountWords& words = ini.words;
     if (view.tax && ShownAt(view, 3))
         AmountWarning("tax amount", words.tax_width, *view.tax, view.scale.value_or(0), words.decimal, view);
