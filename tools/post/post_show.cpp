@@ -133,11 +133,10 @@ void AmountWarning(const char* name, int caption_width, std::int32_t raw, std::u
 
 std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw,
                        const std::optional<std::uint16_t>& scale, char decimal) {
-    std::string line = label;
-    if (!raw) return line + "(not in the file)\n";
+    if (!raw) return std::string(label) + "(not in the file)\n";
     char text[32];
     FormatAmount(*raw, scale.value_or(0), text, sizeof text, decimal);
-    return line + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
+    return label + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
 }
 }  // namespace
 

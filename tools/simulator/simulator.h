@@ -55,13 +55,11 @@ class LivePanel {
 public:
     LivePanel(std::FILE* out, PanelStyle style, bool in_place, std::string link);
 
-    // Draws a change once the last drawing is old enough; the milliseconds until a
-    // pending one may be drawn, or -1.
+    // Draws a change once the last drawing is old enough; the ms until a pending one may be, or -1.
     int Update(const sim::DisplayModel& model);
     // Draws what is pending and leaves the terminal as it was found.
     void Finish(const sim::DisplayModel& model);
-    // A command the model counted unknown: a wrong kind sends the other set's commands,
-    // a wrong speed garbage.
+    // A command the model counted unknown, as a wrong kind or a wrong speed sends them.
     void NoteUnknown(const std::string& command);
 
 private:
