@@ -23,7 +23,7 @@ inline constexpr std::uint32_t kMaxPort = 99;
 void SetUpToolApp(CLI::App& app, const std::string& footer);
 
 // Nothing when the tool goes on; else its exit status: 0 after --help or --version,
-// kUsageError after a bad argument, told on `err` as "<tool>: <what>" and where to look.
+// kUsageError after a bad argument, told on `err` as "<tool>: <what>" with a pointer to --help.
 std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& args,
                                  std::ostream& out, std::ostream& err);
 
@@ -35,7 +35,7 @@ CLI::Validator PortNumber();  // one korvpole can be given
 CLI::Validator Milliseconds(std::uint32_t max);
 CLI::Validator NonEmptyPath();
 
-// Finds the item of `items` that a value names, as `name` spells it, in any case.
+// Finds the item of `items` (which outlives it) that a value names, as `name` spells it, in any case.
 template <class Items, class Name>
 auto Named(const Items& items, Name name) {
     return [&items, name](const std::string& text) -> std::optional<std::decay_t<decltype(items[0])>> {
