@@ -75,8 +75,8 @@ WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, st
         fields.scale = update.scale.value_or(kDefaultScale);
     for (const auto& [typed, name, stored] : {std::tuple(&update.tax, "tax", &fields.tax),
                                               std::tuple(&update.total, "total", &fields.total)})
-        if (std::string refused = Store(*typed, name, fields.scale, update.scale.has_value(), *stored); !refused.empty())
-            return {WriteFault::kAmount, refused};
+        if (std::string why = Store(*typed, name, fields.scale, update.scale.has_value(), *stored); !why.empty())
+            return {WriteFault::kAmount, why};
     // Never 0, which the reader takes as "nothing yet".
     fields.counter = fields.counter == 0xFFFF ? 1 : static_cast<std::uint16_t>(fields.counter + 1);
     EncodeRecordInto(fields, bytes);

@@ -111,6 +111,7 @@ int OfferLink(const SimulatorOptions& options) {
 int main(int argc, char** argv) {
     using namespace korv::tools;
     SimulatorOptions options;
-    if (const auto status = ParseSimulatorArgs(Utf8Arguments(argc, argv), options, std::cout, std::cerr)) return *status;
+    if (const auto status = ParseSimulatorArgs(Utf8Arguments(argc, argv), options, std::cout, std::cerr))
+        return *status;
     return options.read.empty() ? OfferLink(options) : ReadPort(options);
 }
