@@ -26,9 +26,8 @@ std::optional<std::int32_t> ParseAmount(const std::string& text) {
 }
 
 std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t scale) {
-    if (scale == 0) return hundredths == 0 ? std::optional<std::int32_t>(0) : std::nullopt;
-    if (hundredths % scale != 0) return std::nullopt;
-    return hundredths / scale;
+    if (scale == 0 ? hundredths != 0 : hundredths % scale != 0) return std::nullopt;
+    return scale == 0 ? 0 : hundredths / scale;
 }
 
 std::string FormatHundredths(std::int64_t hundredths) {
