@@ -48,30 +48,17 @@ void ConfigureLine(int fd, int baud, bool reading) {
     tcsetattr(fd, TCSANOW, &line);
 }
 
-// errno of a look at the port's name or of its open, as a technician can act on it.
-OpenFailure CauseOf(int error) {
-    switch (error) {
-        case ENOENT:   // no such name, or a link whose adapter is unplugged
-        case ENOTDIR:
-        case ELOOP:    // links leading round in a circle lead to no device
-        case ENXIO:
-        case ENODEV:
-        case EIO:      // a built-in port name with no port behind it
-            return OpenFailure::kNoDevice;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return OpenFailure::kPermission;
-        case EBUSY:    // another opener has made the terminal exclusive
-            return OpenFailure::kBusy;
-        default:
-            return OpenFailure::kOther;
-    }
-}
-
 PortOpenFailure Failed(OpenFailure cause, int error) { return {cause, SystemError(error)}; }
 
-PortOpenFailure FailedWithErrno() { return Failed(CauseOf(errno), errno); }
+// A failed look at the port's name or its open. ENOENT is also a link whose adapter is
+// unplugged, ELOOP links in a circle, EIO a built-in port name with no port behind it,
+// EBUSY a terminal another opener made exclusive.
+PortOpenFailure FailedWithErrno() {
+    const int error = errno;
+    if (OneOf(error, ENOENT, ENOTDIR, ELOOP, ENXIO, ENODEV, EIO)) return Failed(OpenFailure::kNoDevice, error);
+    if (OneOf(error, EACCES, EPERM, EROFS)) return Failed(OpenFailure::kPermission, error);
+    return Failed(error == EBUSY ? OpenFailure::kBusy : OpenFailure::kOther, error);
+}
 
 // The descriptor, not the name, is what gets written: the name may have been swapped
 // since it was looked at.
@@ -80,10 +67,7 @@ bool IsTerminal(int fd) {
     return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && isatty(fd) == 1;
 }
 
-bool IsDeviceGone(int error) {
-    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE ||
-           error == EBADF || error == ENOTCONN;
-}
+bool IsDeviceGone(int error) { return OneOf(error, EIO, ENXIO, ENODEV, EPIPE, EBADF, ENOTCONN); }
 }  // namespace
 
 struct SerialDevice::Impl {

@@ -14,23 +14,13 @@
 
 namespace korv::platform {
 namespace {
-SaveFailure CauseOf(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return SaveFailure::kDiskFull;
-        case EROFS:
-            return SaveFailure::kReadOnly;
-        case EACCES:
-        case EPERM:
-            return SaveFailure::kFolderRefuses;
-        default:
-            return SaveFailure::kNotWritten;
-    }
+SaveFileFailure Failed(int error) {
+    SaveFailure cause = SaveFailure::kNotWritten;
+    if (OneOf(error, ENOSPC, EDQUOT, EFBIG)) cause = SaveFailure::kDiskFull;
+    else if (error == EROFS) cause = SaveFailure::kReadOnly;
+    else if (OneOf(error, EACCES, EPERM)) cause = SaveFailure::kFolderRefuses;
+    return {cause, SystemError(error)};
 }
-
-SaveFileFailure Failed(int error) { return {CauseOf(error), SystemError(error)}; }
 
 // A read-only file keeps its contents, as it would if written in place; a missing one,
 // or a link leading nowhere, is created.

@@ -12,44 +12,24 @@ namespace {
 constexpr DWORD kWriteWaitMs = 1000;
 constexpr DWORD kQueueBytes = 10000;
 
-// The port will never take a byte again (an unplugged adapter); other errors cost a byte.
+// The port will never take a byte again (an unplugged adapter; ERROR_NOT_READY under
+// Wine); other errors cost a byte.
 bool IsDeviceGone(DWORD error) {
-    switch (error) {
-        case ERROR_BAD_COMMAND:
-        case ERROR_DEVICE_NOT_CONNECTED:
-        case ERROR_ACCESS_DENIED:
-        case ERROR_OPERATION_ABORTED:
-        case ERROR_GEN_FAILURE:
-        case ERROR_NOT_READY:  // what a pulled adapter's port reports under Wine
-        case ERROR_IO_DEVICE:
-        case ERROR_INVALID_HANDLE:
-            return true;
-        default:
-            return false;
-    }
+    return OneOf(error, ERROR_BAD_COMMAND, ERROR_DEVICE_NOT_CONNECTED, ERROR_ACCESS_DENIED, ERROR_OPERATION_ABORTED,
+                 ERROR_GEN_FAILURE, ERROR_NOT_READY, ERROR_IO_DEVICE, ERROR_INVALID_HANDLE);
 }
 
-ByteWrite FailureOf(DWORD error) {
-    return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped;
-}
+ByteWrite FailureOf(DWORD error) { return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped; }
 
-OpenFailure CauseOf(DWORD error) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_BAD_UNIT:
-        case ERROR_DEV_NOT_EXIST:
-        case ERROR_DEVICE_NOT_CONNECTED:
-        case ERROR_NOT_READY:  // an adapter's port whose adapter was pulled
-            return OpenFailure::kNoDevice;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_BUSY:
-            // A COM port that another program holds answers "access denied".
-            return OpenFailure::kBusy;
-        default:
-            return OpenFailure::kOther;
-    }
+// ERROR_NOT_READY: a pulled adapter's port. A port another program holds answers "access denied".
+PortOpenFailure Failed(DWORD error) {
+    OpenFailure cause = OpenFailure::kOther;
+    if (OneOf(error, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_UNIT, ERROR_DEV_NOT_EXIST,
+              ERROR_DEVICE_NOT_CONNECTED, ERROR_NOT_READY))
+        cause = OpenFailure::kNoDevice;
+    else if (OneOf(error, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_BUSY))
+        cause = OpenFailure::kBusy;
+    return {cause, SystemError(static_cast<int>(error))};
 }
 
 HANDLE OpenComDevice(const std::string& device) {
@@ -125,10 +105,7 @@ PortOpenFailure SerialDevice::OpenToRead(const std::string& device, int baud) {
 
 PortOpenFailure SerialDevice::OpenDevice(const std::string& device, int baud, bool reading) {
     const HANDLE handle = OpenComDevice(device);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return {CauseOf(error), SystemError(static_cast<int>(error))};
-    }
+    if (handle == INVALID_HANDLE_VALUE) return Failed(GetLastError());
     // A COM name is a device on Windows; under Wine it may be mapped to a file or a FIFO.
     if (GetFileType(handle) != FILE_TYPE_CHAR) {
         CloseHandle(handle);
