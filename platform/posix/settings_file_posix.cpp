@@ -57,17 +57,12 @@ void KeepOwnerAndMode(int fd, const char* name) {
 
 // 0, or the first error.
 int WriteAndClose(int fd, const void* bytes, std::size_t size) {
-    auto* next = static_cast<const unsigned char*>(bytes);
+    const auto* from = static_cast<const char*>(bytes);
     int error = 0;
-    for (off_t offset = 0; size > 0 && error == 0;) {
-        const ssize_t written = pwrite(fd, next, size, offset);
-        if (written > 0) {
-            next += written;
-            offset += written;
-            size -= static_cast<std::size_t>(written);
-        } else if (written == 0 || errno != EINTR) {
-            error = written < 0 ? errno : ENOSPC;
-        }
+    for (std::size_t done = 0; done < size && error == 0;) {
+        const ssize_t written = pwrite(fd, from + done, size - done, static_cast<off_t>(done));
+        if (written > 0) done += static_cast<std::size_t>(written);
+        else if (written == 0 || errno != EINTR) error = written < 0 ? errno : ENOSPC;
     }
     if (error == 0 && fsync(fd) != 0) error = errno;
     const int closed = close(fd) == 0 ? 0 : errno;

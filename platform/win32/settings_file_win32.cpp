@@ -72,8 +72,7 @@ SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t si
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return {SaveFailure::kFolderRefuses, {}};
-        return Failed(error);
+        return error == ERROR_FILE_NOT_FOUND ? SaveFileFailure{SaveFailure::kFolderRefuses, {}} : Failed(error);
     }
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info) ||
