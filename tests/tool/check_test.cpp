@@ -36,8 +36,7 @@ const Screen kPages[] = {
 };
 const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
 
-// Replays every byte the display took, so that a screen that stood for a moment only
-// counts as well as one the test happened to look at. With a ROM: the rows read in UTF-8.
+// Replays every byte taken, so that a screen that stood a moment counts; with a ROM, read in UTF-8.
 ::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens,
                                          std::optional<charset::CharacterRom> rom = std::nullopt) {
     const auto replay = sim::MakeDisplayModel(tap.Kind(), rom.value_or(charset::CharacterRom::kA00));

@@ -158,8 +158,7 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
     }
 }
 
-// A till writing UTF-8: the ROM's ö; a letter the 20 bytes of the field cut off is left
-// out, not shown as two halves; one broken inside the line is a blank.
+// UTF-8: the ROM's ö; a letter the field's 20 bytes cut off is left out, a broken one blank.
 TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
     DisplayDriver display;
     ASSERT_FALSE(display.Open(FromIni("text = utf-8")));
