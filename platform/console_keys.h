@@ -24,9 +24,8 @@ public:
     int ReadKey();
     // The console's input has ended for good.
     bool InputEnded() const;
-    // Drops the rest of standard input's line after a setup answer, its end included, so
-    // that it answers nothing later and acts as no key. On POSIX only what has come
-    // already is taken, so a key typed later still counts.
+    // Drops the rest of standard input's line after a setup answer, its end included, so it
+    // answers nothing later and is no key; on POSIX only what has come, so a later key counts.
     static void DropRestOfLine();
 
 private:

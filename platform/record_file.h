@@ -26,15 +26,11 @@ using RecordOpenFailure = Failure<RecordFailure>;
 class RecordFile {
 public:
     enum class Mode {
-        // korvpole: read only, created empty when missing (an ordinary file its writer can
-        // open), shared with the writer, which may rewrite it at any moment; on Windows
-        // not shared for deleting or renaming.
+        // korvpole: read only, created empty when missing (an ordinary file the writer can
+        // open), shared with the writer, who may rewrite it but (Windows) not delete or rename it.
         kPoll,
-        // An existing file, read only, shared both ways.
-        kRead,
-        // Read and written in place, never truncated, created when missing; an ordinary
-        // file only.
-        kWrite,
+        kRead,   // an existing file, read only, shared both ways
+        kWrite,  // an ordinary file read and written in place, never truncated, created when missing
     };
 
     RecordFile() = default;
@@ -53,9 +49,8 @@ public:
     std::error_code WriteAt(const void* bytes, std::size_t size, std::size_t offset);
     std::error_code Size(std::int64_t& size);
 
-    // When the name now leads to another ordinary file (the writer renamed a new file
-    // over it, or deleted and wrote it again), holds that one instead and says true.
-    // Otherwise changes nothing and creates nothing.
+    // When the name now leads to another ordinary file (the writer renamed a new one over
+    // it, or deleted and rewrote it), holds that one and says true; else changes nothing.
     bool FollowName();
 
 private:

@@ -23,8 +23,7 @@ enum class OpenFailure {
     kNotSerial,     // no terminal (a file, a FIFO, a folder, another device); left unwritten
     kOther,         // anything else: the system's error says what
 };
-// The error is the failed step's; kNotSerial gives ENOTTY (Windows: ERROR_BAD_DEVICE),
-// kNoPortNumber none.
+// The failed step's error; kNotSerial's is ENOTTY (Windows: ERROR_BAD_DEVICE), kNoPortNumber's none.
 using PortOpenFailure = Failure<OpenFailure>;
 
 // One COM port, opened for exclusive use and written one byte at a time, or read.
@@ -36,8 +35,7 @@ public:
     SerialDevice(const SerialDevice&) = delete;
     SerialDevice& operator=(const SerialDevice&) = delete;
 
-    // 8 data bits, no parity, 1 stop bit, raw bytes, flow control as the port had it.
-    // A failed open leaves nothing open.
+    // 8N1, raw bytes, flow control as the port had it; a failed open leaves nothing open.
     PortOpenFailure Open(int port, int baud);
     // The same open of a device by its name, for reading what another program sends:
     // software flow control off, so that XON and XOFF arrive as bytes and none is sent.
@@ -47,8 +45,7 @@ public:
 
     // Waits at most 1000 ms for the device to take the byte.
     ByteWrite WriteByte(std::uint8_t value);
-    // Waits at most `timeout_ms` for bytes: how many came (up to `size`), 0 when none
-    // did, negative when the device is gone.
+    // How many bytes (up to `size`) came within `timeout_ms`; negative when the device is gone.
     int Read(std::uint8_t* buffer, int size, int timeout_ms);
 
 private:

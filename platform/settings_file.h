@@ -18,14 +18,13 @@ enum class SaveFailure {
 };
 using SaveFileFailure = Failure<SaveFailure>;
 
-// Saves exactly `size` bytes as `name`, all or nothing: a new file in the same folder,
-// flushed, takes the name's place with the old file's mode (Windows: attributes); a link
-// by that name is itself replaced, a hard link's other names keep the old bytes. Where no
-// new file can be made, or (Windows) another program holding the file keeps it from
-// being replaced, the bytes go over the old file in place: only an ordinary file with no
-// other name and at least `size` bytes, never through a link, never cut short first. A
-// folder, or a file this user may not write, is refused. On failure the old file stays
-// byte for byte and no temporary file remains.
+// Saves exactly `size` bytes as `name`, all or nothing: a flushed new file in the same
+// folder, with the old one's mode (Windows: attributes), is renamed over the name, so a
+// link by that name is replaced and a hard link's other names keep the old bytes. Where no
+// new file can be made, or (Windows) a program holding the file blocks the rename, the
+// bytes go over the old file in place, only an ordinary one with no other name, at least
+// `size` bytes, no link, never cut short first. A folder, or a file this user may not write,
+// is refused. On failure the old file stays byte for byte and no temporary file remains.
 SaveFileFailure SaveFileContents(const char* name, const void* bytes, std::size_t size);
 
 enum class ReadFailure {

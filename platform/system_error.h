@@ -3,10 +3,9 @@
 #include <system_error>
 
 namespace korv::platform {
-// A platform call that can fail returns its failure, false when there was none: the
-// system's error (errno, or GetLastError() on Windows), and where a technician is told
-// why, a cause classified where the call failed, since one system error means different
-// things at different steps. Above the platform, `Error` may carry words instead.
+// A platform call's failure, false when there was none: the system's error (errno;
+// Windows: GetLastError()) and a cause classified where the call failed, as one error
+// means different things at different steps. Above the platform, `Error` may be words.
 template <typename Cause, typename Error = std::error_code>
 struct Failure {
     Cause cause{};  // the first value: no failure
@@ -14,6 +13,10 @@ struct Failure {
 
     explicit operator bool() const { return cause != Cause{}; }
 };
+
+// `value` is one of `set`: several system errors that mean one cause, say.
+template <typename Value, typename... Set>
+constexpr bool OneOf(Value value, Set... set) { return ((value == static_cast<Value>(set)) || ...); }
 
 std::error_code SystemError(int code);
 // The error of the system call that has just failed.

@@ -99,8 +99,7 @@ PortOpenFailure SerialDevice::Open(int port, int) {
     if (found == Platform().ports.end() || !found->second.plugged)
         return {OpenFailure::kNoDevice, std::make_error_code(std::errc::no_such_file_or_directory)};
     fake::Port& device = found->second;
-    if (device.held)
-        return {OpenFailure::kBusy, std::make_error_code(std::errc::device_or_resource_busy)};
+    if (device.held) return {OpenFailure::kBusy, std::make_error_code(std::errc::device_or_resource_busy)};
     device.held = true;
     impl_->port = port;
     impl_->plugged_times = device.plugged_times;

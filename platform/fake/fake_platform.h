@@ -9,9 +9,7 @@
 #include <system_error>
 #include <vector>
 
-// An in-memory platform for fuzzing and fast tests: sleeps advance a virtual clock and
-// run what a test planned for that time; COM ports keep the bytes they take, can be held
-// elsewhere, unplugged or drop bytes; record files are bytes by name.
+// An in-memory platform for fuzzing and fast tests, whose sleeps advance a virtual clock.
 namespace korv::platform::fake {
 // COM port n. A port that was never made does not exist.
 struct Port {
@@ -25,8 +23,7 @@ struct Port {
 
 struct State {
     std::int64_t clock_ms = 0;
-    // What happens when the clock reaches a time: a key, an unplugged display, ...
-    std::multimap<std::int64_t, std::function<void()>> plan;
+    std::multimap<std::int64_t, std::function<void()>> plan;  // At's actions by their times
 
     std::map<int, Port> ports;
 

@@ -26,10 +26,8 @@ int g_terminal = -1;
 volatile std::sig_atomic_t g_terminal_changed = 0;
 
 void RestoreTerminal() {
-    if (g_terminal_changed) {
-        tcsetattr(g_terminal, TCSANOW, &g_saved_terminal);
-        g_terminal_changed = 0;
-    }
+    if (g_terminal_changed) tcsetattr(g_terminal, TCSANOW, &g_saved_terminal);
+    g_terminal_changed = 0;
 }
 
 extern "C" void RestoreTerminalAndDie(int signal_number) {
@@ -98,7 +96,6 @@ ConsoleKeys::ConsoleKeys() : input_(std::make_unique<Input>()) {
     g_terminal_saved = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &g_saved_terminal) == 0;
     if (!g_terminal_saved) return;
     if (g_terminal < 0) g_terminal = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-    // Ctrl+\ and Ctrl+Z give the shell its terminal back first.
     Handle(SIGQUIT, RestoreTerminalAndDie);
     Handle(SIGTSTP, RestoreTerminalAndStop);
 }
@@ -139,9 +136,6 @@ bool ConsoleKeys::InputEnded() const { return input_ended_; }
 
 void ConsoleKeys::DropRestOfLine() {
     bool ended = false;
-    int byte;
-    do {
-        byte = NextInputByte(0, ended);
-    } while (byte != kNoKey && byte != '\n' && byte != '\r');
+    for (int byte = 0; byte != kNoKey && byte != '\n' && byte != '\r';) byte = NextInputByte(0, ended);
 }
 }  // namespace korv::platform

@@ -15,21 +15,13 @@ constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK;
 // What the failed open of `name` with `error` means; `creating` when the create failed.
 RecordFailure CauseOf(int error, const char* name, bool creating) {
     struct stat info;
-    switch (error) {
-        case ENOENT:
-            return lstat(name, &info) == 0 && S_ISLNK(info.st_mode) ? RecordFailure::kDanglingLink
-                                                                    : RecordFailure::kMissing;
-        case ELOOP:  // links leading round in a circle lead nowhere either
-            return RecordFailure::kDanglingLink;
-        case EISDIR:
-            return RecordFailure::kFolder;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return creating ? RecordFailure::kCannotCreate : RecordFailure::kNoAccess;
-        default:
-            return RecordFailure::kOther;
-    }
+    // Links leading round in a circle (ELOOP) lead nowhere either.
+    if (error == ELOOP || (error == ENOENT && lstat(name, &info) == 0 && S_ISLNK(info.st_mode)))
+        return RecordFailure::kDanglingLink;
+    if (error == ENOENT) return RecordFailure::kMissing;
+    if (error == EISDIR) return RecordFailure::kFolder;
+    if (OneOf(error, EACCES, EPERM, EROFS)) return creating ? RecordFailure::kCannotCreate : RecordFailure::kNoAccess;
+    return RecordFailure::kOther;
 }
 
 // O_NOFOLLOW: a link that leads nowhere is never followed to create its target.

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 #include "platform/com_name.h"
 #include "platform/serial_device.h"
@@ -17,16 +18,11 @@ namespace {
 constexpr int kWriteWaitMs = 1000;
 
 speed_t SpeedOf(int baud) {
-    switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B9600;
-    }
+    static constexpr std::pair<int, speed_t> kSpeeds[] = {{1200, B1200}, {2400, B2400}, {4800, B4800},
+        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+    for (const auto& [rate, speed] : kSpeeds)
+        if (rate == baud) return speed;
+    return B9600;
 }
 
 // 8N1 and raw bytes both ways; flow control stays as the port had it, but for a reader.
@@ -34,8 +30,7 @@ speed_t SpeedOf(int baud) {
 void ConfigureLine(int fd, int baud, bool reading) {
     termios line;
     if (tcgetattr(fd, &line) != 0) return;
-    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                           ICRNL | IUCLC | INPCK);
+    line.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC | INPCK);
     if (reading) line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     line.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
@@ -48,42 +43,19 @@ void ConfigureLine(int fd, int baud, bool reading) {
     tcsetattr(fd, TCSANOW, &line);
 }
 
-// errno of a look at the port's name or of its open, as a technician can act on it.
-OpenFailure CauseOf(int error) {
-    switch (error) {
-        case ENOENT:   // no such name, or a link whose adapter is unplugged
-        case ENOTDIR:
-        case ELOOP:    // links leading round in a circle lead to no device
-        case ENXIO:
-        case ENODEV:
-        case EIO:      // a built-in port name with no port behind it
-            return OpenFailure::kNoDevice;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return OpenFailure::kPermission;
-        case EBUSY:    // another opener has made the terminal exclusive
-            return OpenFailure::kBusy;
-        default:
-            return OpenFailure::kOther;
-    }
-}
-
 PortOpenFailure Failed(OpenFailure cause, int error) { return {cause, SystemError(error)}; }
 
-PortOpenFailure FailedWithErrno() { return Failed(CauseOf(errno), errno); }
-
-// The descriptor, not the name, is what gets written: the name may have been swapped
-// since it was looked at.
-bool IsTerminal(int fd) {
-    struct stat info;
-    return fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && isatty(fd) == 1;
+// A failed look at the port's name or its open. ENOENT is also a link whose adapter is
+// unplugged, ELOOP links in a circle, EIO a built-in port name with no port behind it,
+// EBUSY a terminal another opener made exclusive.
+PortOpenFailure FailedWithErrno() {
+    const int error = errno;
+    if (OneOf(error, ENOENT, ENOTDIR, ELOOP, ENXIO, ENODEV, EIO)) return Failed(OpenFailure::kNoDevice, error);
+    if (OneOf(error, EACCES, EPERM, EROFS)) return Failed(OpenFailure::kPermission, error);
+    return Failed(error == EBUSY ? OpenFailure::kBusy : OpenFailure::kOther, error);
 }
 
-bool IsDeviceGone(int error) {
-    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE ||
-           error == EBADF || error == ENOTCONN;
-}
+bool IsDeviceGone(int error) { return OneOf(error, EIO, ENXIO, ENODEV, EPIPE, EBADF, ENOTCONN); }
 }  // namespace
 
 struct SerialDevice::Impl {
@@ -114,20 +86,17 @@ PortOpenFailure SerialDevice::OpenDevice(const std::string& path, int baud, bool
 
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return FailedWithErrno();
-    if (!IsTerminal(fd)) {
-        close(fd);
-        return Failed(OpenFailure::kNotSerial, ENOTTY);
-    }
+    PortOpenFailure failure;
+    // The descriptor is what gets written, and the name may have been swapped since the look.
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || isatty(fd) != 1)
+        failure = Failed(OpenFailure::kNotSerial, ENOTTY);
     // Exclusive, as on the counter's own platform: a port another program holds fails.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        failure = Failed(errno == EWOULDBLOCK ? OpenFailure::kBusy : OpenFailure::kOther, errno);
+    else if (ioctl(fd, TIOCEXCL) != 0) failure = Failed(OpenFailure::kOther, errno);
+    if (failure) {
         close(fd);
-        return Failed(error == EWOULDBLOCK ? OpenFailure::kBusy : OpenFailure::kOther, error);
-    }
-    if (ioctl(fd, TIOCEXCL) != 0) {
-        const int error = errno;
-        close(fd);
-        return Failed(OpenFailure::kOther, error);
+        return failure;
     }
     ConfigureLine(fd, baud, reading);
     impl_->fd = fd;
@@ -155,9 +124,8 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
 
         pollfd writable{impl_->fd, POLLOUT, 0};
         int ready;
-        do {
-            ready = poll(&writable, 1, kWriteWaitMs);
-        } while (ready < 0 && errno == EINTR);
+        while ((ready = poll(&writable, 1, kWriteWaitMs)) < 0 && errno == EINTR) {
+        }
         if (ready <= 0) return ByteWrite::kDropped;
         waited = true;
     }

@@ -14,23 +14,13 @@
 
 namespace korv::platform {
 namespace {
-SaveFailure CauseOf(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return SaveFailure::kDiskFull;
-        case EROFS:
-            return SaveFailure::kReadOnly;
-        case EACCES:
-        case EPERM:
-            return SaveFailure::kFolderRefuses;
-        default:
-            return SaveFailure::kNotWritten;
-    }
+SaveFileFailure Failed(int error) {
+    SaveFailure cause = SaveFailure::kNotWritten;
+    if (OneOf(error, ENOSPC, EDQUOT, EFBIG)) cause = SaveFailure::kDiskFull;
+    else if (error == EROFS) cause = SaveFailure::kReadOnly;
+    else if (OneOf(error, EACCES, EPERM)) cause = SaveFailure::kFolderRefuses;
+    return {cause, SystemError(error)};
 }
-
-SaveFileFailure Failed(int error) { return {CauseOf(error), SystemError(error)}; }
 
 // A read-only file keeps its contents, as it would if written in place; a missing one,
 // or a link leading nowhere, is created.
@@ -67,17 +57,12 @@ void KeepOwnerAndMode(int fd, const char* name) {
 
 // 0, or the first error.
 int WriteAndClose(int fd, const void* bytes, std::size_t size) {
-    auto* next = static_cast<const unsigned char*>(bytes);
+    const auto* from = static_cast<const char*>(bytes);
     int error = 0;
-    for (off_t offset = 0; size > 0 && error == 0;) {
-        const ssize_t written = pwrite(fd, next, size, offset);
-        if (written > 0) {
-            next += written;
-            offset += written;
-            size -= static_cast<std::size_t>(written);
-        } else if (written == 0 || errno != EINTR) {
-            error = written < 0 ? errno : ENOSPC;
-        }
+    for (std::size_t done = 0; done < size && error == 0;) {
+        const ssize_t written = pwrite(fd, from + done, size - done, static_cast<off_t>(done));
+        if (written > 0) done += static_cast<std::size_t>(written);
+        else if (written == 0 || errno != EINTR) error = written < 0 ? errno : ENOSPC;
     }
     if (error == 0 && fsync(fd) != 0) error = errno;
     const int closed = close(fd) == 0 ? 0 : errno;

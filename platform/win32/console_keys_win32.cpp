@@ -84,10 +84,8 @@ bool ConsoleKeys::InputEnded() const { return input_ended_; }
 // A console hands the runtime a whole line, so its rest is in stdin's buffer already; a
 // file's is there to be read.
 void ConsoleKeys::DropRestOfLine() {
-    int c;
-    do {
-        c = std::getchar();
-    } while (c != EOF && c != '\n');
+    int c = 0;
+    while (c != EOF && c != '\n') c = std::getchar();
     if (c == EOF) std::clearerr(stdin);
 }
 }  // namespace korv::platform

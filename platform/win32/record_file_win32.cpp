@@ -30,11 +30,12 @@ RecordOpenFailure Failed(DWORD error, const char* name, bool creating) {
     return {cause, SystemError(static_cast<int>(error))};
 }
 
-RecordOpenFailure OpenOrCreateUnderOwnName(const char* name, DWORD access, DWORD share, HANDLE& file) {
+// Creates the file, when `create`, only where nothing has the name.
+RecordOpenFailure OpenUnderOwnName(const char* name, DWORD access, DWORD share, bool create, HANDLE& file) {
     file = OpenHandle(name, access, share, OPEN_EXISTING, 0);
     if (file != INVALID_HANDLE_VALUE) return {};
     DWORD error = GetLastError();
-    if (!IsMissing(error)) return Failed(error, name, false);
+    if (!create || !IsMissing(error)) return Failed(error, name, false);
     // Opening the reparse point itself makes CREATE_NEW fail on any link by that name,
     // a dangling one included, instead of creating its target.
     file = OpenHandle(name, access, share, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT);
@@ -55,18 +56,11 @@ RecordFile::~RecordFile() { Close(); }
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
     name_ = name;
-    const char* path = name.c_str();
     HANDLE file = INVALID_HANDLE_VALUE;
-    RecordOpenFailure failure;
-    if (mode == Mode::kRead) {
-        file = OpenHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, 0);
-        if (file == INVALID_HANDLE_VALUE) failure = Failed(GetLastError(), path, false);
-    } else if (mode == Mode::kPoll) {
-        // A new file is readable and writable, so that the writer can fill it.
-        failure = OpenOrCreateUnderOwnName(path, GENERIC_READ, kShareWithWriter, file);
-    } else {
-        failure = OpenOrCreateUnderOwnName(path, GENERIC_READ | GENERIC_WRITE, kShareAll, file);
-    }
+    // A new file, kPoll's too, is readable and writable, so that the writer can fill it.
+    const RecordOpenFailure failure =
+        OpenUnderOwnName(name.c_str(), mode == Mode::kWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                         mode == Mode::kPoll ? kShareWithWriter : kShareAll, mode != Mode::kRead, file);
     if (!failure) handle_ = reinterpret_cast<std::intptr_t>(file);
     return failure;
 }
@@ -101,8 +95,7 @@ std::error_code RecordFile::Read(void* buffer, int size, int& count) {
 
 std::error_code RecordFile::WriteAt(const void* bytes, std::size_t size, std::size_t offset) {
     const auto* from = static_cast<const char*>(bytes);
-    std::size_t done = 0;
-    while (done < size) {
+    for (std::size_t done = 0; done < size;) {
         const auto at = static_cast<unsigned long long>(offset + done);
         OVERLAPPED position{};
         position.Offset = static_cast<DWORD>(at);

@@ -12,59 +12,24 @@ namespace {
 constexpr DWORD kWriteWaitMs = 1000;
 constexpr DWORD kQueueBytes = 10000;
 
-// The port will never take a byte again (an unplugged adapter); other errors cost a byte.
+// The port will never take a byte again (an unplugged adapter; ERROR_NOT_READY under
+// Wine); other errors cost a byte.
 bool IsDeviceGone(DWORD error) {
-    switch (error) {
-        case ERROR_BAD_COMMAND:
-        case ERROR_DEVICE_NOT_CONNECTED:
-        case ERROR_ACCESS_DENIED:
-        case ERROR_OPERATION_ABORTED:
-        case ERROR_GEN_FAILURE:
-        case ERROR_NOT_READY:  // what a pulled adapter's port reports under Wine
-        case ERROR_IO_DEVICE:
-        case ERROR_INVALID_HANDLE:
-            return true;
-        default:
-            return false;
-    }
+    return OneOf(error, ERROR_BAD_COMMAND, ERROR_DEVICE_NOT_CONNECTED, ERROR_ACCESS_DENIED, ERROR_OPERATION_ABORTED,
+                 ERROR_GEN_FAILURE, ERROR_NOT_READY, ERROR_IO_DEVICE, ERROR_INVALID_HANDLE);
 }
 
-ByteWrite FailureOf(DWORD error) {
-    return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped;
-}
+ByteWrite FailureOf(DWORD error) { return IsDeviceGone(error) ? ByteWrite::kDeviceGone : ByteWrite::kDropped; }
 
-OpenFailure CauseOf(DWORD error) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_BAD_UNIT:
-        case ERROR_DEV_NOT_EXIST:
-        case ERROR_DEVICE_NOT_CONNECTED:
-        case ERROR_NOT_READY:  // an adapter's port whose adapter was pulled
-            return OpenFailure::kNoDevice;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_BUSY:
-            // A COM port that another program holds answers "access denied".
-            return OpenFailure::kBusy;
-        default:
-            return OpenFailure::kOther;
-    }
-}
-
-HANDLE OpenComDevice(const std::string& device) {
-    return CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-void ApplyTimeouts(HANDLE port) {
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 45;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 5000;
-    SetCommTimeouts(port, &timeouts);
+// ERROR_NOT_READY: a pulled adapter's port. A port another program holds answers "access denied".
+PortOpenFailure Failed(DWORD error) {
+    OpenFailure cause = OpenFailure::kOther;
+    if (OneOf(error, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_UNIT, ERROR_DEV_NOT_EXIST,
+              ERROR_DEVICE_NOT_CONNECTED, ERROR_NOT_READY))
+        cause = OpenFailure::kNoDevice;
+    else if (OneOf(error, ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_BUSY))
+        cause = OpenFailure::kBusy;
+    return {cause, SystemError(static_cast<int>(error))};
 }
 
 // Baud rate and 8N1 on top of what the port has; flow control and the rest stay, but
@@ -79,14 +44,6 @@ void ApplyLineSettings(HANDLE port, int baud, bool reading) {
     line.StopBits = ONESTOPBIT;
     if (reading) line.fOutX = line.fInX = line.fNull = line.fAbortOnError = line.fDsrSensitivity = FALSE;
     SetCommState(port, &line);
-}
-
-HANDLE NewManualResetEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
-
-// An OVERLAPPED's event with its low bit set keeps the I/O's end off a completion port.
-// The port has none, but Wine then spares one of the three server round trips a byte takes.
-HANDLE WithoutCompletionPort(HANDLE event) {
-    return reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(event) | 1);
 }
 
 void CloseIfSet(HANDLE& handle) {
@@ -124,11 +81,9 @@ PortOpenFailure SerialDevice::OpenToRead(const std::string& device, int baud) {
 }
 
 PortOpenFailure SerialDevice::OpenDevice(const std::string& device, int baud, bool reading) {
-    const HANDLE handle = OpenComDevice(device);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return {CauseOf(error), SystemError(static_cast<int>(error))};
-    }
+    const HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return Failed(GetLastError());
     // A COM name is a device on Windows; under Wine it may be mapped to a file or a FIFO.
     if (GetFileType(handle) != FILE_TYPE_CHAR) {
         CloseHandle(handle);
@@ -137,17 +92,12 @@ PortOpenFailure SerialDevice::OpenDevice(const std::string& device, int baud, bo
     impl_->port = handle;
     impl_->read_record = OVERLAPPED{};
     impl_->write_record = OVERLAPPED{};
-
-    ApplyTimeouts(handle);
-    impl_->read_record.hEvent = NewManualResetEvent();
-    impl_->write_event = NewManualResetEvent();
+    COMMTIMEOUTS timeouts{45, 0, 0, 0, 5000};  // reads end 45 ms after a byte; a write's limit is 5 s
+    SetCommTimeouts(handle, &timeouts);
+    impl_->read_record.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    impl_->write_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ApplyLineSettings(handle, baud, reading);
-    const bool queues_set = SetupComm(handle, kQueueBytes, kQueueBytes) != 0;
-
-    if (queues_set && impl_->read_record.hEvent != nullptr &&
-        impl_->write_event != nullptr) {
-        return {};
-    }
+    if (SetupComm(handle, kQueueBytes, kQueueBytes) && impl_->read_record.hEvent && impl_->write_event) return {};
     const PortOpenFailure failure{OpenFailure::kOther, LastSystemError()};
     Close();
     return failure;
@@ -171,30 +121,26 @@ ByteWrite SerialDevice::WriteByte(std::uint8_t value) {
     if (impl_->port == nullptr) return ByteWrite::kDeviceGone;
     HANDLE port = impl_->port;
     OVERLAPPED& record = impl_->write_record;
-    record.Offset = 0;
-    record.OffsetHigh = 0;
-    record.hEvent = WithoutCompletionPort(impl_->write_event);
+    record.Offset = record.OffsetHigh = 0;
+    // The event's low bit set keeps the write's end off a completion port. The port has
+    // none, but Wine then spares one of the three server round trips a byte takes.
+    record.hEvent = reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(impl_->write_event) | 1);
     impl_->byte_in_flight = value;
-
     DWORD written = 0;
-    if (WriteFile(port, &impl_->byte_in_flight, 1, &written, &record)) {
-        return written == 1 ? ByteWrite::kWritten : ByteWrite::kDropped;
-    }
-    const DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) return FailureOf(error);
-
-    if (WaitForSingleObject(impl_->write_event, kWriteWaitMs) == WAIT_OBJECT_0) {
-        if (!GetOverlappedResult(port, &record, &written, FALSE)) {
-            return FailureOf(GetLastError());
+    if (!WriteFile(port, &impl_->byte_in_flight, 1, &written, &record)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) return FailureOf(error);
+        if (WaitForSingleObject(impl_->write_event, kWriteWaitMs) != WAIT_OBJECT_0) {
+            // Still pending: the next byte must not reuse the buffer or the record while the
+            // driver may write from them, so the write is cancelled and its end waited for.
+            // The aborted result is our own doing and says nothing about the device.
+            CancelIoEx(port, &record);
+            GetOverlappedResult(port, &record, &written, TRUE);
+            return ByteWrite::kDropped;
         }
-        return written == 1 ? ByteWrite::kWritten : ByteWrite::kDropped;
+        if (!GetOverlappedResult(port, &record, &written, FALSE)) return FailureOf(GetLastError());
     }
-    // Still pending: the next byte must not reuse the buffer or the record while the
-    // driver may write from them, so the write is cancelled and its end waited for.
-    // The aborted result is our own doing and says nothing about the device.
-    CancelIoEx(port, &record);
-    GetOverlappedResult(port, &record, &written, TRUE);
-    return ByteWrite::kDropped;
+    return written == 1 ? ByteWrite::kWritten : ByteWrite::kDropped;
 }
 
 // The bring-up's interval time-out ends a read once the bytes stop coming.

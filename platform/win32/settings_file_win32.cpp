@@ -14,24 +14,14 @@ constexpr DWORD kLargestWrite = 1u << 30;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-SaveFailure CauseOf(DWORD error) {
-    switch (error) {
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return SaveFailure::kDiskFull;
-        case ERROR_WRITE_PROTECT:
-            return SaveFailure::kReadOnly;
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            return SaveFailure::kHeldByAnotherProgram;
-        case ERROR_ACCESS_DENIED:
-            return SaveFailure::kFolderRefuses;
-        default:
-            return SaveFailure::kNotWritten;
-    }
+SaveFileFailure Failed(DWORD error) {
+    SaveFailure cause = SaveFailure::kNotWritten;
+    if (OneOf(error, ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL)) cause = SaveFailure::kDiskFull;
+    else if (error == ERROR_WRITE_PROTECT) cause = SaveFailure::kReadOnly;
+    else if (OneOf(error, ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION)) cause = SaveFailure::kHeldByAnotherProgram;
+    else if (error == ERROR_ACCESS_DENIED) cause = SaveFailure::kFolderRefuses;
+    return {cause, SystemError(static_cast<int>(error))};
 }
-
-SaveFileFailure Failed(DWORD error) { return {CauseOf(error), SystemError(static_cast<int>(error))}; }
 
 // A read-only file keeps its contents, as it would if written in place.
 SaveFileFailure MayReplace(DWORD attributes) {
@@ -82,8 +72,7 @@ SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t si
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return {SaveFailure::kFolderRefuses, {}};
-        return Failed(error);
+        return error == ERROR_FILE_NOT_FOUND ? SaveFileFailure{SaveFailure::kFolderRefuses, {}} : Failed(error);
     }
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file, &info) ||

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/stop_request.h"
+#include "platform/system_error.h"
 
 namespace korv::platform {
 namespace {
@@ -29,25 +30,15 @@ void AwaitProgramEnd() {
     }
 }
 
-// On the console's own thread.
+// On the console's own thread. Only a service gets CTRL_LOGOFF_EVENT, at any user's
+// log-off, which must not darken the display; its own session's end comes as a close or
+// as WM_ENDSESSION.
 BOOL WINAPI StopOnConsoleEvent(DWORD event) {
-    switch (event) {
-        case CTRL_C_EVENT:
-        case CTRL_BREAK_EVENT:
-            RequestStop();
-            return TRUE;
-        case CTRL_CLOSE_EVENT:
-        case CTRL_SHUTDOWN_EVENT:
-            RequestStop();
-            AwaitProgramEnd();
-            return TRUE;
-        case CTRL_LOGOFF_EVENT:
-            // Only a service gets this, at any user's log-off, which must not darken the
-            // display; its own session's end comes as a close or as WM_ENDSESSION.
-            return TRUE;
-        default:
-            return FALSE;
-    }
+    if (event == CTRL_LOGOFF_EVENT) return TRUE;
+    if (!OneOf(event, CTRL_C_EVENT, CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT, CTRL_SHUTDOWN_EVENT)) return FALSE;
+    RequestStop();
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_SHUTDOWN_EVENT) AwaitProgramEnd();
+    return TRUE;
 }
 
 // A program that has loaded user32, as this one has, hears of its session's end only

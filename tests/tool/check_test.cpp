@@ -36,8 +36,7 @@ const Screen kPages[] = {
 };
 const Screen kCleared = {kBlankRow, kBlankRow, kBlankRow, kBlankRow};
 
-// Replays every byte the display took, so that a screen that stood for a moment only
-// counts as well as one the test happened to look at. With a ROM: the rows read in UTF-8.
+// Replays every byte taken, so that a screen that stood a moment counts; with a ROM, read in UTF-8.
 ::testing::AssertionResult ShowedInOrder(const DisplayTap& tap, const std::vector<Screen>& screens,
                                          std::optional<charset::CharacterRom> rom = std::nullopt) {
     const auto replay = sim::MakeDisplayModel(tap.Kind(), rom.value_or(charset::CharacterRom::kA00));
@@ -111,8 +110,7 @@ TEST(CheckPattern, GoesUpBlinksOnceAndEndsClearedWithTheConfiguredBacklight) {
         const std::string bring_up = plan.backlight_on ? wire::kBringUpLit : wire::kBringUpDark;
         EXPECT_EQ(Hex(com5.Received().substr(0, bring_up.size())), Hex(bring_up));
         EXPECT_TRUE(ShowedInOrder(com5, {kPages[0], kPages[1], kPages[2]}));
-        // Off and on once, then as configured. A kept pattern ends in the line for another
-        // kind, which row 1 covers again.
+        // Off and on once, then as configured; a kept pattern ends in row 1 over the wrong kind's line.
         const std::string configured = plan.backlight_on ? wire::kBacklightOn : wire::kBacklightOff;
         const std::string row1 = "\xFE\x80";
         EXPECT_TRUE(EndsWith(com5, wire::kBacklightOff + wire::kBacklightOn + configured +
@@ -149,8 +147,7 @@ TEST_F(CheckTool, KindTriesA2x20DisplayAndABadSideFileIsSaidAsKorvpoleSaysIt) {
                                      {kBlankRow, kBlankRow}}));
     EXPECT_FALSE(com5.Model().BacklightOn()) << ScreenOf(com5);
 
-    // The other kind's cursor command moves nothing: its line stays among the garbage,
-    // perhaps across the end of the lower row.
+    // The other kind's cursor command moves nothing: its line stays, perhaps wrapped.
     ASSERT_TRUE(Check({"--kind", "escpos", "--step-ms", "50", "--keep"}).Succeeded()) << run_.Output();
     const std::string rows = com5.Model().Reading(1) + com5.Model().Reading(2);
     EXPECT_NE((rows + rows).find("WRONG KIND escpos"), std::string::npos) << ScreenOf(com5);
@@ -188,8 +185,7 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
     EXPECT_EQ(Count(Com5(), Kind::kUnknownCommand), 0) << "FE went out as text";
 
-    // A 2x20 display, a line per table: on one holding cp437 the first two read right
-    // (cp850 has the same letters there), the euro sign plain.
+    // A line per table: on a 2x20 display holding cp437 cp437's and cp850's read right.
     DisplayTap& com6 = run_.Port(6, DisplayKind::kEscpos);
     run_.Dir().Write("KORVPOLE.INI", "display = escpos\n");
     ASSERT_TRUE(Check({"--charset", "--step-ms", "50", "--port", "6"}).Succeeded()) << run_.Output();

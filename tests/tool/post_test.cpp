@@ -110,9 +110,8 @@ TEST_F(PostTool, ShowPrintsTheFileAsKorvpoleDrawsItAndSaysWhenThereIsNone) {
     EXPECT_EQ(shown.find("warning"), std::string::npos) << shown;
 }
 
-// Bytes LF (10), Ctrl-Z (26) and CR (13) in amounts and the scale, where a text-mode
-// write or read would turn or stop; a shorter text; the counter from 0xFFFF to 1;
-// amounts at their limits; a till's 80-byte file whose bytes past 74 must stay.
+// LF, Ctrl-Z and CR bytes in amounts and the scale, where text mode would turn or stop;
+// the counter from 0xFFFF to 1; amounts at their limits; an 80-byte file's tail kept.
 TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
     std::string till_file;
     while (till_file.size() < 80) till_file += std::string("\x1A\r\n\x1A", 4);
@@ -142,8 +141,7 @@ TEST(WindowsPostTool, WritesTheSameBytesAsThisBuildsTool) {
     }
 }
 
-// Lines typed in UTF-8 go into the code page of the KORVPOLE.INI beside the record;
-// what cannot is refused, nothing written.
+// Lines typed in UTF-8 go into the code page of the KORVPOLE.INI beside the record, or are refused.
 TEST_F(PostTool, LinesGoIntoTheCodePageOfTheSideFileBesideTheRecordOrAreRefused) {
     run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\n");
     ASSERT_EQ(Post({"--line1", "Smörgås", "--line2", "Café"}), 0) << run_.Errors();

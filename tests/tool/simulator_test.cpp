@@ -227,8 +227,7 @@ TEST(LinuxDemo, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
 struct ReadKind { DisplayKind kind; const char* lit; const char* dark; };
 class DisplayReadingPort : public ::testing::TestWithParam<ReadKind> {};
 
-// korvpole on COM5 and the display reading COM6, joined as a null-modem cable joins two
-// ports; a port that is not there is said in korvpole's words.
+// korvpole on COM5, the display reading COM6 across a null-modem cable; a missing port in korvpole's words.
 TEST_P(DisplayReadingPort, ShowsTheSaleBAndXThatKorvpoleSendsOnTheOtherPort) {
     const char* kind = ProtocolOf(GetParam().kind).name;
     const std::string header = std::string(kind) + " on COM6, 9600 baud 8N1";
@@ -268,8 +267,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DisplayReadingPort,
                                            ReadKind{DisplayKind::kEscpos, "brightness 4 of 4", "brightness 1 of 4"}),
                          [](const auto& info) { return std::string(ProtocolOf(info.param.kind).name); });
 
-// The A02 ROM's letters, and a user-defined character as the letter of its pattern;
-// the log names the letter each load gives a character.
+// The A02 ROM's letters and a user-defined character's pattern read; the log names each load's letter.
 TEST_F(LinuxDisplayTool, RomAndUserDefinedCharactersShowAsLettersAndTheLogNamesEachLoad) {
     StartDisplay({"--rom", "a02", "--dump", "--log", "bytes.log"});
     const std::string e_acute("\x02\x04\x0E\x11\x1F\x10\x0E\x00", 8);

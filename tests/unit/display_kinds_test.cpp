@@ -149,8 +149,7 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
         EXPECT_EQ(model->Reading(1), k.reads);
         EXPECT_EQ(model->UnknownCommands(), 0u);
 
-        // The display's supply cycled, the adapter still plugged in: the next sale's
-        // clear brings the letters back.
+        // The display's supply cycled behind a plugged adapter: the next clear heals it.
         const std::unique_ptr<sim::DisplayModel> after_cut = sim::MakeDisplayModel(k.kind);
         display.Clear();
         display.WriteText(kSmorgas, 1, 1);
@@ -159,8 +158,7 @@ TEST(DisplayLetters, EachKindShowsTheTillsLettersAsItsOwn) {
     }
 }
 
-// A till writing UTF-8: the ROM's ö; a letter the 20 bytes of the field cut off is left
-// out, not shown as two halves; one broken inside the line is a blank.
+// UTF-8: the ROM's ö; a letter the field's 20 bytes cut off is left out, a broken one blank.
 TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
     DisplayDriver display;
     ASSERT_FALSE(display.Open(FromIni("text = utf-8")));
@@ -174,9 +172,8 @@ TEST(DisplayLetters, Utf8LettersAreWholeOrLeftOut) {
     EXPECT_EQ(model->Reading(3), "a z                 ");
 }
 
-// Nine capitals A00 lacks: the ninth plain until a character is free for it; the same
-// text again costs no load, and a reconnect, after which the display may have lost
-// them, loads them anew.
+// Nine capitals A00 lacks: the ninth plain until a character is free; the same text
+// again costs no load; a reconnect, after which the display may have lost them, loads them.
 TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     DisplayDriver display;
     ASSERT_FALSE(display.Open(FromIni("text = cp1252")));
@@ -209,8 +206,7 @@ TEST(DisplayLetters, EightDrawnAtOnceTheNinthPlainUntilACharacterIsFree) {
     EXPECT_EQ(model->Reading(1), "ÀÁ                  ");
 }
 
-// Two cycles around a counter change: the same bytes without KORVPOLE.INI, with
-// display = lcd alone, and with a code page.
+// Two cycles: the same bytes without KORVPOLE.INI, with display = lcd, with a code page.
 TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
     std::string sales[3];
     const char* side_files[] = {"", "display = lcd\n", "display = lcd\ntext = cp1252\n"};
@@ -231,8 +227,7 @@ TEST(DisplayLetters, PlainTextGoesOutAsEverWithOrWithoutTextSet) {
     EXPECT_EQ(Hex(sales[2]), Hex(sales[0]));
 }
 
-// The ESC/POS model reads through its code table: the power-on one, 16, a number it
-// has not, and after ESC @ the first again.
+// The ESC/POS model reads through its table: power-on, 16, one it has not, after ESC @.
 TEST(DisplayLetters, TheEscposModelReadsThroughTheCodeTableChosen) {
     const auto escpos = sim::MakeDisplayModel(DisplayKind::kEscpos);
     for (const auto& [bytes, reads] : {std::pair("\x80", "Ç"), std::pair("\x1B\x74\x10", "€"),

@@ -1,23 +1,18 @@
-// Test-only: starts a program on this console and writes console input records into the
-// console, as a keyboard does, whenever a test appends a line to a script.
+// Test-only: starts PROGRAM on this console and writes console input records into it,
+// as a keyboard does, whenever a test appends a line to SCRIPT.
 //
 //   korv-key-injector STATUS SCRIPT PROGRAM [ARGUMENT...]
 //
-// PROGRAM shares the injector's console and standard handles. Under Wine run the
-// injector on a terminal: a console Wine makes without one takes no input records.
-// SCRIPT is read line by line until PROGRAM ends, waiting at its end for more. Lines,
-// numbers in decimal or 0x hex:
-//   down VK CHAR STATE   a key-down record: virtual-key code, UTF-16 character (0 for
-//                        none), control-key state
+// Under Wine run it on a terminal: a console Wine makes without one takes no input
+// records. SCRIPT is read line by line until PROGRAM ends. Lines, numbers decimal or 0x:
+//   down VK CHAR STATE   a key-down record (CHAR the UTF-16 character, 0 for none)
 //   up VK CHAR STATE     a key-up record
 //   focus                a focus record
 //   ctrl-c               GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)
-// A line not understood ends PROGRAM; a step that fails is said on standard error and
-// the script goes on.
+// A line not understood ends PROGRAM; a step that fails is said and the script goes on.
 //
-// The exit status is PROGRAM's, also written whole to STATUS in decimal (-1073741510
-// for Ctrl+C's 0xC000013A): under Wine 8 a program ended in the middle of a console
-// line read leaves the console without a working reader, so cmd cannot be asked for it.
+// The exit status is PROGRAM's, also written to STATUS (Ctrl+C's is -1073741510): under
+// Wine 8 a program ended within a console line read leaves cmd unable to tell it.
 // 125: a bad argument or script line; 126: PROGRAM cannot be started.
 //
 // Ctrl+C goes to the console's process group, and Wine's cmd ends on it, also while it
