@@ -1,4 +1,4 @@
-#include "tools/check/charset.h"
+#include "tools/check/check_pattern.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,7 +31,6 @@ std::string Filled(std::string text) {
     return text;
 }
 
-// Letters with a blank between each, in UTF-8.
 std::string Spaced(const std::u32string& letters) {
     std::string text;
     for (const char32_t letter : letters) text += (text.empty() ? "" : " ") + charset::Utf8Of(letter);
@@ -74,8 +73,7 @@ std::vector<Page> CodePages(int rows) {
     return pages;
 }
 
-// A line per table, the sample letters in that table's bytes: the one that reads right
-// is the table the display holds.
+// A line per table, the sample letters in its bytes: the display's reads right.
 std::vector<Page> TablePages(int rows) {
     std::vector<Page> pages;
     int number = 0;
@@ -89,8 +87,7 @@ std::vector<Page> TablePages(int rows) {
     return pages;
 }
 
-// Eight letters a page, as korvpole draws them, over their plain stand-ins; the rows in
-// the code page `text`.
+// Eight letters a page as korvpole draws them (rows in `text`), over their stand-ins.
 std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom) {
     const std::u32string drawn = DrawnLetters(text, rom);
     const std::size_t count = (drawn.size() + lcd::kUserCharacters - 1) / lcd::kUserCharacters;
@@ -107,8 +104,7 @@ std::vector<Page> LetterPages(charset::CodePage text, charset::CharacterRom rom)
     return pages;
 }
 
-// `ms`, or until a key is pressed at the console.
-// In short steps, so that a stop ends the wait too.
+// `ms`, or until a key; in short steps, so that a stop ends the wait too.
 void Wait(platform::ConsoleKeys& keys, int ms) {
     constexpr std::int64_t kStepMs = 200;
     const std::int64_t end = platform::NowMilliseconds() + ms;

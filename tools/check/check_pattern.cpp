@@ -1,6 +1,5 @@
 #include "tools/check/check_pattern.h"
 
-#include "display/display_driver.h"
 #include "display/row_text.h"
 #include "platform/clock.h"
 #include "platform/com_name.h"
@@ -36,7 +35,6 @@ int CharacterPages() { return (kPrintableCount + kPerPage - 1) / kPerPage; }
 void ShowPattern(DisplayDriver& display, const PatternPlan& plan) {
     const std::string settings = SettingsRow(plan.port, plan.baud);
     const std::string wrong = "WRONG KIND " + std::string(display.Protocol().name);
-    // The characters go below the settings and the ruler where there is room, else in their place.
     const bool four_rows = display.Rows() >= 4;
     const auto write_page = [&](int page) {
         for (int line = 0; line < 2; ++line)

@@ -24,10 +24,9 @@ std::string JoinGroupAdvice(const std::string& group);
 // What takes USB serial adapters away before korvpole gets them, each with its fix.
 std::vector<std::string> TakerAdvice(const std::vector<ListedPort>& ports, const PortTakers& takers);
 
-// Once the pattern, or what else `shown` says, went out on `port_name`: FAIL when the
-// port went away meanwhile or did not take every byte, else OK with what the display
-// should have shown, whether it is `kept` and lit (`backlight_on`) now, and `rows`, what
-// korvpole's amount rows will say. True for OK.
+// After the pattern went out on `port_name`: FAIL when the port went away or did not take
+// every byte; else OK, with what the display showed (`shown`), shows now (`kept`, lit)
+// and what korvpole's amount rows will say (`rows`). True for OK.
 bool Verdict(const DisplayDriver& display, const std::string& port_name, const std::string& shown, bool kept,
              bool backlight_on, const std::string& rows, std::ostream& out, std::ostream& err);
 }  // namespace korv::tools

@@ -1,6 +1,5 @@
-// korvpole-check: a health check of the pole display link. Opens the display's COM
-// port exactly as korvpole does and shows a test pattern, or says in plain words why
-// the port does not open.
+// korvpole-check: opens the display's COM port as korvpole does and shows a test
+// pattern, or says in plain words why the port does not open.
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -15,7 +14,6 @@
 #include "pole/korvpole_ini.h"
 #include "pole/record_format.h"
 #include "pole/startup.h"
-#include "tools/check/charset.h"
 #include "tools/check/check_args.h"
 #include "tools/check/check_pattern.h"
 #include "tools/check/check_words.h"
@@ -67,7 +65,6 @@ const char* const kCustomerCharsetShown =
     "holds; then a line per table with the same letters: the line whose letters read right names the table = for "
     "KORVPOLE.INI";
 
-// The words korvpole's amount rows will carry.
 std::string AmountRowsSaid(const KorvpoleIni& ini) {
     const auto shown = [&ini](const std::string& caption) {
         return "'" + (ini.display.text ? charset::ToUtf8(*ini.display.text, caption) : caption) + "'";
@@ -79,15 +76,13 @@ std::string AmountRowsSaid(const KorvpoleIni& ini) {
 // KORVPOLE.INI read as korvpole reads it; --kind replaces its kind.
 std::string DisplayLine(const CheckOptions& options, KorvpoleIni& ini) {
     DisplayGeometry& side = ini.display;
-    std::string source = ini.kind_named ? kIniFileName : "the default";
+    const DisplayProtocol& protocol = ProtocolOf(options.kind.value_or(side.kind));
     if (options.kind) {
-        const DisplayProtocol& chosen = ProtocolOf(*options.kind);
-        side.kind = chosen.kind;
-        side.rows = chosen.rows;
-        side.columns = chosen.columns;
-        source = "--kind";
+        side.kind = protocol.kind;
+        side.rows = protocol.rows;
+        side.columns = protocol.columns;
     }
-    const DisplayProtocol& protocol = ProtocolOf(side.kind);
+    const char* source = options.kind ? "--kind" : ini.kind_named ? kIniFileName : "the default";
     std::string line = std::string(protocol.name) + ", " + std::to_string(protocol.rows) + "x" +
                        std::to_string(protocol.columns) + " (" + source + ")";
     if (side.text) line += std::string(", text ") + charset::CodePageName(*side.text);
@@ -116,8 +111,7 @@ int Run(const CheckOptions& options) {
                                 : std::string("no ") + kConfigFileName + " here: backlight off";
     if (options.port) {
         const std::string port = std::to_string(*options.port);
-        settings.port_text[0] = port[0];
-        settings.port_text[1] = port.size() > 1 ? port[1] : '\0';
+        settings.port_text[port.copy(settings.port_text, 2)] = '\0';
         source = "--port " + port + "; " + source;
     } else if (!loaded) {
         return Failed(std::string("no ") + kConfigFileName +

@@ -22,9 +22,8 @@ struct ListedPort {
     bool in_group = false;  // this process has that group
 };
 
-// Every serial port of the machine; on POSIX the working folder's COM<n> entries come
-// first. Nothing is opened: on a till the other ports belong to a receipt printer, a
-// scale or a card terminal, and an open raises their control lines.
+// Every serial port, on POSIX the folder's COM<n> entries first. None is opened, as an
+// open raises the control lines of a till's receipt printer, scale or card terminal.
 std::vector<ListedPort> ListPorts();
 
 // What is known to take USB serial adapters before any program gets them.

@@ -98,38 +98,29 @@ std::string StableNameOf(const std::string& device_path) {
     return {};
 }
 
-// What `path` leads to, looked at with stat and access only.
-void Classify(ListedPort& port, const std::string& path) {
+// What `path` leads to, seen with stat and access only; what else is seen goes into `port`.
+PortState Classify(ListedPort& port, const std::string& path) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        port.state = errno == EACCES ? PortState::kNoPermission : PortState::kMissing;
-        return;
-    }
+    if (stat(path.c_str(), &info) != 0) return errno == EACCES ? PortState::kNoPermission : PortState::kMissing;
     const bool pty = IsPseudoTerminal(info.st_rdev);
     const std::string tty = SysfsTtyName(info.st_rdev);
-    if (!S_ISCHR(info.st_mode) || (!pty && tty.empty())) {
-        port.state = PortState::kNotSerial;
-        return;
-    }
-    if (!pty && HasNoHardware(tty)) {
-        port.state = PortState::kMissing;
-        return;
-    }
+    if (!S_ISCHR(info.st_mode) || (!pty && tty.empty())) return PortState::kNotSerial;
+    if (!pty && HasNoHardware(tty)) return PortState::kMissing;
     if (info.st_gid != 0) {
         port.group = platform::GroupName(info.st_gid);
         port.in_group = platform::HasGroup(info.st_gid);
     }
-    port.state = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0 ? PortState::kPresent
-                                                                                 : PortState::kNoPermission;
+    const bool may = faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
     if (pty) {
         port.description = "pseudo-terminal";
-        return;
+    } else {
+        const std::string usb_id = UsbIdOf(tty);
+        port.usb_adapter = !usb_id.empty();
+        const std::string usb = usb_id.empty() ? usb_id : "USB " + usb_id;
+        for (const std::string& part : {StableNameOf(Resolved(path)), DriverOf(tty), usb})
+            if (!part.empty()) port.description += (port.description.empty() ? "" : ", ") + part;
     }
-    const std::string usb_id = UsbIdOf(tty);
-    port.usb_adapter = !usb_id.empty();
-    const std::string usb = usb_id.empty() ? usb_id : "USB " + usb_id;
-    for (const std::string& part : {StableNameOf(Resolved(path)), DriverOf(tty), usb})
-        if (!part.empty()) port.description += (port.description.empty() ? "" : ", ") + part;
+    return may ? PortState::kPresent : PortState::kNoPermission;
 }
 
 // Names with their numbers in order: ttyUSB2 before ttyUSB10.
@@ -160,7 +151,7 @@ std::vector<ListedPort> ListPorts() {
         if (port.number == 0) continue;
         const std::string target = platform::LinkTarget(name);
         port.device = target.empty() ? name : name + " -> " + target;
-        Classify(port, name);
+        port.state = Classify(port, name);
         reached.push_back(Resolved(name));
         ports.push_back(port);
     }
@@ -176,7 +167,7 @@ std::vector<ListedPort> ListPorts() {
         port.device = "/dev/" + tty;
         if (std::find(reached.begin(), reached.end(), port.device) != reached.end()) continue;
         port.number = platform::ComNumberOfDevice(port.device);
-        Classify(port, port.device);
+        port.state = Classify(port, port.device);
         ports.push_back(port);
     }
     std::stable_partition(ports.begin() + static_cast<std::ptrdiff_t>(in_folder), ports.end(),

@@ -59,8 +59,7 @@ std::string PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
     return name;
 }
 
-// The device set of the class "Ports (COM & LPT)", by port name; with `present_only`
-// false also the adapters Windows remembers but that are not plugged in.
+// The class "Ports (COM & LPT)" by port name; unless `present_only`, also adapters Windows remembers unplugged.
 void AddKnownPorts(bool present_only, std::map<std::string, KnownPort>& known) {
     HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, present_only ? DIGCF_PRESENT : 0);
     if (set == INVALID_HANDLE_VALUE) return;

@@ -26,8 +26,7 @@ std::string StateWord(PortState state) {
 }
 }  // namespace
 
-bool PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int configured,
-                  const PortTakers& takers) {
+bool PrintPortList(std::ostream& out, const std::vector<ListedPort>& ports, int configured, const PortTakers& takers) {
     std::size_t widths[3] = {};
     for (const ListedPort& port : ports) {
         widths[0] = std::max(widths[0], NumberColumn(port).size());

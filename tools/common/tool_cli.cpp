@@ -1,13 +1,6 @@
 #include "tools/common/tool_cli.h"
 
 namespace korv::tools {
-namespace {
-// A CLI11 check of our own: `problem` says what is wrong with a value, or nothing.
-CLI::Validator Checked(std::function<std::string(const std::string&)> problem) {
-    return CLI::Validator([problem](std::string& text) { return problem(text); }, "");
-}
-}  // namespace
-
 void SetUpToolApp(CLI::App& app, const std::string& footer) {
     app.set_version_flag("--version", app.get_name() + " " + KORV_VERSION);
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -40,17 +33,18 @@ std::optional<int> ParseToolArgs(CLI::App& app, const std::vector<std::string>& 
     return kUsageError;
 }
 
+CLI::Validator Checked(std::function<std::string(const std::string&)> problem, const std::string& shown) {
+    return CLI::Validator([problem](std::string& text) { return problem(text); }, shown);
+}
+
 CLI::Validator WholeNumberFrom(std::uint32_t min, std::uint32_t max, const std::string& what) {
     const std::string refused = " is not " + what + " from " + std::to_string(min) + " to " + std::to_string(max);
-    return Checked([min, max, refused](const std::string& text) -> std::string {
-        // Plain decimal digits only: no sign, no blank, no hex.
-        std::uint64_t value = 0;
-        for (const char c : text) {
-            if (c < '0' || c > '9') return "'" + text + "'" + refused;
-            value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        }
-        if (text.empty() || text.size() > 10 || value < min || value > max) return "'" + text + "'" + refused;
-        return {};
+    return Checked([min, max, refused](const std::string& text) {
+        // No sign, no blank, no hex.
+        const bool digits =
+            !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string::npos;
+        const std::uint64_t value = digits ? std::stoull(text) : 0;
+        return digits && value >= min && value <= max ? "" : "'" + text + "'" + refused;
     });
 }
 
@@ -59,16 +53,12 @@ CLI::Validator PortNumber() { return WholeNumberFrom(1, kMaxPort, "a port number
 CLI::Validator Milliseconds(std::uint32_t max) { return WholeNumberFrom(0, max, "a whole number of milliseconds"); }
 
 CLI::Validator NonEmptyPath() {
-    return Checked([](const std::string& text) -> std::string { return text.empty() ? "needs a path" : ""; });
+    return Checked([](const std::string& text) { return text.empty() ? "needs a path" : ""; });
 }
 
 CLI::Option* AddKindOption(CLI::App& app, std::function<void(DisplayKind)> take, const std::string& help) {
-    return app
-        .add_option_function<std::string>(
-            "--kind", [take](const std::string& name) { take(FindProtocol(name)->kind); }, help)
-        ->type_name("KIND")
-        ->check(Checked([](const std::string& text) -> std::string {
-            return FindProtocol(text) ? "" : "'" + text + "' is no display kind: " + KindNames();
-        }));
+    return AddFound(app, "--kind", FindProtocol, [take](const DisplayProtocol& chosen) { take(chosen.kind); },
+                    std::string(" is no display kind: ") + KindNames(), help)
+        ->type_name("KIND");
 }
 }  // namespace korv::tools

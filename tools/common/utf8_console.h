@@ -4,22 +4,19 @@
 #include <string>
 #include <vector>
 
-// A tool's text on its command line and its console in UTF-8, whatever code pages the
-// system uses for them.
+// Text in UTF-8 on the command line and console, whatever the system's code pages.
 namespace korv::tools {
 // The arguments after the program's name: on Windows from the command line as typed
 // (the ANSI arguments lose what the ANSI code page lacks), elsewhere as given.
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 
-// A path from those arguments as the system's file functions take it.
+// A path from them as the system's file functions take it.
 std::string SystemPath(const std::string& utf8);
 
-// `stream` is a terminal that takes ANSI cursor and colour codes: on Windows a console,
-// once asked to.
+// A terminal taking ANSI cursor and colour codes (on Windows a console, once asked to).
 bool TakesEscapes(std::FILE* stream);
 
-// While it lives, the console shows what the program writes as UTF-8; its own setting
-// comes back at the end.
+// While it lives, the console reads what is written as UTF-8; its setting comes back after.
 class Utf8ConsoleScope {
 public:
     Utf8ConsoleScope();

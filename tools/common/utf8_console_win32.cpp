@@ -12,11 +12,6 @@ namespace {
 // Larger than anything a tool prints between two flushes.
 constexpr std::size_t kConsoleBuffer = 64 * 1024;
 
-bool IsConsole(std::FILE* stream) {
-    DWORD mode = 0;
-    return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode) != 0;
-}
-
 std::string Converted(UINT to, const wchar_t* text, int length) {
     const int size = WideCharToMultiByte(to, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string converted(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
@@ -59,7 +54,8 @@ Utf8ConsoleScope::Utf8ConsoleScope() : saved_(GetConsoleOutputCP()) {
     if (saved_ == 0) return;  // no console: the bytes go to a file or pipe as they are
     SetConsoleOutputCP(CP_UTF8);
     for (std::FILE* stream : {stdout, stderr}) {
-        if (!IsConsole(stream)) continue;
+        DWORD mode = 0;
+        if (!GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), &mode)) continue;
         std::fflush(stream);
         _setmode(_fileno(stream), _O_BINARY);
         std::setvbuf(stream, nullptr, _IOFBF, kConsoleBuffer);

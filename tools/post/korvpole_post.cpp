@@ -1,6 +1,5 @@
-// korvpole-post: the point-of-sale side of the pole record, for trying korvpole
-// without a till: sets fields of POLE.DAT in place, shows what korvpole makes of the
-// file, or plays a scripted sale.
+// korvpole-post: a till for trying korvpole; sets fields of POLE.DAT in place, shows
+// what korvpole makes of the file, or plays a scripted sale.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -61,9 +60,8 @@ std::vector<RecordUpdate> DemoSaleSteps() {
     return steps;
 }
 
-// One sale as a customer would watch it (a welcome, the items with running totals, the
-// tax, the total due and a thank-you), `step_ms` apart, once or until the process is
-// ended; a line per step unless `quiet`.
+// A welcome, the items with running totals, the tax, the total due and a thank-you,
+// `step_ms` apart, once or until ended; a line per step unless `quiet`.
 WriteFailure PlayDemo(const std::string& path, int step_ms, bool loop, bool quiet) {
     const std::vector<RecordUpdate> steps = DemoSaleSteps();
     do {
@@ -82,7 +80,6 @@ WriteFailure PlayDemo(const std::string& path, int step_ms, bool loop, bool quie
 
 void Say(const std::string& words) { std::fprintf(stderr, "korvpole-post: %s\n", words.c_str()); }
 
-// A failure's line on standard error; its exit status.
 int Failed(const std::string& words, int status) {
     Say(words);
     return status;

@@ -1,44 +1,38 @@
 #include "tools/post/post_amount.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 namespace korv::tools {
-bool ParseAmount(const std::string& text, std::int32_t& hundredths) {
+std::optional<std::int32_t> ParseAmount(const std::string& text) {
     const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
     const std::size_t point = std::min(text.find('.'), text.size());
     const std::string whole = text.substr(sign, point - sign);
     std::string fraction = point < text.size() ? text.substr(point + 1) : "";
     if ((whole + fraction).empty() || (whole + fraction).find_first_not_of("0123456789") != std::string::npos ||
         fraction.find_first_not_of('0', 2) != std::string::npos)  // a fraction of a cent
-        return false;
+        return std::nullopt;
     fraction.resize(2, '0');
-    // Digit by digit, so that no binary fraction rounds a cent away; none past what a
-    // negative int32 can hold.
+    // Digit by digit, so that no binary fraction rounds a cent away.
     std::int64_t magnitude = 0;
     for (const char digit : whole + fraction) {
         magnitude = magnitude * 10 + (digit - '0');
-        if (magnitude > -std::int64_t{std::numeric_limits<std::int32_t>::min()}) return false;
+        if (magnitude > -std::int64_t{std::numeric_limits<std::int32_t>::min()}) return std::nullopt;
     }
     const std::int64_t value = text[0] == '-' ? -magnitude : magnitude;
-    if (value > std::numeric_limits<std::int32_t>::max()) return false;
-    hundredths = static_cast<std::int32_t>(value);
-    return true;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return static_cast<std::int32_t>(value);
 }
 
 std::optional<std::int32_t> StoredAmount(std::int32_t hundredths, std::uint16_t scale) {
-    if (scale == 0) return hundredths == 0 ? std::optional<std::int32_t>(0) : std::nullopt;
-    if (hundredths % scale != 0) return std::nullopt;
-    return hundredths / scale;
+    if (scale == 0 ? hundredths != 0 : hundredths % scale != 0) return std::nullopt;
+    return scale == 0 ? 0 : hundredths / scale;
 }
 
 std::string FormatHundredths(std::int64_t hundredths) {
     const std::int64_t magnitude = std::llabs(hundredths);
-    char text[32];
-    std::snprintf(text, sizeof text, "%s%lld.%02lld", hundredths < 0 ? "-" : "",
-                  static_cast<long long>(magnitude / 100), static_cast<long long>(magnitude % 100));
-    return text;
+    const std::string cents = std::to_string(100 + magnitude % 100).substr(1);
+    return (hundredths < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + cents;
 }
 }  // namespace korv::tools

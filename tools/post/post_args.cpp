@@ -33,24 +33,13 @@ std::string Footer() {
 
 CLI::Option* AddAmount(CLI::App& app, const std::string& name, std::optional<std::int32_t>& field,
                        const std::string& help) {
-    const CLI::Validator amount(
-        [](std::string& text) -> std::string {
-            std::int32_t ignored = 0;
-            if (ParseAmount(text, ignored)) return {};
-            return "'" + text + "' is not an amount with at most two decimals that fits 32 bits "
-                   "(-21474836.48 to 21474836.47)";
-        },
-        "AMOUNT");
-    return app
-        .add_option_function<std::string>(
-            name,
-            [&field](const std::string& text) {
-                std::int32_t hundredths = 0;
-                ParseAmount(text, hundredths);
-                field = hundredths;
-            },
-            help)
-        ->check(amount);
+    const auto problem = [](const std::string& text) {
+        return ParseAmount(text) ? "" : "'" + text + "' is not an amount with at most two decimals that fits 32 bits "
+                                        "(-21474836.48 to 21474836.47)";
+    };
+    return app.add_option_function<std::string>(name, [&field](const std::string& text) { field = ParseAmount(text); },
+                                                help)
+        ->check(Checked(problem, "AMOUNT"));
 }
 
 CLI::Option* AddText(CLI::App& app, const std::string& name, std::optional<std::string>& field,

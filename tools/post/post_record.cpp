@@ -71,15 +71,12 @@ WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, st
     PoleRecordFields fields = DecodeRecord(bytes);
     if (update.line1) fields.line1 = *update.line1;
     if (update.line2) fields.line2 = *update.line2;
-    if (update.scale)
-        fields.scale = *update.scale;
-    else if (bytes.size() < record::kScaleOffset + 2u)
-        fields.scale = kDefaultScale;
-    const bool scale_given = update.scale.has_value();
+    if (update.scale || bytes.size() < record::kScaleOffset + 2u)
+        fields.scale = update.scale.value_or(kDefaultScale);
     for (const auto& [typed, name, stored] : {std::tuple(&update.tax, "tax", &fields.tax),
                                               std::tuple(&update.total, "total", &fields.total)})
-        if (std::string refused = Store(*typed, name, fields.scale, scale_given, *stored); !refused.empty())
-            return {WriteFault::kAmount, refused};
+        if (std::string why = Store(*typed, name, fields.scale, update.scale.has_value(), *stored); !why.empty())
+            return {WriteFault::kAmount, why};
     // Never 0, which the reader takes as "nothing yet".
     fields.counter = fields.counter == 0xFFFF ? 1 : static_cast<std::uint16_t>(fields.counter + 1);
     EncodeRecordInto(fields, bytes);

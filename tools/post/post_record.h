@@ -9,8 +9,7 @@
 #include "platform/system_error.h"
 
 namespace korv::tools {
-// The fields a writer sets; those left empty keep what the file holds. Amounts are
-// hundredths as typed, stored so that korvpole shows them so at the record's scale.
+// Fields left empty keep what the file holds; amounts are hundredths as typed.
 struct RecordUpdate {
     std::optional<std::string> line1;
     std::optional<std::string> line2;
@@ -19,24 +18,20 @@ struct RecordUpdate {
     std::optional<std::uint16_t> scale;
 };
 
-// The scale a record gets when the file does not hold one yet.
+// For a file that holds no scale yet.
 inline constexpr std::uint16_t kDefaultScale = 1;
 
-// Why korvpole-post wrote nothing: the record file cannot be read or written, or an
-// amount the scale cannot show exactly; the words are in the failure.
+// Why korvpole-post wrote nothing, in words.
 enum class WriteFault { kNone, kFile, kAmount };
 using WriteFailure = platform::Failure<WriteFault, std::string>;
 
-// The update's lines, typed in UTF-8, in `page` instead; when one cannot be, the line
-// and the first character `page` lacks (or where the text is no UTF-8).
+// The lines, typed in UTF-8, into `page`; else which line cannot be, and why.
 std::string ConvertLines(RecordUpdate& update, charset::CodePage page);
 
-// Notes on lines that do not go as typed, each cut to its field's bytes (whole UTF-8
-// letters with `page` UTF-8): the cut, and letters beyond ASCII sent without a code
-// page (`page` none) as the bytes typed.
+// Cuts the lines to their fields (whole letters in UTF-8); notes on each cut and on
+// letters beyond ASCII written without a code page.
 std::vector<std::string> CutLines(RecordUpdate& update, const std::optional<charset::CodePage>& page);
 
-// Writes the update into the record at `path` as WriteRecordInPlace does, creating the
-// file when it is missing; `counter` gets the counter written.
+// The update written as WriteRecordInPlace writes; `counter` gets the counter written.
 WriteFailure WriteRecord(const std::string& path, const RecordUpdate& update, std::uint16_t& counter);
 }  // namespace korv::tools

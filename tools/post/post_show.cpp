@@ -73,8 +73,7 @@ std::string ShortFileWarning(const std::string& record, const RecordView& view) 
     return text;
 }
 
-// Without text =: bytes of the lines the display takes as commands, and those from 0x80
-// on, which it shows as characters of its own.
+// Without text =: bytes of the lines the display takes as commands or shows as its own.
 void ByteWarnings(const std::string& record, const DisplayProtocol& protocol, RecordView& view) {
     bool high_said = false;
     for (const int line : {1, 2}) {
@@ -134,11 +133,10 @@ void AmountWarning(const char* name, int caption_width, std::int32_t raw, std::u
 
 std::string AmountLine(const char* label, const std::optional<std::int32_t>& raw,
                        const std::optional<std::uint16_t>& scale, char decimal) {
-    std::string line = label;
-    if (!raw) return line + "(not in the file)\n";
+    if (!raw) return std::string(label) + "(not in the file)\n";
     char text[32];
     FormatAmount(*raw, scale.value_or(0), text, sizeof text, decimal);
-    return line + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
+    return label + std::to_string(*raw) + " (hundredths), shown as " + text + "\n";
 }
 }  // namespace
 
@@ -174,17 +172,15 @@ RecordView InspectRecord(platform::RecordFile& file, const std::string& record, 
     if (record.size() < static_cast<std::size_t>(record::kUsedSize))
         view.warnings.push_back(ShortFileWarning(record, view));
     if (view.counter == 0)
-        view.warnings.push_back(
-            "the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
-            "shows the lines of this record; write the lines first, then a counter from 1 up");
+        view.warnings.push_back("the change counter is 0: korvpole starts with 0 as the counter last seen, so it never "
+                                "shows the lines of this record; write the lines first, then a counter from 1 up");
     if (display.text)
         FallBackWarnings(record, display, view);
     else
         ByteWarnings(record, ProtocolOf(display.kind), view);
     if (view.scale == 0)
-        view.warnings.push_back(
-            "the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as "
-            "stored, 100 shows whole numbers)");
+        view.warnings.push_back("the amount scale is 0: every amount is shown as 0.00 (1 shows the amounts as stored, "
+                                "100 shows whole numbers)");
     const AmountWords& words = ini.words;
     if (view.tax && ShownAt(view, 3))
         AmountWarning("tax amount", words.tax_width, *view.tax, view.scale.value_or(0), words.decimal, view);

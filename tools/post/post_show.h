@@ -9,9 +9,8 @@
 #include "pole/korvpole_ini.h"
 
 namespace korv::tools {
-// What korvpole makes of a record file, for an integrator: the rows the display shows
-// when korvpole takes the file's counter as new, read back from the bytes the driver
-// sends through that kind's model; the fields as stored; what needs attention.
+// What korvpole makes of a record file: the rows it draws when it takes the counter as
+// new, the driver's bytes read back through the kind's model; the fields; warnings.
 struct RecordView {
     std::vector<std::string> rows;  // each display row as a customer reads it, UTF-8
     std::vector<int> shown_rows;    // the drawn row each display row shows, top first
@@ -23,14 +22,13 @@ struct RecordView {
     std::vector<std::string> warnings;
 };
 
-// The rows korvpole draws from `file` on the display KORVPOLE.INI (`ini`) describes, and
-// the fields and warnings of `record`, the file's content (its first 74 bytes).
+// `file` on the display `ini` describes; `record` is its first 74 bytes, or fewer.
 RecordView InspectRecord(platform::RecordFile& file, const std::string& record, const KorvpoleIni& ini);
 
-// The view as printed by korvpole-post --show for the file `name`.
+// As korvpole-post --show prints it.
 std::string FormatRecordView(const std::string& name, std::uint64_t file_size, const RecordView& view,
                              const KorvpoleIni& ini = KorvpoleIni());
 
-// Prints the view of the file at `path`; or why it cannot be read.
+// Prints the view of the file at `path`; else gives why it cannot be read.
 std::string ShowRecordFile(const std::string& path, const KorvpoleIni& ini);
 }  // namespace korv::tools

@@ -10,8 +10,7 @@ using platform::RecordOpenFailure;
 // A close that fails may be the first word of a failed write.
 RecordOpenFailure Finish(RecordFile& file, std::error_code failure) {
     const std::error_code closing = file.Close();
-    if (!failure) failure = closing;
-    if (failure) return {platform::RecordFailure::kOther, failure};
+    if (failure || closing) return {platform::RecordFailure::kOther, failure ? failure : closing};
     return {};
 }
 }  // namespace

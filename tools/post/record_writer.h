@@ -4,8 +4,7 @@
 
 #include "platform/record_file.h"
 
-// The point-of-sale side of POLE.DAT, written the way a till writes it; the bytes come
-// from pole/record_format.h. A failure is worded by RecordFailureWords.
+// POLE.DAT as a till writes it; RecordFailureWords words a failure.
 namespace korv::tools {
 // What the open file holds of its first 74 bytes (fewer when it is shorter).
 std::error_code ReadRecordBytes(platform::RecordFile& file, std::string& bytes);

@@ -1,4 +1,4 @@
-#include "tools/simulator/byte_log.h"
+#include "tools/simulator/simulator.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "tools/simulator/panel.h"
+#include "tools/simulator/simulator.h"
 
 namespace korv::tools {
 namespace {
@@ -8,10 +8,9 @@ constexpr const char* kLit = "\x1b[30;102m";    // dark characters on a lit gree
 constexpr const char* kDark = "\x1b[90;40m";    // dim characters on an unlit panel
 constexpr const char* kReset = "\x1b[0m";
 constexpr const char* kHome = "\x1b[H";
-constexpr const char* kClearScreen = "\x1b[2J";
 constexpr const char* kClearToLineEnd = "\x1b[K";
 constexpr const char* kClearBelow = "\x1b[J";
-constexpr const char* kHideCursor = "\x1b[?25l";
+constexpr const char* kClearScreenHideCursor = "\x1b[2J\x1b[?25l";
 constexpr const char* kShowCursor = "\x1b[?25h";
 
 // A terminal is redrawn at most this often; a log file or pipe gets fewer frames.
@@ -76,7 +75,7 @@ void LivePanel::NoteUnknown(const std::string& command) {
 void LivePanel::Draw(const std::string& frame) {
     std::string text;
     if (in_place_) {
-        if (!started_) text += std::string(kClearScreen) + kHideCursor;
+        if (!started_) text += kClearScreenHideCursor;
         text += kHome;
         for (const char c : frame) {
             if (c == '\n') text += kClearToLineEnd;

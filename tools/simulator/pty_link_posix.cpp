@@ -1,4 +1,4 @@
-#include "tools/simulator/pty_link.h"
+#include "tools/simulator/simulator.h"
 
 #include <fcntl.h>
 #include <limits.h>

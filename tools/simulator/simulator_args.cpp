@@ -29,30 +29,22 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, Simu
                                            " (default " + std::to_string(defaults.port) + ")")
                             ->type_name("N")
                             ->check(PortNumber());
-    const std::string speeds = Listed(kLineSpeeds, [](int speed) { return std::to_string(speed); });
-    const CLI::Validator speed(
-        [speeds](std::string& text) -> std::string {
-            for (const int known : kLineSpeeds)
-                if (text == std::to_string(known)) return {};
-            return "'" + text + "' is no line speed: " + speeds;
-        },
-        "");
+    const auto speed_name = [](int speed) { return std::to_string(speed); };
+    const std::string speeds = Listed(kLineSpeeds, speed_name);
     // Anything but digits is a device's name.
-    const CLI::Validator port_or_device(
-        [](std::string& text) -> std::string {
-            return text.find_first_not_of("0123456789") != std::string::npos ? "" : PortNumber()(text);
-        },
-        "");
+    const CLI::Validator port_or_device = Checked([](const std::string& text) {
+        return text.find_first_not_of("0123456789") != std::string::npos ? "" : PortNumber()(text);
+    });
     CLI::Option* read = app.add_option("--read", options.read,
                                        "show what comes on the serial port PORT, a COM port number or a "
                                        "device's name; nothing is written to it")
                             ->type_name("PORT")
                             ->check(port_or_device)
                             ->excludes(port);
-    app.add_option("--baud", options.baud, "the speed to read at: " + speeds + " (default " +
-                                               std::to_string(defaults.baud) + "), 8N1")
+    AddFound(app, "--baud", Named(kLineSpeeds, speed_name), [&options](int speed) { options.baud = speed; },
+             " is no line speed: " + speeds,
+             "the speed to read at: " + speeds + " (default " + std::to_string(defaults.baud) + "), 8N1")
         ->type_name("N")
-        ->check(speed)
         ->needs(read);
     app.add_option("--log", options.log_path, "write every byte received, decoded, to FILE")
         ->type_name("FILE")
@@ -65,30 +57,15 @@ std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, Simu
     const std::string roms = Listed(charset::kCharacterRoms, [&defaults](charset::CharacterRom rom) {
         return charset::CharacterRomName(rom) + std::string(rom == defaults.rom ? " (default)" : "");
     });
-    const CLI::Validator rom(
-        [roms](std::string& text) -> std::string {
-            return charset::CharacterRomNamed(text) ? "" : "'" + text + "' is no character ROM: " + roms;
-        },
-        "");
-    app.add_option_function<std::string>(
-           "--rom", [&options](const std::string& name) { options.rom = *charset::CharacterRomNamed(name); },
-           "the LCD's character ROM: " + roms)
-        ->type_name("ROM")
-        ->check(rom);
+    AddFound(app, "--rom", charset::CharacterRomNamed, [&options](charset::CharacterRom rom) { options.rom = rom; },
+             " is no character ROM: " + roms, "the LCD's character ROM: " + roms)
+        ->type_name("ROM");
     const std::string tables = Listed(charset::kDisplayTables, charset::CodePageName);
-    const CLI::Validator table(
-        [tables](std::string& text) -> std::string {
-            for (const charset::CodePage page : charset::kDisplayTables)
-                if (SameName(text, charset::CodePageName(page))) return {};
-            return "'" + text + "' is no display table: " + tables;
-        },
-        "");
-    app.add_option_function<std::string>(
-           "--table", [&options](const std::string& name) { options.table = *charset::CodePageNamed(name); },
-           "the code table a 2x20 display holds at power-on, as its switches set it: " + tables + " (default " +
-               charset::CodePageName(defaults.table) + ")")
-        ->type_name("TABLE")
-        ->check(table);
+    AddFound(app, "--table", Named(charset::kDisplayTables, charset::CodePageName),
+             [&options](charset::CodePage table) { options.table = table; }, " is no display table: " + tables,
+             "the code table a 2x20 display holds at power-on, as its switches set it: " + tables + " (default " +
+                 charset::CodePageName(defaults.table) + ")")
+        ->type_name("TABLE");
     return ParseToolArgs(app, args, out, err);
 }
 }  // namespace korv::tools

@@ -20,8 +20,7 @@ struct SimulatorOptions {
     charset::CodePage table = DisplayGeometry().table;  // a 2x20 display's at power-on
 };
 
-// Nothing when korvpole-display should go on with `options`; otherwise its exit
-// status: 0 after --help or --version, 2 after a bad argument (told on `err`).
+// korvpole-display's command line into `options`, as ParseToolArgs parses it.
 std::optional<int> ParseSimulatorArgs(const std::vector<std::string>& args, SimulatorOptions& options,
                                       std::ostream& out, std::ostream& err);
 }  // namespace korv::tools
