@@ -32,9 +32,8 @@ struct DarkDisplayNote {
     bool dark = false;
     platform::PortOpenFailure said{};
 
-    // After an open of the configured port that failed with `failure`: at start or after
-    // setup (`anew`), or a retry, which says something only when the outcome differs
-    // from the last said.
+    // After an open that failed with `failure`: at start or after setup (`anew`), or a
+    // retry, which speaks only when the outcome differs from the last said.
     void Tell(const platform::PortOpenFailure& failure, bool anew) {
         const int port = display.WantedPort();
         if (display.IsOpen()) {

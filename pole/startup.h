@@ -20,8 +20,7 @@ struct InForce {
     platform::PortOpenFailure dark;  // why the display did not open
 };
 
-// The setup dialogue, and the display brought up again with the answers once they are
-// saved, which then are in force.
+// The setup dialogue; answers once saved bring the display up again and are in force.
 SetupOutcome RunSetup(DisplayDriver& display, InForce& in_force);
 
 enum class StartOutcome {

@@ -47,8 +47,7 @@ inline constexpr char kUnreadable = '?';
 
 const char* KindName(DecodedByte::Kind kind);
 
-// A pole display as it decodes the bytes that arrive on its serial line, one model per
-// kind of display.
+// A pole display as it decodes the bytes of its serial line; one model per kind.
 class DisplayModel {
 public:
     virtual ~DisplayModel() = default;
