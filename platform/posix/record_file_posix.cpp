@@ -49,8 +49,6 @@ RecordOpenFailure Take(int fd, bool ordinary_only) {
 }
 }  // namespace
 
-RecordFile::~RecordFile() { Close(); }
-
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
     name_ = name;
