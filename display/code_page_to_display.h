@@ -29,8 +29,7 @@ struct LcdCharacter {
 // How `letter` is shown on a display with `rom`.
 LcdCharacter PlanCharacter(CharacterRom rom, char32_t letter);
 
-// The letter each user-defined character holds; 0 where nothing was loaded, as after
-// the display's power-up, a reconnect or a bring-up.
+// What each user-defined character holds; 0 for none loaded since power-up or bring-up.
 using UserCharacters = std::array<char32_t, lcd::kUserCharacters>;
 
 struct ScreenPlan {

@@ -25,8 +25,7 @@ constexpr int kIdlePauseMs = 20;
 // How often an unreachable display is looked for again, and the record file's name.
 constexpr int kWatchIntervalMs = 1000;
 
-// Says on the console why the display stays dark, and when it is back: once each,
-// never a line per retry.
+// Says once why the display stays dark, and once when it is back; never a line per retry.
 struct DarkDisplayNote {
     DisplayDriver& display;
     bool dark = false;

@@ -52,8 +52,7 @@ struct CycleState {
 
 enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
 
-// Reads the record once and draws it, without the pause; a row the display has no room
-// for is not sent at all.
+// RunPollCycle without the pause; a row the display has no room for is not sent at all.
 CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
                         const AmountWords& words = AmountWords());
 
