@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "display/lcd_bytes.h"
-#include "display/row_text.h"
 
 namespace korv {
 platform::PortOpenFailure DisplayDriver::Open(DisplayGeometry geometry) {
@@ -52,10 +51,6 @@ void DisplayDriver::SetBacklight(bool on) {
     const std::lock_guard<std::recursive_mutex> hold(lock_);
     Send(on ? protocol_->light_on : protocol_->light_off);
     backlight_on_ = on;
-}
-
-int DisplayDriver::DisplayRowOf(int drawn_row) const {
-    return korv::DisplayRowOf(drawn_row, rows_, wanted_.shown_rows);
 }
 
 void DisplayDriver::WriteText(const char* text, int column, int row) {

@@ -9,6 +9,7 @@
 #include "display/code_page_to_display.h"
 #include "display/display_geometry.h"
 #include "display/display_kinds.h"
+#include "display/row_text.h"
 #include "display/serial_channel.h"
 
 namespace korv {
@@ -37,7 +38,7 @@ public:
     int Rows() const { return rows_; }
     const DisplayProtocol& Protocol() const { return *protocol_; }
     // The display row that shows drawn row `drawn_row` (1 to 4); 0 when it has no room.
-    int DisplayRowOf(int drawn_row) const;
+    int DisplayRowOf(int drawn_row) const { return korv::DisplayRowOf(drawn_row, rows_, wanted_.shown_rows); }
     bool IsOpen() const { return open_; }
     bool BacklightOn() const { return backlight_on_; }
     // The port asked for by the last open, whether or not it opened.

@@ -10,7 +10,7 @@ namespace korv {
 // each followed by a 1 ms pause; never reads.
 class SerialChannel {
 public:
-    ~SerialChannel();
+    ~SerialChannel() { Close(); }
 
     // Why the port did not open; none when it is open afterwards. On an open channel
     // nothing changes.

@@ -62,7 +62,6 @@ struct SerialDevice::Impl {
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
-
 SerialDevice::~SerialDevice() { Close(); }
 
 PortOpenFailure SerialDevice::OpenDevice(const std::string& path, int baud, bool reading) {

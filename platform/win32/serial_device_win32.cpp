@@ -65,7 +65,6 @@ struct SerialDevice::Impl {
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
-
 SerialDevice::~SerialDevice() { Close(); }
 
 PortOpenFailure SerialDevice::OpenDevice(const std::string& device, int baud, bool reading) {
