@@ -42,6 +42,6 @@ struct ScreenPlan {
 // `loaded`. A letter keeps its character, so shown text does not change under it; a new
 // one takes an empty character, else one whose letter left the screen, in the order of
 // first appearance; beyond eight, letters show plain. Rows that differ from the bytes
-// last sent go again, after the loads.
+// last sent must go again, after the loads.
 ScreenPlan PlanScreen(CharacterRom rom, const std::vector<std::u32string>& rows, const UserCharacters& loaded);
 }  // namespace korv::charset

@@ -18,8 +18,8 @@ const char* CharacterRomName(CharacterRom rom);
 // The ROM of that name, in any case; none for any other text.
 std::optional<CharacterRom> CharacterRomNamed(std::string_view name);
 
-// The character a customer reads at `code`; none for 0x00 to 0x0F (user-defined), blank
-// codes and glyphs that read as none. A00's 0x5C is the yen sign, 0x7E and 0x7F arrows.
+// The character a customer reads at `code`; none for 0x00 to 0x0F, codes left blank or
+// undefined and glyphs that read as none. A00's 0x5C is a yen sign, 0x7E and 0x7F arrows.
 std::optional<char32_t> RomCharacter(CharacterRom rom, std::uint8_t code);
 
 // The lowest code that shows `code_point` and may travel as a text byte (0x20 to 0xFF but

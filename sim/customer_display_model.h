@@ -78,6 +78,7 @@ private:
     int parameters_seen_ = 0;
 };
 
+// The model of one kind's command set.
 template <DisplayKind kKind>
 class CommandSetModel final : public CustomerDisplayModel {
 public:
