@@ -9,10 +9,8 @@
 #include "display/lcd_bytes.h"
 #include "display/lcd_characters.h"
 
-// The letters of text lines as display bytes. A 2x20 display gets its table's byte for
-// each letter; an HD44780 shows each as the ROM's own character where the ROM has it,
-// else drawn into one of the eight user-defined characters. Beyond both, a letter shows
-// as its plain stand-in, never as a wrong one.
+// Letters as display bytes: a 2x20 display's table byte; on an HD44780 the ROM's own
+// character, else a user-defined one; beyond both a plain stand-in, never a wrong letter.
 namespace korv::charset {
 // The byte of `table` for `letter`, else its plain stand-in.
 std::uint8_t TableByte(CodePage table, char32_t letter);
@@ -31,8 +29,7 @@ struct LcdCharacter {
 // How `letter` is shown on a display with `rom`.
 LcdCharacter PlanCharacter(CharacterRom rom, char32_t letter);
 
-// The letter each user-defined character holds; 0 where nothing was loaded, as after
-// the display's power-up, a reconnect or a bring-up.
+// What each user-defined character holds; 0 for none loaded since power-up or bring-up.
 using UserCharacters = std::array<char32_t, lcd::kUserCharacters>;
 
 struct ScreenPlan {
@@ -41,11 +38,10 @@ struct ScreenPlan {
     std::array<bool, lcd::kUserCharacters> load{};  // the ones whose pattern must be loaded first
 };
 
-// The bytes that show `rows`, the whole text to stand on a display with `rom` whose
-// user-defined characters hold `loaded`. A letter already in a user-defined character
-// keeps it, so that text already shown does not change under it; a new one takes an
-// empty character, else one whose letter left the screen, in the order the letters
-// first appear. Letters beyond eight show plain. A row whose bytes differ from those
-// last sent must be sent again, after the loads.
+// The bytes that show `rows`, the whole screen, where the user-defined characters hold
+// `loaded`. A letter keeps its character, so shown text does not change under it; a new
+// one takes an empty character, else one whose letter left the screen, in the order of
+// first appearance; beyond eight, letters show plain. Rows that differ from the bytes
+// last sent must go again, after the loads.
 ScreenPlan PlanScreen(CharacterRom rom, const std::vector<std::u32string>& rows, const UserCharacters& loaded);
 }  // namespace korv::charset

@@ -108,8 +108,7 @@ std::size_t SequenceLength(unsigned char lead) {
     return lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
 }
 
-// The code point at `at` and the bytes it takes; a length of 0 where the bytes are not
-// UTF-8.
+// The code point at `at` and the bytes it takes; a length of 0 where they are no UTF-8.
 struct Decoded {
     char32_t code_point;
     std::size_t length;

@@ -5,10 +5,8 @@
 #include <string>
 #include <string_view>
 
-// The code pages a point-of-sale application writes its text lines in, and a 2x20
-// display shows them in, as tables of Unicode code points; UTF-8, which a till may write
-// too; and the conversions the driver and the tools need. A new code page is one more
-// enumerator, name and table row in code_pages.cpp.
+// The code pages a till writes text in (UTF-8 too) and a 2x20 display shows it in, and
+// the conversions. A new one is an enumerator, a name and a table row in code_pages.cpp.
 namespace korv::charset {
 enum class CodePage { kCp1252, kCp850, kCp437, kCp858, kUtf8 };
 
@@ -29,9 +27,8 @@ const char* CodePageName(CodePage page);
 // The code page of that name, in any case; none for any other text.
 std::optional<CodePage> CodePageNamed(std::string_view name);
 
-// The character byte `byte` stands for in `page`; none for a byte the code page leaves
-// undefined. Bytes 0x00 to 0x7F are ASCII and its controls in every one of them; UTF-8
-// has no other byte that stands alone.
+// The character `byte` stands for in `page`; none for a byte the page leaves undefined.
+// 0x00 to 0x7F are ASCII in every page; UTF-8 has no other byte that stands alone.
 std::optional<char32_t> CodePointOf(CodePage page, std::uint8_t byte);
 // The byte that stands for `code_point` in `page`; none when the code page lacks it.
 std::optional<std::uint8_t> ByteOf(CodePage page, char32_t code_point);
@@ -57,12 +54,10 @@ struct CodePageText {
 // Overlong forms, surrogates and code points beyond U+10FFFF are not UTF-8.
 CodePageText FromUtf8(CodePage page, std::string_view utf8);
 
-// The characters of `bytes` written in `page`, one code point each. A byte the page
-// leaves undefined, or UTF-8 broken off within the text, is U+FFFD; a letter cut off at
-// the end (a field full to its last byte) is left out.
+// The letters of `bytes` in `page`: an undefined byte or broken UTF-8 is U+FFFD; a letter
+// cut off at the end (a field full to its last byte) is left out.
 std::u32string LettersOf(CodePage page, std::string_view bytes);
 
-// Code page bytes as UTF-8 for a terminal; a control byte (below 0x20, 0x7F) or a byte
-// the code page leaves undefined as '?'.
+// Code page bytes as UTF-8 for a terminal; below 0x20, 0x7F and undefined ones as '?'.
 std::string ToUtf8(CodePage page, std::string_view bytes);
 }  // namespace korv::charset

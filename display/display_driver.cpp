@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "display/lcd_bytes.h"
-#include "display/row_text.h"
 
 namespace korv {
 platform::PortOpenFailure DisplayDriver::Open(DisplayGeometry geometry) {
@@ -54,10 +53,6 @@ void DisplayDriver::SetBacklight(bool on) {
     backlight_on_ = on;
 }
 
-int DisplayDriver::DisplayRowOf(int drawn_row) const {
-    return korv::DisplayRowOf(drawn_row, rows_, wanted_.shown_rows);
-}
-
 void DisplayDriver::WriteText(const char* text, int column, int row) {
     if (!open_) return;
     const std::lock_guard<std::recursive_mutex> hold(lock_);
@@ -85,10 +80,8 @@ void DisplayDriver::WriteHere(const char* text) {
     Send(bytes);
 }
 
-// WriteText on an HD44780 display with a code page. The user-defined characters are
-// planned over the whole screen, so that a letter already shown keeps its character.
-// New patterns go first, while the cursor is not needed; a row whose bytes changed
-// because a character was freed for a letter shown plain so far is sent again there.
+// WriteText on an HD44780 with a code page, planned over the whole screen. New patterns
+// go first, while the cursor is free; a row that a freed character changed goes again.
 void DisplayDriver::WriteLetters(const std::u32string& text, int column, int row, const std::string& position) {
     // No text fits there, as without a code page; and the row's picture has no such place.
     if (column < 1 || column > columns_) return Send(position);

@@ -9,28 +9,25 @@
 #include "display/code_page_to_display.h"
 #include "display/display_geometry.h"
 #include "display/display_kinds.h"
+#include "display/row_text.h"
 #include "display/serial_channel.h"
 
 namespace korv {
-// The pole display behind its COM port, spoken to in the command set of its kind.
-// Operations on a closed display send nothing; sending never reports a failure. Each
-// command goes out whole under the display lock, which a command inside another takes
-// again.
+// The pole display behind its COM port, in its kind's command set. A closed display is
+// sent nothing; sending reports no failure. Each command goes out whole under the display
+// lock, which a command inside another takes again.
 class DisplayDriver {
 public:
     // Why the display is not open afterwards; none when it is, brought up and cleared.
     platform::PortOpenFailure Open(DisplayGeometry geometry);
-    // As Open, but every byte from here on is appended to `bytes`: what the display
-    // would be sent, for a preview read back through its model.
+    // As Open, but every byte from here on goes to `bytes`, for a preview read by a model.
     void OpenInto(std::string& bytes, DisplayGeometry geometry);
     void Close();
-    // Also gives back what a display whose supply was cycled behind an open port has lost,
-    // unknown to korvpole: its code table at once, its user-defined characters with the
-    // next text. The poll cycle clears at every sale, so such a display heals then.
+    // Also gives back what a display power-cycled behind the open port lost (its code
+    // table now, its user-defined characters with the next text): each sale heals it.
     void Clear();
-    // column and row are 1-based; text may be null. Text past the last column is cut.
-    // A place that kind of display cannot name gets nothing. With a code page, each
-    // letter goes out as the display's own character for it.
+    // 1-based; text may be null, is cut at the last column; a place the kind cannot name
+    // gets nothing. With a code page each letter goes as the display's own character.
     void WriteText(const char* text, int column, int row);
     // Text where the cursor stands, without placing it: after an open or a clear, the
     // start of row 1 on a display of the kind it was opened as.
@@ -40,9 +37,8 @@ public:
     int Columns() const { return columns_; }
     int Rows() const { return rows_; }
     const DisplayProtocol& Protocol() const { return *protocol_; }
-    // The display row that shows row `drawn_row` (1 to 4) of what korvpole draws; 0 when
-    // the display has no room for it.
-    int DisplayRowOf(int drawn_row) const;
+    // The display row that shows drawn row `drawn_row` (1 to 4); 0 when it has no room.
+    int DisplayRowOf(int drawn_row) const { return korv::DisplayRowOf(drawn_row, rows_, wanted_.shown_rows); }
     bool IsOpen() const { return open_; }
     bool BacklightOn() const { return backlight_on_; }
     // The port asked for by the last open, whether or not it opened.

@@ -8,9 +8,8 @@
 #include "display/code_pages.h"
 #include "display/display_geometry.h"
 
-// The kinds of pole display korvpole speaks, one table each; the bytes themselves are
-// in lcd_bytes.h, escpos_bytes.h and cd5220_bytes.h. Closing is the same on every
-// kind: a clear, then the backlight off or the dimmest level.
+// The kinds of pole display, one table each, their bytes in lcd_bytes.h, escpos_bytes.h
+// and cd5220_bytes.h. Every kind closes alike: a clear, then its light off.
 namespace korv {
 enum class CursorForm {
     kRowAddress,  // one byte: the row's display-data address plus column - 1 (HD44780)
@@ -60,14 +59,12 @@ const char* KindNames();
 // The bytes that put the cursor at a 1-based column and row of a display `rows` by
 // `columns`; none when that kind cannot name the place.
 std::string CursorCommand(const DisplayProtocol& protocol, int column, int row, int rows, int columns);
-// The bytes that make the display show text in `page`; none for a kind without code
-// tables or a page it does not number.
+// The bytes that select `page` as the display's table; none where the kind cannot.
 std::string CodeTableCommand(const DisplayProtocol& protocol, charset::CodePage page);
 // The page table `number` selects; none for a number the kind does not list.
 std::optional<charset::CodePage> CodeTablePage(const DisplayProtocol& protocol, std::uint8_t number);
 
-// The byte the display gets for a text byte: one it would take as a command travels as
-// a blank.
+// A text byte as sent: one the display would take as a command goes as a blank.
 inline std::uint8_t ShownByte(std::uint8_t text_byte, const DisplayProtocol& protocol) {
     const bool command = text_byte < protocol.first_text_byte || text_byte == protocol.command_byte;
     return command ? ' ' : text_byte;

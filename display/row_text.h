@@ -9,8 +9,7 @@
 // What the display shows of a text written into a row: the driver sends by these rules,
 // and the tools that show the rows go by them too.
 namespace korv {
-// The row of a display `rows` high that shows drawn row `drawn_row` (1 to 4); 0 when
-// the display has no room for it.
+// The row of a display `rows` high that shows drawn row `drawn_row`; 0 for none.
 inline int DisplayRowOf(int drawn_row, int rows, const std::array<int, 2>& shown_rows) {
     if (rows >= kDrawnRows) return drawn_row;
     const int shown = rows < 2 ? rows : 2;
@@ -19,8 +18,7 @@ inline int DisplayRowOf(int drawn_row, int rows, const std::array<int, 2>& shown
     return 0;
 }
 
-// Bytes of a text `length` long that fit from the 1-based `column` to the end of a row
-// `columns` wide; the rest is cut. 0 when none fit.
+// How many of `length` bytes fit from 1-based `column` to the end of a `columns` row.
 inline int FittingLength(int length, int column, int columns) {
     return std::max(0, std::min(length, columns - column + 1));
 }

@@ -5,8 +5,6 @@
 namespace korv {
 constexpr int kPauseAfterByteMs = 1;
 
-SerialChannel::~SerialChannel() { Close(); }
-
 platform::PortOpenFailure SerialChannel::Open(int port, int baud) {
     if (open_) return {};
     if (const platform::PortOpenFailure failure = device_.Open(port, baud)) return failure;

@@ -10,13 +10,12 @@ namespace korv {
 // each followed by a 1 ms pause; never reads.
 class SerialChannel {
 public:
-    ~SerialChannel();
+    ~SerialChannel() { Close(); }
 
     // Why the port did not open; none when it is open afterwards. On an open channel
     // nothing changes.
     platform::PortOpenFailure Open(int port, int baud);
-    // From here to the next open or close, what is sent is appended to `bytes` instead,
-    // at once: what a display would be sent, for a preview.
+    // Until the next open or close, what is sent goes to `bytes` instead, for a preview.
     void RecordInto(std::string& bytes);
     // Both always say true: the display's contract gives them a result, not a failure.
     bool Close();

@@ -5,10 +5,9 @@
 namespace korv::platform {
 inline constexpr int kNoKey = -1;
 
-// Single key presses as characters, without echo or Enter, only between BeginKeyMode
-// and EndKeyMode: outside it the setup dialogue's answers echo and can be edited. Keys
-// without a character, Alt with a key, releases and other console events are dropped.
-// The console's earlier mode comes back on every way out of the program.
+// Key presses as characters, without echo or Enter, only in key mode (setup answers echo
+// and can be edited); keys without a character, Alt with a key, releases and other events
+// are dropped. The console's earlier mode comes back on every way out of the program.
 class ConsoleKeys {
 public:
     ConsoleKeys();
@@ -23,7 +22,7 @@ public:
     // The key KeyWaiting found, taken; kNoKey when it found none.
     int ReadKey();
     // The console's input has ended for good.
-    bool InputEnded() const;
+    bool InputEnded() const { return input_ended_; }
     // Drops the rest of standard input's line after a setup answer, its end included, so it
     // answers nothing later and is no key; on POSIX only what has come, so a later key counts.
     static void DropRestOfLine();

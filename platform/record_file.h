@@ -34,7 +34,7 @@ public:
     };
 
     RecordFile() = default;
-    ~RecordFile();
+    ~RecordFile() { Close(); }
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 

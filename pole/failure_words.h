@@ -23,9 +23,8 @@ std::string DarkDisplayLine(int port, const platform::PortOpenFailure& failure, 
 // korvpole's line once the display is reached after such a line.
 std::string DisplayReachedLine(int port);
 
-// Why the record file at `path`, opened for `mode`, did not open or could not be read
-// or written: "POLE.DAT is a folder, not a record file", "this user may not read
-// POLE.DAT", "POLE.DAT: <the system's words>".
+// Why the record file at `path`, opened for `mode`, failed: "POLE.DAT is a folder, not a
+// record file", "this user may not read POLE.DAT", "POLE.DAT: <the system's words>".
 std::string RecordFailureWords(const std::string& path, platform::RecordFile::Mode mode,
                                const platform::RecordOpenFailure& failure);
 

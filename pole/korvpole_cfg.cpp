@@ -1,7 +1,5 @@
 #include "pole/korvpole_cfg.h"
 
-#include <cstring>
-
 namespace korv {
 constexpr std::size_t kLayoutSize = sizeof KorvpoleCfg::port_text + sizeof KorvpoleCfg::backlight_choice;
 
@@ -21,9 +19,8 @@ std::optional<KorvpoleCfg> LoadKorvpoleCfg() {
 }
 
 platform::SaveFileFailure SaveKorvpoleCfg(const KorvpoleCfg& settings) {
-    char bytes[kLayoutSize];
-    std::memcpy(bytes, settings.port_text, sizeof settings.port_text);
-    std::memcpy(bytes + sizeof settings.port_text, settings.backlight_choice, sizeof settings.backlight_choice);
-    return platform::SaveFileContents(kConfigFileName, bytes, sizeof bytes);
+    const std::string bytes = std::string(settings.port_text, sizeof settings.port_text) +
+                              std::string(settings.backlight_choice, sizeof settings.backlight_choice);
+    return platform::SaveFileContents(kConfigFileName, bytes.data(), bytes.size());
 }
 }  // namespace korv

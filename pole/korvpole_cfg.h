@@ -21,8 +21,7 @@ struct KorvpoleCfg {
 
 // The layout; bytes the file does not have read as zero.
 KorvpoleCfg ParseKorvpoleCfg(const std::string& bytes);
-// KORVPOLE.CFG of the working folder; nothing when it cannot be read, or is no
-// ordinary file.
+// The working folder's KORVPOLE.CFG; none when it cannot be read or is no ordinary file.
 std::optional<KorvpoleCfg> LoadKorvpoleCfg();
 // All five bytes or none: a save that fails leaves the old file as it was.
 platform::SaveFileFailure SaveKorvpoleCfg(const KorvpoleCfg& settings);

@@ -5,12 +5,10 @@
 #include "display/display_geometry.h"
 #include "pole/poll_cycle.h"
 
-// KORVPOLE.INI, the optional file beside KORVPOLE.CFG: which kind of display is
-// attached, which rows a 2-row display shows, the line speed, the code page the
-// point-of-sale application writes, the 2x20 display's table, the LCD's character ROM,
-// and the words of the amount rows. Lines "name = value", names in any case, in UTF-8;
-// blank lines and lines starting with ';' or '#' are skipped. Without the file korvpole
-// drives the 4x20 LCD at 9600 baud, as it always did.
+// KORVPOLE.INI, optional, beside KORVPOLE.CFG: the display's kind, shown rows, speed,
+// table and ROM, the till's code page and the amount rows' words. Lines "name = value" in
+// UTF-8, names in any case; blank lines and ';' or '#' lines are skipped. Without it
+// korvpole drives the 4x20 LCD at 9600 baud, as it always did.
 namespace korv {
 inline constexpr const char* kIniFileName = "KORVPOLE.INI";
 

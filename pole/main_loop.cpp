@@ -25,16 +25,14 @@ constexpr int kIdlePauseMs = 20;
 // How often an unreachable display is looked for again, and the record file's name.
 constexpr int kWatchIntervalMs = 1000;
 
-// Says on the console why the display stays dark, and when it is back: once each,
-// never a line per retry.
+// Says once why the display stays dark, and once when it is back; never a line per retry.
 struct DarkDisplayNote {
     DisplayDriver& display;
     bool dark = false;
     platform::PortOpenFailure said{};
 
-    // After an open of the configured port that failed with `failure`: at start or after
-    // setup (`anew`), or a retry, which says something only when the outcome differs
-    // from the last said.
+    // After an open that failed with `failure`: at start or after setup (`anew`), or a
+    // retry, which speaks only when the outcome differs from the last said.
     void Tell(const platform::PortOpenFailure& failure, bool anew) {
         const int port = display.WantedPort();
         if (display.IsOpen()) {

@@ -33,8 +33,7 @@ inline constexpr char kOverflowMark = '*';
 // An amount text of this length gets the overflow marker in a field `width` wide.
 bool AmountOverflows(int amount_length, int width);
 
-// Fills `width` characters: the amount right-aligned behind blanks, or, when it is
-// longer than kMaxAmountChars or the field, the overflow marker across the field.
+// Fills `width` characters: the amount right-aligned, or where it overflows the marker.
 void FillAmountField(const char* amount, int amount_length, int width, char* out);
 
 // What one poll cycle remembers for the next; lives for the whole run.
@@ -53,8 +52,7 @@ struct CycleState {
 
 enum class CycleOutcome { kCompleted, kEndedEarly, kSeekFailed };
 
-// Reads the record once and draws it, without the pause; a row the display has no room
-// for is not sent at all.
+// RunPollCycle without the pause; a row the display has no room for is not sent at all.
 CycleOutcome DrawRecord(platform::RecordFile& file, CycleState& state, DisplayDriver& display,
                         const AmountWords& words = AmountWords());
 

@@ -36,7 +36,6 @@ PoleRecordFields DecodeRecord(const std::string& bytes);
 
 // The 74 bytes of a record, the bytes no field uses zero.
 std::string EncodeRecord(const PoleRecordFields& fields);
-// The fields written over `bytes`, grown to 74 bytes when shorter; the bytes no field
-// uses keep what they held.
+// The fields written over `bytes`, grown to 74 bytes; bytes no field uses keep theirs.
 void EncodeRecordInto(const PoleRecordFields& fields, std::string& bytes);
 }  // namespace korv

@@ -9,8 +9,7 @@ namespace korv {
 // The version the build was given, "1.0.1".
 extern const char* const kProgramVersion;
 
-// Close, open the configured port as KORVPOLE.INI describes the display, backlight as
-// configured, clear. Why the port did not open.
+// The display brought up anew as the two files describe it; why its port did not open.
 platform::PortOpenFailure BringUpDisplay(DisplayDriver& display, const KorvpoleCfg& settings,
                                          const KorvpoleIni& ini);
 
@@ -20,8 +19,7 @@ struct InForce {
     platform::PortOpenFailure dark;  // why the display did not open
 };
 
-// The setup dialogue, and the display brought up again with the answers once they are
-// saved, which then are in force.
+// The setup dialogue; answers once saved bring the display up again and are in force.
 SetupOutcome RunSetup(DisplayDriver& display, InForce& in_force);
 
 enum class StartOutcome {

@@ -9,13 +9,11 @@
 #include "sim/display_model.h"
 
 namespace korv::sim {
-// A 2x20 customer display that takes one of the two public command sets. The sets name
-// their commands differently but a command does the same in both, so one machine
-// decodes either from one table. A command's bytes are its lead (ESC or US), its code
+// A 2x20 customer display of either public command set: a command does the same in both,
+// so one machine decodes both from one table. A command is its lead (ESC or US), its code
 // and a fixed number of parameters; control bytes below 0x20 act alone. Commands of
-// variable length (user-defined characters, string modes) are not modelled: their lead
-// and code count as an unknown command. Characters from 0x80 on are those of the code
-// table the display starts with, or, where the set has the command, the one chosen.
+// variable length (user-defined characters, string modes) count as unknown. Characters
+// from 0x80 on are those of the power-on table, or of the one chosen where the set can.
 class CustomerDisplayModel : public DisplayModel {
 public:
     static constexpr int kRows = 2;
@@ -80,17 +78,12 @@ private:
     int parameters_seen_ = 0;
 };
 
-// The ESC/POS customer-display commands.
-class EscposModel final : public CustomerDisplayModel {
+// The model of one kind's command set.
+template <DisplayKind kKind>
+class CommandSetModel final : public CustomerDisplayModel {
 public:
-    explicit EscposModel(charset::CodePage table = DisplayGeometry().table)
-        : CustomerDisplayModel(DisplayKind::kEscpos, table) {}
+    explicit CommandSetModel(charset::CodePage table = DisplayGeometry().table) : CustomerDisplayModel(kKind, table) {}
 };
-
-// The CD5220 commands.
-class Cd5220Model final : public CustomerDisplayModel {
-public:
-    explicit Cd5220Model(charset::CodePage table = DisplayGeometry().table)
-        : CustomerDisplayModel(DisplayKind::kCd5220, table) {}
-};
+using EscposModel = CommandSetModel<DisplayKind::kEscpos>;
+using Cd5220Model = CommandSetModel<DisplayKind::kCd5220>;
 }  // namespace korv::sim

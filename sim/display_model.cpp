@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "display/code_pages.h"
-
 #include "sim/customer_display_model.h"
 #include "sim/hd44780_model.h"
 

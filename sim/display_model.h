@@ -47,8 +47,7 @@ inline constexpr char kUnreadable = '?';
 
 const char* KindName(DecodedByte::Kind kind);
 
-// A pole display as it decodes the bytes that arrive on its serial line, one model per
-// kind of display.
+// A pole display as it decodes the bytes of its serial line; one model per kind.
 class DisplayModel {
 public:
     virtual ~DisplayModel() = default;
@@ -88,8 +87,7 @@ protected:
     std::uint64_t clears_ = 0;
 };
 
-// `rom`: the character ROM of an HD44780 display; `table`: the code table a 2x20
-// display holds at power-on.
+// `rom`: an HD44780's character ROM; `table`: a 2x20 display's code table at power-on.
 std::unique_ptr<DisplayModel> MakeDisplayModel(DisplayKind kind, charset::CharacterRom rom = charset::CharacterRom::kA00,
                                                charset::CodePage table = charset::CodePage::kCp437);
 }  // namespace korv::sim

@@ -7,11 +7,9 @@
 #include "sim/display_model.h"
 
 namespace korv::sim {
-// A 4x20 character display with an HD44780-compatible controller and a switchable
-// backlight, as it decodes the bytes that arrive on its serial line: characters as
-// plain bytes, commands behind the prefix 0xFE. Rows start at DDRAM addresses 0x00,
-// 0x40, 0x14 and 0x54. Its characters are those of its ROM, and codes 0x00 to 0x0F
-// show the eight user-defined characters whose patterns were written to CGRAM.
+// A 4x20 HD44780-compatible display with a switchable backlight: characters as plain
+// bytes (0x00 to 0x0F the user-defined ones in CGRAM), commands behind the prefix 0xFE;
+// rows start at DDRAM 0x00, 0x40, 0x14 and 0x54.
 class Hd44780Model final : public DisplayModel {
 public:
     static constexpr int kRows = 4;

@@ -141,14 +141,11 @@ int ConsoleKeys::ReadKey() {
     return key;
 }
 
-bool ConsoleKeys::InputEnded() const { return input_ended_; }
 void ConsoleKeys::DropRestOfLine() {}
 
 // No stop ever comes.
 void CatchStopRequests() {}
 bool StopRequested() { return false; }
-
-RecordFile::~RecordFile() { Close(); }
 
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();

@@ -132,7 +132,6 @@ bool ConsoleKeys::KeyWaiting(int timeout_ms) {
 }
 
 int ConsoleKeys::ReadKey() { return std::exchange(input_->key, kNoKey); }
-bool ConsoleKeys::InputEnded() const { return input_ended_; }
 
 void ConsoleKeys::DropRestOfLine() {
     bool ended = false;

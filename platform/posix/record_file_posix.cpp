@@ -35,8 +35,7 @@ int OpenOrCreateUnderOwnName(const char* name, int flags, mode_t mode, bool& cre
     return open(name, flags);
 }
 
-// `fd` made blocking, or closed and why: a folder is no record, nor (to write) a device
-// or a FIFO.
+// `fd` made blocking, or closed and why: no folder, nor (to write) a device or a FIFO.
 RecordOpenFailure Take(int fd, bool ordinary_only) {
     struct stat info;
     RecordOpenFailure refused;
@@ -48,8 +47,6 @@ RecordOpenFailure Take(int fd, bool ordinary_only) {
     return refused;
 }
 }  // namespace
-
-RecordFile::~RecordFile() { Close(); }
 
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();

@@ -10,7 +10,6 @@
 #include <string>
 #include <utility>
 
-#include "platform/com_name.h"
 #include "platform/serial_device.h"
 
 namespace korv::platform {
@@ -63,19 +62,7 @@ struct SerialDevice::Impl {
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
-
 SerialDevice::~SerialDevice() { Close(); }
-
-PortOpenFailure SerialDevice::Open(int port, int baud) {
-    Close();
-    if (port < 1) return {OpenFailure::kNoPortNumber, {}};
-    return OpenDevice(ComDevicePath(port), baud, false);
-}
-
-PortOpenFailure SerialDevice::OpenToRead(const std::string& device, int baud) {
-    Close();
-    return OpenDevice(device, baud, true);
-}
 
 PortOpenFailure SerialDevice::OpenDevice(const std::string& path, int baud, bool reading) {
     // Only a character device can be a terminal: a file, a FIFO or a folder in the

@@ -79,8 +79,6 @@ int ConsoleKeys::ReadKey() {
     return read ? CharacterOf(record) : kNoKey;
 }
 
-bool ConsoleKeys::InputEnded() const { return input_ended_; }
-
 // A console hands the runtime a whole line, so its rest is in stdin's buffer already; a
 // file's is there to be read.
 void ConsoleKeys::DropRestOfLine() {

@@ -51,8 +51,6 @@ RecordOpenFailure OpenUnderOwnName(const char* name, DWORD access, DWORD share, 
 }
 }  // namespace
 
-RecordFile::~RecordFile() { Close(); }
-
 RecordOpenFailure RecordFile::Open(const std::string& name, Mode mode) {
     Close();
     name_ = name;

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/com_name.h"
 #include "platform/serial_device.h"
 
 namespace korv::platform {
@@ -66,19 +65,7 @@ struct SerialDevice::Impl {
 };
 
 SerialDevice::SerialDevice() : impl_(new Impl) {}
-
 SerialDevice::~SerialDevice() { Close(); }
-
-PortOpenFailure SerialDevice::Open(int port, int baud) {
-    Close();
-    if (port < 1) return {OpenFailure::kNoPortNumber, {}};
-    return OpenDevice(ComDevicePath(port), baud, false);
-}
-
-PortOpenFailure SerialDevice::OpenToRead(const std::string& device, int baud) {
-    Close();
-    return OpenDevice(device, baud, true);
-}
 
 PortOpenFailure SerialDevice::OpenDevice(const std::string& device, int baud, bool reading) {
     const HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

@@ -65,8 +65,7 @@ DWORD WriteAndClose(HANDLE file, const void* bytes, std::size_t size) {
     return error;
 }
 
-// Shared, as other programs may have the file open; kFolderRefuses when it may not be
-// written in place.
+// Shared, as others may hold the file open; kFolderRefuses where it may not go in place.
 SaveFileFailure WriteInPlace(const char* name, const void* bytes, std::size_t size) {
     const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
