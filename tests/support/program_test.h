@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -26,14 +27,20 @@ inline constexpr const char* kCom5Open = "COM5 is open: the display shows POLE.D
 // Someone else's file, which a link in the folder may lead to.
 inline const std::string kForeign = "SOMEONE ELSE'S DATA";
 
-// Code tested in process, working in a fresh folder (as korvpole's own), with another
-// folder for links to lead out to.
+// Code tested in process, working in a fresh folder (as korvpole's own, for its relative
+// names), with another folder for links to lead out to.
 class FolderTest : public ::testing::Test {
 protected:
+    FolderTest() { std::filesystem::current_path(dir_.Path()); }
+    ~FolderTest() override {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+    }
+
     Runner run_;
     const TempDir& dir_ = run_.Dir();
     TempDir elsewhere_;
-    WorkingDirectory cwd_{dir_.Path()};
+    const std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 // A sale as the till writes it: scale 1, amounts in hundredths.
