@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -56,17 +57,22 @@ inline ::testing::AssertionResult Prints(Runner& run, const std::string& text) {
     return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n" << run.Output();
 }
 
+// Whether `done` came to hold within `limit`, asked every 20 ms.
+inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = Runner::kWait) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 // Waits until the program has said `text` on standard error (under Wine on its console,
 // which breaks long lines at its width) `times` times in all; fails when said more often.
 inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times) {
-    const auto deadline = std::chrono::steady_clock::now() + Runner::kWait;
     const std::string wanted = Unwrapped(text);
     int said = 0;
-    while (true) {
-        said = Occurrences(Unwrapped(run.Errors()), wanted);
-        if (said >= times || std::chrono::steady_clock::now() >= deadline) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    WaitFor([&] { return (said = Occurrences(Unwrapped(run.Errors()), wanted)) >= times; });
     if (said == times) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "[" << text << "] said " << said << " times, not " << times
                                          << "; standard error:\n" << run.Errors();

@@ -9,13 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "display/lcd_bytes.h"
@@ -24,15 +21,6 @@
 namespace korv::test {
 namespace {
 namespace fs = std::filesystem;
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = Runner::kWait) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 // The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
 int StatusOf(const ExitResult& result) {
