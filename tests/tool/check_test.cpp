@@ -175,7 +175,7 @@ Screen CharsetPage(int first) {
     return page;
 }
 
-TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
+TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeAndTheLettersKorvpoleDraws) {
     run_.WriteConfig(5, false);
     Com5();
     const ExitResult result = Check({"--charset", "--step-ms", "50"});
@@ -192,15 +192,10 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeThenClears) {
     com6.CatchUp();
     EXPECT_TRUE(Contains(Unwrapped(run_.Output()), "page 9 of 10: the letters ä ö ü å é ñ € in each table"));
     EXPECT_TRUE(ShowedInOrder(com6, {{"1 cp437 äöüåéñE     ", "2 cp850 äöüåéñE     "}}, charset::CharacterRom::kA00));
-}
 
-// Then the code page's letters the ROM lacks, as korvpole draws them, over their stand-ins.
-TEST_F(CheckTool, CharsetWithACodePageAlsoShowsTheLettersKorvpoleDraws) {
-    run_.WriteConfig(5, false);
+    // With a code page, then its letters the ROM lacks, as korvpole draws them, over their stand-ins.
     run_.Dir().Write("KORVPOLE.INI", "text = cp850\r\nrom = a02\r\n");
-    Com5();
-    const ExitResult result = Check({"--charset", "--step-ms", "50"});
-    ASSERT_TRUE(result.Succeeded()) << result.Describe() << "; output:\n" << run_.Output();
+    ASSERT_TRUE(Check({"--charset", "--step-ms", "50"}).Succeeded()) << run_.Output();
     EXPECT_TRUE(Contains(Unwrapped(run_.Output()),
                          "page 4 of 4: letters korvpole draws, Ø ı þ; beyond eight at once O i t"));
     const Screen letters = {"cp850 1/1           ", "Ø ı þ               ", "O i t               ", kBlankRow};
