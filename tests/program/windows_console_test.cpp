@@ -45,7 +45,6 @@ protected:
         ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow(record.line1)));
     }
 
-    // S and a port answer of 7 typed ahead: the backlight question waits.
     void StartAtTheBacklightQuestion(const std::string& line1) {
         ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, line1)));
         run_.Type("s7\r");

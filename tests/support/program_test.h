@@ -122,7 +122,6 @@ protected:
         EXPECT_FALSE(display.Model().BacklightOn());
     }
 
-    // S and the two answers, each followed by Enter; waits until the dialogue has ended.
     void RunSetup(const std::string& port, const std::string& backlight) {
         run_.Type("s");
         ASSERT_TRUE(Prints(run_, kPortQuestion));

@@ -24,7 +24,6 @@ namespace {
 constexpr std::chrono::seconds kBootLimit{180};
 constexpr std::chrono::seconds kCmdStartLimit{60};
 
-// Starts a command with its output appended to `log` and no input.
 void StartLogged(ChildProcess& process, const std::vector<std::string>& argv, const std::string& log) {
     process.Start([&] {
         const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);

@@ -203,7 +203,6 @@ TEST_F(CheckTool, CharsetShows80ToFFBehindTheirCodesAPageAtATimeAndTheLettersKor
     EXPECT_EQ(Com5().Model().Screen(), kCleared) << ScreenOf(Com5());
 }
 
-// The index of the line of `text` that matches `pattern` whole; -1 when none does.
 int LineMatching(const std::string& text, const std::string& pattern) {
     const std::regex expression(pattern);
     std::istringstream lines(text);

@@ -22,7 +22,6 @@ namespace korv::test {
 namespace {
 namespace fs = std::filesystem;
 
-// The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
 int StatusOf(const ExitResult& result) {
     if (result.timed_out) return -1;
     return result.exited ? result.status : 128 + result.signal;
@@ -38,7 +37,6 @@ protected:
         run_.Signal(signal_number);
         return StatusOf(run_.WaitExit());
     }
-    // Opens the port as a client would, writes, and closes it again.
     void SendToPort(const std::string& bytes, const std::string& link = "COM1") {
         const int fd = open(run_.PathOf(link).c_str(), O_WRONLY | O_NOCTTY);
         ASSERT_GE(fd, 0) << std::strerror(errno);

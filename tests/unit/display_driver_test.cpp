@@ -26,7 +26,6 @@ protected:
         fake::ComPort(5);
     }
 
-    // What reached COM5 since the last call.
     std::string Sent() {
         const std::string bytes = std::exchange(fake::ComPort(5).received, std::string());
         model_.Feed(bytes);
