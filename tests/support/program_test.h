@@ -137,7 +137,5 @@ protected:
 class LinuxProgramTest : public ProgramTest {};
 
 inline bool InKeyMode(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) == 0; }
-inline bool InLineMode(const termios& settings) {
-    return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
-}
+inline bool InLineMode(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO); }
 }  // namespace korv::test

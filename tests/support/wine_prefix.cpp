@@ -48,8 +48,7 @@ bool RunLogged(const std::vector<std::string>& argv, const std::string& log, std
 // "wineserver64".
 bool IsNamed(const std::string& command, const std::string& name) {
     if (command.empty()) return false;
-    return name.compare(0, command.size(), command) == 0 ||
-           command.compare(0, name.size(), name) == 0;
+    return name.compare(0, command.size(), command) == 0 || command.compare(0, name.size(), name) == 0;
 }
 }  // namespace
 
@@ -128,9 +127,7 @@ pid_t WinePrefix::ProcessNamed(const std::string& name) const {
     return found;
 }
 
-std::string WinePrefix::DosDevice(const std::string& name) const {
-    return directory_ + "/dosdevices/" + name;
-}
+std::string WinePrefix::DosDevice(const std::string& name) const { return directory_ + "/dosdevices/" + name; }
 
 std::string WinePrefix::WindowsPath(const std::string& path) {
     std::string windows = "Z:" + path;

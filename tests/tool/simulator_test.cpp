@@ -123,8 +123,7 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     StartDisplay({"--log", "bytes.log"});
     const std::string bytes = wire::kInitialisation + wire::kBacklightOn + At(2, 1) + "PANEL" + Command(0x00);
     SendToPort(bytes);
-    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
-        << run_.Output();
+    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; })) << run_.Output();
     const std::string lit = run_.Output();
     EXPECT_NE(lit.find(" lcd on COM1  backlight ON\n"), std::string::npos) << lit;
     EXPECT_NE(lit.find("\n unknown bytes: FE 00\n"), std::string::npos) << lit;
@@ -134,8 +133,7 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     EXPECT_EQ(lit.find('\x1b'), std::string::npos) << "no escape codes off a terminal";
 
     SendToPort(Command(lcd::kBacklightOff));
-    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; }))
-        << run_.Output();
+    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; })) << run_.Output();
     EXPECT_EQ(StopDisplay(), 0);
 }
 
@@ -194,8 +192,7 @@ TEST(LinuxDemo, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
     pole.Type("X");
     EXPECT_EQ(StatusOf(pole.WaitExit()), 0) << pole.Errors();
     writer.Signal(SIGTERM);
-    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM)
-        << "the looping writer runs until it is stopped";
+    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM) << "the looping writer runs until it is stopped";
     // korvpole's own goodbye: screen cleared, backlight off.
     EXPECT_TRUE(WaitFor([&] {
         const std::string panel = display.Output();

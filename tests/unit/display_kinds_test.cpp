@@ -34,9 +34,7 @@ DisplayGeometry FromIni(const std::string& text, bool lit = false) {
     return ini.display;
 }
 
-std::string Taken() {
-    return std::exchange(fake::ComPort(1).received, std::string());
-}
+std::string Taken() { return std::exchange(fake::ComPort(1).received, std::string()); }
 
 int Loads(const std::string& bytes) {
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
