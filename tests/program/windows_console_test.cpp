@@ -1,10 +1,8 @@
 // korvpole.exe under Wine as a Windows console drives it: input records and Ctrl+C from
 // the key injector (tests/win32/key_injector.cpp), a console's end of input during
 // setup, and standard input from NUL or a file.
-#include <chrono>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/program_test.h"
@@ -47,7 +45,6 @@ protected:
         ASSERT_TRUE(ShowsRow(Com5(), 1, TextRow(record.line1)));
     }
 
-    // S and a port answer of 7 typed ahead: the backlight question waits.
     void StartAtTheBacklightQuestion(const std::string& line1) {
         ASSERT_NO_FATAL_FAILURE(StartWithKeys(Sale(1, line1)));
         run_.Type("s7\r");
@@ -64,12 +61,10 @@ protected:
     // a line read, Wine's console is left without a reader, so cmd cannot be asked).
     void StopByControlC() {
         Keys("ctrl-c\n");
-        const auto deadline = std::chrono::steady_clock::now() + Runner::kWait;
-        while (!run_.Dir().Has(kStatus) && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(WaitFor([&] {
             run_.Pump();
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ASSERT_TRUE(run_.Dir().Has(kStatus)) << "still running after Ctrl+C; console:\n" << run_.Output();
+            return run_.Dir().Has(kStatus);
+        })) << "still running after Ctrl+C; console:\n" << run_.Output();
         EXPECT_EQ(run_.Dir().Read(kStatus), "0\n");
         ExpectClosedAsByX(Com5());
     }

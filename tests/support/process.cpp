@@ -32,9 +32,7 @@ Program Program::ThisBuild(const std::string& name, std::vector<std::string> arg
     return {std::string(KORV_BUILD_DIR) + "/" + name, std::move(args), nullptr};
 }
 
-bool Program::IsWindows() const {
-    return path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0;
-}
+bool Program::IsWindows() const { return path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0; }
 
 void TestWindowsBuild(const std::string& folder, WinePrefix* wine) {
     g_windows_folder = folder;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -26,14 +28,20 @@ inline constexpr const char* kCom5Open = "COM5 is open: the display shows POLE.D
 // Someone else's file, which a link in the folder may lead to.
 inline const std::string kForeign = "SOMEONE ELSE'S DATA";
 
-// Code tested in process, working in a fresh folder (as korvpole's own), with another
-// folder for links to lead out to.
+// Code tested in process, working in a fresh folder (as korvpole's own, for its relative
+// names), with another folder for links to lead out to.
 class FolderTest : public ::testing::Test {
 protected:
+    FolderTest() { std::filesystem::current_path(dir_.Path()); }
+    ~FolderTest() override {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+    }
+
     Runner run_;
     const TempDir& dir_ = run_.Dir();
     TempDir elsewhere_;
-    WorkingDirectory cwd_{dir_.Path()};
+    const std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 // A sale as the till writes it: scale 1, amounts in hundredths.
@@ -49,17 +57,22 @@ inline ::testing::AssertionResult Prints(Runner& run, const std::string& text) {
     return ::testing::AssertionFailure() << "never printed [" << text << "]; console:\n" << run.Output();
 }
 
+// Whether `done` came to hold within `limit`, asked every 20 ms.
+inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = Runner::kWait) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 // Waits until the program has said `text` on standard error (under Wine on its console,
 // which breaks long lines at its width) `times` times in all; fails when said more often.
 inline ::testing::AssertionResult Said(Runner& run, const std::string& text, int times) {
-    const auto deadline = std::chrono::steady_clock::now() + Runner::kWait;
     const std::string wanted = Unwrapped(text);
     int said = 0;
-    while (true) {
-        said = Occurrences(Unwrapped(run.Errors()), wanted);
-        if (said >= times || std::chrono::steady_clock::now() >= deadline) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    WaitFor([&] { return (said = Occurrences(Unwrapped(run.Errors()), wanted)) >= times; });
     if (said == times) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "[" << text << "] said " << said << " times, not " << times
                                          << "; standard error:\n" << run.Errors();
@@ -109,7 +122,6 @@ protected:
         EXPECT_FALSE(display.Model().BacklightOn());
     }
 
-    // S and the two answers, each followed by Enter; waits until the dialogue has ended.
     void RunSetup(const std::string& port, const std::string& backlight) {
         run_.Type("s");
         ASSERT_TRUE(Prints(run_, kPortQuestion));
@@ -125,7 +137,5 @@ protected:
 class LinuxProgramTest : public ProgramTest {};
 
 inline bool InKeyMode(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) == 0; }
-inline bool InLineMode(const termios& settings) {
-    return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
-}
+inline bool InLineMode(const termios& settings) { return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO); }
 }  // namespace korv::test

@@ -51,7 +51,6 @@ public:
         : port_(std::move(link)), kind_(kind), model_(sim::MakeDisplayModel(kind, rom)) {}
 
     std::string Pump(std::chrono::milliseconds window) { return Fed(port_.ReadFor(window)); }
-    // Pumps until `done` holds or `limit` passes; true when it held.
     bool PumpUntil(const std::function<bool(const sim::DisplayModel&)>& done, std::chrono::milliseconds limit);
     // Feeds every byte sent before the call (PtyPort::CatchUp); returns what came.
     std::string CatchUp() { return Fed(port_.CatchUp()); }

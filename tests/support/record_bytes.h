@@ -18,7 +18,6 @@ inline std::string Le32(std::int32_t value) {
     return bytes;
 }
 
-// A text line's 20 bytes: cut, or filled with zero bytes.
 inline std::string LineField(const std::string& text) {
     std::string field = text.substr(0, 20);
     field.resize(20, '\0');

@@ -39,7 +39,6 @@ void DrainInto(int fd, std::string& text) {
         if (count > 0) text.append(buffer, static_cast<std::size_t>(count));
 }
 
-// A pipe whose ends both close on exec.
 void OpenPipe(int& read_end, int& write_end) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");

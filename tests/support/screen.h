@@ -33,6 +33,5 @@ std::string ScreenOf(const DisplayTap& tap);
 ::testing::AssertionResult CyclesPass(DisplayTap& tap, int count);
 ::testing::AssertionResult EndsWith(const DisplayTap& tap, const std::string& tail);
 
-// How many bytes the tap's model decoded as `kind`.
 int Count(const DisplayTap& tap, sim::DecodedByte::Kind kind);
 }  // namespace korv::test

@@ -45,13 +45,4 @@ std::vector<std::string> TempDir::Entries() const {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-WorkingDirectory::WorkingDirectory(const std::string& path) : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-}
-
-WorkingDirectory::~WorkingDirectory() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-}
 }  // namespace korv::test

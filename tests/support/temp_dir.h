@@ -27,17 +27,4 @@ public:
 private:
     std::string path_;
 };
-
-// The process works in `path` for the object's lifetime, as in-process tests of code
-// that opens files by relative names need.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& path);
-    ~WorkingDirectory();
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::string previous_;
-};
 }  // namespace korv::test

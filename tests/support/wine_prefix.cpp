@@ -24,7 +24,6 @@ namespace {
 constexpr std::chrono::seconds kBootLimit{180};
 constexpr std::chrono::seconds kCmdStartLimit{60};
 
-// Starts a command with its output appended to `log` and no input.
 void StartLogged(ChildProcess& process, const std::vector<std::string>& argv, const std::string& log) {
     process.Start([&] {
         const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -49,8 +48,7 @@ bool RunLogged(const std::vector<std::string>& argv, const std::string& log, std
 // "wineserver64".
 bool IsNamed(const std::string& command, const std::string& name) {
     if (command.empty()) return false;
-    return name.compare(0, command.size(), command) == 0 ||
-           command.compare(0, name.size(), name) == 0;
+    return name.compare(0, command.size(), command) == 0 || command.compare(0, name.size(), name) == 0;
 }
 }  // namespace
 
@@ -129,9 +127,7 @@ pid_t WinePrefix::ProcessNamed(const std::string& name) const {
     return found;
 }
 
-std::string WinePrefix::DosDevice(const std::string& name) const {
-    return directory_ + "/dosdevices/" + name;
-}
+std::string WinePrefix::DosDevice(const std::string& name) const { return directory_ + "/dosdevices/" + name; }
 
 std::string WinePrefix::WindowsPath(const std::string& path) {
     std::string windows = "Z:" + path;

@@ -9,13 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "display/lcd_bytes.h"
@@ -25,16 +22,6 @@ namespace korv::test {
 namespace {
 namespace fs = std::filesystem;
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = Runner::kWait) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-// The exit status, 128 + the signal that ended it, or -1 when it still ran at the deadline.
 int StatusOf(const ExitResult& result) {
     if (result.timed_out) return -1;
     return result.exited ? result.status : 128 + result.signal;
@@ -50,7 +37,6 @@ protected:
         run_.Signal(signal_number);
         return StatusOf(run_.WaitExit());
     }
-    // Opens the port as a client would, writes, and closes it again.
     void SendToPort(const std::string& bytes, const std::string& link = "COM1") {
         const int fd = open(run_.PathOf(link).c_str(), O_WRONLY | O_NOCTTY);
         ASSERT_GE(fd, 0) << std::strerror(errno);
@@ -137,8 +123,7 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     StartDisplay({"--log", "bytes.log"});
     const std::string bytes = wire::kInitialisation + wire::kBacklightOn + At(2, 1) + "PANEL" + Command(0x00);
     SendToPort(bytes);
-    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; }))
-        << run_.Output();
+    ASSERT_TRUE(WaitFor([&] { return run_.Output().find("unknown 1") != std::string::npos; })) << run_.Output();
     const std::string lit = run_.Output();
     EXPECT_NE(lit.find(" lcd on COM1  backlight ON\n"), std::string::npos) << lit;
     EXPECT_NE(lit.find("\n unknown bytes: FE 00\n"), std::string::npos) << lit;
@@ -148,8 +133,7 @@ TEST_F(LinuxDisplayTool, PanelWithoutTerminalIsPlainTextAndShowsBacklightAndCoun
     EXPECT_EQ(lit.find('\x1b'), std::string::npos) << "no escape codes off a terminal";
 
     SendToPort(Command(lcd::kBacklightOff));
-    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; }))
-        << run_.Output();
+    EXPECT_TRUE(WaitFor([&] { return run_.Output().find("backlight off") != std::string::npos; })) << run_.Output();
     EXPECT_EQ(StopDisplay(), 0);
 }
 
@@ -208,8 +192,7 @@ TEST(LinuxDemo, SaleReachesTheSimulatedDisplayAndEverythingStopsCleanly) {
     pole.Type("X");
     EXPECT_EQ(StatusOf(pole.WaitExit()), 0) << pole.Errors();
     writer.Signal(SIGTERM);
-    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM)
-        << "the looping writer runs until it is stopped";
+    EXPECT_EQ(StatusOf(writer.WaitExit()), 128 + SIGTERM) << "the looping writer runs until it is stopped";
     // korvpole's own goodbye: screen cleared, backlight off.
     EXPECT_TRUE(WaitFor([&] {
         const std::string panel = display.Output();

@@ -34,12 +34,8 @@ DisplayGeometry FromIni(const std::string& text, bool lit = false) {
     return ini.display;
 }
 
-// What went to the in-memory port since the last call.
-std::string Taken() {
-    return std::exchange(fake::ComPort(1).received, std::string());
-}
+std::string Taken() { return std::exchange(fake::ComPort(1).received, std::string()); }
 
-// Set-CGRAM-address instructions among `bytes`, as the LCD's model decodes them.
 int Loads(const std::string& bytes) {
     const std::unique_ptr<sim::DisplayModel> model = sim::MakeDisplayModel(DisplayKind::kLcd);
     int loads = 0;

@@ -11,11 +11,9 @@ using Kind = DecodedByte::Kind;
 
 using test::kBlankRow;
 
-// Command bytes as the display receives them: prefix, then the instruction.
 std::string Cmd(unsigned char command) { return std::string("\xFE") + static_cast<char>(command); }
 std::string At(unsigned char ddram_address) { return Cmd(static_cast<unsigned char>(0x80 | ddram_address)); }
 
-// The row text with `text` starting at 1-based column `column`, blanks elsewhere.
 std::string RowWith(const std::string& text, int column) {
     return test::TextRow(std::string(static_cast<std::size_t>(column - 1), ' ') + text);
 }

@@ -27,9 +27,7 @@ sim::Hd44780Model Com5() {
     return model;
 }
 
-void Type(std::int64_t at_ms, int key) {
-    fake::At(at_ms, [key] { fake::Platform().keys.push_back(key); });
-}
+void Type(std::int64_t at_ms, int key) { fake::At(at_ms, [key] { fake::Platform().keys.push_back(key); }); }
 
 // A writer saves the record by renaming over it, the counter unchanged; the display is
 // held by another program at the start, then unplugged three times, the record changed

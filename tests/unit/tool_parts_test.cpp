@@ -319,7 +319,6 @@ std::string Record74(std::uint16_t counter, std::uint16_t scale, std::int32_t ta
     return test::RecordByHand(line1, line2, counter, scale, tax, total);
 }
 
-// What --show makes of a file holding `record`.
 RecordView Inspect(const std::string& record, const KorvpoleIni& ini = KorvpoleIni()) {
     fake::Reset();
     fake::File("POLE.DAT") = record;
